@@ -1,0 +1,6 @@
+#include "app/instances.h"
+
+// Zero-initialised static storage: the height map and the five meshes are
+// megabytes, far too large for a stack.
+Shell shell;
+World world;

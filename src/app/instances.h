@@ -1,0 +1,9 @@
+#pragma once
+// The process-wide instances. Only the program entry touches them; every
+// operation takes the records it reads or writes as parameters.
+
+#include "app/shell.h"
+#include "app/world.h"
+
+extern Shell shell;
+extern World world;

@@ -1,0 +1,4 @@
+#include "app/instances.h"
+#include "app/startup.h"
+
+int main() { return runProgram(shell, world); }

@@ -1,0 +1,87 @@
+#pragma once
+// The one seam between Lumora and the window system (SDL2), the font stack
+// (FreeType, fontconfig) and the clocks. Nothing above this folder includes
+// their headers. The platform only reports: it turns window-system events into
+// plain records and answers queries; what a key press or a close means is
+// decided once, in portable code (src/app/).
+//
+// Coordinates are screen pixels with (0, 0) at the top-left of the screen.
+// There is at most one window; it is created once and lives until shutDown.
+
+#include <cstdint>
+
+namespace platform {
+
+// What the window system reported, in our own terms.
+enum class EventKind : uint8_t {
+    Size,             // client area resized: width, height
+    Paint,            // the window needs repainting
+    Close,            // the user asked to close the window
+    KeyDown,          // key, repeat
+    KeyUp,            // key
+    LeftButtonDown,
+    RightButtonDown,
+};
+
+struct Event {
+    EventKind kind;
+    int key;     // virtual key code (see keys.h), for KeyDown and KeyUp
+    bool repeat; // KeyDown caused by the keyboard's auto-repeat
+    int width;   // for Size
+    int height;  // for Size
+};
+
+// Start-up and shutdown of the window system itself.
+bool initialise();
+void terminate();
+
+// Display mode for full screen: exactly width x height, at the colour depth in
+// use. There is no nearest-mode substitution: a display without that mode
+// refuses. The switch takes effect when the full-screen window is created.
+enum class DisplayModeResult : uint8_t { Switched, CannotReadCurrent, Refused };
+DisplayModeResult switchDisplayMode(int width, int height);
+void restoreDisplayMode();
+
+// The one window. Its client area is width x height at the screen's top-left;
+// full screen makes it a borderless pop-up over the switched display.
+// A double-buffered RGBA visual with a 32-bit depth buffer is asked for, falling
+// back to the deepest depth buffer offered; hasPixelFormat() says whether any
+// GL-capable visual was found at all.
+bool createWindow(const char* title, int width, int height, bool fullScreen);
+bool hasWindow();
+bool hasPixelFormat();
+void showWindow();
+void destroyWindow(); // hides it for good; the resources go with terminate()
+void setWindowTitle(const char* title);
+void getClientSize(int& width, int& height);
+
+// The rendering context, current on the calling thread.
+bool createRenderingContext();
+bool hasRenderingContext();
+void deleteRenderingContext();
+void swapBuffers();
+void* getProcAddress(const char* name);
+bool hasGlExtension(const char* name);
+int depthBits();
+
+// Events, without waiting. Returns false when none is pending.
+bool pollEvent(Event& event);
+
+// Modal message boxes. The owner is the main window when ownedByWindow is set
+// and a window exists. A hook lets tests answer them without a screen.
+enum class MessageBoxKind : uint8_t { Ok, YesNoQuestion };
+enum class MessageBoxAnswer : uint8_t { Ok, Yes, No, Closed };
+using MessageBoxHook = MessageBoxAnswer (*)(const char* text, const char* title, MessageBoxKind kind);
+MessageBoxAnswer showMessageBox(const char* text, const char* title, MessageBoxKind kind, bool ownedByWindow);
+void setMessageBoxHook(MessageBoxHook hook);
+
+// The mouse cursor, in screen pixels.
+void getCursorPosition(int& x, int& y);
+void setCursorPosition(int x, int y);
+void showCursor(bool visible);
+
+// Clocks: milliseconds, and a finer monotonic one in seconds.
+uint32_t milliseconds();
+double seconds();
+
+} // namespace platform

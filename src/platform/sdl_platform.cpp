@@ -1,0 +1,304 @@
+#include "platform/platform.h"
+
+#include "platform/keys.h"
+
+#include <SDL.h>
+
+namespace platform {
+namespace {
+
+SDL_Window* window = nullptr;
+SDL_GLContext context = nullptr;
+bool windowIsGlCapable = false;
+bool fullScreenWindow = false;
+bool displayModeSwitched = false;
+SDL_DisplayMode fullScreenMode{};
+bool windowClosed = false;
+MessageBoxHook messageBoxHook = nullptr;
+
+// Depth-buffer sizes tried in turn: the 32 bits asked for, then the deepest
+// that the system offers, as a pixel-format match would.
+constexpr int kDepthBitsWanted[] = {32, 24, 16, 0};
+
+void setGlAttributes(int depth)
+{
+    SDL_GL_ResetAttributes();
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 0);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, depth);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
+    SDL_GL_SetAttribute(SDL_GL_ACCUM_RED_SIZE, 0);
+}
+
+int virtualKey(SDL_Keycode code)
+{
+    if (code >= SDLK_a && code <= SDLK_z)
+        return 'A' + (code - SDLK_a);
+    if (code >= SDLK_0 && code <= SDLK_9)
+        return '0' + (code - SDLK_0);
+    switch (code) {
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER: return kKeyReturn;
+    case SDLK_ESCAPE: return kKeyEscape;
+    case SDLK_SPACE: return kKeySpace;
+    case SDLK_LEFT: return kKeyLeft;
+    case SDLK_UP: return kKeyUp;
+    case SDLK_RIGHT: return kKeyRight;
+    case SDLK_DOWN: return kKeyDown;
+    default: return 0;
+    }
+}
+
+// Translates one SDL event; false for events the program never sees.
+bool translate(const SDL_Event& in, Event& out)
+{
+    out = Event{};
+    switch (in.type) {
+    case SDL_WINDOWEVENT:
+        switch (in.window.event) {
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+            out.kind = EventKind::Size;
+            out.width = in.window.data1;
+            out.height = in.window.data2;
+            return true;
+        case SDL_WINDOWEVENT_EXPOSED:
+            out.kind = EventKind::Paint;
+            return true;
+        case SDL_WINDOWEVENT_CLOSE:
+            out.kind = EventKind::Close;
+            return !windowClosed;
+        default:
+            return false;
+        }
+    case SDL_QUIT: // a signal, or the session ending: treat it as closing
+        out.kind = EventKind::Close;
+        return !windowClosed;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+        out.kind = in.type == SDL_KEYDOWN ? EventKind::KeyDown : EventKind::KeyUp;
+        out.key = virtualKey(in.key.keysym.sym);
+        out.repeat = in.key.repeat != 0;
+        return out.key != 0;
+    case SDL_MOUSEBUTTONDOWN:
+        if (in.button.button == SDL_BUTTON_RIGHT) {
+            out.kind = EventKind::RightButtonDown;
+            return true;
+        }
+        if (in.button.button == SDL_BUTTON_LEFT) {
+            out.kind = EventKind::LeftButtonDown;
+            return true;
+        }
+        return false;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+bool initialise()
+{
+    // Closing the window is a message like any other; the program decides.
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+    return SDL_Init(SDL_INIT_VIDEO) == 0;
+}
+
+void terminate()
+{
+    deleteRenderingContext();
+    if (window) {
+        SDL_DestroyWindow(window);
+        window = nullptr;
+    }
+    SDL_Quit();
+}
+
+DisplayModeResult switchDisplayMode(int width, int height)
+{
+    SDL_DisplayMode current{};
+    if (SDL_GetCurrentDisplayMode(0, &current) != 0)
+        return DisplayModeResult::CannotReadCurrent;
+    const int modeCount = SDL_GetNumDisplayModes(0);
+    for (int i = 0; i < modeCount; ++i) {
+        SDL_DisplayMode mode{};
+        if (SDL_GetDisplayMode(0, i, &mode) != 0)
+            continue;
+        if (mode.w == width && mode.h == height &&
+            SDL_BITSPERPIXEL(mode.format) == SDL_BITSPERPIXEL(current.format)) {
+            fullScreenMode = mode;
+            displayModeSwitched = true;
+            return DisplayModeResult::Switched;
+        }
+    }
+    return DisplayModeResult::Refused;
+}
+
+void restoreDisplayMode()
+{
+    if (window && displayModeSwitched)
+        SDL_SetWindowFullscreen(window, 0);
+    displayModeSwitched = false;
+}
+
+bool createWindow(const char* title, int width, int height, bool fullScreen)
+{
+    fullScreenWindow = fullScreen;
+    Uint32 flags = SDL_WINDOW_HIDDEN;
+    if (fullScreen)
+        flags |= displayModeSwitched ? SDL_WINDOW_FULLSCREEN : SDL_WINDOW_BORDERLESS;
+    else
+        flags |= SDL_WINDOW_RESIZABLE;
+
+    for (int depth : kDepthBitsWanted) {
+        setGlAttributes(depth);
+        window = SDL_CreateWindow(title, 0, 0, width, height, flags | SDL_WINDOW_OPENGL);
+        if (window) {
+            windowIsGlCapable = true;
+            break;
+        }
+    }
+    if (!window) // no GL visual at all: the window exists, the pixel format fails
+        window = SDL_CreateWindow(title, 0, 0, width, height, flags);
+    if (!window)
+        return false;
+    if (displayModeSwitched)
+        SDL_SetWindowDisplayMode(window, &fullScreenMode);
+    return true;
+}
+
+bool hasWindow() { return window != nullptr; }
+bool hasPixelFormat() { return windowIsGlCapable; }
+
+void showWindow()
+{
+    if (!window)
+        return;
+    SDL_ShowWindow(window);
+    SDL_RaiseWindow(window);
+}
+
+void destroyWindow()
+{
+    windowClosed = true;
+    if (window)
+        SDL_HideWindow(window);
+}
+
+void setWindowTitle(const char* title)
+{
+    if (window)
+        SDL_SetWindowTitle(window, title);
+}
+
+void getClientSize(int& width, int& height)
+{
+    width = height = 0;
+    if (window)
+        SDL_GetWindowSize(window, &width, &height);
+}
+
+bool createRenderingContext()
+{
+    if (!window || !windowIsGlCapable)
+        return false;
+    context = SDL_GL_CreateContext(window);
+    if (!context)
+        return false;
+    SDL_GL_MakeCurrent(window, context);
+    SDL_GL_SetSwapInterval(0); // frames are drawn back to back, never waiting
+    return true;
+}
+
+bool hasRenderingContext() { return context != nullptr; }
+
+void deleteRenderingContext()
+{
+    if (!context)
+        return;
+    SDL_GL_MakeCurrent(window, nullptr);
+    SDL_GL_DeleteContext(context);
+    context = nullptr;
+}
+
+void swapBuffers()
+{
+    if (window && context)
+        SDL_GL_SwapWindow(window);
+}
+
+void* getProcAddress(const char* name) { return SDL_GL_GetProcAddress(name); }
+
+bool hasGlExtension(const char* name) { return context && SDL_GL_ExtensionSupported(name) == SDL_TRUE; }
+
+int depthBits()
+{
+    int bits = 0;
+    if (context)
+        SDL_GL_GetAttribute(SDL_GL_DEPTH_SIZE, &bits);
+    return bits;
+}
+
+bool pollEvent(Event& event)
+{
+    SDL_Event in;
+    while (SDL_PollEvent(&in)) {
+        if (translate(in, event))
+            return true;
+    }
+    return false;
+}
+
+void setMessageBoxHook(MessageBoxHook hook) { messageBoxHook = hook; }
+
+MessageBoxAnswer showMessageBox(const char* text, const char* title, MessageBoxKind kind, bool ownedByWindow)
+{
+    if (messageBoxHook)
+        return messageBoxHook(text, title, kind);
+
+    enum : int { kOk = 1, kYes = 2, kNo = 3 };
+    const SDL_MessageBoxButtonData okButtons[] = {
+        {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, kOk, "OK"},
+    };
+    // Like a Yes/No question box: Return answers Yes, Escape answers nothing.
+    const SDL_MessageBoxButtonData yesNoButtons[] = {
+        {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, kYes, "Yes"},
+        {0, kNo, "No"},
+    };
+    SDL_MessageBoxData data{};
+    const bool question = kind == MessageBoxKind::YesNoQuestion;
+    data.flags = (question ? SDL_MESSAGEBOX_INFORMATION : SDL_MESSAGEBOX_ERROR) |
+                 SDL_MESSAGEBOX_BUTTONS_LEFT_TO_RIGHT;
+    data.window = ownedByWindow && !windowClosed ? window : nullptr;
+    data.title = title;
+    data.message = text;
+    data.numbuttons = question ? 2 : 1;
+    data.buttons = question ? yesNoButtons : okButtons;
+
+    int pressed = -1;
+    if (SDL_ShowMessageBox(&data, &pressed) != 0)
+        return MessageBoxAnswer::Closed;
+    switch (pressed) {
+    case kOk: return MessageBoxAnswer::Ok;
+    case kYes: return MessageBoxAnswer::Yes;
+    case kNo: return MessageBoxAnswer::No;
+    default: return MessageBoxAnswer::Closed;
+    }
+}
+
+void getCursorPosition(int& x, int& y) { SDL_GetGlobalMouseState(&x, &y); }
+void setCursorPosition(int x, int y) { SDL_WarpMouseGlobal(x, y); }
+void showCursor(bool visible) { SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE); }
+
+uint32_t milliseconds() { return SDL_GetTicks(); }
+
+double seconds()
+{
+    static const double frequency = static_cast<double>(SDL_GetPerformanceFrequency());
+    return static_cast<double>(SDL_GetPerformanceCounter()) / frequency;
+}
+
+} // namespace platform

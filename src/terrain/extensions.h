@@ -1,0 +1,26 @@
+#pragma once
+// The three extension entry points that the terrain needs, looked up once at
+// start-up, and the fog set-up. An entry point that is missing stays null and
+// is never called; each missing group is reported and ends the run through the
+// quit path before the first frame.
+
+#include "app/messages.h"
+
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+struct ExtensionEntryPoints {
+    PFNGLACTIVETEXTUREARBPROC glActiveTextureARB = nullptr;
+    PFNGLMULTITEXCOORD2FARBPROC glMultiTexCoord2fARB = nullptr;
+    PFNGLFOGCOORDFEXTPROC glFogCoordfEXT = nullptr; // required, though nothing draws with it
+};
+
+// Looks up a GL entry point by name; null when the library does not offer it.
+using ProcAddressLookup = void* (*)(const char* name);
+
+// The context's own lookup. Entry points of an extension that the context does
+// not advertise count as missing, since the lookup alone answers every name.
+void* lookUpAdvertisedEntryPoint(const char* name);
+
+void loadExtensionEntryPoints(ExtensionEntryPoints& entryPoints, ProcAddressLookup lookup, MessageQueue& queue);
+void setUpFog();

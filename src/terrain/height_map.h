@@ -1,0 +1,18 @@
+#pragma once
+// The ground of the whole scene: 1024 x 1024 unsigned byte heights, row-major
+// by z then x, one grid step per world unit, one byte step per world unit.
+// Read once at start-up and never changed; lookups wrap in both directions.
+
+#include <cstddef>
+#include <cstdint>
+
+constexpr int kHeightMapSide = 1024;
+constexpr size_t kHeightMapBytes = size_t{kHeightMapSide} * kHeightMapSide;
+
+struct HeightMap {
+    uint8_t heights[kHeightMapBytes] = {}; // zero where no file supplied a byte
+};
+
+void loadHeightMap(const char* fileName, size_t byteCount, HeightMap& map);
+// Height at grid point (x, z), wrapped into the map; 0 against no map.
+int heightAt(const HeightMap* map, int x, int z);

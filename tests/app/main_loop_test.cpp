@@ -1,0 +1,209 @@
+#include "app/main_loop.h"
+
+#include "support/gl_test_context.h"
+
+#include <GL/gl.h>
+
+#include <cmath>
+#include <memory>
+
+namespace {
+
+Message message(MessageKind kind, int key = 0)
+{
+    Message m{};
+    m.kind = kind;
+    m.key = key;
+    return m;
+}
+
+Message resize(int width, int height)
+{
+    Message m = message(MessageKind::Size);
+    m.width = width;
+    m.height = height;
+    return m;
+}
+
+double verticalFieldOfViewDegrees()
+{
+    GLfloat p[16];
+    glGetFloatv(GL_PROJECTION_MATRIX, p);
+    return 2.0 * std::atan(1.0 / p[5]) * 180.0 / M_PI;
+}
+
+double aspectRatio()
+{
+    GLfloat p[16];
+    glGetFloatv(GL_PROJECTION_MATRIX, p);
+    return p[5] / p[0];
+}
+
+// Scripted runs: every message comes from the test, never from the platform.
+class MainLoop : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        shell.fullScreen = false;
+        shell.queue.pumpsPlatform = false;
+        shell.clientRect = {0, 0, 800, 600};
+        world->terrain.terrainList = 0;
+        idleTurns = 0;
+        script = nullptr;
+    }
+
+    Shell shell;
+    std::unique_ptr<World> world = std::make_unique<World>();
+
+    // What the idle turns do: the turn number in, the message to post out.
+    static inline int idleTurns = 0;
+    static inline bool (*script)(int turn, Shell& shell) = nullptr;
+    static void countingIdleTurn(Shell& s, World&)
+    {
+        // A frame is only ever drawn with the queue empty.
+        EXPECT_EQ(s.queue.count, 0);
+        ++idleTurns;
+        if (script && !script(idleTurns, s))
+            s.queue.postQuit(0);
+    }
+};
+
+TEST_F(MainLoop, NoFrameIsDrawnWhileMessagesKeepArriving)
+{
+    for (int i = 0; i < 5; ++i)
+        shell.queue.post(message(MessageKind::Paint));
+    // Each of the first three frames lets two more messages arrive.
+    script = [](int turn, Shell& s) {
+        if (turn > 3)
+            return false;
+        s.queue.post(message(MessageKind::Paint));
+        s.queue.post(message(MessageKind::LeftButtonDown));
+        return true;
+    };
+    EXPECT_EQ(runMainLoop(shell, *world, countingIdleTurn), 0);
+    EXPECT_EQ(idleTurns, 4);
+}
+
+TEST_F(MainLoop, QuitPostedDuringStartUpEndsTheLoopBeforeTheFirstFrame)
+{
+    shell.queue.post(resize(800, 600));
+    shell.queue.post(message(MessageKind::Paint));
+    shell.queue.postQuit(0);
+    EXPECT_EQ(runMainLoop(shell, *world, countingIdleTurn), 0);
+    EXPECT_EQ(idleTurns, 0);
+}
+
+// Escape, the close message and a posted quit end through one path: the
+// terrain list is deleted, the shutdown releases the context, the code is 0.
+class MainLoopEnding : public MainLoop, public ::testing::WithParamInterface<int> {};
+
+TEST_P(MainLoopEnding, EndsThroughTheSamePath)
+{
+    REQUIRE_GL_CONTEXT();
+    world->terrain.terrainList = glGenLists(1);
+    glNewList(world->terrain.terrainList, GL_COMPILE);
+    glEndList();
+    ASSERT_TRUE(glIsList(world->terrain.terrainList));
+    const GLuint list = world->terrain.terrainList;
+
+    switch (GetParam()) {
+    case 0: shell.queue.post(message(MessageKind::KeyDown, platform::kKeyEscape)); break;
+    case 1: shell.queue.post(message(MessageKind::Close)); break;
+    default: shell.queue.postQuit(0); break;
+    }
+    EXPECT_EQ(runMainLoop(shell, *world, countingIdleTurn), 0);
+    EXPECT_EQ(idleTurns, 0);
+    EXPECT_EQ(world->terrain.terrainList, 0u);
+    EXPECT_FALSE(platform::hasRenderingContext());
+    ASSERT_TRUE(ensureGlContext());
+    EXPECT_FALSE(glIsList(list)) << "the terrain list outlived the loop";
+}
+
+INSTANTIATE_TEST_SUITE_P(EscapeCloseAndQuit, MainLoopEnding, ::testing::Values(0, 1, 2));
+
+TEST_F(MainLoop, EnterFillsAndSpaceOutlinesBothFaces)
+{
+    REQUIRE_GL_CONTEXT();
+    GLint mode[2];
+    windowProcedure(shell, message(MessageKind::KeyDown, platform::kKeySpace));
+    glGetIntegerv(GL_POLYGON_MODE, mode);
+    EXPECT_EQ(mode[0], GL_LINE);
+    EXPECT_EQ(mode[1], GL_LINE);
+
+    Message repeat = message(MessageKind::KeyDown, platform::kKeySpace);
+    repeat.repeat = true;
+    windowProcedure(shell, repeat);
+    glGetIntegerv(GL_POLYGON_MODE, mode);
+    EXPECT_EQ(mode[0], GL_LINE);
+
+    windowProcedure(shell, message(MessageKind::KeyDown, platform::kKeyReturn));
+    glGetIntegerv(GL_POLYGON_MODE, mode);
+    EXPECT_EQ(mode[0], GL_FILL);
+    EXPECT_EQ(mode[1], GL_FILL);
+    EXPECT_FALSE(shell.queue.quitPosted);
+}
+
+TEST_F(MainLoop, RightButtonTogglesZoomAndAResizeReturnsToEightyDegrees)
+{
+    REQUIRE_GL_CONTEXT();
+    setUpViewport(shell, 800, 600);
+    EXPECT_NEAR(verticalFieldOfViewDegrees(), 80.0, 1e-3);
+
+    windowProcedure(shell, message(MessageKind::RightButtonDown));
+    EXPECT_NEAR(verticalFieldOfViewDegrees(), 10.0, 1e-3);
+    EXPECT_NEAR(aspectRatio(), 800.0 / 600.0, 1e-4);
+    windowProcedure(shell, message(MessageKind::RightButtonDown));
+    EXPECT_NEAR(verticalFieldOfViewDegrees(), 80.0, 1e-3);
+
+    // Zoomed, then resized: back to 80 degrees, but still marked zoomed, so the
+    // next click un-zooms and stays at 80.
+    windowProcedure(shell, message(MessageKind::RightButtonDown));
+    windowProcedure(shell, resize(800, 600));
+    EXPECT_NEAR(verticalFieldOfViewDegrees(), 80.0, 1e-3);
+    EXPECT_TRUE(shell.zoomed);
+    windowProcedure(shell, message(MessageKind::RightButtonDown));
+    EXPECT_NEAR(verticalFieldOfViewDegrees(), 80.0, 1e-3);
+    EXPECT_FALSE(shell.zoomed);
+}
+
+TEST_F(MainLoop, FullScreenIgnoresResizes)
+{
+    REQUIRE_GL_CONTEXT();
+    shell.fullScreen = true;
+    setUpViewport(shell, 800, 600);
+    windowProcedure(shell, resize(400, 300));
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[2], 800);
+    EXPECT_EQ(viewport[3], 600);
+    EXPECT_EQ(shell.clientRect.right, 800);
+    EXPECT_EQ(shell.clientRect.bottom, 600);
+}
+
+TEST_F(MainLoop, WindowedResizeSetsViewportAndTakesHeightZeroAsOne)
+{
+    REQUIRE_GL_CONTEXT();
+    windowProcedure(shell, resize(640, 480));
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[2], 640);
+    EXPECT_EQ(viewport[3], 480);
+    EXPECT_NEAR(aspectRatio(), 640.0 / 480.0, 1e-4);
+
+    windowProcedure(shell, resize(640, 0));
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[3], 1);
+    EXPECT_NEAR(aspectRatio(), 640.0, 0.05);
+    EXPECT_NEAR(verticalFieldOfViewDegrees(), 80.0, 1e-3);
+}
+
+TEST_F(MainLoop, ZoomWithZeroClientHeightTakesItAsOne)
+{
+    REQUIRE_GL_CONTEXT();
+    shell.clientRect = {0, 0, 640, 0};
+    toggleZoom(shell);
+    EXPECT_TRUE(std::isfinite(aspectRatio()));
+    EXPECT_NEAR(aspectRatio(), 640.0, 0.05);
+}
+
+} // namespace
