@@ -1,0 +1,63 @@
+# Shell functions that drive Lumora on an X display without a window manager:
+# find its windows, answer its message boxes, read its title. Sourced by the
+# run script and the end-to-end tests.
+
+# Prints the id of the first top-level window whose title is exactly $1, or
+# nothing.
+xd_window_titled() {
+  xwininfo -root -tree 2>/dev/null | awk -v t="\"$1\":" '$2 == t { print $1; exit }'
+}
+
+# Prints the id of the first window whose title starts with $1, or nothing.
+xd_window_title_prefix() {
+  xwininfo -root -tree 2>/dev/null | grep -F "\"$1" | awk '{ print $1; exit }'
+}
+
+# Waits up to $2 seconds (default 10) for a window titled $1; prints its id.
+xd_wait_window() {
+  local title=$1 limit=${2:-10} id waited=0
+  while (( waited < limit * 10 )); do
+    id=$(xd_window_titled "$title")
+    [[ -n "$id" ]] && { echo "$id"; return 0; }
+    sleep 0.1; waited=$((waited + 1))
+  done
+  return 1
+}
+
+# Waits up to $2 seconds for a window whose title starts with $1; prints its id.
+xd_wait_window_prefix() {
+  local prefix=$1 limit=${2:-10} id waited=0
+  while (( waited < limit * 10 )); do
+    id=$(xd_window_title_prefix "$prefix")
+    [[ -n "$id" ]] && { echo "$id"; return 0; }
+    sleep 0.1; waited=$((waited + 1))
+  done
+  return 1
+}
+
+# The title of window $1 as the program set it (UTF-8).
+xd_title() {
+  xprop -id "$1" _NET_WM_NAME 2>/dev/null | sed -n 's/^_NET_WM_NAME([^)]*) = "\(.*\)"$/\1/p'
+}
+
+# Prints "X Y WIDTH HEIGHT" of window $1 in screen pixels.
+xd_geometry() {
+  xwininfo -id "$1" | awk '
+    /Absolute upper-left X:/ { x = $4 } /Absolute upper-left Y:/ { y = $4 }
+    /Width:/ { w = $2 } /Height:/ { h = $2 }
+    END { print x, y, w, h }'
+}
+
+# Clicks the answer $2 (Yes or No) of the question box $1. The two buttons sit
+# side by side, centred, 27 pixels above the box's bottom edge.
+xd_answer_question() {
+  local box=$1 answer=$2 x y w h bx
+  read -r x y w h < <(xd_geometry "$box")
+  if [[ "$answer" == Yes ]]; then bx=$((x + w / 2 - 46)); else bx=$((x + w / 2 + 44)); fi
+  xdotool mousemove "$bx" $((y + h - 27)) click 1 2>/dev/null
+}
+
+# Presses Return in message box $1, which answers its default button.
+xd_press_return() {
+  xdotool key --window "$1" Return 2>/dev/null
+}

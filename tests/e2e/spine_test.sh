@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# End-to-end checks of the real lumora binary on a virtual display, driven the
+# way a user would: answer the start-up question, look at the window and its
+# title, quit. Runs one scenario on the display it is given:
+#   spine_test.sh SCENARIO LUMORA X_CLOSE_WINDOW OUTDIR [LANDSCAPE_GENERATOR]
+set -uo pipefail
+scenario=$1 lumora=$2 xclose=$3 outdir=$4 generator=${5:-}
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/../../scripts/lib/xdrive.sh"
+
+fail() { echo "FAIL [$scenario]: $*"; [[ -n "${pid:-}" ]] && kill "$pid" 2>/dev/null; exit 1; }
+
+data=$(mktemp -d)
+trap 'rm -rf "$data"' EXIT
+if [[ -n "$generator" && -x "$generator" ]]; then
+  "$generator" "$data" >/dev/null || fail "the landscape generator failed"
+fi
+cd "$data"
+
+"$lumora" & pid=$!
+
+# Waits for the viewer to end; sets status to its exit status.
+wait_exit() {
+  local waited=0
+  while kill -0 "$pid" 2>/dev/null; do
+    (( waited++ > 100 )) && fail "lumora did not end within 10 s"
+    sleep 0.1
+  done
+  wait "$pid"; status=$?
+  pid=
+}
+
+question=$(xd_wait_window "Options" 15) || fail "no start-up question"
+
+case "$scenario" in
+windowed-escape|windowed-close)
+  xd_answer_question "$question" No
+  main=$(xd_wait_window_prefix "Current Frames Per Second: " 3) || fail "no frames-per-second title within 3 s"
+  read -r x y w h < <(xd_geometry "$main")
+  [[ "$x $y $w $h" == "0 0 800 600" ]] || fail "client area is $w x $h at ($x, $y), want 800 x 600 at (0, 0)"
+  title=$(xd_title "$main")
+  [[ "$title" =~ ^Current\ Frames\ Per\ Second:\ ([0-9]+)$ ]] || fail "title '$title'"
+  (( BASH_REMATCH[1] >= 1 )) || fail "title figure ${BASH_REMATCH[1]}"
+  sleep 1.5
+  import -window root "$outdir/e2e-$scenario.png" 2>/dev/null
+  if [[ "$scenario" == windowed-escape ]]; then
+    xdotool key --window "$main" Escape 2>/dev/null
+  else
+    "$xclose" "$main" || fail "could not ask the window to close"
+  fi
+  wait_exit
+  [[ "$status" == 0 ]] || fail "exit status $status"
+  echo "PASS [$scenario]: 800 x 600 at (0, 0), title '$(printf %s "$title")', exit 0"
+  ;;
+fullscreen-refused)
+  # The virtual screen is 1024 x 768 and offers no 800 x 600 mode.
+  xd_press_return "$question"
+  error=$(xd_wait_window "Error" 10) || fail "no error box after answering Yes"
+  # Start-up is held by the box; no frame may follow it.
+  frames=$(xd_window_title_prefix "Current Frames Per Second: ")
+  [[ -z "$frames" ]] || fail "a frame was drawn"
+  xd_press_return "$error"
+  wait_exit
+  [[ "$status" == 0 ]] || fail "exit status $status"
+  echo "PASS [$scenario]: error box, no frame, exit 0"
+  ;;
+*)
+  fail "unknown scenario"
+  ;;
+esac
