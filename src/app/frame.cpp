@@ -17,7 +17,8 @@ void renderFrame(Shell& shell, World& world)
     world.frustum.extract();
     markVisible(world);
 
-    glCallList(world.terrain.terrainList);
+    if (world.terrain.terrainList != 0) // list 0 names nothing and is an error
+        glCallList(world.terrain.terrainList);
 
     // The sky box follows the eye after this frame's ground following, so its
     // walls never come nearer.
