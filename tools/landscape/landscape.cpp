@@ -1,0 +1,177 @@
+#include "landscape.h"
+
+#include "encode.h"
+#include "heightfield.h"
+#include "plants.h"
+#include "random.h"
+#include "sky.h"
+#include "terrain_picture.h"
+#include "textures.h"
+
+#include <fstream>
+#include <future>
+#include <stdexcept>
+
+namespace landscape {
+
+namespace {
+
+enum Stream : uint64_t {
+    kTextures = 1, kOriginPalm, kPalmKind0, kPalmKind1, kPalmKind2, kTuft,
+};
+
+const char* const kBarkFile = "palmBark.bmp";
+const char* const kFrondFile = "palmFrond.bmp";
+const char* const kPaleFrondFile = "palmFrondPale.bmp";
+const char* const kDarkFrondFile = "palmFrondDark.bmp";
+const char* const kBladeFile = "grassBlade.bmp";
+
+std::vector<uint8_t> textBytes(const std::string& text) { return {text.begin(), text.end()}; }
+
+// The palm that stands at the world origin, the largest: its file
+// coordinates are world coordinates, so its foot is at y = 0 on the low shore
+// there, and it leans over the map (+x, +z) rather than over its edge.
+PalmShape originPalm()
+{
+    PalmShape shape;
+    shape.foot = {2.0f, 0.0f, 2.0f};
+    shape.trunkHeight = 64.0f;
+    shape.lean = {7.0f, 0.0f, 6.0f};
+    shape.footRadius = 1.7f;
+    shape.topRadius = 1.05f;
+    shape.trunkSides = 10;
+    shape.trunkSegments = 20;
+    shape.fronds = 16;
+    shape.frondSamples = 12;
+    shape.frondLength = 24.0f;
+    shape.frondLift = 0.55f;
+    shape.frondDroop = 1.9f;
+    shape.leafletLength = 6.0f;
+    shape.leafletDroop = 0.6f;
+    shape.coconuts = 5;
+    shape.barkTexture = kBarkFile;
+    shape.frondTexture = kFrondFile;
+    return shape;
+}
+
+// Tall and slender, slightly leaning, long drooping fronds.
+PalmShape tallPalm()
+{
+    PalmShape shape = originPalm();
+    shape.foot = {0.0f, 0.0f, 0.0f};
+    shape.trunkHeight = 56.0f;
+    shape.lean = {3.0f, 0.0f, -2.0f};
+    shape.footRadius = 1.4f;
+    shape.topRadius = 0.9f;
+    shape.trunkSides = 8;
+    shape.trunkSegments = 16;
+    shape.fronds = 12;
+    shape.frondSamples = 10;
+    shape.frondLength = 20.0f;
+    shape.coconuts = 4;
+    return shape;
+}
+
+// Medium height, trunk arching far out, pale fronds.
+PalmShape archingPalm()
+{
+    PalmShape shape = tallPalm();
+    shape.trunkHeight = 43.0f;
+    shape.lean = {-11.0f, 0.0f, 8.0f};
+    shape.footRadius = 1.5f;
+    shape.topRadius = 0.95f;
+    shape.trunkSegments = 14;
+    shape.fronds = 10;
+    shape.frondLength = 18.0f;
+    shape.frondLift = 0.45f;
+    shape.frondDroop = 2.1f;
+    shape.leafletLength = 5.5f;
+    shape.leafletDroop = 0.75f;
+    shape.coconuts = 3;
+    shape.frondTexture = kPaleFrondFile;
+    return shape;
+}
+
+// Short and stout, upright, many shorter, stiffer dark fronds.
+PalmShape stoutPalm()
+{
+    PalmShape shape = tallPalm();
+    shape.trunkHeight = 35.0f;
+    shape.lean = {1.0f, 0.0f, 1.5f};
+    shape.footRadius = 2.0f;
+    shape.topRadius = 1.3f;
+    shape.trunkSegments = 12;
+    shape.fronds = 14;
+    shape.frondSamples = 8;
+    shape.frondLength = 15.0f;
+    shape.frondLift = 0.75f;
+    shape.frondDroop = 1.4f;
+    shape.leafletLength = 4.5f;
+    shape.leafletDroop = 0.35f;
+    shape.coconuts = 0;
+    shape.frondTexture = kDarkFrondFile;
+    return shape;
+}
+
+// Everything but the ground and its picture: these need no heights, so they
+// are built on a second thread while the heights erode.
+std::vector<LandscapeFile> buildSkyAndProps(uint64_t seed)
+{
+    std::vector<LandscapeFile> files;
+    const uint64_t textures = streamSeed(seed, kTextures);
+    files.push_back({"Detail1.bmp", encodeBmp(paintDetail(textures))});
+    const SkyScene sky = makeSkyScene(seed);
+    for (const SkyFaceLayout& face : skyFaceLayouts()) {
+        files.push_back({face.fileName, encodeBmp(paintSkyFace(sky, face))});
+    }
+    files.push_back({"busch2.tga", encodeTga(paintWingSprite(textures))});
+    files.push_back({kBarkFile, encodeBmp(paintBark(textures))});
+    files.push_back({kFrondFile, encodeBmp(paintFronds(textures, FrondTint::Fresh))});
+    files.push_back({kPaleFrondFile, encodeBmp(paintFronds(textures, FrondTint::Pale))});
+    files.push_back({kDarkFrondFile, encodeBmp(paintFronds(textures, FrondTint::Dark))});
+    files.push_back({kBladeFile, encodeBmp(paintBlades(textures))});
+    files.push_back({"palme4.vxm", textBytes(formatVxm(buildPalm(originPalm(), streamSeed(seed, kOriginPalm))))});
+    files.push_back({"palmect.vxm", textBytes(formatVxm(buildPalm(tallPalm(), streamSeed(seed, kPalmKind0))))});
+    files.push_back({"palme2ct.vxm", textBytes(formatVxm(buildPalm(archingPalm(), streamSeed(seed, kPalmKind1))))});
+    files.push_back({"palme3ct.vxm", textBytes(formatVxm(buildPalm(stoutPalm(), streamSeed(seed, kPalmKind2))))});
+    files.push_back({"grass2.vxm", textBytes(formatVxm(buildGrassTuft(streamSeed(seed, kTuft), kBladeFile)))});
+    return files;
+}
+
+} // namespace
+
+std::string versionLine() { return "lumora-landscape " + std::to_string(kGeneratorVersion); }
+
+std::vector<LandscapeFile> buildLandscape(uint64_t seed)
+{
+    std::future<std::vector<LandscapeFile>> props = std::async(std::launch::async, buildSkyAndProps, seed);
+
+    std::vector<LandscapeFile> files;
+    const HeightField field = generateHeightField(seed);
+    files.push_back({"Tertest.raw", heightBytes(field)});
+    files.push_back({"Terrain2.bmp", encodeBmp(paintTerrain(field, seed))});
+
+    for (LandscapeFile& file : props.get()) files.push_back(std::move(file));
+    files.push_back({kVersionFileName, textBytes(versionLine() + "\n")});
+    return files;
+}
+
+void prepareLandscapeFolder(const std::filesystem::path& folder)
+{
+    std::error_code error;
+    std::filesystem::create_directories(folder, error);
+    if (error) throw std::runtime_error("cannot create " + folder.string() + ": " + error.message());
+    std::filesystem::remove(folder / kVersionFileName, error);
+    if (error) throw std::runtime_error("cannot remove the old version file: " + error.message());
+}
+
+void writeLandscapeFile(const std::filesystem::path& folder, const LandscapeFile& file)
+{
+    const std::filesystem::path path = folder / file.name;
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(file.bytes.data()), static_cast<std::streamsize>(file.bytes.size()));
+    out.close();
+    if (!out) throw std::runtime_error("cannot write " + path.string());
+}
+
+} // namespace landscape
