@@ -13,12 +13,18 @@ xd_window_title_prefix() {
   xwininfo -root -tree 2>/dev/null | grep -F "\"$1" | awk '{ print $1; exit }'
 }
 
-# Waits up to $2 seconds (default 10) for a window titled $1; prints its id.
+# True when window $1 is mapped and can be seen (and so clicked).
+xd_viewable() {
+  xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'
+}
+
+# Waits up to $2 seconds (default 10) for a viewable window titled $1; prints
+# its id.
 xd_wait_window() {
   local title=$1 limit=${2:-10} id waited=0
   while (( waited < limit * 10 )); do
     id=$(xd_window_titled "$title")
-    [[ -n "$id" ]] && { echo "$id"; return 0; }
+    [[ -n "$id" ]] && xd_viewable "$id" && { echo "$id"; return 0; }
     sleep 0.1; waited=$((waited + 1))
   done
   return 1
@@ -48,13 +54,17 @@ xd_geometry() {
     END { print x, y, w, h }'
 }
 
-# Clicks the answer $2 (Yes or No) of the question box $1. The two buttons sit
-# side by side, centred, 27 pixels above the box's bottom edge.
+# Clicks the answer $2 (Yes or No) of the question box $1, again while the box
+# stays up (a click can come before the box listens). The two buttons sit side
+# by side, centred, 27 pixels above the box's bottom edge.
 xd_answer_question() {
-  local box=$1 answer=$2 x y w h bx
+  local box=$1 answer=$2 x y w h bx tries=0
   read -r x y w h < <(xd_geometry "$box")
   if [[ "$answer" == Yes ]]; then bx=$((x + w / 2 - 46)); else bx=$((x + w / 2 + 44)); fi
-  xdotool mousemove "$bx" $((y + h - 27)) click 1 2>/dev/null
+  while xd_viewable "$box" && (( tries++ < 5 )); do
+    xdotool mousemove "$bx" $((y + h - 27)) click 1 2>/dev/null
+    sleep 0.5
+  done
 }
 
 # Presses Return in message box $1, which answers its default button.
