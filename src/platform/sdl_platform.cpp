@@ -104,7 +104,20 @@ bool initialise()
     // Closing the window is a message like any other; the program decides.
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
-    return SDL_Init(SDL_INIT_VIDEO) == 0;
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        // Nothing can be shown without a display, so say why on the terminal.
+        SDL_Log("lumora: no display to open a window on: %s", SDL_GetError());
+        return false;
+    }
+    // Without a display SDL falls back to drawing nowhere, and a viewer that
+    // nobody can see is no use.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver && (SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0)) {
+        SDL_Log("lumora: no display to open a window on (set DISPLAY or WAYLAND_DISPLAY)");
+        SDL_Quit();
+        return false;
+    }
+    return true;
 }
 
 void terminate()
