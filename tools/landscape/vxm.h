@@ -5,15 +5,18 @@
 // would overflow its sub-mesh opens a new one.
 #pragma once
 
+#include "assets/mesh_model.h"
+
 #include <string>
 #include <vector>
 
 namespace landscape {
 
-constexpr int kMaxSubMeshes = 100;
-constexpr int kMaxSubMeshVertices = 500;
-constexpr int kMaxSubMeshTriangles = 500;
-constexpr int kMaxTextureNames = 100;
+// The viewer's own capacities, so that the two can never drift apart.
+constexpr int kMaxSubMeshes = ::kMaxSubMeshes;
+constexpr int kMaxSubMeshVertices = ::kMaxSubMeshVertices;
+constexpr int kMaxSubMeshTriangles = ::kMaxSubMeshTriangles;
+constexpr int kMaxTextureNames = ::kMaxMeshTextures;
 constexpr int kMaxTextureNameLength = 63;  // characters, no white space
 
 struct MeshVertex {
