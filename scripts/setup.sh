@@ -8,7 +8,7 @@ packages=(
   libsdl2-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri
   libfreetype-dev libfontconfig-dev fonts-dejavu-core
   libstb-dev libgtest-dev
-  xvfb xauth xdotool x11-apps x11-utils imagemagick
+  xvfb xauth xfonts-base xdotool x11-apps x11-utils imagemagick
 )
 
 missing=()
