@@ -5,6 +5,7 @@
 
 #include <GL/gl.h>
 
+#include <cstddef>
 #include <cstdint>
 
 constexpr int kMaxSubMeshes = 100;
@@ -34,3 +35,12 @@ struct MeshModel {
     void load(const char* fileName);
     void draw() const;
 };
+
+// Makes texture `index` of a model from the named picture: loadMeshTexture in
+// the viewer, something harmless in tools, tests and fuzzers.
+using MeshTextureMaker = void (*)(GLuint* textures, const char* fileName, int index);
+
+// Reads the text of a .vxm file into an all-zero model, calling makeTexture for
+// each picture name. Returns nullptr when the whole file was read, otherwise
+// what stopped the reading (the model keeps what was read within bounds).
+const char* parseMesh(const char* text, size_t size, MeshModel& model, MeshTextureMaker makeTexture);

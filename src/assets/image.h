@@ -1,0 +1,23 @@
+#pragma once
+// A decoded picture, shared by the BMP and TGA readers: 8-bit components,
+// rows packed back to back with no gap bytes, in the order the reader gives
+// them (the first row in the buffer is texture coordinate t = 0).
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+struct Image {
+    int32_t components = 0; // bytes per pixel: 3 (R, G, B) or 4 (R, G, B, A)
+    int32_t width = 0;      // pixels per row
+    int32_t height = 0;     // rows
+    std::vector<uint8_t> pixels; // width * height * components bytes
+};
+
+// What a decoder gives back: the picture, or the message its reader shows.
+// A failure without a message (nullptr) is one that the reader passes over
+// in silence.
+struct ImageResult {
+    std::optional<Image> image;
+    const char* failure = nullptr;
+};
