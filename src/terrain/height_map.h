@@ -13,6 +13,11 @@ struct HeightMap {
     uint8_t heights[kHeightMapBytes] = {}; // zero where no file supplied a byte
 };
 
+// A world coordinate as a grid coordinate: truncated toward zero, the plain
+// float-to-integer conversion, but defined for every float (NaN gives 0, values
+// beyond the integer range the nearest integer).
+int gridCoordinate(float worldCoordinate);
+
 void loadHeightMap(const char* fileName, size_t byteCount, HeightMap& map);
 // Height at grid point (x, z), wrapped into the map; 0 against no map.
 int heightAt(const HeightMap* map, int x, int z);
