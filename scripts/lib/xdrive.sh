@@ -71,3 +71,56 @@ xd_answer_question() {
 xd_press_return() {
   xdotool key --window "$1" Return 2>/dev/null
 }
+
+# Ids of every viewable top-level window titled exactly $1, one a line.
+xd_windows_titled() {
+  local id
+  for id in $(xwininfo -root -tree 2>/dev/null | awk -v t="\"$1\":" '$2 == t { print $1 }'); do
+    xd_viewable "$id" && echo "$id"
+  done
+}
+
+# Screenshot of the viewer's 800 x 600 client area, which sits at (0, 0)
+# without a window manager, into $1.
+xd_shot() {
+  import -window root -crop 800x600+0+0 +repage "$1" 2>/dev/null
+}
+
+# How many pixels differ by more than 8 % between pictures $1 and $2; a crop
+# geometry $3 (WxH+X+Y) compares only that part.
+xd_changed_pixels() {
+  local a=$1 b=$2 crop=${3:-}
+  if [[ -n "$crop" ]]; then
+    compare -metric AE -fuzz 8% <(convert "$a" -crop "$crop" +repage png:-) \
+      <(convert "$b" -crop "$crop" +repage png:-) null: 2>&1 | awk '{ printf "%d\n", $1 }'
+  else
+    compare -metric AE -fuzz 8% "$a" "$b" null: 2>&1 | awk '{ printf "%d\n", $1 }'
+  fi
+}
+
+# Standard deviation of the grey levels of picture $1 within crop $2, in
+# thousandths of the full range: near 0 for a plain area.
+xd_spread() {
+  convert "$1" -crop "$2" +repage -colorspace Gray -format '%[fx:int(1000*standard_deviation)]' info: 2>/dev/null
+}
+
+# Dismisses, with Return, each "Error" box that process $1 shows until its
+# frames begin (a title starting with $2), it ends, or $3 seconds pass; then
+# watches $4 seconds more for late boxes. Prints the number of boxes seen.
+xd_dismiss_errors() {
+  local pid=$1 frames=$2 limit=${3:-20} grace=${4:-2} seen=" " id tick=0 end=$(( ${3:-20} * 10 ))
+  while (( tick < end )); do
+    for id in $(xd_windows_titled "Error"); do
+      [[ "$seen" == *" $id "* ]] || seen+="$id "
+      # Pressed again while the box stays up: a key can come before it listens.
+      (( tick % 5 == 0 )) && xd_press_return "$id"
+    done
+    kill -0 "$pid" 2>/dev/null || break
+    if (( end == limit * 10 )) && [[ -n "$(xd_window_title_prefix "$frames")" ]]; then
+      end=$(( tick + grace * 10 ))
+    fi
+    sleep 0.1; tick=$((tick + 1))
+  done
+  set -- $seen
+  echo $#
+}

@@ -1,0 +1,158 @@
+#!/usr/bin/env bash
+# End-to-end checks of the start-up failures: the real lumora binary on a
+# virtual display, started in a generated data folder with one thing wrong.
+# Each scenario counts the "Error" boxes (the X11 boxes cannot be read back, so
+# their title finds them), dismisses them with Return and checks what follows.
+#   failures_test.sh SCENARIO LUMORA OUTDIR LANDSCAPE_GENERATOR
+set -uo pipefail
+scenario=$1 lumora=$2 outdir=$3 generator=$4
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/../../scripts/lib/xdrive.sh"
+frames="Current Frames Per Second: "
+
+fail() { echo "FAIL [$scenario]: $*"; [[ -n "${pid:-}" ]] && kill "$pid" 2>/dev/null; exit 1; }
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+"$generator" "$work/good" >/dev/null || fail "the landscape generator failed"
+cp -r "$work/good" "$work/bad"
+
+# Starts the viewer in folder $1 and answers the start-up question with No.
+start_viewer() {
+  (cd "$1" && exec "$lumora") & pid=$!
+  local question
+  question=$(xd_wait_window "Options" 15) || fail "no start-up question"
+  xd_answer_question "$question" No
+}
+
+# Waits up to $1 seconds for the viewer to end; sets status to its exit status.
+wait_exit() {
+  local tick=0
+  while kill -0 "$pid" 2>/dev/null; do
+    (( tick++ > ${1:-10} * 10 )) && fail "lumora did not end within ${1:-10} s"
+    sleep 0.1
+  done
+  wait "$pid"; status=$?
+  pid=
+}
+
+# Checks that the viewer draws frames, takes a screenshot into $1 after $2
+# seconds, and ends it with Escape: status 0.
+shoot_and_quit() {
+  local main title
+  main=$(xd_wait_window_prefix "$frames" 1) || fail "no frames after the boxes"
+  sleep "$2"
+  title=$(xd_title "$main")
+  [[ "$title" =~ ^Current\ Frames\ Per\ Second:\ [1-9][0-9]*$ ]] || fail "title '$title'"
+  xd_shot "$1"
+  xdotool key --window "$main" Escape 2>/dev/null
+  wait_exit
+  [[ "$status" == 0 ]] || fail "exit status $status after Escape"
+}
+
+# Runs the viewer in folder $1, expecting $2 "Error" boxes and then frames;
+# leaves a screenshot in $3 taken $4 seconds after the boxes.
+run_expecting_frames() {
+  start_viewer "$1"
+  boxes=$(xd_dismiss_errors "$pid" "$frames" 20 1)
+  [[ "$boxes" == "$2" ]] || fail "$boxes \"Error\" boxes in $(basename "$1"), want $2"
+  kill -0 "$pid" 2>/dev/null || { wait "$pid"; fail "lumora ended (status $?) instead of running"; }
+  shoot_and_quit "$3" "${4:-1}"
+}
+
+# Runs the viewer in folder $1, expecting one "Error" box and then the end of
+# the process with status 0, before any frame.
+run_expecting_end() {
+  start_viewer "$1"
+  boxes=$(xd_dismiss_errors "$pid" "$frames" 20 1)
+  [[ -z "$(xd_window_title_prefix "$frames")" ]] || fail "a frame was drawn"
+  [[ "$boxes" == 1 ]] || fail "$boxes \"Error\" boxes, want 1"
+  wait_exit 5
+  [[ "$status" == 0 ]] || fail "exit status $status, want 0"
+}
+
+# The bytes of BMP file $1 with its 40-byte info header grown to the 108-byte
+# form (the colour-space fields zero) and the pixel offset moved to match.
+with_108_byte_header() {
+  local offset
+  offset=$(od -An -tu4 -j10 -N4 "$1" | tr -d ' ')
+  offset=$((offset + 68))
+  head -c 10 "$1"
+  printf "\\x$(printf %02x $((offset & 255)))\\x$(printf %02x $((offset >> 8 & 255)))\\x$(printf %02x $((offset >> 16 & 255)))\\x$(printf %02x $((offset >> 24)))"
+  printf '\x6c\x00\x00\x00'
+  tail -c +19 "$1" | head -c 36
+  head -c 68 /dev/zero
+  tail -c +55 "$1"
+}
+
+case "$scenario" in
+no-height-map)
+  # Without the height file the ground is flat at height 0: the same picture
+  # as a height file of zeros.
+  rm "$work/bad/Tertest.raw"
+  run_expecting_frames "$work/bad" 1 "$work/missing.png"
+  cp -r "$work/good" "$work/flat" && head -c 1048576 /dev/zero >"$work/flat/Tertest.raw"
+  run_expecting_frames "$work/flat" 0 "$work/flat.png"
+  spread=$(xd_spread "$work/missing.png" 800x600+0+0)
+  (( spread > 30 )) || fail "the flat scene is blank (grey spread $spread/1000)"
+  changed=$(xd_changed_pixels "$work/missing.png" "$work/flat.png")
+  (( changed < 480000 / 20 )) || fail "$changed pixels differ from a scene on zero heights"
+  cp "$work/missing.png" "$outdir/e2e-failure-$scenario.png"
+  echo "PASS [$scenario]: one box, flat scene ($changed pixels from zero heights), exit 0"
+  ;;
+no-sky-top)
+  # The top face draws untextured: looking up, it is one plain colour.
+  rm "$work/bad/hillTop.bmp"
+  for folder in bad good; do
+    start_viewer "$work/$folder"
+    boxes=$(xd_dismiss_errors "$pid" "$frames" 20 1)
+    want=1; [[ $folder == good ]] && want=0
+    [[ "$boxes" == "$want" ]] || fail "$boxes \"Error\" boxes in $folder, want $want"
+    # Tilting is held at 1 radian; two moves of 250 pixels reach it.
+    for _ in 1 2; do xdotool mousemove 400 50; sleep 0.5; done
+    shoot_and_quit "$work/$folder.png" 0.5
+  done
+  plain=$(xd_spread "$work/bad.png" 600x150+100+0)
+  textured=$(xd_spread "$work/good.png" 600x150+100+0)
+  (( plain <= 5 )) || fail "the top face is not plain (grey spread $plain/1000)"
+  (( textured > plain + 5 )) || fail "with its picture the top face looks no different ($textured/1000)"
+  cp "$work/bad.png" "$outdir/e2e-failure-$scenario.png"
+  echo "PASS [$scenario]: one box, the top face plain (spread $plain/1000, textured $textured/1000), exit 0"
+  ;;
+detail-108)
+  # A 108-byte header is refused; the terrain draws without its detail.
+  with_108_byte_header "$work/good/Detail1.bmp" >"$work/bad/Detail1.bmp"
+  run_expecting_frames "$work/bad" 1 "$work/bad.png"
+  run_expecting_frames "$work/good" 0 "$work/good.png"
+  ground=800x250+0+350
+  changed=$(xd_changed_pixels "$work/bad.png" "$work/good.png" "$ground")
+  (( changed > 200000 / 4 )) || fail "only $changed ground pixels differ from the detailed terrain"
+  cp "$work/bad.png" "$outdir/e2e-failure-$scenario.png"
+  echo "PASS [$scenario]: one box, $changed ground pixels without detail, exit 0"
+  ;;
+no-flyer-sprite)
+  rm "$work/bad/busch2.tga"
+  run_expecting_end "$work/bad"
+  echo "PASS [$scenario]: one box, status 0 before any frame"
+  ;;
+no-mesh-texture)
+  # The palms' bark is named by every palm mesh; the first that needs it ends
+  # the run.
+  rm "$work/bad/palmBark.bmp"
+  run_expecting_end "$work/bad"
+  echo "PASS [$scenario]: one box, status 0 before any frame"
+  ;;
+no-mesh-file)
+  # Without its mesh the grass field is empty, and the viewer runs on.
+  rm "$work/bad/grass2.vxm"
+  run_expecting_frames "$work/bad" 1 "$work/bad.png"
+  run_expecting_frames "$work/good" 0 "$work/good.png"
+  changed=$(xd_changed_pixels "$work/bad.png" "$work/good.png" 800x250+0+350)
+  (( changed > 2000 )) || fail "only $changed ground pixels differ from the scene with grass"
+  cp "$work/bad.png" "$outdir/e2e-failure-$scenario.png"
+  echo "PASS [$scenario]: one box, the scene without grass ($changed pixels), exit 0"
+  ;;
+*)
+  fail "unknown scenario"
+  ;;
+esac

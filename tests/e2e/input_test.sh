@@ -1,0 +1,161 @@
+#!/usr/bin/env bash
+# End-to-end checks of the input bindings: the real lumora binary on a virtual
+# display, driven through xdotool as a user would, one binding per scenario.
+# A binding shows in the picture: each check compares screenshots taken
+# before and after the input with two taken the same time apart without it,
+# since the flyers and the clock change the picture on their own.
+#   input_test.sh SCENARIO LUMORA X_CLOSE_WINDOW OUTDIR LANDSCAPE_GENERATOR
+set -uo pipefail
+scenario=$1 lumora=$2 xclose=$3 outdir=$4 generator=$5
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/../../scripts/lib/xdrive.sh"
+
+fail() { echo "FAIL [$scenario]: $*"; [[ -n "${pid:-}" ]] && kill "$pid" 2>/dev/null; exit 1; }
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+"$generator" "$work/data" >/dev/null || fail "the landscape generator failed"
+cd "$work/data"
+
+"$lumora" & pid=$!
+question=$(xd_wait_window "Options" 15) || fail "no start-up question"
+xd_answer_question "$question" No
+main=$(xd_wait_window_prefix "Current Frames Per Second: " 5) || fail "no frames-per-second title"
+xdotool windowfocus --sync "$main" 2>/dev/null
+sleep 1
+
+# Takes a screenshot; prints its file name.
+shot() { local file; file=$(mktemp --suffix=.png "$work/shot.XXXXXX"); xd_shot "$file"; echo "$file"; }
+
+# Pixels that change by themselves over 0.7 s, the time of one input.
+idle=0
+measure_idle() {
+  local a b
+  a=$(shot); sleep 0.7; b=$(shot)
+  idle=$(xd_changed_pixels "$a" "$b")
+}
+
+# Runs the command "$@" between two screenshots; sets changed to the pixels
+# that changed and after to the second screenshot.
+change_of() {
+  local first
+  first=$(shot); "$@"; sleep 0.3; after=$(shot)
+  changed=$(xd_changed_pixels "$first" "$after")
+}
+
+# Fails unless $1 changed pixels are clearly more than the idle change.
+expect_changed() {
+  (( $1 > 3 * idle + 4800 )) || fail "$2: $1 pixels changed, idle $idle"
+}
+# Fails unless $1 changed pixels are no more than about the idle change.
+expect_unchanged() {
+  (( $1 <= 2 * idle + 4800 )) || fail "$2: $1 pixels changed, idle $idle"
+}
+
+hold() { xdotool keydown "$1"; sleep 0.7; xdotool keyup "$1"; }
+tap() { xdotool key "$1"; sleep 0.4; }
+
+# The title still shows a frame count, so frames kept coming.
+expect_counting() {
+  local title
+  title=$(xd_title "$main")
+  [[ "$title" =~ ^Current\ Frames\ Per\ Second:\ [1-9][0-9]*$ ]] || fail "title '$title' after $1"
+}
+
+# Ends the viewer through $@; expects status 0.
+expect_end() {
+  "$@"
+  local tick=0
+  while kill -0 "$pid" 2>/dev/null; do
+    (( tick++ > 100 )) && fail "lumora did not end within 10 s"
+    sleep 0.1
+  done
+  wait "$pid"; status=$?
+  pid=
+  [[ "$status" == 0 ]] || fail "exit status $status"
+}
+
+after="" report=""
+measure_idle
+case "$scenario" in
+walk-forward|walk-backward|step-left|step-right)
+  case "$scenario" in
+    walk-forward) keys="w Up" ;; walk-backward) keys="s Down" ;;
+    step-left) keys="a Left" ;; step-right) keys="d Right" ;;
+  esac
+  for key in $keys; do
+    change_of hold "$key"
+    expect_changed "$changed" "holding $key"
+    expect_counting "holding $key"
+    report+="$key $changed, "
+  done
+  ;;
+mouse-look)
+  for target in "520 300" "280 300" "400 220" "400 380"; do
+    change_of xdotool mousemove $target
+    expect_changed "$changed" "the cursor moved to ($target)"
+    read -r x y < <(xdotool getmouselocation | sed 's/x:\([0-9]*\) y:\([0-9]*\).*/\1 \2/')
+    [[ "$x $y" == "400 300" ]] || fail "after a move to ($target) the cursor is at ($x, $y), not (400, 300)"
+    report+="($target) $changed, "
+  done
+  ;;
+crouch)
+  before=$(shot)
+  change_of tap c
+  expect_changed "$changed" "the first tap of C"
+  crouched=$after
+  sleep 0.7
+  expect_unchanged "$(xd_changed_pixels "$crouched" "$(shot)")" "the crouch after C was released"
+  tap c
+  # The second tap stands the viewer up when the key is released.
+  back=$(xd_changed_pixels "$before" "$(shot)")
+  expect_unchanged "$back" "standing up after the second tap"
+  report="crouched $changed, back $back, "
+  ;;
+wireframe)
+  before=$(shot)
+  change_of tap space
+  expect_changed "$changed" "Space"
+  sleep 0.7
+  expect_unchanged "$(xd_changed_pixels "$after" "$(shot)")" "wireframe after Space"
+  tap Return
+  back=$(xd_changed_pixels "$before" "$(shot)")
+  expect_unchanged "$back" "Enter after Space"
+  report="wireframe $changed, filled again $back, "
+  ;;
+zoom)
+  before=$(shot)
+  change_of xdotool click 3
+  expect_changed "$changed" "the first right click"
+  xdotool click 3; sleep 0.4
+  back=$(xd_changed_pixels "$before" "$(shot)")
+  expect_unchanged "$back" "the second right click"
+  report="zoomed $changed, back $back, "
+  ;;
+left-button)
+  change_of xdotool click 1
+  expect_unchanged "$changed" "the left button"
+  report="left click $changed, "
+  ;;
+escape)
+  # Escape ends the run from any state: zoomed, in wireframe, walking.
+  xdotool click 3; tap space; xdotool keydown w
+  expect_end xdotool key Escape
+  xdotool keyup w
+  report="zoomed, wireframe, walking: "
+  ;;
+close)
+  xdotool click 3; tap space
+  expect_end "$xclose" "$main"
+  report="zoomed, wireframe: "
+  ;;
+*)
+  fail "unknown scenario"
+  ;;
+esac
+if [[ -n "$pid" ]]; then
+  expect_counting "$scenario"
+  cp "$after" "$outdir/e2e-input-$scenario.png" 2>/dev/null
+  expect_end xdotool key --window "$main" Escape
+fi
+echo "PASS [$scenario]: ${report}idle $idle, exit 0"
