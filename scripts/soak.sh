@@ -29,8 +29,8 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   source "$top/scripts/lib/xdrive.sh"
   fail() { echo "soak: FAIL: $*"; [[ -n "${pid:-}" ]] && kill "$pid" 2>/dev/null; exit 1; }
   cd "$out/data"
-  "$top/build/release/src/lumora" & pid=$!
-  question=$(xd_wait_window "Options" 15) || fail "no start-up question"
+  "$top/build/release/src/lumora" 2>"$top/$out/stderr" & pid=$!
+  question=$(xd_wait_question "$pid" "$top/$out/stderr" 15) || fail "no start-up question"
   xd_answer_question "$question" No
   main=$(xd_wait_window_prefix "Current Frames Per Second: " 10) || fail "no frames"
   xdotool windowfocus --sync "$main" 2>/dev/null

@@ -3,12 +3,32 @@
 # virtual display, started in a generated data folder with one thing wrong.
 # Each scenario counts the "Error" boxes (the X11 boxes cannot be read back, so
 # their title finds them), dismisses them with Return and checks what follows.
+# Their texts are read in a second run where no box can be shown.
 #   failures_test.sh SCENARIO LUMORA OUTDIR LANDSCAPE_GENERATOR
 set -uo pipefail
-scenario=$1 lumora=$2 outdir=$3 generator=$4
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../../scripts/lib/xdrive.sh"
 frames="Current Frames Per Second: "
+
+# failures_test.sh --error-lines FOLDER LUMORA, on a display that cannot show
+# boxes: runs the viewer in FOLDER until it ends or draws frames for a second,
+# and prints the lines its "Error" boxes left on standard error.
+if [[ "$1" == --error-lines ]]; then
+  cd "$2" || exit 1
+  "$3" 2>stderr & pid=$!
+  for (( tick = 0; tick < 150; tick++ )); do
+    kill -0 "$pid" 2>/dev/null || break
+    main=$(xd_window_title_prefix "$frames")
+    [[ -n "$main" ]] && { sleep 1; xdotool key --window "$main" Escape 2>/dev/null; break; }
+    sleep 0.1
+  done
+  for (( tick = 0; tick < 100; tick++ )); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  kill "$pid" 2>/dev/null
+  grep '^lumora: Error: ' stderr
+  exit 0
+fi
+
+scenario=$1 lumora=$2 outdir=$3 generator=$4
 
 fail() { echo "FAIL [$scenario]: $*"; [[ -n "${pid:-}" ]] && kill "$pid" 2>/dev/null; exit 1; }
 
@@ -19,9 +39,9 @@ cp -r "$work/good" "$work/bad"
 
 # Starts the viewer in folder $1 and answers the start-up question with No.
 start_viewer() {
-  (cd "$1" && exec "$lumora") & pid=$!
+  (cd "$1" && exec "$lumora" 2>"$work/stderr") & pid=$!
   local question
-  question=$(xd_wait_window "Options" 15) || fail "no start-up question"
+  question=$(xd_wait_question "$pid" "$work/stderr" 15 2>"$work/why") || fail "$(cat "$work/why")"
   xd_answer_question "$question" No
 }
 
@@ -85,11 +105,24 @@ with_108_byte_header() {
   tail -c +55 "$1"
 }
 
+# The texts of the boxes that folder $1 gives, where the platform lets them be
+# read: on a display without the X core fonts each box leaves its line on
+# standard error ("lumora: TITLE: TEXT") and answers as dismissed. The question
+# then counts as not No, so that display is 800 x 600, the mode that full
+# screen switches to. Fails unless there is one line and it matches pattern $2.
+expect_error_line() {
+  local lines
+  lines=$(xvfb-run -a -s "-screen 0 800x600x24 -fp built-ins" bash "$here/failures_test.sh" --error-lines "$1" "$lumora")
+  # shellcheck disable=SC2053 # $2 is a pattern
+  [[ "$lines" == $2 && "$lines" != *$'\n'* ]] || fail "box texts '$lines', want one line '$2'"
+}
+
 case "$scenario" in
 no-height-map)
   # Without the height file the ground is flat at height 0: the same picture
   # as a height file of zeros.
   rm "$work/bad/Tertest.raw"
+  expect_error_line "$work/bad" "lumora: Error: Can't find the height map!"
   run_expecting_frames "$work/bad" 1 "$work/missing.png"
   cp -r "$work/good" "$work/flat" && head -c 1048576 /dev/zero >"$work/flat/Tertest.raw"
   run_expecting_frames "$work/flat" 0 "$work/flat.png"
@@ -103,6 +136,7 @@ no-height-map)
 no-sky-top)
   # The top face draws untextured: looking up, it is one plain colour.
   rm "$work/bad/hillTop.bmp"
+  expect_error_line "$work/bad" "lumora: Error: Unable to load BMP File!"
   for folder in bad good; do
     start_viewer "$work/$folder"
     boxes=$(xd_dismiss_errors "$pid" "$frames" 20 1)
@@ -122,6 +156,7 @@ no-sky-top)
 detail-108)
   # A 108-byte header is refused; the terrain draws without its detail.
   with_108_byte_header "$work/good/Detail1.bmp" >"$work/bad/Detail1.bmp"
+  expect_error_line "$work/bad" "lumora: Error: Unknown DIB file format."
   run_expecting_frames "$work/bad" 1 "$work/bad.png"
   run_expecting_frames "$work/good" 0 "$work/good.png"
   ground=800x250+0+350
@@ -132,6 +167,7 @@ detail-108)
   ;;
 no-flyer-sprite)
   rm "$work/bad/busch2.tga"
+  expect_error_line "$work/bad" "lumora: Error: Unable to load TGA File!"
   run_expecting_end "$work/bad"
   echo "PASS [$scenario]: one box, status 0 before any frame"
   ;;
@@ -139,12 +175,14 @@ no-mesh-texture)
   # The palms' bark is named by every palm mesh; the first that needs it ends
   # the run.
   rm "$work/bad/palmBark.bmp"
+  expect_error_line "$work/bad" "lumora: Error: Failed to open DIB file palmBark.bmp."
   run_expecting_end "$work/bad"
   echo "PASS [$scenario]: one box, status 0 before any frame"
   ;;
 no-mesh-file)
   # Without its mesh the grass field is empty, and the viewer runs on.
   rm "$work/bad/grass2.vxm"
+  expect_error_line "$work/bad" "lumora: Error: *grass2.vxm*"
   run_expecting_frames "$work/bad" 1 "$work/bad.png"
   run_expecting_frames "$work/good" 0 "$work/good.png"
   changed=$(xd_changed_pixels "$work/bad.png" "$work/good.png" 800x250+0+350)

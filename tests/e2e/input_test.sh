@@ -17,8 +17,8 @@ trap 'rm -rf "$work"' EXIT
 "$generator" "$work/data" >/dev/null || fail "the landscape generator failed"
 cd "$work/data"
 
-"$lumora" & pid=$!
-question=$(xd_wait_window "Options" 15) || fail "no start-up question"
+"$lumora" 2>"$work/stderr" & pid=$!
+question=$(xd_wait_question "$pid" "$work/stderr" 15 2>"$work/why") || fail "$(cat "$work/why")"
 xd_answer_question "$question" No
 main=$(xd_wait_window_prefix "Current Frames Per Second: " 5) || fail "no frames-per-second title"
 xdotool windowfocus --sync "$main" 2>/dev/null
