@@ -43,7 +43,7 @@ void FrustumPlanes::setFromMatrices(const float projection[16], const float mode
 bool normalizePlane(float plane[4])
 {
     const float length = std::sqrt(plane[0] * plane[0] + plane[1] * plane[1] + plane[2] * plane[2]);
-    if (!(length > 0))
+    if (!(length > 0) || !std::isfinite(length))
         return false;
     float normalised[4];
     for (int c = 0; c < 4; ++c) {

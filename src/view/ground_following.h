@@ -11,9 +11,9 @@
 
 constexpr float kGroundCaptureHeight = 10;
 constexpr float kStandingEyeHeight = 5.5f;
-constexpr float kBobAmplitude = 0.2f;     // times sin(walkPhase)
+constexpr float kBobAmplitude = 0.2f;      // times sin(walkPhase)
 constexpr float kCrouchedEyeHeight = 1.5f; // no bob
-constexpr float kWalkPhaseRate = 1.05f;   // times the camera's speed, per held key per frame
+constexpr float kWalkPhaseRate = 1.05f;    // times the camera's speed, per held key per frame
 
 struct GroundFollowing {
     float walkPhase = 0;  // radians; grows while W, A, S or D is held, never wrapped

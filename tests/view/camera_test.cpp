@@ -1,5 +1,7 @@
 #include "view/camera.h"
 
+#include "view/held_keys.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -9,23 +11,9 @@ namespace {
 
 // A cursor the test moves by hand. Putting it back moves it, as the screen's does.
 struct ScriptedCursor {
-    static inline int x = kCursorHoldX;
-    static inline int y = kCursorHoldY;
-    static inline int puts = 0;
-    static inline int putX = -1;
-    static inline int putY = -1;
-
-    static void read(int& outX, int& outY)
-    {
-        outX = x;
-        outY = y;
-    }
-    static void put(int newX, int newY)
-    {
-        ++puts;
-        x = putX = newX;
-        y = putY = newY;
-    }
+    static inline int x, y, puts;
+    static void read(int& outX, int& outY) { outX = x, outY = y; }
+    static void put(int newX, int newY) { ++puts, x = newX, y = newY; }
 };
 const CursorAccess scripted{ScriptedCursor::read, ScriptedCursor::put};
 
@@ -55,18 +43,6 @@ constexpr float kNearEye = 5e-5f;
 
 bool isFinite(Vector3 v) { return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z); }
 
-KeyStateTable holding(std::initializer_list<int> keys)
-{
-    KeyStateTable table;
-    for (int key : keys) {
-        Message down{};
-        down.kind = MessageKind::KeyDown;
-        down.key = key;
-        table.apply(down);
-    }
-    return table;
-}
-
 class CameraTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -74,7 +50,6 @@ protected:
         ScriptedCursor::x = kCursorHoldX;
         ScriptedCursor::y = kCursorHoldY;
         ScriptedCursor::puts = 0;
-        ScriptedCursor::putX = ScriptedCursor::putY = -1;
         camera = Camera{};
         camera.place(500, 35, 500, 501, 35, 500, 0, 1, 0); // the start-up placement
     }
@@ -94,14 +69,10 @@ protected:
 
 TEST(VectorOperations, CrossFollowsTheRightHandRule)
 {
-    const Vector3 z = cross({1, 0, 0}, {0, 1, 0});
-    EXPECT_EQ(z.x, 0);
-    EXPECT_EQ(z.y, 0);
-    EXPECT_EQ(z.z, 1);
-    const Vector3 minusZ = cross({0, 1, 0}, {1, 0, 0});
-    EXPECT_EQ(minusZ.z, -1);
-    // The viewer's right when looking along +x with y up is +z.
+    // Looking along +x with y up, the viewer's right is +z.
     EXPECT_EQ(cross({1, 0, 0}, {0, 1, 0}).z, 1);
+    EXPECT_EQ(cross({0, 1, 0}, {1, 0, 0}).z, -1);
+    EXPECT_EQ(cross({0, 0, 1}, {0, 1, 0}).x, -1);
     EXPECT_FLOAT_EQ(magnitude({3, 4, 12}), 13);
 }
 
@@ -137,8 +108,8 @@ TEST_F(CameraTest, HundredPixelsLeftTurnsLeftByAFifthOfARadian)
     EXPECT_FLOAT_EQ(camera.position.z, 500);
 
     EXPECT_EQ(ScriptedCursor::puts, 1);
-    EXPECT_EQ(ScriptedCursor::putX, 400);
-    EXPECT_EQ(ScriptedCursor::putY, 300);
+    EXPECT_EQ(ScriptedCursor::x, 400);
+    EXPECT_EQ(ScriptedCursor::y, 300);
 }
 
 TEST_F(CameraTest, ACentredCursorChangesNothingAndIsNotPutBack)

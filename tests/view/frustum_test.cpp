@@ -84,13 +84,11 @@ void expectStartUpPlanes(const FrustumPlanes& frustum)
 // Planes bounding the box 0..10 on every axis.
 FrustumPlanes unitBox()
 {
-    FrustumPlanes box;
     const float planes[6][4] = {
         {-1, 0, 0, 10}, {1, 0, 0, 0}, {0, 1, 0, 0}, {0, -1, 0, 10}, {0, 0, -1, 10}, {0, 0, 1, 0},
     };
-    for (int i = 0; i < 6; ++i)
-        for (int c = 0; c < 4; ++c)
-            box.planes[i][c] = planes[i][c];
+    FrustumPlanes box;
+    std::memcpy(box.planes, planes, sizeof planes);
     return box;
 }
 
@@ -199,7 +197,9 @@ TEST(FrustumPlanes, NormalizePlaneScalesByTheNormalLengthOrRefuses)
     EXPECT_FLOAT_EQ(plane[2], 0.8f);
     EXPECT_FLOAT_EQ(plane[3], 2);
 
-    const float degenerate[][4] = {{0, 0, 0, 5}, {NAN, 1, 0, 0}, {0, 1, 0, INFINITY}, {1e-30f, 0, 0, 1}};
+    const float degenerate[][4] = {
+        {0, 0, 0, 5}, {NAN, 1, 0, 0}, {0, 1, 0, INFINITY}, {1e-30f, 0, 0, 1}, {1e20f, 0, 0, 1},
+    };
     for (const auto& d : degenerate) {
         float p[4] = {d[0], d[1], d[2], d[3]};
         EXPECT_FALSE(normalizePlane(p));

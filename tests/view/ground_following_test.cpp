@@ -1,10 +1,11 @@
 #include "view/ground_following.h"
 
+#include "view/held_keys.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <memory>
-#include <vector>
 
 namespace {
 
@@ -15,14 +16,6 @@ Message keyMessage(MessageKind kind, int key, bool repeat = false)
     m.key = key;
     m.repeat = repeat;
     return m;
-}
-
-KeyStateTable holding(const std::vector<int>& keys)
-{
-    KeyStateTable table;
-    for (int key : keys)
-        table.apply(keyMessage(MessageKind::KeyDown, key));
-    return table;
 }
 
 class GroundFollowingTest : public ::testing::Test {
@@ -163,13 +156,6 @@ TEST(CrouchKey, LatchesOnAPressAndEndsOnTheReleaseThatClearsTheToggle)
         pollCrouchKey(ground, keys); // the latch is steady between presses
         EXPECT_EQ(ground.crouching, step.crouching) << step.what;
     }
-}
-
-TEST(CrouchKey, OtherKeysDoNotCrouch)
-{
-    GroundFollowing ground;
-    pollCrouchKey(ground, holding({'W', 'A', 'S', 'D', platform::kKeySpace}));
-    EXPECT_FALSE(ground.crouching);
 }
 
 TEST(WalkPhase, AdvancesPerHeldLetterKeyAndIgnoresTheArrows)
