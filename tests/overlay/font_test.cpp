@@ -12,34 +12,6 @@ namespace {
 using platform::GlyphBitmap;
 using platform::GlyphSet;
 
-// Identity matrices: raster positions are then in overlay coordinates, and
-// (-0.75, -2/3) lands on window pixel (100, 100) of the 800 x 600 viewport.
-void prepareWindow()
-{
-    glViewport(0, 0, 800, 600);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_TEXTURE_2D);
-    glColor3f(1, 1, 1);
-    glClearColor(0, 0, 0, 0);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-}
-
-void rasterAt100()
-{
-    glRasterPos2f(-0.75f, -2.0f / 3.0f);
-}
-
-float rasterX()
-{
-    GLfloat raster[4];
-    glGetFloatv(GL_CURRENT_RASTER_POSITION, raster);
-    return raster[0];
-}
-
 TEST(FontLists, OneListPerCodeFrom32To127)
 {
     REQUIRE_GL_CONTEXT();
@@ -79,8 +51,8 @@ TEST(FontLists, GlyphIsDrawnAtItsOriginAndMovesTheRasterByItsAdvance)
     glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
     EXPECT_EQ(alignment, 4) << "the unpack state is restored";
 
-    prepareWindow();
-    rasterAt100();
+    prepareFlatWindow();
+    rasterAtPixel(100, 100);
     glCallList(base + 'A' - 32);
     EXPECT_NEAR(rasterX(), 112.0f, 1e-3f);
 
@@ -105,8 +77,8 @@ TEST(FontLists, AnEmptyGlyphOnlyAdvances)
     const GLuint base = buildFontLists(*glyphs);
     ASSERT_NE(base, 0u);
 
-    prepareWindow();
-    rasterAt100();
+    prepareFlatWindow();
+    rasterAtPixel(100, 100);
     glCallList(base);
     glCallList(base + 1); // '!', empty and without advance
     EXPECT_NEAR(rasterX(), 109.0f, 1e-3f);

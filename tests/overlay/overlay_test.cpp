@@ -77,9 +77,9 @@ TEST(OverlayFont, GlyphsAreBitmapsAbout34PixelsHigh)
     ASSERT_NE(realFont(), 0u);
     prepareFrame(800, 600);
     beginOverlay();
-    glRasterPos2f(-0.75f, -2.0f / 3.0f); // pixel (100, 100)
+    rasterAtPixel(100, 100);
     printText(realFont(), "N");
-    glRasterPos2f(0, -2.0f / 3.0f); // pixel (400, 100)
+    rasterAtPixel(400, 100);
     printText(realFont(), "(");
     endOverlay();
     const Picture picture = readPicture(800, 600);

@@ -1,6 +1,7 @@
 #pragma once
-// Reading the drawn picture back in the overlay's GL tests: pixel boxes in
-// window coordinates (origin at the lower left, as glReadPixels counts).
+// The overlay's GL tests: an empty 800 x 600 viewport with identity matrices,
+// raster positions in its pixels, and the drawn picture read back in pixel
+// boxes of window coordinates (origin at the lower left, as glReadPixels counts).
 
 #include <GL/gl.h>
 
@@ -61,4 +62,35 @@ PixelBox boundsOf(const Picture& picture, PixelBox search, Test test)
                 bounds.top = y + 1 > bounds.top ? y + 1 : bounds.top;
             }
     return bounds;
+}
+
+// Identity matrices, so that raster positions are overlay coordinates; no
+// depth test or texturing; white; a black picture.
+inline void prepareFlatWindow()
+{
+    glViewport(0, 0, 800, 600);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_TEXTURE_2D);
+    glColor3f(1, 1, 1);
+    glClearColor(0, 0, 0, 0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    while (glGetError() != GL_NO_ERROR) {
+    }
+}
+
+// Sets the raster position to window pixel (x, y) of the flat window.
+inline void rasterAtPixel(float x, float y)
+{
+    glRasterPos2f(x / 400 - 1, y / 300 - 1);
+}
+
+inline float rasterX()
+{
+    GLfloat raster[4];
+    glGetFloatv(GL_CURRENT_RASTER_POSITION, raster);
+    return raster[0];
 }

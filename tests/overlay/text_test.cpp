@@ -67,33 +67,11 @@ GLuint buildBlockFont()
     return buildFontLists(*glyphs);
 }
 
-// Raster positions are given in window pixels of the 800 x 600 viewport.
-void rasterAtPixel(float x, float y)
+// Texturing on, as the frame has it, to see printText switch it off and on.
+void prepareTextWindow()
 {
-    glRasterPos2f(x / 400 - 1, y / 300 - 1);
-}
-
-void prepareWindow()
-{
-    glViewport(0, 0, 800, 600);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glDisable(GL_DEPTH_TEST);
-    glClearColor(0, 0, 0, 0);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glColor3f(1, 1, 1);
+    prepareFlatWindow();
     glEnable(GL_TEXTURE_2D);
-    while (glGetError() != GL_NO_ERROR) {
-    }
-}
-
-float rasterX()
-{
-    GLfloat raster[4];
-    glGetFloatv(GL_CURRENT_RASTER_POSITION, raster);
-    return raster[0];
 }
 
 std::vector<GLfloat> currentColour()
@@ -131,7 +109,7 @@ TEST(PrintText, DrawsWhiteGlyphsFromTheRasterPositionOn)
     REQUIRE_GL_CONTEXT();
     const GLuint font = buildBlockFont();
     ASSERT_NE(font, 0u);
-    prepareWindow();
+    prepareTextWindow();
     glEnable(GL_BLEND);
     glListBase(7);
 
@@ -160,7 +138,7 @@ TEST(PrintText, GlyphsKeepTheColourOfTheirRasterPosition)
     REQUIRE_GL_CONTEXT();
     const GLuint font = buildBlockFont();
     ASSERT_NE(font, 0u);
-    prepareWindow();
+    prepareTextWindow();
 
     glColor3f(1, 0, 0);
     rasterAtPixel(100, 100);
@@ -179,7 +157,7 @@ TEST(PrintText, NullFormatHasNoEffect)
     REQUIRE_GL_CONTEXT();
     const GLuint font = buildBlockFont();
     ASSERT_NE(font, 0u);
-    prepareWindow();
+    prepareTextWindow();
     glEnable(GL_BLEND);
     glColor3f(0.25f, 0.5f, 0.75f);
     const std::vector<GLfloat> colour = currentColour();
@@ -211,7 +189,7 @@ TEST(PrintText, BytesOutside32To127CallNoList)
     for (GLuint byte = 1; byte < 32; ++byte)
         if (font - 32 + byte >= 1 && font - 32 + byte < font)
             traps.add(font - 32 + byte);
-    prepareWindow();
+    prepareTextWindow();
 
     rasterAtPixel(100, 100);
     printText(font, "%s", "A\x01\x1f\x80\x9f\xff" "B");
@@ -228,7 +206,7 @@ TEST(PrintText, WithoutAFontNothingIsCalled)
     TrapLists traps;
     for (GLuint name = 1; name < 128; ++name)
         traps.add(name);
-    prepareWindow();
+    prepareTextWindow();
     glEnable(GL_BLEND);
 
     rasterAtPixel(100, 100);
@@ -249,7 +227,7 @@ TEST(PrintText, LongTextsDrawAtMost255Glyphs)
         float advance;
     };
     for (const Row row : {Row{254, 2540}, Row{255, 2550}, Row{256, 2550}, Row{1000, 2550}}) {
-        prepareWindow();
+        prepareTextWindow();
         const std::string text(static_cast<size_t>(row.length), '.');
         rasterAtPixel(0, 100);
         printText(font, "%s", text.c_str());
