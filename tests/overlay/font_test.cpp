@@ -3,6 +3,8 @@
 #include "overlay/read_back.h"
 #include "support/gl_test_context.h"
 
+#include <algorithm>
+#include <iterator>
 #include <memory>
 #include <set>
 #include <utility>

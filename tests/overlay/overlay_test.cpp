@@ -6,6 +6,8 @@
 
 #include <GL/glu.h>
 
+#include <algorithm>
+
 namespace {
 
 // The overlay with the real font, made once per test binary.

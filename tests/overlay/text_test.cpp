@@ -4,13 +4,15 @@
 #include "overlay/read_back.h"
 #include "support/gl_test_context.h"
 
+#include <algorithm>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace {
 
-// --- formatting, no context needed ---
+// Formatting needs no context.
 
 TEST(FormatText, NullFormatGivesAnEmptyText)
 {
@@ -51,7 +53,7 @@ TEST(FormatText, KeepsOnlyBytesThatHaveGlyphs)
     EXPECT_STREQ(text, "-7:t");
 }
 
-// --- drawing, with a font of blocks 6 pixels wide, 8 high, advancing 10 ---
+// Drawing, with a font of blocks 6 pixels wide and 8 high that advance 10.
 
 constexpr float kBlockAdvance = 10;
 
