@@ -1,86 +1,15 @@
 #include "assets/dib_image.h"
 
 #include "allocation_probe.h"
+#include "picture_files.h"
 #include "platform/platform.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
 namespace {
-
-using Bytes = std::vector<uint8_t>;
-
-void put16(Bytes& out, uint32_t v)
-{
-    out.push_back(uint8_t(v));
-    out.push_back(uint8_t(v >> 8));
-}
-void put32(Bytes& out, uint32_t v)
-{
-    put16(out, v & 0xFFFF);
-    put16(out, v >> 16);
-}
-
-// A BMP file written field by field. Palette entries are 0xRRGGBB.
-struct Bmp {
-    uint32_t headerBytes = 40;
-    int32_t width = 1;
-    int32_t height = 1;
-    uint16_t bitCount = 24;
-    uint32_t compression = 0;
-    uint32_t coloursUsed = 0;
-    std::vector<uint32_t> palette;
-    std::vector<uint32_t> masks;
-    Bytes pixels;
-    bool fileHeader = true;
-    int64_t pixelOffset = -1; // bfOffBits; -1: right after header, masks and palette
-
-    Bytes bytes() const
-    {
-        Bytes info;
-        put32(info, headerBytes);
-        if (headerBytes == 12) {
-            put16(info, uint32_t(width));
-            put16(info, uint32_t(height));
-            put16(info, 1);
-            put16(info, bitCount);
-        } else {
-            put32(info, uint32_t(width));
-            put32(info, uint32_t(height));
-            put16(info, 1);
-            put16(info, bitCount);
-            put32(info, compression);
-            put32(info, 0);
-            put32(info, 2835);
-            put32(info, 2835);
-            put32(info, coloursUsed);
-            put32(info, 0);
-            info.resize(headerBytes, 0);
-        }
-        for (uint32_t mask : masks)
-            put32(info, mask);
-        for (uint32_t colour : palette) {
-            info.push_back(uint8_t(colour));
-            info.push_back(uint8_t(colour >> 8));
-            info.push_back(uint8_t(colour >> 16));
-            if (headerBytes != 12)
-                info.push_back(0);
-        }
-        Bytes file;
-        if (fileHeader) {
-            file = {'B', 'M'};
-            put32(file, uint32_t(14 + info.size() + pixels.size()));
-            put32(file, 0);
-            put32(file, uint32_t(pixelOffset >= 0 ? pixelOffset : int64_t(14 + info.size())));
-        }
-        file.insert(file.end(), info.begin(), info.end());
-        file.insert(file.end(), pixels.begin(), pixels.end());
-        return file;
-    }
-};
 
 ImageResult decode(const Bytes& file) { return decodeDibImage(file.data(), file.size()); }
 
@@ -530,23 +459,13 @@ protected:
         platform::setMessageBoxHook(recordBox);
     }
     void TearDown() override { platform::setMessageBoxHook(nullptr); }
-
-    static std::string write(const char* name, const Bytes& bytes)
-    {
-        const std::string path = ::testing::TempDir() + name;
-        std::FILE* file = std::fopen(path.c_str(), "wb");
-        if (!bytes.empty())
-            std::fwrite(bytes.data(), 1, bytes.size(), file);
-        std::fclose(file);
-        return path;
-    }
 };
 
 } // namespace
 
 TEST_F(DibFile, AFileThatCannotBeOpenedOrHoldsNoBytesNamesItselfInTheMessage)
 {
-    const std::string empty = write("dib_empty.bmp", {});
+    const std::string empty = writeTempFile("dib_empty.bmp", {});
     for (const std::string& name : {std::string("no such picture.bmp"), empty}) {
         boxTexts.clear();
         EXPECT_FALSE(loadDibImage(name.c_str()));
@@ -569,11 +488,11 @@ TEST_F(DibFile, ADecodingFailureShowsTheDecodersMessageAndAGoodFileNone)
 {
     Bmp v4;
     v4.headerBytes = 108;
-    EXPECT_FALSE(loadDibImage(write("dib_v4.bmp", v4.bytes()).c_str()));
+    EXPECT_FALSE(loadDibImage(writeTempFile("dib_v4.bmp", v4.bytes()).c_str()));
     EXPECT_EQ(boxTexts, (std::vector<std::string>{"Unknown DIB file format."}));
 
     boxTexts.clear();
-    const std::optional<Image> image = loadDibImage(write("dib_good.bmp", twoByTwoPalette().bytes()).c_str());
+    const std::optional<Image> image = loadDibImage(writeTempFile("dib_good.bmp", twoByTwoPalette().bytes()).c_str());
     ASSERT_TRUE(image);
     EXPECT_EQ(image->pixels, pixelsOf(decode(twoByTwoPalette().bytes())));
     EXPECT_TRUE(boxTexts.empty());

@@ -1,6 +1,7 @@
 #include "assets/tga_image.h"
 
 #include "allocation_probe.h"
+#include "picture_files.h"
 #include "platform/platform.h"
 
 #include <gtest/gtest.h>
@@ -9,20 +10,6 @@
 #include <vector>
 
 namespace {
-
-using Bytes = std::vector<uint8_t>;
-
-// An 18-byte TGA header followed by the ID field and the given data.
-Bytes tga(uint8_t type, uint8_t depth, uint16_t width, uint16_t height, const Bytes& data, uint8_t idLength = 0,
-          uint8_t descriptor = 0)
-{
-    Bytes file = {idLength, 0, type, 0, 0, 0, 0, 0, 0, 0, 0, 0, uint8_t(width), uint8_t(width >> 8),
-                  uint8_t(height), uint8_t(height >> 8), depth, descriptor};
-    for (uint8_t i = 0; i < idLength; ++i)
-        file.push_back(uint8_t(0xA0 + i));
-    file.insert(file.end(), data.begin(), data.end());
-    return file;
-}
 
 ImageResult decode(const Bytes& file) { return decodeTga(file.data(), file.size()); }
 
@@ -244,11 +231,7 @@ TEST(TgaFile, OnlyAFileThatCannotBeOpenedOrLoadedShowsABox)
     EXPECT_EQ(tgaBoxes, (std::vector<std::string>{"Error: Unable to load TGA File!"}));
 
     tgaBoxes.clear();
-    const std::string grey = ::testing::TempDir() + "grey.tga";
-    const Bytes file = tga(3, 8, 1, 1, {5});
-    std::FILE* out = std::fopen(grey.c_str(), "wb");
-    std::fwrite(file.data(), 1, file.size(), out);
-    std::fclose(out);
+    const std::string grey = writeTempFile("grey.tga", tga(3, 8, 1, 1, {5}));
     EXPECT_FALSE(loadTga(grey.c_str()));
     EXPECT_TRUE(tgaBoxes.empty());
     platform::setMessageBoxHook(nullptr);
