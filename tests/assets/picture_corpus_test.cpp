@@ -4,6 +4,7 @@
 
 #include "assets/dib_image.h"
 #include "assets/tga_image.h"
+#include "landscape.h"
 
 #include <gtest/gtest.h>
 
@@ -285,4 +286,40 @@ TEST(TgaCorpus, TrueColourFilesMatchTheirReferencesAndTheRestFollowTheDepthRules
     std::cout << "TGA corpus: " << matched << " of " << decoded << " true-colour files match their reference; "
               << refused << " refused by depth in silence; " << edges << " edge files decoded as the depth rules say\n";
     EXPECT_GT(decoded, 0);
+}
+
+// The pictures the viewer reads at start-up, as the landscape generator writes
+// them with a library writer: ours and the independent reader agree on every
+// pixel, and on which row is the top.
+TEST(GeneratedLandscape, EveryPictureDecodesAsTheIndependentReaderSeesIt)
+{
+    int pictures = 0;
+    for (const landscape::LandscapeFile& file : landscape::buildLandscape(landscape::kDefaultSeed)) {
+        const std::string extension = file.name.substr(file.name.size() - 4);
+        if (extension != ".bmp" && extension != ".tga")
+            continue;
+        SCOPED_TRACE(file.name);
+        const bool bmp = extension == ".bmp";
+        const ImageResult result =
+            bmp ? decodeDibImage(file.bytes.data(), file.bytes.size()) : decodeTga(file.bytes.data(), file.bytes.size());
+        ASSERT_TRUE(result.image) << (result.failure ? result.failure : "(no message)");
+        const Image& image = *result.image;
+
+        Reference ref;
+        int components;
+        uint8_t* data = stbi_load_from_memory(file.bytes.data(), int(file.bytes.size()), &ref.width, &ref.height,
+                                              &components, image.components);
+        ASSERT_TRUE(data);
+        ref.channels = image.components;
+        ref.pixels.assign(data, data + size_t(ref.width) * size_t(ref.height) * size_t(ref.channels));
+        stbi_image_free(data);
+
+        // BMP rows come bottom row first; TGA rows in file order, which the
+        // descriptor's bit 5 says starts at the top.
+        const bool bottomUp = bmp || (file.bytes[17] & 0x20) == 0;
+        EXPECT_EQ(image.height, ref.height);
+        EXPECT_EQ(largestDifference(image, ref, bottomUp, Widening::Exact), 0);
+        ++pictures;
+    }
+    EXPECT_GE(pictures, 9); // terrain, detail, six sky faces, the sprite
 }
