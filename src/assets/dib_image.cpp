@@ -246,6 +246,8 @@ const char* decodeRunLength(const Bytes& file, const DibHeader& header, Image& i
         return kOutOfMemory;
 
     const bool fourBit = header.compression == kRle4;
+    // RLE4 packs two indices in a byte, the first in the high nibble.
+    auto indexAt = [fourBit](uint8_t byte, int i) { return fourBit ? uint8_t(i % 2 ? byte & 0x0F : byte >> 4) : byte; };
     uint64_t x = 0;
     uint64_t y = 0;
     auto put = [&](uint8_t index) {
@@ -266,7 +268,7 @@ const char* decodeRunLength(const Bytes& file, const DibHeader& header, Image& i
         at += 2;
         if (count > 0) {
             for (int i = 0; i < count; ++i)
-                put(fourBit ? (i % 2 ? code & 0x0F : code >> 4) : code);
+                put(indexAt(code, i));
         } else if (code == 0) {
             x = 0;
             ++y;
@@ -279,11 +281,13 @@ const char* decodeRunLength(const Bytes& file, const DibHeader& header, Image& i
             y += file.data[at + 1];
             at += 2;
         } else {
-            const uint64_t indexBytes = fourBit ? (code + 1u) / 2 : code;
-            for (int i = 0; i < code && file.holds(at + uint64_t(fourBit ? i / 2 : i), 1); ++i) {
-                const uint8_t byte = file.data[at + uint64_t(fourBit ? i / 2 : i)];
-                put(fourBit ? (i % 2 ? byte & 0x0F : byte >> 4) : byte);
+            for (int i = 0; i < code; ++i) {
+                const uint64_t byteAt = at + uint64_t(fourBit ? i / 2 : i);
+                if (!file.holds(byteAt, 1))
+                    break;
+                put(indexAt(file.data[byteAt], i));
             }
+            const uint64_t indexBytes = fourBit ? (code + 1u) / 2 : code;
             at += (indexBytes + 1) / 2 * 2;
         }
     }

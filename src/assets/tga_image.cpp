@@ -74,12 +74,14 @@ ImageResult decodeTga(const uint8_t* bytes, size_t size)
     const size_t pixelsAt = kHeaderBytes + idLength;
     const uint64_t available = size > pixelsAt ? size - pixelsAt : 0;
     const uint64_t storedBytes = uint64_t(depth / 8);
-    // The most pixels these bytes can describe: one per stored pixel, or up to
-    // 128 per run packet of a header byte and one pixel.
-    const uint64_t fillable = runLength ? (available + storedBytes) / (storedBytes + 1) * kMostPixelsPerPacket
-                                        : available / storedBytes;
-    if ((runLength ? available < storedBytes + 1 : available < storedBytes))
+    // A packet is a header byte and at least one stored pixel.
+    const uint64_t packetBytes = runLength ? storedBytes + 1 : storedBytes;
+    if (available < packetBytes)
         return {std::nullopt, kUnableToLoad};
+    // The most pixels these bytes can describe: one per stored pixel, or up to
+    // 128 per run packet. Rows beyond them are not kept.
+    const uint64_t fillable = runLength ? (available + packetBytes - 1) / packetBytes * kMostPixelsPerPacket
+                                        : available / storedBytes;
     const uint64_t rows = std::min<uint64_t>(height, (fillable + width - 1) / width);
     const uint64_t total = rows * width;
 
