@@ -36,8 +36,8 @@ struct MeshModel {
     GLuint textures[kMaxMeshTextures];     // entry k: made from picture name k
 
     // Reads the named file and makes its textures. A file that cannot be
-    // opened or read whole shows a box titled "Error" naming it; the model
-    // keeps what was read.
+    // opened, or whose reading stops at a fault, shows one box titled "Error"
+    // naming it; the model keeps what was read before the fault.
     void load(const char* fileName);
 
     // Each sub-mesh binds its texture (name 0 where the index names no
