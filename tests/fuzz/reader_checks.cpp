@@ -69,13 +69,15 @@ const char* checkDibImage(const uint8_t* bytes, size_t size)
     } else {
         return "a picture decodes from a header that is not a whole 12- or 40-byte one";
     }
-    if (image.width != width || image.height != (height < 0 ? -height : height))
-        return "decoded dimensions differ from the header's";
-    // Uncompressed rows hold at most 8 pixels a byte (1 bit each); run-length
-    // data can describe more, so only uncompressed files are held to it.
+    // A file cut short keeps the rows it holds, never more than the header's.
+    if (image.width != width || image.height > (height < 0 ? -height : height))
+        return "decoded dimensions beyond the header's";
+    // Uncompressed rows hold at most 8 pixels a byte (1 bit each); two bytes
+    // of run-length codes fill at most 255.
     const bool runLength = compression == 1 || compression == 2;
-    if (!runLength && uint64_t(image.width) * uint64_t(image.height) > 8 * uint64_t(size))
-        return "more pixels than an uncompressed file of this size can hold";
+    const uint64_t mostPixels = runLength ? (uint64_t(size) + 1) / 2 * 255 : 8 * uint64_t(size);
+    if (uint64_t(image.width) * uint64_t(image.height) > mostPixels)
+        return "more pixels than a file of this size can hold";
     return nullptr;
 }
 
@@ -94,12 +96,14 @@ const char* checkTga(const uint8_t* bytes, size_t size)
         return "a picture decodes from a type and depth that are refused";
     if (image.components != (depth == 32 ? 4 : 3))
         return "component count does not follow the depth";
-    if (uint32_t(image.width) != le16(bytes, size, 12) || uint32_t(image.height) != le16(bytes, size, 14))
-        return "decoded dimensions differ from the header's";
+    // A file cut short keeps the rows it holds, never more than the header's.
+    if (uint32_t(image.width) != le16(bytes, size, 12) || uint32_t(image.height) > le16(bytes, size, 14))
+        return "decoded dimensions beyond the header's";
     if (const char* fault = checkPixelBuffer(image))
         return fault;
-    // The densest form is a 4-byte run packet of 128 pixels: 32 pixels a byte.
-    if (uint64_t(image.width) * uint64_t(image.height) > 32 * uint64_t(size))
+    // The densest form is a 4-byte run packet of 128 pixels, 32 pixels a byte;
+    // the last row it starts is kept whole.
+    if (uint64_t(image.width) * uint64_t(image.height) > 32 * uint64_t(size) + uint64_t(image.width))
         return "more pixels than a file of this size can describe";
     return nullptr;
 }
