@@ -337,8 +337,9 @@ TEST_F(LandscapeView, SpaceDrawsTheLandscapeAsLinesAndEnterFillsItAgain)
     EXPECT_TRUE(refilled.rgb == filled.rgb) << "Enter brings back the same filled picture";
 }
 
-// Projects a world point to window pixels with the current matrices.
-bool project(double x, double y, double z, double& wx, double& wy)
+// Projects a world point to window pixels with the current matrices; false
+// when it lies outside the depth range.
+bool project(const double point[3], double window[2])
 {
     GLdouble model[16];
     GLdouble projection[16];
@@ -346,76 +347,73 @@ bool project(double x, double y, double z, double& wx, double& wy)
     glGetDoublev(GL_MODELVIEW_MATRIX, model);
     glGetDoublev(GL_PROJECTION_MATRIX, projection);
     glGetIntegerv(GL_VIEWPORT, viewport);
-    GLdouble wz = 0;
-    return gluProject(x, y, z, model, projection, viewport, &wx, &wy, &wz) == GL_TRUE && wz > 0 && wz < 1;
+    GLdouble depth = 0;
+    return gluProject(point[0], point[1], point[2], model, projection, viewport, &window[0], &window[1], &depth) ==
+               GL_TRUE &&
+           depth > 0 && depth < 1;
 }
 
 TEST_F(LandscapeView, NoFaceEdgeShowsASeam)
 {
     startUpIn(landscape_test::defaultSetFolder());
     const Vector3 eye = startEye();
-    const float cx = eye.x + kSkyBoxOffset;
-    const float cz = eye.z + kSkyBoxOffset;
-    const float half = kSkyBoxSize / 2;
-    const float x[2] = {cx - half, cx + half};
-    const float y[2] = {eye.y - half, eye.y + half};
-    const float z[2] = {cz - half, cz + half};
-    // The twelve edges of the box, as pairs of corners (bit 0 x, 1 y, 2 z).
-    int edges[12][2];
+    const double half = kSkyBoxSize / 2;
+    const double low[3] = {eye.x + kSkyBoxOffset - half, eye.y - half, eye.z + kSkyBoxOffset - half};
+    // The twelve edges of the box: from a corner along one axis to the high side.
+    struct Edge {
+        double from[3];
+        int axis;
+    };
+    Edge edges[12];
     int edgeCount = 0;
-    for (int a = 0; a < 8; ++a) {
-        for (int bit = 1; bit < 8; bit <<= 1) {
-            if ((a & bit) == 0) {
-                edges[edgeCount][0] = a;
-                edges[edgeCount][1] = a | bit;
-                ++edgeCount;
-            }
+    for (int axis = 0; axis < 3; ++axis) {
+        for (int corner = 0; corner < 4; ++corner) {
+            Edge& edge = edges[edgeCount++];
+            edge.axis = axis;
+            for (int i = 0, bit = 0; i < 3; ++i)
+                edge.from[i] = low[i] + (i == axis ? 0.0 : ((corner >> bit++) & 1) * double{kSkyBoxSize});
         }
     }
-    ASSERT_EQ(edgeCount, 12);
 
     bool edgeSeen[12] = {};
     int worstSeam = 0;
     const float elevations[] = {0.7f, -0.7f};
-    const Vector3 headings[] = {{1, 0, 0}, {-1, 0, 0}, {0, 0, 1}, {0, 0, -1}, {1, 0, 1}, {-1, 0, -1}, {1, 0, -1}, {-1, 0, 1}};
+    const float headings[][2] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}, {1, 1}, {-1, -1}, {1, -1}, {-1, 1}};
     for (float elevation : elevations) {
-        for (const Vector3& heading : headings) {
-            drawLooking(eye, {heading.x, elevation, heading.z}, {0, 1, 0}, false);
+        for (const auto& heading : headings) {
+            drawLooking(eye, {heading[0], elevation, heading[1]}, {0, 1, 0}, false);
             const Picture picture = readPicture();
             for (int e = 0; e < 12; ++e) {
-                const int a = edges[e][0];
-                const int b = edges[e][1];
                 for (int step = 1; step < 20; ++step) {
-                    const double f = step / 20.0;
-                    const double px = x[a & 1] + f * (x[b & 1] - x[a & 1]);
-                    const double py = y[(a >> 1) & 1] + f * (y[(b >> 1) & 1] - y[(a >> 1) & 1]);
-                    const double pz = z[(a >> 2) & 1] + f * (z[(b >> 2) & 1] - z[(a >> 2) & 1]);
-                    double wx0, wy0, wx1, wy1;
-                    // A nearby point on the edge gives the edge's direction on screen.
-                    if (!project(px, py, pz, wx0, wy0) ||
-                        !project(px + (x[b & 1] - x[a & 1]) * 0.01, py + (y[(b >> 1) & 1] - y[(a >> 1) & 1]) * 0.01,
-                                 pz + (z[(b >> 2) & 1] - z[(a >> 2) & 1]) * 0.01, wx1, wy1))
+                    double point[3] = {edges[e].from[0], edges[e].from[1], edges[e].from[2]};
+                    point[edges[e].axis] += step * double{kSkyBoxSize} / 20;
+                    double further[3] = {point[0], point[1], point[2]};
+                    further[edges[e].axis] += kSkyBoxSize / 100;
+                    double at[2];
+                    double ahead[2];
+                    if (!project(point, at) || !project(further, ahead))
                         continue;
-                    const double length = std::hypot(wx1 - wx0, wy1 - wy0);
-                    if (length < 1e-6)
-                        continue;
-                    const double nx = -(wy1 - wy0) / length;
-                    const double ny = (wx1 - wx0) / length;
-                    auto sample = [&](double d) {
-                        return picture.at(static_cast<int>(std::lround(wx0 + nx * d)),
-                                          static_cast<int>(std::lround(wy0 + ny * d)));
-                    };
                     const int margin = 8;
-                    if (wx0 < margin || wx0 >= kWidth - margin || wy0 < margin || wy0 >= kHeight - margin)
+                    const double length = std::hypot(ahead[0] - at[0], ahead[1] - at[1]);
+                    if (at[0] < margin || at[0] >= kWidth - margin || at[1] < margin || at[1] >= kHeight - margin ||
+                        length < 1e-6)
                         continue;
                     edgeSeen[e] = true;
-                    // A seam is a line across the edge that differs from both sides.
-                    const Rgb left = sample(-4);
-                    const Rgb right = sample(4);
-                    const Rgb between{(left.r + right.r) / 2, (left.g + right.g) / 2, (left.b + right.b) / 2};
-                    for (double d = -1; d <= 1; d += 1)
+                    // Across the edge on screen.
+                    const double nx = -(ahead[1] - at[1]) / length;
+                    const double ny = (ahead[0] - at[0]) / length;
+                    auto sample = [&](double d) {
+                        return picture.at(static_cast<int>(std::lround(at[0] + nx * d)),
+                                          static_cast<int>(std::lround(at[1] + ny * d)));
+                    };
+                    // A seam is a line along the edge that differs from both
+                    // sides more than the sides differ from each other.
+                    const Rgb before = sample(-4);
+                    const Rgb after = sample(4);
+                    const Rgb between{(before.r + after.r) / 2, (before.g + after.g) / 2, (before.b + after.b) / 2};
+                    for (int d = -1; d <= 1; ++d)
                         worstSeam = std::max(worstSeam, largestDifference(sample(d), between) -
-                                                            largestDifference(left, right) / 2);
+                                                            largestDifference(before, after) / 2);
                 }
             }
         }

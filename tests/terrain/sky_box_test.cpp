@@ -80,16 +80,15 @@ TEST(SkyBoxFaces, EveryFaceIsConvexAndCounterClockwiseSeenFromInside)
     // From the centre and from where the frame puts the eye (500 short of the
     // centre in x and z on a 9000 box).
     struct View {
-        float cx, cy, cz, size;
+        SkyBoxFaces box;
         Vec eye;
     };
     const View views[] = {
-        {kCx, kCy, kCz, 0, {kCx, kCy, kCz}},
-        {1000, 35, 1000, 9000, {500, 35, 500}},
+        {skyBoxFaces(kCx, kCy, kCz, kW, kH, kL), {kCx, kCy, kCz}},
+        {skyBoxFaces(1000, 35, 1000, 9000, 9000, 9000), {500, 35, 500}},
     };
     for (const View& view : views) {
-        const SkyBoxFaces box = view.size == 0 ? skyBoxFaces(kCx, kCy, kCz, kW, kH, kL)
-                                               : skyBoxFaces(view.cx, view.cy, view.cz, view.size, view.size, view.size);
+        const SkyBoxFaces& box = view.box;
         for (const SkyFace& face : box.faces) {
             for (int c = 0; c < kSkyFaceCorners; ++c) {
                 const Vec a = at(face.corners[c]);
