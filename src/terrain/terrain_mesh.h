@@ -23,12 +23,12 @@
 
 #include <GL/gl.h>
 
-constexpr int kTerrainGridStep = 8;                         // world units between strip vertices
-constexpr int kTerrainColumnCount = 129;                    // bands start at x = 0, 8, ..., 1024
-constexpr int kTerrainRowCount = 129;                       // rows at z = 0, 8, ..., 1024
+constexpr int kTerrainGridStep = 8;      // world units between strip vertices
+constexpr int kTerrainColumnCount = 129; // bands start at x = 0, 8, ..., 1024
+constexpr int kTerrainRowCount = 129;    // rows at z = 0, 8, ..., 1024
 constexpr int kTerrainVerticesPerColumn = 2 * kTerrainRowCount;
 constexpr int kTerrainVertexCount = kTerrainColumnCount * kTerrainVerticesPerColumn; // 33,282
-constexpr int kDetailRepeat = 60;                   // detail repeats across the map in each direction
+constexpr int kDetailRepeat = 60;                      // detail repeats across the map in each direction
 constexpr float kTerrainTexCoordScale = 0.0009765625f; // 1/1024: the base picture once over the map
 
 struct Terrain {
