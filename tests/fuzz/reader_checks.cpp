@@ -227,7 +227,7 @@ const char* checkHeightMap(const uint8_t* bytes, size_t size)
         return "a readable height file shows a message";
 
     const size_t supplied = size < kHeightMapBytes ? size : kHeightMapBytes;
-    if (std::memcmp(heightMap.heights, bytes, supplied) != 0)
+    if (supplied > 0 && std::memcmp(heightMap.heights, bytes, supplied) != 0)
         return "heights differ from the file's bytes";
     for (size_t i = supplied; i < kHeightMapBytes; ++i)
         if (heightMap.heights[i] != 0)
@@ -236,7 +236,8 @@ const char* checkHeightMap(const uint8_t* bytes, size_t size)
     // Lookups at positions taken from the bytes: any float, any integer.
     float world[2] = {};
     int32_t grid[2] = {};
-    std::memcpy(world, bytes, size < sizeof world ? size : sizeof world);
+    if (size > 0)
+        std::memcpy(world, bytes, size < sizeof world ? size : sizeof world);
     if (size > sizeof world)
         std::memcpy(grid, bytes + sizeof world, size - sizeof world < sizeof grid ? size - sizeof world : sizeof grid);
     const int points[][2] = {
