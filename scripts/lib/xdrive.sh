@@ -114,13 +114,8 @@ xd_shot() {
 # How many pixels differ by more than 8 % between pictures $1 and $2; a crop
 # geometry $3 (WxH+X+Y) compares only that part.
 xd_changed_pixels() {
-  local a=$1 b=$2 crop=${3:-}
-  if [[ -n "$crop" ]]; then
-    compare -metric AE -fuzz 8% <(convert "$a" -crop "$crop" +repage png:-) \
-      <(convert "$b" -crop "$crop" +repage png:-) null: 2>&1 | awk '{ printf "%d\n", $1 }'
-  else
-    compare -metric AE -fuzz 8% "$a" "$b" null: 2>&1 | awk '{ printf "%d\n", $1 }'
-  fi
+  local crop=${3:+[$3]}
+  compare -metric AE -fuzz 8% "$1$crop" "$2$crop" null: 2>&1 | awk '{ printf "%d\n", $1 }'
 }
 
 # Standard deviation of the grey levels of picture $1 within crop $2, in
