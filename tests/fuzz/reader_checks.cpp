@@ -9,11 +9,9 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstring>
-#include <iterator>
 
 namespace {
 
@@ -218,7 +216,7 @@ const char* checkHeightMap(const uint8_t* bytes, size_t size)
 {
     if (!heightFileName() || !writeHeightFile(bytes, size))
         return "the height file could not be written";
-    std::fill(std::begin(heightMap.heights), std::end(heightMap.heights), uint8_t{0});
+    std::memset(heightMap.heights, 0, sizeof heightMap.heights);
     heightMapBoxes = 0;
     platform::setMessageBoxHook(countBox);
     loadHeightMap(heightFileName(), kHeightMapBytes, heightMap);
@@ -229,9 +227,9 @@ const char* checkHeightMap(const uint8_t* bytes, size_t size)
     const size_t supplied = size < kHeightMapBytes ? size : kHeightMapBytes;
     if (supplied > 0 && std::memcmp(heightMap.heights, bytes, supplied) != 0)
         return "heights differ from the file's bytes";
-    for (size_t i = supplied; i < kHeightMapBytes; ++i)
-        if (heightMap.heights[i] != 0)
-            return "a height the file does not supply is not 0";
+    static const uint8_t zeros[kHeightMapBytes] = {};
+    if (std::memcmp(heightMap.heights + supplied, zeros, kHeightMapBytes - supplied) != 0)
+        return "a height the file does not supply is not 0";
 
     // Lookups at positions taken from the bytes: any float, any integer.
     float world[2] = {};
