@@ -6,6 +6,7 @@
 #include "app/main_loop.h"
 #include "app/startup.h"
 #include "support/gl_test_context.h"
+#include "support/recorded_boxes.h"
 
 #include "../landscape/generated_set.h"
 
@@ -29,13 +30,6 @@ namespace fs = std::filesystem;
 
 constexpr int kWidth = 800;
 constexpr int kHeight = 600;
-
-std::vector<std::string> boxes;
-platform::MessageBoxAnswer recordBox(const char* text, const char*, platform::MessageBoxKind)
-{
-    boxes.push_back(text);
-    return platform::MessageBoxAnswer::Ok;
-}
 
 struct Rgb {
     int r, g, b;
@@ -92,14 +86,13 @@ protected:
     void SetUp() override
     {
         REQUIRE_GL_CONTEXT();
-        boxes.clear();
-        platform::setMessageBoxHook(recordBox);
+        recordMessageBoxes();
         shell.fullScreen = false;
         shell.queue.pumpsPlatform = false;
     }
     void TearDown() override
     {
-        platform::setMessageBoxHook(nullptr);
+        stopRecordingMessageBoxes();
         if (!scratch.empty())
             fs::remove_all(scratch);
     }
@@ -158,7 +151,7 @@ protected:
 TEST_F(LandscapeView, StartViewShowsTexturedGroundBelowTheSkyAbove)
 {
     startUpIn(landscape_test::defaultSetFolder());
-    EXPECT_TRUE(boxes.empty()) << boxes.front();
+    EXPECT_TRUE(recordedBoxes.empty()) << recordedBoxes.front().text;
     drawLooking(startEye(), {1, 0, 0});
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     const Picture picture = readPicture();
@@ -292,7 +285,7 @@ TEST_F(LandscapeView, LookingStraightUpShowsTheTopPicture)
 TEST_F(LandscapeView, AMissingTopPictureLeavesOnlyTheTopPlainWhite)
 {
     startUpIn(generatedSetWithout("hillTop.bmp"));
-    EXPECT_FALSE(boxes.empty()) << "the missing picture is reported at start-up";
+    EXPECT_FALSE(recordedBoxes.empty()) << "the missing picture is reported at start-up";
     EXPECT_EQ(world->skyBox.skyTextures[kSkyTop], 0u);
     const Vector3 eye = startEye();
 
