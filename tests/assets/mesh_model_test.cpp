@@ -3,6 +3,7 @@
 #include "plants.h"
 #include "scene/gl_feedback.h"
 #include "support/gl_test_context.h"
+#include "support/gl_view.h"
 #include "support/recorded_boxes.h"
 #include "vxm.h"
 
@@ -478,11 +479,7 @@ protected:
     void SetUp() override
     {
         REQUIRE_GL_CONTEXT();
-        glViewport(0, 0, 800, 600);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
+        useClipSpaceView();
         glDisable(GL_CULL_FACE);
         glEnable(GL_TEXTURE_2D);
         glGenTextures(2, textures);
