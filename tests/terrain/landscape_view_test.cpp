@@ -76,6 +76,22 @@ Picture readPicture()
     return picture;
 }
 
+// The matrices and viewport in force, as gluProject and gluUnProject take them.
+struct Transform {
+    GLdouble model[16];
+    GLdouble projection[16];
+    GLint viewport[4];
+};
+
+Transform currentTransform()
+{
+    Transform transform;
+    glGetDoublev(GL_MODELVIEW_MATRIX, transform.model);
+    glGetDoublev(GL_PROJECTION_MATRIX, transform.projection);
+    glGetIntegerv(GL_VIEWPORT, transform.viewport);
+    return transform;
+}
+
 int largestDifference(Rgb a, Rgb b)
 {
     return std::max({std::abs(a.r - b.r), std::abs(a.g - b.g), std::abs(a.b - b.b)});
@@ -254,12 +270,7 @@ TEST_F(LandscapeView, LookingStraightUpShowsTheTopPicture)
         return Rgb{sum[0] / 9, sum[1] / 9, sum[2] / 9};
     };
 
-    GLdouble model[16];
-    GLdouble projection[16];
-    GLint viewport[4];
-    glGetDoublev(GL_MODELVIEW_MATRIX, model);
-    glGetDoublev(GL_PROJECTION_MATRIX, projection);
-    glGetIntegerv(GL_VIEWPORT, viewport);
+    const Transform view = currentTransform();
     double difference = 0;
     double mirroredDifference = 0;
     int samples = 0;
@@ -267,8 +278,8 @@ TEST_F(LandscapeView, LookingStraightUpShowsTheTopPicture)
         for (int px = 60; px < kWidth - 60; px += 40) {
             // Where the pixel's ray meets the plane of the top face.
             GLdouble nx, ny, nz, fx, fy, fz;
-            gluUnProject(px + 0.5, py + 0.5, 0, model, projection, viewport, &nx, &ny, &nz);
-            gluUnProject(px + 0.5, py + 0.5, 1, model, projection, viewport, &fx, &fy, &fz);
+            gluUnProject(px + 0.5, py + 0.5, 0, view.model, view.projection, view.viewport, &nx, &ny, &nz);
+            gluUnProject(px + 0.5, py + 0.5, 1, view.model, view.projection, view.viewport, &fx, &fy, &fz);
             const double along = (y1 - ny) / (fy - ny);
             const double s = (x1 - (nx + along * (fx - nx))) / kSkyBoxSize;
             const double t = (z1 - (nz + along * (fz - nz))) / kSkyBoxSize;
@@ -334,15 +345,10 @@ TEST_F(LandscapeView, SpaceDrawsTheLandscapeAsLinesAndEnterFillsItAgain)
 // when it lies outside the depth range.
 bool project(const double point[3], double window[2])
 {
-    GLdouble model[16];
-    GLdouble projection[16];
-    GLint viewport[4];
-    glGetDoublev(GL_MODELVIEW_MATRIX, model);
-    glGetDoublev(GL_PROJECTION_MATRIX, projection);
-    glGetIntegerv(GL_VIEWPORT, viewport);
+    const Transform view = currentTransform();
     GLdouble depth = 0;
-    return gluProject(point[0], point[1], point[2], model, projection, viewport, &window[0], &window[1], &depth) ==
-               GL_TRUE &&
+    return gluProject(point[0], point[1], point[2], view.model, view.projection, view.viewport, &window[0],
+                      &window[1], &depth) == GL_TRUE &&
            depth > 0 && depth < 1;
 }
 
