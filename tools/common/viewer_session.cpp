@@ -12,6 +12,7 @@ namespace {
 
 const char* sessionTool = "lumora tool";
 bool sessionRunning = false;
+double answeredAt = 0;
 
 platform::MessageBoxAnswer answerWithoutShowing(const char* text, const char* title, platform::MessageBoxKind kind)
 {
@@ -47,6 +48,7 @@ bool startViewerWindowed(Shell& shell, World& world, const char* toolName)
                      toolName, toolName);
         return false;
     }
+    answeredAt = monotonicSeconds();
     shell.fullScreen = false;
     if (!createMainWindow(shell, kWindowTitle, kClientWidth, kClientHeight)) {
         std::fprintf(stderr, "%s: the window could not be created\n", toolName);
@@ -56,10 +58,17 @@ bool startViewerWindowed(Shell& shell, World& world, const char* toolName)
     sessionRunning = true;
     std::atexit(reportViewerEnded);
     startUp(shell, world);
+    if (shell.queue.quitPosted) {
+        std::fprintf(stderr, "%s: start-up asked to quit; the viewer would end before its first frame\n", toolName);
+        sessionRunning = false;
+        shutDown(shell);
+        platform::terminate();
+        return false;
+    }
     return true;
 }
 
-bool viewerWouldQuitAtOnce(const Shell& shell) { return shell.queue.quitPosted; }
+double questionAnsweredAt() { return answeredAt; }
 
 void finishViewerSession() { sessionRunning = false; }
 

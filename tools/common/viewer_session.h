@@ -12,12 +12,14 @@
 #include "app/world.h"
 
 // Starts the window and runs startUp. Returns false, having said why on
-// standard error, when there is no display or no window can be made.
+// standard error and shut down again, when there is no display, no window can
+// be made, or start-up asked to quit (the viewer would end before its first
+// frame).
 bool startViewerWindowed(Shell& shell, World& world, const char* toolName);
 
-// True when start-up posted a quit request: the viewer would end before its
-// first frame.
-bool viewerWouldQuitAtOnce(const Shell& shell);
+// When the start-up question would have been answered (monotonicSeconds),
+// after the window system has come up.
+double questionAnsweredAt();
 
 // Marks the tool's work done, so that ending the process is no longer taken
 // for the viewer ending it.

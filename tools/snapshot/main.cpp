@@ -3,7 +3,6 @@
 #include "app/frame.h"
 #include "app/instances.h"
 #include "app/main_loop.h"
-#include "app/startup.h"
 #include "common/png_file.h"
 #include "common/viewer_session.h"
 #include "platform/platform.h"
@@ -196,13 +195,6 @@ int main(int argc, char** argv)
 
     if (!startViewerWindowed(shell, world, "lumora-snapshot"))
         return 1;
-    if (viewerWouldQuitAtOnce(shell)) {
-        std::fprintf(stderr, "lumora-snapshot: start-up asked to quit; the viewer would end before its first frame\n");
-        finishViewerSession();
-        shutDown(shell);
-        platform::terminate();
-        return 1;
-    }
     if (options.placed) {
         const Vector3& e = options.eye;
         const Vector3& l = options.look;
