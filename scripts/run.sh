@@ -33,8 +33,9 @@ shot="$top/build/release/lumora-screenshot.png"
 export lumora shot top
 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   source "$top/scripts/lib/xdrive.sh"
-  "$lumora" & pid=$!
-  question=$(xd_wait_window "Options" 15) || { echo "no start-up question appeared"; kill $pid; exit 1; }
+  errors=$(mktemp)
+  "$lumora" 2> >(tee "$errors" >&2) & pid=$!
+  question=$(xd_wait_question $pid "$errors" 15) || { kill $pid 2>/dev/null; exit 1; }
   xd_answer_question "$question" No
   main=$(xd_wait_window_prefix "Current Frames Per Second: " 10) || { echo "the viewer shows no frames"; kill $pid; exit 1; }
   sleep 5

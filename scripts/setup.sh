@@ -1,13 +1,22 @@
 #!/usr/bin/env bash
-# Installs every Debian package that Lumora needs to build, run and test.
+# Installs every Debian package that Lumora needs to build, run and test, on a
+# bare Debian 12 machine. Packages are installed without their recommendations,
+# so everything that the commands use is named here, even what a full desktop
+# would bring along (the X core fonts, for one: without them the virtual
+# display cannot show a message box).
 # Idempotent: prints nothing and changes nothing when all of them are there.
 set -euo pipefail
 
 packages=(
-  build-essential cmake pkg-config git
-  libsdl2-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri
+  # build
+  build-essential cmake pkg-config file
+  # the viewer: window, GL and GLU on Mesa's software renderer, the overlay font
+  libsdl2-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri libx11-dev
   libfreetype-dev libfontconfig-dev fonts-dejavu-core
-  libstb-dev libgtest-dev
+  # image writing in the tools and tests, unit tests, fuzzing
+  libstb-dev libgtest-dev clang libclang-rt-14-dev
+  # a virtual display with the fonts its message boxes need, scripted input,
+  # window inspection and screenshots
   xvfb xauth xfonts-base xdotool x11-apps x11-utils imagemagick
 )
 

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Sets up, builds the test configuration (AddressSanitizer, UndefinedBehavior-
 # Sanitizer, warnings as errors) and runs every test on a virtual display.
+# Before the suite it checks what the suite needs of the machine, and stops
+# with one line naming what is missing.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
@@ -8,5 +10,13 @@ cd "$top"
 ./scripts/setup.sh
 cmake -S . -B build/test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMORA_SANITIZE=ON -DLUMORA_WERROR=ON >/dev/null
 cmake --build build/test -j"$(nproc)"
+
+screen=(-s "-screen 0 1024x768x24")
+if ! xvfb-run -a "${screen[@]}" true 2>/dev/null; then
+  echo "test: the virtual display does not start (xvfb-run from the xvfb package)"
+  exit 1
+fi
+xvfb-run -a "${screen[@]}" bash scripts/lib/preflight.sh build/test/tests/lumora-preflight
+
 cd build/test
-xvfb-run -a -s "-screen 0 1024x768x24" ctest -j"$(nproc)" --output-on-failure
+xvfb-run -a "${screen[@]}" ctest -j"$(nproc)" --output-on-failure

@@ -5,7 +5,7 @@
 # Prints the id of the first top-level window whose title is exactly $1, or
 # nothing.
 xd_window_titled() {
-  xwininfo -root -tree 2>/dev/null | awk -v t="\"$1\":" '$2 == t { print $1; exit }'
+  xwininfo -root -tree 2>/dev/null | grep -F "\"$1\": " | awk '{ print $1; exit }'
 }
 
 # Prints the id of the first window whose title starts with $1, or nothing.
@@ -70,4 +70,29 @@ xd_answer_question() {
 # Presses Return in message box $1, which answers its default button.
 xd_press_return() {
   xdotool key --window "$1" Return 2>/dev/null
+}
+
+# Waits up to $3 seconds (default 15) for the start-up question of the viewer
+# with process id $1 whose standard error goes to file $2; prints the box's id.
+# A box that cannot be shown leaves its line on the viewer's standard error:
+# then this says so on its own standard error and fails at once, so a missing
+# package names itself instead of timing out.
+xd_wait_question() {
+  local pid=$1 errors=$2 limit=${3:-15} id line waited=0
+  while (( waited < limit * 10 )); do
+    id=$(xd_window_titled "Options")
+    [[ -n "$id" ]] && xd_viewable "$id" && { echo "$id"; return 0; }
+    line=$(grep -m1 '^lumora: Options: ' "$errors" 2>/dev/null)
+    if [[ -n "$line" ]]; then
+      echo "the start-up question could not be shown: $line" >&2
+      return 1
+    fi
+    if ! kill -0 "$pid" 2>/dev/null; then
+      echo "the viewer ended before it asked the start-up question" >&2
+      return 1
+    fi
+    sleep 0.1; waited=$((waited + 1))
+  done
+  echo "no start-up question within $limit s" >&2
+  return 1
 }

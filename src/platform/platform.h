@@ -69,11 +69,20 @@ bool pollEvent(Event& event);
 
 // Modal message boxes. The owner is the main window when ownedByWindow is set
 // and a window exists. A hook lets tests answer them without a screen.
+// A box that the window system cannot show is never lost: its title and text
+// go to standard error as one line, and the answer is what a dismissed box
+// gives (OK for an OK box, Closed, not No, for a question).
 enum class MessageBoxKind : uint8_t { Ok, YesNoQuestion };
 enum class MessageBoxAnswer : uint8_t { Ok, Yes, No, Closed };
 using MessageBoxHook = MessageBoxAnswer (*)(const char* text, const char* title, MessageBoxKind kind);
 MessageBoxAnswer showMessageBox(const char* text, const char* title, MessageBoxKind kind, bool ownedByWindow);
 void setMessageBoxHook(MessageBoxHook hook);
+
+// The line written for a box that cannot be shown, "lumora: TITLE: TEXT",
+// with the text's line breaks turned into spaces and trailing ones dropped;
+// cut to fit lineSize bytes, always terminated.
+void describeUnshownMessageBox(const char* text, const char* title, char* line, int lineSize);
+MessageBoxAnswer dismissedAnswer(MessageBoxKind kind);
 
 // The mouse cursor, in screen pixels.
 void getCursorPosition(int& x, int& y);

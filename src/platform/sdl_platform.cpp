@@ -4,6 +4,8 @@
 
 #include <SDL.h>
 
+#include <cstdio>
+
 namespace platform {
 namespace {
 
@@ -267,6 +269,24 @@ bool pollEvent(Event& event)
 
 void setMessageBoxHook(MessageBoxHook hook) { messageBoxHook = hook; }
 
+void describeUnshownMessageBox(const char* text, const char* title, char* line, int lineSize)
+{
+    if (lineSize <= 0)
+        return;
+    const int prefix = std::snprintf(line, static_cast<size_t>(lineSize), "lumora: %s: ", title ? title : "");
+    int length = prefix < lineSize ? prefix : lineSize - 1;
+    for (const char* c = text ? text : ""; *c != '\0' && length < lineSize - 1; ++c)
+        line[length++] = (*c == '\n' || *c == '\r') ? ' ' : *c;
+    while (length > prefix && line[length - 1] == ' ')
+        --length;
+    line[length] = '\0';
+}
+
+MessageBoxAnswer dismissedAnswer(MessageBoxKind kind)
+{
+    return kind == MessageBoxKind::Ok ? MessageBoxAnswer::Ok : MessageBoxAnswer::Closed;
+}
+
 MessageBoxAnswer showMessageBox(const char* text, const char* title, MessageBoxKind kind, bool ownedByWindow)
 {
     if (messageBoxHook)
@@ -292,8 +312,12 @@ MessageBoxAnswer showMessageBox(const char* text, const char* title, MessageBoxK
     data.buttons = question ? yesNoButtons : okButtons;
 
     int pressed = -1;
-    if (SDL_ShowMessageBox(&data, &pressed) != 0)
-        return MessageBoxAnswer::Closed;
+    if (SDL_ShowMessageBox(&data, &pressed) != 0) {
+        char line[512];
+        describeUnshownMessageBox(text, title, line, sizeof line);
+        std::fprintf(stderr, "%s\n", line);
+        return dismissedAnswer(kind);
+    }
     switch (pressed) {
     case kOk: return MessageBoxAnswer::Ok;
     case kYes: return MessageBoxAnswer::Yes;

@@ -3,6 +3,9 @@
 #include "support/gl_test_context.h"
 #include "terrain/extensions.h"
 
+#include <cstdlib>
+#include <string>
+
 TEST(Platform, CursorIsPlacedAndReadInScreenPixels)
 {
     REQUIRE_GL_CONTEXT();
@@ -41,4 +44,46 @@ TEST(Platform, ExtensionEntryPointsCountOnlyWhenTheContextAdvertisesThem)
     EXPECT_NE(lookUpAdvertisedEntryPoint("glActiveTextureARB"), nullptr);
     EXPECT_NE(lookUpAdvertisedEntryPoint("glMultiTexCoord2fARB"), nullptr);
     EXPECT_NE(lookUpAdvertisedEntryPoint("glFogCoordfEXT"), nullptr);
+}
+
+TEST(MessageBox, AnUnshownBoxIsOneLineNamingItsTitleAndText)
+{
+    char line[128];
+    platform::describeUnshownMessageBox("Unable to load TGA File!", "Error", line, sizeof line);
+    EXPECT_STREQ(line, "lumora: Error: Unable to load TGA File!");
+
+    // The file-open message ends in a line break; the line does not.
+    platform::describeUnshownMessageBox("Failed to open DIB file a.bmp.\n", "Error", line, sizeof line);
+    EXPECT_STREQ(line, "lumora: Error: Failed to open DIB file a.bmp.");
+    platform::describeUnshownMessageBox("two\nlines", "Options", line, sizeof line);
+    EXPECT_STREQ(line, "lumora: Options: two lines");
+
+    char small[12];
+    platform::describeUnshownMessageBox("a text far longer than the line", "Error", small, sizeof small);
+    EXPECT_STREQ(small, "lumora: Err");
+}
+
+TEST(MessageBox, ABoxThatCannotBeShownWritesItsLineAndAnswersAsDismissed)
+{
+    // No X server listens on this display, and no other window system is named.
+    const char* display = std::getenv("DISPLAY");
+    const std::string savedDisplay = display ? display : "";
+    setenv("DISPLAY", ":4093", 1);
+    unsetenv("WAYLAND_DISPLAY");
+
+    testing::internal::CaptureStderr();
+    const platform::MessageBoxAnswer okAnswer =
+        platform::showMessageBox("Unable to load TGA File!", "Error", platform::MessageBoxKind::Ok, false);
+    const platform::MessageBoxAnswer questionAnswer = platform::showMessageBox(
+        "Click Yes to go to full screen (Recommended)", "Options", platform::MessageBoxKind::YesNoQuestion, false);
+    const std::string written = testing::internal::GetCapturedStderr();
+
+    if (display)
+        setenv("DISPLAY", savedDisplay.c_str(), 1);
+    EXPECT_EQ(okAnswer, platform::MessageBoxAnswer::Ok);
+    // A dismissed question is not No, so the viewer goes full screen.
+    EXPECT_EQ(questionAnswer, platform::MessageBoxAnswer::Closed);
+    EXPECT_NE(written.find("lumora: Error: Unable to load TGA File!\n"), std::string::npos) << written;
+    EXPECT_NE(written.find("lumora: Options: Click Yes to go to full screen (Recommended)\n"), std::string::npos)
+        << written;
 }
