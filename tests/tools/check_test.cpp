@@ -39,45 +39,51 @@ TEST(CheckFolder, TheGeneratedLandscapePassesWithOneLinePerFile)
     }
 }
 
-enum class Damage { Remove, Truncate };
+enum class Damage { Remove, Truncate, Replace };
 
 struct BrokenCase {
     const char* label;
     const char* file;
     Damage damage;
-    uintmax_t keptBytes;
+    uintmax_t keptBytes; // Truncate: what is left
+    const char* standIn; // Replace: a corpus file put in its place
     CheckVerdict verdict;
     std::vector<std::string> expected; // each appears in the file's line
     const char* summary;               // the closing line begins so
 };
 
 const BrokenCase kBrokenCases[] = {
-    {"height map missing", "Tertest.raw", Damage::Remove, 0, CheckVerdict::Error,
+    {"height map missing", "Tertest.raw", Damage::Remove, 0, nullptr, CheckVerdict::Error,
      {"\"Can't find the height map!\"", "flat ground at height 0"}, "the viewer would start after 1 message"},
-    {"height map short", "Tertest.raw", Damage::Truncate, 1000, CheckVerdict::Warning,
+    {"height map short", "Tertest.raw", Damage::Truncate, 1000, nullptr, CheckVerdict::Warning,
      {"no message", "only 1000 of 1048576 bytes", "the rest of the ground is height 0"},
      "the viewer would start without any message, but loses data"},
-    {"terrain picture empty", "Terrain2.bmp", Damage::Truncate, 0, CheckVerdict::Error,
+    {"terrain picture empty", "Terrain2.bmp", Damage::Truncate, 0, nullptr, CheckVerdict::Error,
      {"\"Failed to open DIB file Terrain2.bmp.\"", "the terrain draws without its base picture"},
      "the viewer would start after 1 message"},
-    {"detail picture cut inside its header", "Detail1.bmp", Damage::Truncate, 20, CheckVerdict::Error,
+    {"detail picture cut inside its header", "Detail1.bmp", Damage::Truncate, 20, nullptr, CheckVerdict::Error,
      {"-> the terrain draws without its detail picture"}, "the viewer would start after 1 message"},
-    {"sky top missing", "hillTop.bmp", Damage::Remove, 0, CheckVerdict::Error,
+    {"sky top missing", "hillTop.bmp", Damage::Remove, 0, nullptr, CheckVerdict::Error,
      {"\"Unable to load BMP File!\"", "the top face of the sky box draws untextured"},
      "the viewer would start after 1 message"},
-    {"grass mesh missing", "grass2.vxm", Damage::Remove, 0, CheckVerdict::Error,
+    {"grass mesh missing", "grass2.vxm", Damage::Remove, 0, nullptr, CheckVerdict::Error,
      {"grass2.vxm", "the model is empty: the grass tufts are not drawn"}, "the viewer would start after 1 message"},
-    {"palm mesh cut short", "palmect.vxm", Damage::Truncate, 1000, CheckVerdict::Error,
+    {"palm mesh cut short", "palmect.vxm", Damage::Truncate, 1000, nullptr, CheckVerdict::Error,
      {"\"Could not read mesh file palmect.vxm", "keep only what was read before the problem"},
      "the viewer would start after 1 message"},
-    {"bark picture missing", "palmBark.bmp", Damage::Remove, 0, CheckVerdict::Error,
+    {"bark picture missing", "palmBark.bmp", Damage::Remove, 0, nullptr, CheckVerdict::Error,
      {"\"Failed to open DIB file palmBark.bmp.\"", "the viewer ends at once with status 0"},
      "the viewer would end before its first frame, at palmBark.bmp"},
-    {"flyer sprite missing", "busch2.tga", Damage::Remove, 0, CheckVerdict::Error,
+    {"frond picture with a 108-byte header", "palmFrond.bmp", Damage::Replace, 0, "bmpsuite/g/pal8v4.bmp",
+     CheckVerdict::Error, {"\"Unknown DIB file format.\"", "the viewer ends at once with status 0"},
+     "the viewer would end before its first frame, at palmFrond.bmp"},
+    {"flyer sprite missing", "busch2.tga", Damage::Remove, 0, nullptr, CheckVerdict::Error,
      {"\"Unable to load TGA File!\"", "the viewer ends at once with status 0"},
      "the viewer would end before its first frame, at busch2.tga"},
-    {"flyer sprite cut inside its header", "busch2.tga", Damage::Truncate, 10, CheckVerdict::Error,
-     {"no message -> the viewer ends at once with status 0"},
+    {"flyer sprite cut inside its header", "busch2.tga", Damage::Truncate, 10, nullptr, CheckVerdict::Error,
+     {"-> the viewer ends at once with status 0"}, "the viewer would end before its first frame, at busch2.tga"},
+    {"flyer sprite in 8-bit grey", "busch2.tga", Damage::Replace, 0, "tga/pillow/200x32_l_bl_raw.tga",
+     CheckVerdict::Error, {"no message -> the viewer ends at once with status 0"},
      "the viewer would end before its first frame, at busch2.tga"},
 };
 
@@ -88,8 +94,11 @@ TEST(CheckFolder, OneBrokenFileIsNamedWithItsConsequenceAndNothingElseIsFlagged)
         const fs::path folder = copyOfGeneratedSet("broken");
         if (c.damage == Damage::Remove)
             fs::remove(folder / c.file);
-        else
+        else if (c.damage == Damage::Truncate)
             truncateFile(folder / c.file, c.keptBytes);
+        else
+            fs::copy_file(fs::path(LUMORA_SHARED_DIR "/testdata") / c.standIn, folder / c.file,
+                          fs::copy_options::overwrite_existing);
 
         const FolderCheck result = checkDataFolder(folder);
         std::vector<const CheckLine*> flagged;
