@@ -1,7 +1,9 @@
 #pragma once
-// Heap allocations counted in the benchmark alone: every operator new, and
-// every malloc, calloc and realloc called from our own code (the linker wraps
-// them). Allocations inside the system's shared libraries are not counted.
+// Heap allocations counted in the benchmark alone: operator new, malloc,
+// calloc and realloc called from our own code (the benchmark's executable,
+// which holds the viewer's library). Allocations inside the system's shared
+// libraries are not counted: the software renderer, for one, compiles code
+// with a C++ compiler library whenever it meets a new combination of state.
 
 #include <cstdint>
 
