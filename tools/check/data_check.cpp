@@ -60,7 +60,13 @@ std::string trimmed(std::string text)
     return text;
 }
 
-std::string quoted(const std::string& message) { return "\"" + trimmed(message) + "\""; }
+std::string quoted(const std::string& message)
+{
+    std::string text(1, '"');
+    text += trimmed(message);
+    text += '"';
+    return text;
+}
 
 std::string sizeText(int width, int height) { return std::to_string(width) + " x " + std::to_string(height); }
 
