@@ -33,7 +33,8 @@ void defaultProcessing(const Message& message)
 
 void updateAndRenderFrame(Shell& shell, World& world)
 {
-    world.camera.update(shell.keys, shell.frameClock.delta);
+    const CursorAccess screenCursor{platform::getCursorPosition, platform::setCursorPosition};
+    world.camera.update(shell.keys, shell.frameClock.delta, screenCursor);
     tickFrameClock(shell.frameClock);
     renderFrame(shell, world);
 }

@@ -1,5 +1,38 @@
 #include "assets/bmp_texture.h"
 
-// BMP pictures come with the BMP reader; until then every slot stays 0.
-void loadBmpTexture(GLuint&, const char*) {}
-void loadMeshTexture(GLuint*, const char*, int) {}
+#include "assets/dib_image.h"
+#include "platform/platform.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+void loadBmpTexture(GLuint& slot, const char* fileName)
+{
+    std::FILE* probe = std::fopen(fileName, "rb");
+    if (!probe) {
+        platform::showMessageBox("Unable to load BMP File!", "Error", platform::MessageBoxKind::Ok, true);
+        return;
+    }
+    std::fclose(probe);
+
+    const std::optional<Image> image = loadDibImage(fileName);
+    if (!image)
+        return;
+    glGenTextures(1, &slot);
+    glBindTexture(GL_TEXTURE_2D, slot);
+    buildImageMipmaps(*image);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+}
+
+void loadMeshTexture(GLuint* textures, const char* fileName, int index)
+{
+    const std::optional<Image> image = loadDibImage(fileName);
+    if (!image)
+        std::exit(0);
+    glGenTextures(1, &textures[index]);
+    glBindTexture(GL_TEXTURE_2D, textures[index]);
+    buildImageMipmaps(*image);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+}

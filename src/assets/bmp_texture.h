@@ -1,10 +1,21 @@
 #pragma once
 // Textures from BMP pictures: the eight that start-up loads (terrain, detail
 // and the six sky faces), and those that mesh files name. A start-up picture
-// that cannot be loaded leaves its slot at 0, so whatever binds it draws
-// untextured; a mesh picture that cannot be loaded ends the process.
+// that cannot be loaded leaves its slot as it was (0 at start-up), so whatever
+// binds it draws untextured; a mesh picture that cannot be loaded ends the
+// process. Both leave the new texture bound to GL_TEXTURE_2D and upload with
+// an unpack alignment of 1, which stays in force afterwards.
 
 #include <GL/gl.h>
 
+// Start-up pictures: a file that cannot be opened gets "Unable to load BMP
+// File!" (owned by the main window) instead of the reader's own message.
+// Minification GL_LINEAR_MIPMAP_LINEAR; sets the active unit's texture
+// environment to GL_MODULATE.
 void loadBmpTexture(GLuint& slot, const char* fileName);
+
+// Mesh pictures, into textures[index]: minification GL_LINEAR_MIPMAP_LINEAR,
+// magnification GL_LINEAR. After the reader's message box a picture that
+// cannot be loaded ends the process at once with exit status 0, with no
+// shutdown.
 void loadMeshTexture(GLuint* textures, const char* fileName, int index);

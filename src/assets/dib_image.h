@@ -1,16 +1,29 @@
 #pragma once
 // The BMP ("DIB") reader: files with or without the 14-byte file header, with a
-// 12- or 40-byte info header, decoded to a 3-component Image whose rows are in
-// stored order (the picture's bottom row first for a positive height).
+// 12- or 40-byte info header; palettes of 1, 4 and 8 bits (RLE8 and RLE4 too),
+// 16 bits (5-5-5), 24 and 32 bits, and bit-field masks at 16 and 32 bits.
+// Decoded to a 3-component Image whose rows are in stored bottom-up order: the
+// picture's bottom row first. A file stored top row first is turned upright,
+// so it gives the same Image as the same picture stored bottom-up.
+//
+// Whatever the header claims, nothing outside the file is read and the pixel
+// buffer is never larger than the file's bytes can fill. A truncated file
+// gives the rows it holds (the bottom rows of a bottom-up file, the top rows of
+// a top-down one); pixels that a run-length file skips are black.
 
 #include "assets/image.h"
 
 #include <cstddef>
 #include <cstdint>
 
-// Decodes the bytes of a whole BMP file. Never reads outside them.
+// Decodes the bytes of a whole BMP file. The failure is one of
+// "Unknown DIB file format." (an info header neither 12 nor 40 bytes long),
+// "Image file conversion error." (no row to convert: bad dimensions, an
+// unsupported bit count or compression, no pixel data) or "Out of memory.".
 ImageResult decodeDibImage(const uint8_t* bytes, size_t size);
 
 // Reads and decodes the named file; every failure is shown in a message box
-// titled "Error" before it returns nothing.
+// titled "Error" before it returns nothing. A file that cannot be opened or
+// holds no bytes gives "Failed to open DIB file <name>.\n", cut to 255
+// characters with the line break kept.
 std::optional<Image> loadDibImage(const char* fileName);

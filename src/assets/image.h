@@ -1,7 +1,11 @@
 #pragma once
 // A decoded picture, shared by the BMP and TGA readers: 8-bit components,
 // rows packed back to back with no gap bytes, in the order the reader gives
-// them (the first row in the buffer is texture coordinate t = 0).
+// them (the first row in the buffer is texture coordinate t = 0). Also the
+// two steps both readers share: reading a whole file, and building a texture's
+// mipmap chain from a picture.
+
+#include <GL/gl.h>
 
 #include <cstdint>
 #include <optional>
@@ -21,3 +25,12 @@ struct ImageResult {
     std::optional<Image> image;
     const char* failure = nullptr;
 };
+
+// Reads all of the named file into bytes. False when it cannot be opened or
+// read; an empty file reads as true with no bytes.
+bool readWholeFile(const char* fileName, std::vector<uint8_t>& bytes);
+
+// Builds the full mipmap chain of the texture bound to GL_TEXTURE_2D from the
+// picture: internal format = components, GL_RGB or GL_RGBA, byte-aligned
+// unpacking (the rows have no gap bytes, so any other alignment skews them).
+void buildImageMipmaps(const Image& image);

@@ -1,8 +1,271 @@
 #include "assets/mesh_model.h"
 
-// Meshes come with the mesh reader; until then every model is empty and draws
-// nothing.
-void MeshModel::load(const char*) {}
-void MeshModel::draw() const {}
+#include "assets/bmp_texture.h"
+#include "platform/platform.h"
 
-const char* parseMesh(const char*, size_t, MeshModel&, MeshTextureMaker) { return nullptr; }
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Skips the digits at p; returns how many there were.
+size_t skipDigits(const char*& p, const char* end)
+{
+    const char* start = p;
+    while (p != end && isDigit(*p))
+        ++p;
+    return static_cast<size_t>(p - start);
+}
+
+// The file as a run of tokens: white space, line breaks included, only
+// separates them. Every read stays inside [p, end).
+class TokenReader {
+public:
+    TokenReader(const char* text, size_t size) : p_(text), end_(text + size) {}
+
+    // Returns nullptr or what stopped the reading.
+    const char* readInt(int32_t& value)
+    {
+        const char* begin = nullptr;
+        const char* end = nullptr;
+        if (!nextToken(begin, end))
+            return "the file ends too soon";
+        const char* digits = begin;
+        if (*digits == '+' || *digits == '-')
+            ++digits;
+        if (digits == end || skipDigits(digits, end) == 0 || digits != end)
+            return "expected a whole number";
+        if (*begin == '+')
+            ++begin;
+        const std::from_chars_result result = std::from_chars(begin, end, value);
+        if (result.ec != std::errc() || result.ptr != end)
+            return "a number is out of range";
+        return nullptr;
+    }
+
+    // A decimal number with an optional sign, fraction and exponent.
+    const char* readFloat(float& value)
+    {
+        const char* begin = nullptr;
+        const char* end = nullptr;
+        if (!nextToken(begin, end))
+            return "the file ends too soon";
+        const char* q = begin;
+        if (*q == '+' || *q == '-')
+            ++q;
+        size_t mantissaDigits = skipDigits(q, end);
+        if (q != end && *q == '.') {
+            ++q;
+            mantissaDigits += skipDigits(q, end);
+        }
+        bool wellFormed = mantissaDigits > 0;
+        if (wellFormed && q != end && (*q == 'e' || *q == 'E')) {
+            ++q;
+            if (q != end && (*q == '+' || *q == '-'))
+                ++q;
+            wellFormed = skipDigits(q, end) > 0;
+        }
+        if (!wellFormed || q != end)
+            return "expected a decimal number";
+        if (*begin == '+')
+            ++begin;
+        const std::from_chars_result result = std::from_chars(begin, end, value);
+        if (result.ec != std::errc() || result.ptr != end)
+            return "a number is out of range";
+        return nullptr;
+    }
+
+    // A count that must fit a capacity.
+    const char* readCount(int32_t& count, int32_t capacity, const char* tooMany)
+    {
+        if (const char* fault = readInt(count))
+            return fault;
+        if (count < 0)
+            return "a count is negative";
+        return count > capacity ? tooMany : nullptr;
+    }
+
+    // A texture name, at most kMaxMeshTextureNameLength characters, into name.
+    const char* readName(char (&name)[kMaxMeshTextureNameLength + 1])
+    {
+        const char* begin = nullptr;
+        const char* end = nullptr;
+        if (!nextToken(begin, end))
+            return "the file ends too soon";
+        const size_t length = static_cast<size_t>(end - begin);
+        if (length > kMaxMeshTextureNameLength)
+            return "a texture name is too long";
+        if (std::memchr(begin, '\0', length) != nullptr)
+            return "a texture name holds a zero byte";
+        std::memcpy(name, begin, length);
+        name[length] = '\0';
+        return nullptr;
+    }
+
+private:
+    bool nextToken(const char*& begin, const char*& end)
+    {
+        while (p_ != end_ && isBlank(*p_))
+            ++p_;
+        if (p_ == end_)
+            return false;
+        begin = p_;
+        while (p_ != end_ && !isBlank(*p_))
+            ++p_;
+        end = p_;
+        return true;
+    }
+
+    const char* p_;
+    const char* end_;
+};
+
+// Counts in the model grow as items are read whole, so a reading that stops
+// leaves a model that describes exactly what was read.
+const char* readSubMesh(TokenReader& reader, SubMesh& sub)
+{
+    int32_t vertexCount = 0;
+    if (const char* fault = reader.readCount(vertexCount, kMaxSubMeshVertices, "a sub-mesh has too many vertices"))
+        return fault;
+    for (int32_t v = 0; v < vertexCount; ++v) {
+        MeshVertex vertex;
+        for (float* field : {&vertex.x, &vertex.y, &vertex.z, &vertex.u, &vertex.v}) {
+            if (const char* fault = reader.readFloat(*field))
+                return fault;
+        }
+        sub.vertices[v] = vertex;
+        sub.vertexCount = v + 1;
+    }
+
+    int32_t triangleCount = 0;
+    if (const char* fault =
+            reader.readCount(triangleCount, kMaxSubMeshTriangles, "a sub-mesh has too many triangles"))
+        return fault;
+    for (int32_t t = 0; t < triangleCount; ++t) {
+        int32_t corners[3];
+        for (int32_t& corner : corners) {
+            if (const char* fault = reader.readInt(corner))
+                return fault;
+            if (corner < 0 || corner >= vertexCount)
+                return "a triangle names a vertex outside its sub-mesh";
+        }
+        std::memcpy(sub.triangles[t], corners, sizeof corners);
+        sub.triangleCount = t + 1;
+    }
+    return nullptr;
+}
+
+void showMeshError(const char* what, const char* fileName, const char* reason)
+{
+    char text[256];
+    if (reason != nullptr)
+        std::snprintf(text, sizeof text, "Could not %s mesh file %s: %s", what, fileName, reason);
+    else
+        std::snprintf(text, sizeof text, "Could not %s mesh file %s", what, fileName);
+    platform::showMessageBox(text, "Error", platform::MessageBoxKind::Ok, false);
+}
+
+} // namespace
+
+const char* parseMesh(const char* text, size_t size, MeshModel& model, MeshTextureMaker makeTexture)
+{
+    // Texture entries that no name fills must stay 0: a sub-mesh whose index
+    // names no picture binds them.
+    std::memset(&model, 0, sizeof model);
+    TokenReader reader(text, size);
+
+    int32_t subMeshCount = 0;
+    if (const char* fault = reader.readCount(subMeshCount, kMaxSubMeshes, "it has too many sub-meshes"))
+        return fault;
+    for (int32_t i = 0; i < subMeshCount; ++i) {
+        int32_t textureIndex = 0;
+        if (const char* fault = reader.readInt(textureIndex))
+            return fault;
+        // An index inside the table but past the names read binds name 0 and
+        // draws untextured; only one outside the table is refused.
+        if (textureIndex < 0 || textureIndex >= kMaxMeshTextures)
+            return "a texture index is outside the texture table";
+        model.textureIndices[i] = textureIndex;
+        model.subMeshCount = i + 1;
+        if (const char* fault = readSubMesh(reader, model.subMeshes[i]))
+            return fault;
+    }
+
+    int32_t textureCount = 0;
+    if (const char* fault = reader.readCount(textureCount, kMaxMeshTextures, "it names too many textures"))
+        return fault;
+    for (int32_t k = 0; k < textureCount; ++k) {
+        char name[kMaxMeshTextureNameLength + 1];
+        if (const char* fault = reader.readName(name))
+            return fault;
+        makeTexture(model.textures, name, k);
+        model.textureCount = k + 1;
+    }
+    return nullptr;
+}
+
+void MeshModel::load(const char* fileName)
+{
+    std::FILE* file = std::fopen(fileName, "rb");
+    if (file == nullptr) {
+        std::memset(this, 0, sizeof *this);
+        showMeshError("open", fileName, nullptr);
+        return;
+    }
+    // Read once at start-up, so a growing buffer costs nothing per frame.
+    std::vector<char> text;
+    char chunk[65536];
+    size_t got = 0;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
+        text.insert(text.end(), chunk, chunk + got);
+    const bool readWhole = std::ferror(file) == 0;
+    std::fclose(file);
+    if (!readWhole) {
+        std::memset(this, 0, sizeof *this);
+        showMeshError("read", fileName, "the file cannot be read");
+        return;
+    }
+
+    if (const char* fault = parseMesh(text.data(), text.size(), *this, loadMeshTexture))
+        showMeshError("read", fileName, fault);
+}
+
+void MeshModel::draw() const
+{
+    // Counts and indices are checked again here, since anyone may fill the
+    // record: nothing outside it is ever read.
+    const int inUse = subMeshCount > kMaxSubMeshes ? kMaxSubMeshes : subMeshCount;
+    for (int i = 0; i < inUse; ++i) {
+        const SubMesh& sub = subMeshes[i];
+        const int32_t textureIndex = textureIndices[i];
+        const bool inTable = textureIndex >= 0 && textureIndex < kMaxMeshTextures;
+        glBindTexture(GL_TEXTURE_2D, inTable ? textures[textureIndex] : 0);
+        glColor3f(1, 1, 1);
+
+        const int vertexCount = sub.vertexCount > kMaxSubMeshVertices ? kMaxSubMeshVertices : sub.vertexCount;
+        const int triangleCount =
+            sub.triangleCount > kMaxSubMeshTriangles ? kMaxSubMeshTriangles : sub.triangleCount;
+        for (int t = 0; t < triangleCount; ++t) {
+            const int32_t* corners = sub.triangles[t];
+            if (corners[0] < 0 || corners[0] >= vertexCount || corners[1] < 0 || corners[1] >= vertexCount ||
+                corners[2] < 0 || corners[2] >= vertexCount)
+                continue;
+            glBegin(GL_TRIANGLES);
+            for (int k = 0; k < 3; ++k) {
+                const MeshVertex& vertex = sub.vertices[corners[k]];
+                glTexCoord2f(vertex.u, vertex.v);
+                glVertex3f(vertex.x, vertex.y, vertex.z);
+            }
+            glEnd();
+        }
+    }
+}

@@ -1,7 +1,9 @@
 #pragma once
 // Static models read from ".vxm" text files: up to kMaxSubMeshes textured
 // triangle lists, each with its own vertices, and the BMP pictures they name.
-// The record has fixed capacity and no heap storage.
+// The record has fixed capacity and no heap storage. A file that does not fit
+// it, or does not parse, is read up to the first fault; what was read before
+// stays, and every triangle kept indexes its own sub-mesh's vertices.
 
 #include <GL/gl.h>
 
@@ -12,6 +14,7 @@ constexpr int kMaxSubMeshes = 100;
 constexpr int kMaxSubMeshVertices = 500;
 constexpr int kMaxSubMeshTriangles = 500;
 constexpr int kMaxMeshTextures = 100;
+constexpr int kMaxMeshTextureNameLength = 63; // characters, no white space
 
 struct MeshVertex {
     float x, y, z; // model units
@@ -32,7 +35,14 @@ struct MeshModel {
     int32_t textureIndices[kMaxSubMeshes]; // entry i: the picture of sub-mesh i
     GLuint textures[kMaxMeshTextures];     // entry k: made from picture name k
 
+    // Reads the named file and makes its textures. A file that cannot be
+    // opened, or whose reading stops at a fault, shows one box titled "Error"
+    // naming it; the model keeps what was read before the fault.
     void load(const char* fileName);
+
+    // Each sub-mesh binds its texture (name 0 where the index names no
+    // picture), sets white and sends one GL_TRIANGLES batch per triangle.
+    // Expects 2-D texturing on; changes nothing else.
     void draw() const;
 };
 
@@ -40,7 +50,8 @@ struct MeshModel {
 // the viewer, something harmless in tools, tests and fuzzers.
 using MeshTextureMaker = void (*)(GLuint* textures, const char* fileName, int index);
 
-// Reads the text of a .vxm file into an all-zero model, calling makeTexture for
-// each picture name. Returns nullptr when the whole file was read, otherwise
-// what stopped the reading (the model keeps what was read within bounds).
+// Empties the model, then reads the text of a .vxm file into it, calling
+// makeTexture for each picture name in order. Never reads outside text[0,
+// size) nor writes outside the model. Returns nullptr when the whole file was
+// read, otherwise what stopped the reading.
 const char* parseMesh(const char* text, size_t size, MeshModel& model, MeshTextureMaker makeTexture);

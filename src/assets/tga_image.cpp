@@ -1,7 +1,158 @@
 #include "assets/tga_image.h"
 
-ImageResult decodeTga(const uint8_t*, size_t) { return {}; }
+#include "platform/platform.h"
 
-std::optional<Image> loadTga(const char*) { return std::nullopt; }
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <new>
 
-void createTgaTexture(GLuint*, const char*, int) {}
+namespace {
+
+const char* const kUnableToLoad = "Unable to load TGA File!";
+
+constexpr size_t kHeaderBytes = 18;
+constexpr uint8_t kRunLengthType = 10;
+constexpr uint8_t kRunPacketBit = 0x80;
+constexpr uint64_t kMostPixelsPerPacket = 128;
+
+// Hands out the stored pixels one by one as R, G, B(, A). Past the end of the
+// file it keeps handing out the last pixel it read.
+struct PixelReader {
+    const uint8_t* data;
+    size_t size;
+    size_t at;
+    int depth;
+    uint8_t last[4] = {0, 0, 0, 0};
+
+    size_t storedBytes() const { return size_t(depth / 8); }
+
+    const uint8_t* next()
+    {
+        if (size - at < storedBytes())
+            return last;
+        const uint8_t* p = data + at;
+        at += storedBytes();
+        if (depth == 16) {
+            const unsigned word = unsigned(p[0] | p[1] << 8);
+            last[0] = uint8_t((word >> 10 & 31) << 3);
+            last[1] = uint8_t((word >> 5 & 31) << 3);
+            last[2] = uint8_t((word & 31) << 3);
+        } else {
+            last[0] = p[2];
+            last[1] = p[1];
+            last[2] = p[0];
+            if (depth == 32)
+                last[3] = p[3];
+        }
+        return last;
+    }
+
+    bool exhausted() const { return at >= size; }
+    uint8_t packetHeader() { return data[at++]; }
+};
+
+} // namespace
+
+ImageResult decodeTga(const uint8_t* bytes, size_t size)
+{
+    if (!bytes || size < kHeaderBytes)
+        return {std::nullopt, kUnableToLoad};
+    const uint8_t idLength = bytes[0];
+    const bool runLength = bytes[2] == kRunLengthType;
+    const uint32_t width = uint32_t(bytes[12] | bytes[13] << 8);
+    const uint32_t height = uint32_t(bytes[14] | bytes[15] << 8);
+    const int depth = bytes[16];
+
+    // Run-length packets always carry three or four colour bytes per pixel.
+    const bool knownDepth = runLength ? depth == 24 || depth == 32 : depth == 16 || depth == 24 || depth == 32;
+    if (!knownDepth)
+        return {std::nullopt, nullptr};
+    if (width == 0 || height == 0)
+        return {std::nullopt, kUnableToLoad};
+
+    const size_t pixelsAt = kHeaderBytes + idLength;
+    const uint64_t available = size > pixelsAt ? size - pixelsAt : 0;
+    const uint64_t storedBytes = uint64_t(depth / 8);
+    // A packet is a header byte and at least one stored pixel.
+    const uint64_t packetBytes = runLength ? storedBytes + 1 : storedBytes;
+    if (available < packetBytes)
+        return {std::nullopt, kUnableToLoad};
+    // The most pixels these bytes can describe: one per stored pixel, or up to
+    // 128 per run packet. Rows beyond them are not kept.
+    const uint64_t fillable = runLength ? (available + packetBytes - 1) / packetBytes * kMostPixelsPerPacket
+                                        : available / storedBytes;
+    const uint64_t rows = std::min<uint64_t>(height, (fillable + width - 1) / width);
+    const uint64_t total = rows * width;
+
+    Image image;
+    image.components = depth == 16 ? 3 : depth / 8;
+    image.width = int32_t(width);
+    image.height = int32_t(rows);
+    try {
+        image.pixels.resize(size_t(total * uint64_t(image.components)));
+    } catch (const std::bad_alloc&) {
+        return {std::nullopt, kUnableToLoad};
+    }
+
+    PixelReader reader{bytes, size, pixelsAt, depth};
+    uint8_t* out = image.pixels.data();
+    const size_t components = size_t(image.components);
+    uint64_t produced = 0;
+    auto append = [&](const uint8_t* pixel) {
+        std::memcpy(out + produced * components, pixel, components);
+        ++produced;
+    };
+
+    if (!runLength) {
+        while (produced < total)
+            append(reader.next());
+    } else {
+        // The count is tested between packets only; a packet that would run
+        // past the last pixel is cut there and the rest of it dropped.
+        while (produced < total) {
+            if (reader.exhausted()) {
+                append(reader.last);
+                continue;
+            }
+            const uint8_t packet = reader.packetHeader();
+            const uint64_t count = std::min<uint64_t>((packet & 0x7F) + 1u, total - produced);
+            if (packet & kRunPacketBit) {
+                const uint8_t* pixel = reader.next();
+                for (uint64_t i = 0; i < count; ++i)
+                    append(pixel);
+            } else {
+                for (uint64_t i = 0; i < count; ++i)
+                    append(reader.next());
+            }
+        }
+    }
+    return {std::move(image), nullptr};
+}
+
+std::optional<Image> loadTga(const char* fileName)
+{
+    std::vector<uint8_t> bytes;
+    if (!readWholeFile(fileName, bytes)) {
+        platform::showMessageBox(kUnableToLoad, "Error", platform::MessageBoxKind::Ok, true);
+        return std::nullopt;
+    }
+    ImageResult result = decodeTga(bytes.data(), bytes.size());
+    if (!result.image && result.failure)
+        platform::showMessageBox(result.failure, "Error", platform::MessageBoxKind::Ok, true);
+    return std::move(result.image);
+}
+
+void createTgaTexture(GLuint* textureNames, const char* fileName, int index)
+{
+    if (!fileName)
+        return;
+    const std::optional<Image> image = loadTga(fileName);
+    if (!image)
+        std::exit(0);
+    glGenTextures(1, &textureNames[index]);
+    glBindTexture(GL_TEXTURE_2D, textureNames[index]);
+    buildImageMipmaps(*image);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+}

@@ -1,7 +1,15 @@
 #pragma once
 // The TGA reader and the sprite textures made from it: uncompressed 16-, 24-
-// and 32-bit pictures, and run-length encoded 24- and 32-bit ones. Rows keep
-// the file's order; the first row in the file is texture coordinate t = 0.
+// and 32-bit pictures, and run-length encoded 24- and 32-bit ones. The image
+// type only tells run-length (10) from the rest; everything else is decided by
+// the pixel depth. Rows keep the file's order and are never flipped: the first
+// row in the file is texture coordinate t = 0. The ID field is skipped, a
+// colour map is not (the pixels are taken to start right after the ID).
+//
+// 16-bit pixels give 3 components, each 5-bit channel shifted left by 3 (bit 15
+// carries no colour). Where the file ends early, every missing pixel repeats
+// the last one read; the picture keeps no row that the file could not have
+// begun to fill, so a tiny file claiming a huge picture allocates little.
 
 #include "assets/image.h"
 
@@ -10,13 +18,19 @@
 #include <cstddef>
 #include <cstdint>
 
-// Decodes the bytes of a whole TGA file. Never reads outside them.
+// Decodes the bytes of a whole TGA file. Never reads outside them. An unknown
+// depth (or a run-length depth other than 24 and 32) fails without a message;
+// a file too short for its header or for one pixel, or a width or height of 0,
+// fails with "Unable to load TGA File!".
 ImageResult decodeTga(const uint8_t* bytes, size_t size);
 
-// Reads and decodes the named file. Only a file that cannot be opened shows a
-// message box ("Unable to load TGA File!").
+// Reads and decodes the named file. A file that cannot be opened, or that
+// decodes to a failure with a message, shows it in a box titled "Error" owned
+// by the main window.
 std::optional<Image> loadTga(const char* fileName);
 
 // Makes one mipmapped texture from the file into textureNames[index] and
-// leaves it bound. A picture that cannot be loaded ends the process.
+// leaves it bound (minification GL_LINEAR_MIPMAP_NEAREST, magnification
+// GL_LINEAR). With no file name it does nothing. A picture that cannot be
+// loaded ends the process at once with exit status 0, with no shutdown.
 void createTgaTexture(GLuint* textureNames, const char* fileName, int index);

@@ -1,5 +1,80 @@
 #include "overlay/overlay.h"
 
-// The font and the heads-up display come with the overlay's own work.
-void createOverlayFont(Overlay&) {}
-void drawOverlay(Overlay&, const Camera&) {}
+#include "overlay/font.h"
+#include "overlay/hud.h"
+#include "overlay/text.h"
+#include "platform/glyphs.h"
+
+#include <memory>
+
+namespace {
+
+void printLabel(GLuint fontListBase, const OverlayLabel& label)
+{
+    glRasterPos2f(label.at.x, label.at.y);
+    printText(fontListBase, "%s", label.text);
+}
+
+} // namespace
+
+void createOverlayFont(Overlay& overlay)
+{
+    // About 50 KB of bitmaps, needed only until the lists hold them.
+    const auto glyphs = std::make_unique<platform::GlyphSet>();
+    // Without any face the glyphs come back empty: the lists exist and draw nothing.
+    platform::loadGlyphs(kOverlayFaceName, kOverlayFontPixels, kOverlayFontWeight, *glyphs);
+    overlay.fontListBase = buildFontLists(*glyphs);
+}
+
+void beginOverlay()
+{
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+void endOverlay()
+{
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+}
+
+void drawOverlay(Overlay& overlay, const Camera& camera)
+{
+    const GLuint font = overlay.fontListBase;
+    beginOverlay();
+
+    glRasterPos2f(kCounterPosition.x, kCounterPosition.y);
+    printText(font, "%d", overlay.overlayCounter);
+    for (const OverlayLabel& letter : kCompassLabels)
+        printLabel(font, letter);
+
+    // A square point: smoothing stays off. It lies at depth 0 like the
+    // glyphs, so where a letter's pixels are already drawn it does not show.
+    const OverlayPosition point = viewDirectionPoint(camera);
+    glPointSize(kViewPointSizePixels);
+    glDisable(GL_TEXTURE_2D);
+    glColor3f(1, 0, 0);
+    glBegin(GL_POINTS);
+    glVertex3f(point.x, point.y, 0);
+    glEnd();
+    glEnable(GL_TEXTURE_2D);
+    glColor3f(1, 1, 1);
+
+    // Each frame shows the time of the frames before it.
+    char clock[kTextBufferBytes];
+    formatClock(overlay, clock);
+    glRasterPos2f(kClockPosition.x, kClockPosition.y);
+    printText(font, "%s", clock);
+    advanceClock(overlay, camera.frameDelta);
+
+    if (captionsShown(overlay))
+        for (const OverlayLabel& caption : kCaptions)
+            printLabel(font, caption);
+
+    glColor3f(1, 1, 1);
+    endOverlay();
+}

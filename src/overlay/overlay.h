@@ -1,17 +1,33 @@
 #pragma once
 // The overlay drawn over the finished scene each frame: compass, view-direction
-// point, clock, counter and the opening captions, in bitmap glyphs.
+// point, clock, counter and the opening captions, in bitmap glyphs of a bold
+// 34-pixel face made once at start-up.
+//
+// Positions are overlay coordinates: -1 .. +1 across the current viewport from
+// left to right and bottom to top, so they stretch with the window; glyphs and
+// the point are sized in pixels and do not.
 
 #include "view/camera.h"
 
 #include <GL/gl.h>
 
 struct Overlay {
-    GLuint fontListBase = 0; // first of 96 lists, character codes 32..127
-    int overlayCounter = 0;
-    float clockSeconds = 0;
-    float clockMinutes = 0;
+    GLuint fontListBase = 0; // first of 96 lists, character codes 32..127; 0 while there is no font
+    int overlayCounter = 0;  // printed at the lower left; nothing changes it
+    float clockSeconds = 0;  // second field of the clock, wraps at 6000
+    float clockMinutes = 0;  // first field of the clock, shown minus 1
 };
 
+// Start-up, once the rendering context is current: builds the font lists.
 void createOverlayFont(Overlay& overlay);
+
+// Once per frame, inside the frame's pushed model-view matrix: draws every
+// element and advances the clock by the camera's frame delta. Leaves the
+// colour white, 2-D texturing on, blending off and the model-view matrix
+// selected.
 void drawOverlay(Overlay& overlay, const Camera& camera);
+
+// Switch into overlay coordinates (projection pushed, both matrices identity)
+// and back (projection popped, model-view selected).
+void beginOverlay();
+void endOverlay();

@@ -3,6 +3,8 @@
 #include "platform/keys.h"
 
 #include <SDL.h>
+#include <SDL_syswm.h>
+#include <X11/Xlib.h>
 
 #include <cstdio>
 
@@ -326,7 +328,26 @@ MessageBoxAnswer showMessageBox(const char* text, const char* title, MessageBoxK
     }
 }
 
-void getCursorPosition(int& x, int& y) { SDL_GetGlobalMouseState(&x, &y); }
+void getCursorPosition(int& x, int& y)
+{
+    // SDL keeps the global position cached until it sees raw pointer motion,
+    // so a pointer moved by other means (a warp, a scripted move) would go
+    // unseen. On X11 ask the server itself, as a cursor read should.
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (window && SDL_GetWindowWMInfo(window, &info) && info.subsystem == SDL_SYSWM_X11) {
+        Display* display = info.info.x11.display;
+        Window root = 0;
+        Window child = 0;
+        int windowX = 0;
+        int windowY = 0;
+        unsigned int buttons = 0;
+        if (XQueryPointer(display, DefaultRootWindow(display), &root, &child, &x, &y, &windowX, &windowY,
+                          &buttons))
+            return;
+    }
+    SDL_GetGlobalMouseState(&x, &y);
+}
 void setCursorPosition(int x, int y) { SDL_WarpMouseGlobal(x, y); }
 void showCursor(bool visible) { SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE); }
 

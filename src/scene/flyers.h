@@ -1,7 +1,8 @@
 #pragma once
 // The swarm: 250 winged sprites that fly straight legs between random points,
 // keep above the ground and beat their wings while in view. All share one
-// sprite texture. Positions are world units, y up.
+// sprite texture. Positions are world units, y up; phases radians; deltas
+// seconds. Every leg lasts 20 seconds of frame delta whatever its length.
 
 #include "scene/random_source.h"
 #include "terrain/height_map.h"
@@ -11,25 +12,52 @@
 #include <cstdint>
 
 constexpr int kFlyerCount = 250;
+constexpr float kLegProgressPerSecond = 0.05f;
+constexpr float kFlapRadiansPerSecond = 10.1f;
+constexpr int kFlyerClearance = 15; // height above ground that rises above the leg
+constexpr int kWingVertexCount = 8; // two quads, one per wing
+
+// One corner of a wing quad: integer texture coordinate, world position.
+struct WingVertex {
+    int s, t;
+    float x, y, z;
+};
 
 struct Flyer {
-    uint8_t visible;        // 1 when inside the view volume at this frame's test
-    float flapPhase;        // radians; wing tips are lifted by sin(flapPhase)
-    float frameDelta;       // seconds, handed in at the end of the previous frame
-    float progress;         // along the current leg, 0 .. just over 1
-    float wingVertices[6][3];
+    uint8_t visible;          // 1 when inside the view volume at this frame's test
+    float flapPhase;          // radians; wing tips are lifted by sin(flapPhase)
+    float frameDelta;         // seconds, handed in at the end of the previous frame
+    float progress;           // along the current leg, 0 .. just over 1
+    float wingVertices[6][3]; // wing corners relative to position
     float legStart[3];
     float position[3];
     float legTarget[3];
     float spawnPoint[3];
+
+    // Six draws: phase, spawn x and z, then the first leg's short hop.
+    void init(RandomSource& random);
+    // Moves along the leg; at its end draws the next target (two draws).
+    void advance(RandomSource& random);
+    void keepAboveGround(const HeightMap& map);
+    // Nothing at all unless visible is exactly 1; then the wings, and the
+    // wing beat advances.
+    void draw(GLuint texture);
+    void setFrameDelta(float dt) { frameDelta = dt; }
 };
+
+// The eight corners of a flyer's two wing quads, in drawing order, with the
+// wing tips lifted by lift.
+void flyerWingQuads(const Flyer& flyer, float lift, WingVertex (&quads)[kWingVertexCount]);
 
 struct FlyerSwarm {
     Flyer flyers[kFlyerCount] = {};
     GLuint flyerTexture = 0;
 };
 
+// Start-up: the sprite texture ("busch2.tga"), then every flyer in order.
 void initFlyers(FlyerSwarm& swarm, RandomSource& random);
+
+// Per frame, in this order, each over the whole swarm in array order.
 void advanceFlyers(FlyerSwarm& swarm, RandomSource& random);
 void keepFlyersAboveGround(FlyerSwarm& swarm, const HeightMap& map);
 void drawFlyers(FlyerSwarm& swarm);

@@ -1,8 +1,105 @@
 #include "scene/vegetation.h"
 
-// Scattering and drawing come with the vegetation's own work; until then the
-// field and the grove stay empty.
-void GrassField::init(const HeightMap&, RandomSource&) {}
-void GrassField::draw(float, float, float) const {}
-void PalmGrove::init(const HeightMap&, RandomSource&) {}
-void PalmGrove::draw(float, float, float) const {}
+#include <cmath>
+
+namespace {
+
+// One draw as a grid coordinate with a tenth of a unit's resolution: 0 .. 1023.9.
+float coordinateDraw(RandomSource& random) { return static_cast<float>(random.draw() % 10240) * 0.1f; }
+
+float groundAt(const HeightMap& map, float x, float z)
+{
+    return static_cast<float>(heightAt(&map, gridCoordinate(x), gridCoordinate(z)));
+}
+
+void compileList(GLuint list, const MeshModel& mesh)
+{
+    if (list == 0) // no name could be had: there is nothing to compile into
+        return;
+    glNewList(list, GL_COMPILE);
+    mesh.draw();
+    glEndList();
+}
+
+// A copy costs a push, a translation, a list call and a pop.
+void drawCopy(float x, float y, float z, GLuint list)
+{
+    glPushMatrix();
+    glTranslatef(x, y, z);
+    glCallList(list);
+    glPopMatrix();
+}
+
+bool isNear(float x, float y, float z, float cameraX, float cameraY, float cameraZ, float limit)
+{
+    const float dx = x - cameraX;
+    const float dy = y - cameraY;
+    const float dz = z - cameraZ;
+    return std::sqrt(dx * dx + dy * dy + dz * dz) < limit;
+}
+
+} // namespace
+
+void GrassField::scatter(const HeightMap& map, RandomSource& random)
+{
+    for (GrassTuft& tuft : tufts) {
+        tuft.x = coordinateDraw(random);
+        tuft.z = coordinateDraw(random);
+        random.draw(); // taken and discarded, so the draws that follow stay where they are
+        tuft.visible = false;
+        tuft.y = groundAt(map, tuft.x, tuft.z) - kGrassSink;
+    }
+}
+
+void GrassField::init(const HeightMap& map, RandomSource& random)
+{
+    scatter(map, random);
+    mesh.load("grass2.vxm");
+    list = glGenLists(1);
+    compileList(list, mesh);
+}
+
+void GrassField::draw(float cameraX, float cameraY, float cameraZ) const
+{
+    glDisable(GL_CULL_FACE);
+    for (const GrassTuft& tuft : tufts) {
+        if (tuft.visible && isNear(tuft.x, tuft.y, tuft.z, cameraX, cameraY, cameraZ, kGrassDrawDistance))
+            drawCopy(tuft.x, tuft.y, tuft.z, list);
+    }
+    glEnable(GL_CULL_FACE);
+}
+
+void PalmGrove::scatter(const HeightMap& map, RandomSource& random)
+{
+    for (int i = 0; i < kPalmCount; ++i) {
+        PalmInstance& palm = palms[i];
+        palm.x = coordinateDraw(random);
+        palm.z = coordinateDraw(random);
+        palm.y = groundAt(map, palm.x, palm.z) - kPalmSink;
+        palm.visible = false;
+        kinds[i] = random.draw() % kPalmKindCount;
+    }
+}
+
+void PalmGrove::init(const HeightMap& map, RandomSource& random)
+{
+    scatter(map, random);
+    static const char* const files[kPalmKindCount] = {"palmect.vxm", "palme2ct.vxm", "palme3ct.vxm"};
+    for (int kind = 0; kind < kPalmKindCount; ++kind)
+        meshes[kind].load(files[kind]);
+    for (GLuint& name : lists)
+        name = glGenLists(1);
+    for (int kind = 0; kind < kPalmKindCount; ++kind)
+        compileList(lists[kind], meshes[kind]);
+}
+
+void PalmGrove::draw(float cameraX, float cameraY, float cameraZ) const
+{
+    glDisable(GL_CULL_FACE);
+    for (int i = 0; i < kPalmCount; ++i) {
+        const PalmInstance& palm = palms[i];
+        if (palm.visible && isNear(palm.x, palm.y, palm.z, cameraX, cameraY, cameraZ, kPalmDrawDistance))
+            drawCopy(palm.x, palm.y, palm.z, lists[kinds[i]]);
+    }
+    glEnable(GL_CULL_FACE);
+}

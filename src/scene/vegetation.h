@@ -2,7 +2,8 @@
 // The grass field (1000 tufts) and the palm grove (500 palms of three kinds),
 // scattered once at start-up from the random source onto the height map and
 // drawn as copies of display-listed meshes: tufts within 300 units of the eye,
-// palms within 600, and only those that the frame marked visible.
+// palms within 600 (strictly nearer), and only those that the frame marked
+// visible. Copies are neither rotated nor scaled. Positions are world units.
 
 #include "assets/mesh_model.h"
 #include "scene/random_source.h"
@@ -10,9 +11,15 @@
 
 #include <GL/gl.h>
 
+#include <cstdint>
+
 constexpr int kGrassTuftCount = 1000;
 constexpr int kPalmCount = 500;
 constexpr int kPalmKindCount = 3;
+constexpr float kGrassDrawDistance = 300;
+constexpr float kPalmDrawDistance = 600;
+constexpr float kGrassSink = 1;   // a tuft's origin sits this far below the ground
+constexpr float kPalmSink = 2.5f; // and a palm's this far
 
 struct GrassTuft {
     float x, y, z;  // world units; y is the height of the tuft's origin
@@ -21,10 +28,13 @@ struct GrassTuft {
 
 struct GrassField {
     GrassTuft tufts[kGrassTuftCount] = {};
-    MeshModel mesh = {};
+    MeshModel mesh = {}; // "grass2.vxm"
     GLuint list = 0;
 
+    // Start-up: scatter, then load the mesh and compile its list.
     void init(const HeightMap& map, RandomSource& random);
+    // Three draws per tuft (x, z, one discarded); false visibility.
+    void scatter(const HeightMap& map, RandomSource& random);
     void draw(float cameraX, float cameraY, float cameraZ) const;
 };
 
@@ -36,9 +46,11 @@ struct PalmInstance {
 struct PalmGrove {
     PalmInstance palms[kPalmCount] = {};
     int32_t kinds[kPalmCount] = {}; // 0, 1 or 2 per palm
-    MeshModel meshes[kPalmKindCount] = {};
+    MeshModel meshes[kPalmKindCount] = {}; // "palmect.vxm", "palme2ct.vxm", "palme3ct.vxm"
     GLuint lists[kPalmKindCount] = {};
 
     void init(const HeightMap& map, RandomSource& random);
+    // Three draws per palm (x, z, kind); false visibility.
+    void scatter(const HeightMap& map, RandomSource& random);
     void draw(float cameraX, float cameraY, float cameraZ) const;
 };

@@ -1,7 +1,19 @@
 #include "terrain/height_map.h"
 
+#include "platform/platform.h"
+
 #include <climits>
 #include <cmath>
+#include <cstdio>
+
+namespace {
+
+void showError(const char* text)
+{
+    platform::showMessageBox(text, "Error", platform::MessageBoxKind::Ok, false);
+}
+
+} // namespace
 
 int gridCoordinate(float worldCoordinate)
 {
@@ -15,8 +27,32 @@ int gridCoordinate(float worldCoordinate)
     return static_cast<int>(worldCoordinate);
 }
 
-// Reading the height file comes with the height map's own work; until then the
-// ground is flat at height 0.
-void loadHeightMap(const char*, size_t, HeightMap&) {}
+void loadHeightMap(const char* fileName, size_t byteCount, HeightMap& map)
+{
+    std::FILE* file = std::fopen(fileName, "rb");
+    if (file == nullptr) {
+        showError("Can't find the height map!");
+        return;
+    }
+    // The map holds what it holds, whatever the caller asks for.
+    if (byteCount > sizeof map.heights)
+        byteCount = sizeof map.heights;
+    // A short file fills only the leading heights; the rest stay 0 unannounced.
+    std::fread(map.heights, 1, byteCount, file);
+    if (std::ferror(file) != 0)
+        showError("Can't get data!");
+    std::fclose(file);
+}
 
-int heightAt(const HeightMap*, int, int) { return 0; }
+int heightAt(const HeightMap* map, int x, int z)
+{
+    if (map == nullptr)
+        return 0;
+    // The side is a power of two, so masking the two's-complement bits wraps
+    // negative coordinates the same way as positive ones (-1 -> 1023).
+    static_assert((kHeightMapSide & (kHeightMapSide - 1)) == 0, "the wrap needs a power-of-two side");
+    constexpr unsigned kMask = kHeightMapSide - 1;
+    const unsigned column = static_cast<unsigned>(x) & kMask;
+    const unsigned row = static_cast<unsigned>(z) & kMask;
+    return map->heights[row * kHeightMapSide + column];
+}

@@ -18,6 +18,10 @@ struct HeightMap {
 // beyond the integer range the nearest integer).
 int gridCoordinate(float worldCoordinate);
 
+// Reads up to byteCount bytes of the file (never more than the map holds) into
+// the map. A missing file ("Can't find the height map!") or a read error
+// ("Can't get data!") shows one message box and leaves what was read; a short
+// file fills only the leading heights, silently.
 void loadHeightMap(const char* fileName, size_t byteCount, HeightMap& map);
 // Height at grid point (x, z), wrapped into the map; 0 against no map.
 int heightAt(const HeightMap* map, int x, int z);

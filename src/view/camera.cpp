@@ -2,6 +2,33 @@
 
 #include <GL/glu.h>
 
+#include <cmath>
+
+namespace {
+
+Vector3 offset(Vector3 to, Vector3 from) { return {to.x - from.x, to.y - from.y, to.z - from.z}; }
+
+Vector3 add(Vector3 a, Vector3 b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
+
+Vector3 scaled(Vector3 v, float s) { return {v.x * s, v.y * s, v.z * s}; }
+
+} // namespace
+
+Vector3 cross(Vector3 a, Vector3 b)
+{
+    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+
+float magnitude(Vector3 v) { return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z); }
+
+Vector3 normalize(Vector3 v, Vector3 whenDegenerate)
+{
+    const float length = magnitude(v);
+    if (!(length > 0) || !std::isfinite(length))
+        return whenDegenerate;
+    return {v.x / length, v.y / length, v.z / length};
+}
+
 void Camera::place(float px, float py, float pz, float vx, float vy, float vz, float ux, float uy, float uz)
 {
     position = {px, py, pz};
@@ -9,9 +36,87 @@ void Camera::place(float px, float py, float pz, float vx, float vy, float vz, f
     upVector = {ux, uy, uz};
 }
 
-void Camera::update(const KeyStateTable& /*keys*/, float /*clockDelta*/)
+void Camera::update(const KeyStateTable& keys, float clockDelta, const CursorAccess& cursor)
 {
-    // Mouse look and walking come with the camera's own work.
+    // Looking along the up vector leaves no right-hand direction; the last
+    // one stays, so side-steps and the pitch axis keep working.
+    strafeVector = normalize(cross(offset(viewPoint, position), upVector), strafeVector);
+    lookWithMouse(cursor);
+    readKeys(keys, clockDelta);
+}
+
+void Camera::lookWithMouse(const CursorAccess& cursor)
+{
+    int x = 0;
+    int y = 0;
+    cursor.read(x, y);
+    if (x == kCursorHoldX && y == kCursorHoldY)
+        return;
+    cursor.put(kCursorHoldX, kCursorHoldY);
+
+    // Left of the hold point turns left, above it looks up.
+    const float yaw = static_cast<float>(kCursorHoldX - x) * kMouseRadiansPerPixel;
+    const float pitch = static_cast<float>(kCursorHoldY - y) * kMouseRadiansPerPixel;
+
+    pitchAccumulator -= pitch;
+    if (pitchAccumulator > kPitchLimit) {
+        pitchAccumulator = kPitchLimit;
+    } else if (pitchAccumulator < -kPitchLimit) {
+        pitchAccumulator = -kPitchLimit;
+    } else {
+        // The tilt axis is taken before the yaw turns the view.
+        const Vector3 axis = normalize(cross(offset(viewPoint, position), upVector), strafeVector);
+        rotateView(pitch, axis.x, axis.y, axis.z);
+    }
+    rotateView(yaw, 0, 1, 0);
+}
+
+void Camera::readKeys(const KeyStateTable& keys, float clockDelta)
+{
+    speed = clockDelta * kWalkSpeed;
+    frameDelta = clockDelta;
+
+    // Independent tests: opposite keys cancel, and walking plus side-stepping
+    // add up to a diagonal.
+    if (keys.isHeld(platform::kKeyUp) || keys.isHeld('W'))
+        moveForward(speed);
+    if (keys.isHeld(platform::kKeyDown) || keys.isHeld('S'))
+        moveForward(-speed);
+    if (keys.isHeld(platform::kKeyLeft) || keys.isHeld('A'))
+        strafe(-speed);
+    if (keys.isHeld(platform::kKeyRight) || keys.isHeld('D'))
+        strafe(speed);
+}
+
+void Camera::rotateView(float angle, float x, float y, float z)
+{
+    const Vector3 v = offset(viewPoint, position);
+    const float co = std::cos(angle);
+    const float si = std::sin(angle);
+    const float k = 1 - co;
+
+    Vector3 turned;
+    turned.x = (co + k * x * x) * v.x + (k * x * y - z * si) * v.y + (k * x * z + y * si) * v.z;
+    turned.y = (k * x * y + z * si) * v.x + (co + k * y * y) * v.y + (k * y * z - x * si) * v.z;
+    turned.z = (k * x * z - y * si) * v.x + (k * y * z + x * si) * v.y + (co + k * z * z) * v.z;
+    viewPoint = add(position, turned);
+}
+
+void Camera::strafe(float distance)
+{
+    // Side-steps stay level whatever the strafe vector's tilt.
+    position.x += distance * strafeVector.x;
+    position.z += distance * strafeVector.z;
+    viewPoint.x += distance * strafeVector.x;
+    viewPoint.z += distance * strafeVector.z;
+}
+
+void Camera::moveForward(float distance)
+{
+    // An eye sitting on its view point has no direction to walk in.
+    const Vector3 step = scaled(normalize(offset(viewPoint, position), {0, 0, 0}), distance);
+    position = add(position, step);
+    viewPoint = add(viewPoint, step);
 }
 
 void Camera::applyView() const

@@ -2,11 +2,35 @@
 // The one viewer: an eye point, the point it looks at and an up vector, in
 // world units with y up. Angles are radians. The offset viewPoint - position
 // keeps its length: rotations turn it, walking moves both points together.
+//
+// Mouse look holds the cursor at screen point (400, 300) and turns by 0.002
+// radians per pixel it has moved away; walking covers 12 world units per
+// second of frame delta. A direction that cannot be normalised (a view along
+// the up vector) never turns into NaN: the previous direction is kept.
 
 #include "app/messages.h"
 
 struct Vector3 {
     float x, y, z;
+};
+
+Vector3 cross(Vector3 a, Vector3 b);
+float magnitude(Vector3 v);
+// v scaled to length 1; whenDegenerate when v has no usable length (zero,
+// too small to square, or not finite).
+Vector3 normalize(Vector3 v, Vector3 whenDegenerate);
+
+constexpr int kCursorHoldX = 400; // screen pixels: the centre of the client area,
+constexpr int kCursorHoldY = 300; // which sits at the screen's top-left
+constexpr float kMouseRadiansPerPixel = 0.002f;
+constexpr float kPitchLimit = 1;   // bound of the pitch accumulator, both ways
+constexpr float kWalkSpeed = 12;   // world units per second of frame delta
+
+// Where mouse look reads the cursor and puts it back, in screen pixels. The
+// viewer hands in the platform's cursor; tests script one.
+struct CursorAccess {
+    void (*read)(int& x, int& y);
+    void (*put)(int x, int y);
 };
 
 struct Camera {
@@ -16,10 +40,26 @@ struct Camera {
     Vector3 strafeVector{0, 0, 0}; // unit vector to the viewer's right, set by update
     float speed = 0;      // world units walked in this update: 12 x frame delta
     float frameDelta = 0; // seconds; the frame delta this update walked with
+    // Negated sum of the vertical mouse angles, in [-1, 1]. A mouse move that
+    // would take it past a bound sets it to the bound and drops its whole
+    // vertical angle, so it only roughly tracks the actual tilt.
+    float pitchAccumulator = 0;
 
     void place(float px, float py, float pz, float vx, float vy, float vz, float ux, float uy, float uz);
-    // Once per idle turn, before the frame clock ticks: mouse look and walking
-    // with the frame delta measured at the end of the previous turn.
-    void update(const KeyStateTable& keys, float clockDelta);
+
+    // Once per idle turn, before the frame clock ticks: the strafe vector,
+    // mouse look, then walking with the frame delta measured at the end of the
+    // previous turn.
+    void update(const KeyStateTable& keys, float clockDelta, const CursorAccess& cursor);
+    void lookWithMouse(const CursorAccess& cursor);
+    void readKeys(const KeyStateTable& keys, float clockDelta);
+
+    // Turns the view point about the axis (x, y, z) through the eye,
+    // right-handed; the axis must be a unit vector.
+    void rotateView(float angle, float x, float y, float z);
+    void strafe(float distance);      // along strafeVector, in x and z only
+    void moveForward(float distance); // along the view direction, y included
+
+    // The look-at transform on the current model-view matrix.
     void applyView() const;
 };

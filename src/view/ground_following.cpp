@@ -1,7 +1,37 @@
 #include "view/ground_following.h"
 
-// Walking on the ground comes with the ground-following work; until then the
-// eye stays where the camera puts it.
-void followGround(Camera&, const HeightMap&, const GroundFollowing&) {}
-void pollCrouchKey(GroundFollowing&, const KeyStateTable&) {}
-void advanceWalkPhase(GroundFollowing&, const KeyStateTable&, float) {}
+#include <cmath>
+
+void followGround(Camera& camera, const HeightMap& map, const GroundFollowing& ground)
+{
+    const Vector3 eye = camera.position;
+    const float groundHeight =
+        static_cast<float>(heightAt(&map, gridCoordinate(eye.x), gridCoordinate(eye.z)));
+    // Tested against the eye's height before correction, so a viewer high above
+    // the ground keeps floating until the ground comes within reach again.
+    if (!(groundHeight + kGroundCaptureHeight > eye.y))
+        return;
+
+    const float newY = ground.crouching ? groundHeight + kCrouchedEyeHeight
+                                        : groundHeight + kBobAmplitude * std::sin(ground.walkPhase) + kStandingEyeHeight;
+    const Vector3 view = camera.viewPoint;
+    camera.place(eye.x, newY, eye.z, view.x, view.y + (newY - eye.y), view.z, 0, 1, 0);
+}
+
+void pollCrouchKey(GroundFollowing& ground, const KeyStateTable& keys)
+{
+    const uint8_t state = keys.get('C');
+    if ((state & KeyStateTable::kHeld) != 0 && !ground.crouching)
+        ground.crouching = true;
+    if (state == 0 && ground.crouching)
+        ground.crouching = false;
+}
+
+void advanceWalkPhase(GroundFollowing& ground, const KeyStateTable& keys, float cameraSpeed)
+{
+    static constexpr int kLetterKeys[] = {'W', 'A', 'S', 'D'};
+    for (int key : kLetterKeys) {
+        if (keys.isHeld(key))
+            ground.walkPhase += cameraSpeed * kWalkPhaseRate;
+    }
+}

@@ -87,3 +87,19 @@ TEST(MessageBox, ABoxThatCannotBeShownWritesItsLineAndAnswersAsDismissed)
     EXPECT_NE(written.find("lumora: Options: Click Yes to go to full screen (Recommended)\n"), std::string::npos)
         << written;
 }
+
+TEST(Platform, CursorMovedByAnotherClientIsReadAtOnce)
+{
+    REQUIRE_GL_CONTEXT();
+    // A pointer moved without raw motion events (here by another client) must
+    // be seen by the next read, or the camera would not turn.
+    platform::setCursorPosition(400, 300);
+    int x = -1;
+    int y = -1;
+    platform::getCursorPosition(x, y);
+    ASSERT_EQ(x, 400);
+    ASSERT_EQ(std::system("xdotool mousemove 250 120"), 0) << "xdotool is needed on the test display";
+    platform::getCursorPosition(x, y);
+    EXPECT_EQ(x, 250);
+    EXPECT_EQ(y, 120);
+}

@@ -1,0 +1,28 @@
+#include "assets/image.h"
+
+#include <GL/glu.h>
+
+#include <cstdio>
+
+bool readWholeFile(const char* fileName, std::vector<uint8_t>& bytes)
+{
+    bytes.clear();
+    std::FILE* file = std::fopen(fileName, "rb");
+    if (!file)
+        return false;
+    uint8_t chunk[64 * 1024];
+    size_t got;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)
+        bytes.insert(bytes.end(), chunk, chunk + got);
+    // A directory opens but cannot be read; that is no file to decode.
+    const bool readAll = !std::ferror(file);
+    std::fclose(file);
+    return readAll;
+}
+
+void buildImageMipmaps(const Image& image)
+{
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    gluBuild2DMipmaps(GL_TEXTURE_2D, image.components, image.width, image.height,
+                      image.components == 4 ? GL_RGBA : GL_RGB, GL_UNSIGNED_BYTE, image.pixels.data());
+}

@@ -1,0 +1,499 @@
+#include "assets/dib_image.h"
+
+#include "allocation_probe.h"
+#include "picture_files.h"
+#include "platform/platform.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+ImageResult decode(const Bytes& file) { return decodeDibImage(file.data(), file.size()); }
+
+Bytes pixelsOf(const ImageResult& result) { return result.image ? result.image->pixels : Bytes{}; }
+
+// A 2 x 2 8-bit picture: bottom row indices 0, 1; top row 2, 3.
+Bmp twoByTwoPalette()
+{
+    Bmp bmp;
+    bmp.width = 2;
+    bmp.height = 2;
+    bmp.bitCount = 8;
+    bmp.coloursUsed = 4;
+    bmp.palette = {0x102030, 0x405060, 0x708090, 0xA0B0C0};
+    bmp.pixels = {0, 1, 0, 0, 2, 3, 0, 0};
+    return bmp;
+}
+
+} // namespace
+
+// --- Layout: file header, palette, rows --------------------------------------
+
+TEST(DibLayout, EightBitPaletteGivesEachPixelsColourAsRedGreenBlue)
+{
+    Bmp bmp = twoByTwoPalette();
+    bmp.coloursUsed = 0; // 256 entries by the bit count
+    bmp.palette.resize(256, 0);
+    bmp.palette[255] = 0xFE0102;
+    bmp.pixels = {255, 1, 0, 0, 2, 3, 0, 0};
+    const ImageResult result = decode(bmp.bytes());
+    ASSERT_TRUE(result.image) << result.failure;
+    EXPECT_EQ(result.image->components, 3);
+    EXPECT_EQ(result.image->width, 2);
+    EXPECT_EQ(result.image->height, 2);
+    EXPECT_EQ(result.image->pixels,
+              (Bytes{0xFE, 0x01, 0x02, 0x40, 0x50, 0x60, 0x70, 0x80, 0x90, 0xA0, 0xB0, 0xC0}));
+}
+
+TEST(DibLayout, PackedDibDecodesLikeTheSameFileWithItsHeaderAndTakesPixelsAfterThePalette)
+{
+    Bmp withHeader = twoByTwoPalette();
+    // With the file header the offset decides; put a gap before the pixels.
+    withHeader.pixelOffset = 14 + 40 + 16 + 4;
+    Bytes file = withHeader.bytes();
+    file.insert(file.begin() + 14 + 40 + 16, {9, 9, 9, 9});
+    Bmp packed = twoByTwoPalette();
+    packed.fileHeader = false;
+
+    const ImageResult a = decode(file);
+    const ImageResult b = decode(packed.bytes());
+    ASSERT_TRUE(a.image && b.image);
+    EXPECT_EQ(a.image->pixels, b.image->pixels);
+    EXPECT_EQ(b.image->pixels[3], 0x40); // index 1, not a palette byte
+}
+
+TEST(DibLayout, ColoursUsedWithTwentyFourBitsSkipsThatManyPaletteEntries)
+{
+    for (uint32_t coloursUsed : {3u, 0x10003u}) { // only the low 16 bits count
+        SCOPED_TRACE(coloursUsed);
+        Bmp bmp;
+        bmp.fileHeader = false;
+        bmp.coloursUsed = coloursUsed;
+        bmp.palette = {0x111111, 0x222222, 0x333333};
+        bmp.pixels = {10, 20, 30, 0};
+        EXPECT_EQ(pixelsOf(decode(bmp.bytes())), (Bytes{30, 20, 10}));
+    }
+}
+
+TEST(DibLayout, WidthFiveGivesRowsOfFifteenBytesBackToBack)
+{
+    Bmp bmp;
+    bmp.width = 5;
+    bmp.height = 2;
+    for (int row = 0; row < 2; ++row) {
+        for (int x = 0; x < 5; ++x)
+            bmp.pixels.insert(bmp.pixels.end(), {uint8_t(row), uint8_t(x), 7});
+        bmp.pixels.push_back(0xEE); // padding to 16 bytes
+    }
+    const Bytes pixels = pixelsOf(decode(bmp.bytes()));
+    ASSERT_EQ(pixels.size(), 30u);
+    EXPECT_EQ((Bytes(pixels.begin() + 12, pixels.begin() + 18)), (Bytes{7, 4, 0, 7, 0, 1}));
+    EXPECT_EQ(std::count(pixels.begin(), pixels.end(), 0xEE), 0);
+}
+
+TEST(DibLayout, BottomUpFileGivesTheBottomRowFirstAndTopDownGivesTheSameImage)
+{
+    Bmp bottomUp;
+    bottomUp.width = 1;
+    bottomUp.height = 3;
+    bottomUp.pixels = {0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0, 0}; // bottom red, green, top blue
+    Bmp topDown = bottomUp;
+    topDown.height = -3;
+    topDown.pixels = {255, 0, 0, 0, 0, 255, 0, 0, 0, 0, 255, 0};
+
+    const ImageResult a = decode(bottomUp.bytes());
+    const ImageResult b = decode(topDown.bytes());
+    ASSERT_TRUE(a.image && b.image);
+    EXPECT_EQ(a.image->pixels, (Bytes{255, 0, 0, 0, 255, 0, 0, 0, 255}));
+    EXPECT_EQ(b.image->pixels, a.image->pixels);
+    EXPECT_EQ(b.image->height, 3);
+}
+
+TEST(DibLayout, CoreHeaderHasThreeBytePaletteEntries)
+{
+    Bmp bmp;
+    bmp.headerBytes = 12;
+    bmp.width = 2;
+    bmp.bitCount = 1;
+    bmp.palette = {0x0000FF, 0xFF8000};
+    bmp.pixels = {0x40, 0, 0, 0};
+    for (bool fileHeader : {true, false}) {
+        bmp.fileHeader = fileHeader;
+        EXPECT_EQ(pixelsOf(decode(bmp.bytes())), (Bytes{0, 0, 255, 255, 128, 0})) << fileHeader;
+    }
+}
+
+// --- Pixel forms -----------------------------------------------------------------
+
+TEST(DibPixels, IndicesArePackedMostSignificantBitsFirst)
+{
+    Bmp oneBit;
+    oneBit.width = 10;
+    oneBit.bitCount = 1;
+    oneBit.palette = {0x000000, 0xFFFFFF};
+    oneBit.pixels = {0xB2, 0x40, 0, 0}; // 1011 0010 01
+    Bytes expected;
+    for (int bit : {1, 0, 1, 1, 0, 0, 1, 0, 0, 1})
+        expected.insert(expected.end(), 3, uint8_t(bit ? 255 : 0));
+    EXPECT_EQ(pixelsOf(decode(oneBit.bytes())), expected);
+
+    Bmp fourBit;
+    fourBit.width = 3;
+    fourBit.bitCount = 4;
+    fourBit.palette.assign(16, 0);
+    fourBit.palette[1] = 0x010101;
+    fourBit.palette[15] = 0x0F0F0F;
+    fourBit.palette[7] = 0x070707;
+    fourBit.pixels = {0x1F, 0x70, 0, 0};
+    EXPECT_EQ(pixelsOf(decode(fourBit.bytes())), (Bytes{1, 1, 1, 15, 15, 15, 7, 7, 7}));
+}
+
+TEST(DibPixels, IndexBeyondThePaletteIsBlack)
+{
+    Bmp bmp;
+    bmp.width = 2;
+    bmp.bitCount = 8;
+    bmp.coloursUsed = 1;
+    bmp.palette = {0x336699};
+    bmp.pixels = {0, 200, 0, 0};
+    EXPECT_EQ(pixelsOf(decode(bmp.bytes())), (Bytes{0x33, 0x66, 0x99, 0, 0, 0}));
+}
+
+TEST(DibPixels, SixteenBitsAreFiveFiveFiveWidenedSoThatThirtyOneIs255)
+{
+    struct Case {
+        uint16_t word;
+        Bytes rgb;
+    };
+    const Case cases[] = {
+        {0x7FFF, {255, 255, 255}}, {0x8000, {0, 0, 0}},     {0xFFFF, {255, 255, 255}}, {0x001F, {0, 0, 255}},
+        {0x03E0, {0, 255, 0}},     {0x7C00, {255, 0, 0}},   {0x0421, {8, 8, 8}},       {0x4210, {132, 132, 132}},
+    };
+    for (const Case& c : cases) {
+        Bmp bmp;
+        bmp.bitCount = 16;
+        bmp.pixels = {uint8_t(c.word), uint8_t(c.word >> 8), 0, 0};
+        EXPECT_EQ(pixelsOf(decode(bmp.bytes())), c.rgb) << std::hex << c.word;
+    }
+}
+
+TEST(DibPixels, ThirtyTwoBitsAreBlueGreenRedAndAnUnusedByte)
+{
+    Bmp bmp;
+    bmp.width = 2;
+    bmp.bitCount = 32;
+    bmp.pixels = {1, 2, 3, 4, 250, 251, 252, 0};
+    EXPECT_EQ(pixelsOf(decode(bmp.bytes())), (Bytes{3, 2, 1, 252, 251, 250}));
+}
+
+TEST(DibPixels, BitFieldMasksFollowTheHeaderAndSelectTheChannels)
+{
+    Bmp rgb565;
+    rgb565.width = 3;
+    rgb565.bitCount = 16;
+    rgb565.compression = 3;
+    rgb565.masks = {0xF800, 0x07E0, 0x001F};
+    rgb565.pixels = {0x00, 0xF8, 0x20, 0x00, 0x1F, 0x00, 0, 0}; // red, green 1 of 63, blue
+    EXPECT_EQ(pixelsOf(decode(rgb565.bytes())), (Bytes{255, 0, 0, 0, 4, 0, 0, 0, 255}));
+
+    Bmp high;
+    high.bitCount = 32;
+    high.compression = 3;
+    high.masks = {0xFF000000, 0x00FF0000, 0x0000FF00};
+    high.pixels = {9, 30, 20, 10};
+    EXPECT_EQ(pixelsOf(decode(high.bytes())), (Bytes{10, 20, 30}));
+
+    // A packed bit-field file has its pixels after the three masks.
+    Bmp packed = rgb565;
+    packed.fileHeader = false;
+    EXPECT_EQ(pixelsOf(decode(packed.bytes())), pixelsOf(decode(rgb565.bytes())));
+
+    // A channel without a mask is 0; one wider than 8 bits keeps its top bits.
+    Bmp odd;
+    odd.bitCount = 32;
+    odd.compression = 3;
+    odd.masks = {0, 0x000FFC00, 0x000003FF};
+    odd.pixels = {0xFF, 0x07, 0x00, 0x00}; // green 1 of 1023, blue 1023
+    EXPECT_EQ(pixelsOf(decode(odd.bytes())), (Bytes{0, 0, 255}));
+}
+
+// --- Run-length pictures ------------------------------------------------------
+
+TEST(DibRunLength, Rle8RunsAbsoluteStretchesEndOfLineDeltaAndEndOfPicture)
+{
+    Bmp bmp;
+    bmp.width = 4;
+    bmp.height = 3;
+    bmp.bitCount = 8;
+    bmp.compression = 1;
+    bmp.coloursUsed = 4;
+    bmp.palette = {0x000001, 0x000002, 0x000003, 0x000004};
+    bmp.pixels = {
+        2, 1, 0, 3, 2, 3, 1, 0, // row 0: run of two 1s, absolute 2 3 1 (padded), but only 4 fit
+        0, 0,                   // end of line
+        0, 2, 1, 1,             // delta: to x 1 of row 2
+        1, 3,                   // one 3
+        0, 1,                   // end of picture
+        5, 2,                   // never read
+    };
+    const Bytes pixels = pixelsOf(decode(bmp.bytes()));
+    auto blue = [&](int x, int y) { return pixels.at(size_t(y * 4 + x) * 3 + 2); };
+    ASSERT_EQ(pixels.size(), 36u);
+    EXPECT_EQ((Bytes{blue(0, 0), blue(1, 0), blue(2, 0), blue(3, 0)}), (Bytes{2, 2, 3, 4}));
+    for (int x = 0; x < 4; ++x)
+        EXPECT_EQ(blue(x, 1), 0) << "row 1 is skipped, so black";
+    EXPECT_EQ((Bytes{blue(0, 2), blue(1, 2), blue(2, 2), blue(3, 2)}), (Bytes{0, 4, 0, 0}));
+}
+
+TEST(DibRunLength, Rle4RunsAlternateTheirTwoIndicesAndAbsoluteStretchesArePadded)
+{
+    Bmp bmp;
+    bmp.width = 8;
+    bmp.height = 2;
+    bmp.bitCount = 4;
+    bmp.compression = 2;
+    bmp.palette.assign(16, 0);
+    for (uint32_t i = 0; i < 16; ++i)
+        bmp.palette[i] = i;
+    bmp.pixels = {5, 0x12, 0, 3, 0x34, 0x50, 0, 0, // 1 2 1 2 1, absolute 3 4 5 (2 bytes, padded to 2)
+                  8, 0xAB, 0, 1};
+    const Bytes pixels = pixelsOf(decode(bmp.bytes()));
+    ASSERT_EQ(pixels.size(), 48u);
+    Bytes blues;
+    for (size_t i = 2; i < pixels.size(); i += 3)
+        blues.push_back(pixels[i]);
+    EXPECT_EQ(blues, (Bytes{1, 2, 1, 2, 1, 3, 4, 5, 10, 11, 10, 11, 10, 11, 10, 11}));
+}
+
+TEST(DibRunLength, CodesNeverWriteOutsideTheirRowOrPictureAndACutStreamEndsIt)
+{
+    Bmp bmp;
+    bmp.width = 2;
+    bmp.height = 2;
+    bmp.bitCount = 8;
+    bmp.compression = 1;
+    bmp.coloursUsed = 2;
+    bmp.palette = {0x000000, 0x0000FF};
+    // A run of 255 on row 0 stays on row 0; a delta far beyond the picture
+    // ends it; an absolute stretch is cut by the end of the file.
+    bmp.pixels = {255, 1, 0, 0, 0, 5, 1, 0};
+    EXPECT_EQ(pixelsOf(decode(bmp.bytes())), (Bytes{0, 0, 255, 0, 0, 255, 0, 0, 255, 0, 0, 0}));
+    bmp.pixels = {255, 1, 0, 2, 200, 200, 1, 1};
+    EXPECT_EQ(pixelsOf(decode(bmp.bytes())), (Bytes{0, 0, 255, 0, 0, 255, 0, 0, 0, 0, 0, 0}));
+}
+
+// --- Refusals ---------------------------------------------------------------------
+
+TEST(DibRefusal, EveryHeaderSizeButTwelveAndFortyIsAnUnknownFormat)
+{
+    for (uint32_t size : {0u, 16u, 39u, 41u, 52u, 56u, 64u, 108u, 124u}) {
+        Bmp bmp;
+        bmp.headerBytes = size < 12 ? 40 : size;
+        Bytes file = bmp.bytes();
+        file[14] = uint8_t(size);
+        file.resize(std::max<size_t>(file.size(), 200), 0);
+        const ImageResult result = decode(file);
+        EXPECT_FALSE(result.image) << size;
+        EXPECT_STREQ(result.failure, "Unknown DIB file format.") << size;
+    }
+    EXPECT_STREQ(decodeDibImage(nullptr, 0).failure, "Unknown DIB file format.");
+    EXPECT_STREQ(decode(Bytes{'B', 'M', 0, 0}).failure, "Unknown DIB file format.");
+}
+
+TEST(DibRefusal, BadDimensionsAndUnfitCompressionsAreConversionErrors)
+{
+    struct Case {
+        const char* what;
+        int32_t width, height;
+        uint16_t bitCount;
+        uint32_t compression;
+    };
+    const Case cases[] = {
+        {"width 0", 0, 1, 24, 0},         {"height 0", 1, 0, 24, 0},       {"negative width", -5, 1, 24, 0},
+        {"2 bits", 1, 1, 2, 0},           {"64 bits", 1, 1, 64, 0},        {"0 bits", 1, 1, 0, 0},
+        {"RLE8 at 4 bits", 1, 1, 4, 1},   {"RLE4 at 8 bits", 1, 1, 8, 2},  {"RLE8 at 24 bits", 1, 1, 24, 1},
+        {"bit fields at 24", 1, 1, 24, 3}, {"bit fields at 8", 1, 1, 8, 3}, {"JPEG", 1, 1, 24, 4},
+        {"PNG", 1, 1, 24, 5},             {"alpha bit fields", 1, 1, 32, 6}, {"top-down RLE8", 1, -1, 8, 1},
+    };
+    for (const Case& c : cases) {
+        Bmp bmp;
+        bmp.width = c.width;
+        bmp.height = c.height;
+        bmp.bitCount = c.bitCount;
+        bmp.compression = c.compression;
+        if (c.compression == 3)
+            bmp.masks = {0xFF0000, 0xFF00, 0xFF};
+        bmp.pixels.assign(64, 1);
+        const ImageResult result = decode(bmp.bytes());
+        EXPECT_FALSE(result.image) << c.what;
+        EXPECT_STREQ(result.failure, "Image file conversion error.") << c.what;
+    }
+}
+
+// --- Files that claim more than they hold ----------------------------------------
+
+TEST(DibTruncation, ATruncatedFileGivesTheRowsItHolds)
+{
+    Bmp bmp;
+    bmp.width = 2;
+    bmp.height = 3;
+    for (uint8_t row = 1; row <= 3; ++row)
+        bmp.pixels.insert(bmp.pixels.end(), {row, row, row, row, row, row, 0, 0});
+    const Bytes full = bmp.bytes();
+    struct Case {
+        size_t cut; // bytes removed from the end
+        int rows;
+    };
+    // The last row needs its pixels, not its padding.
+    for (const Case& c : {Case{0, 3}, Case{2, 3}, Case{3, 2}, Case{10, 2}, Case{11, 1}, Case{18, 1}, Case{19, 0}}) {
+        const Bytes cut(full.begin(), full.end() - long(c.cut));
+        const ImageResult result = decode(cut);
+        SCOPED_TRACE(c.cut);
+        if (c.rows == 0) {
+            EXPECT_STREQ(result.failure, "Image file conversion error.");
+            continue;
+        }
+        ASSERT_TRUE(result.image);
+        EXPECT_EQ(result.image->height, c.rows);
+        EXPECT_EQ(result.image->pixels.back(), c.rows); // the last row held
+    }
+
+    // A top-down file holds its top rows: they come out as the image's rows.
+    Bmp topDown = bmp;
+    topDown.height = -3;
+    const Bytes file = topDown.bytes();
+    const ImageResult result = decode(Bytes(file.begin(), file.end() - 8));
+    ASSERT_TRUE(result.image);
+    EXPECT_EQ(result.image->height, 2);
+    EXPECT_EQ(result.image->pixels.front(), 2); // stored row 2 is the lower one
+    EXPECT_EQ(result.image->pixels.back(), 1);
+}
+
+TEST(DibTruncation, HeadersPalettesAndOffsetsBeyondTheFileReadNothingOutsideIt)
+{
+    Bmp bmp = twoByTwoPalette();
+    const Bytes full = bmp.bytes();
+    // Every cut: a reader message or the rows held, and nothing read past the
+    // end (the sanitizer watches each copy, sized to the cut).
+    for (size_t size = 0; size < full.size(); ++size) {
+        const Bytes cut(full.begin(), full.begin() + long(size));
+        const ImageResult result = decode(cut);
+        if (result.image)
+            EXPECT_EQ(result.image->pixels.size(), size_t(result.image->height) * 2 * 3) << size;
+        else
+            EXPECT_TRUE(result.failure) << size;
+    }
+    Bmp beyond = twoByTwoPalette();
+    beyond.pixelOffset = 1 << 30;
+    EXPECT_STREQ(decode(beyond.bytes()).failure, "Image file conversion error.");
+
+    // Masks cut by the end of the file.
+    Bmp bitFields;
+    bitFields.bitCount = 16;
+    bitFields.compression = 3;
+    bitFields.masks = {0x7C00, 0x3E0, 0x1F};
+    Bytes masks = bitFields.bytes();
+    masks.resize(14 + 40 + 8);
+    EXPECT_STREQ(decode(masks).failure, "Image file conversion error.");
+}
+
+TEST(DibTruncation, AHugeClaimedSizeInATinyFileAllocatesNothingLarge)
+{
+    struct Case {
+        const char* what;
+        uint16_t bitCount;
+        uint32_t compression;
+        Bytes pixels;
+        int rows;
+    };
+    const Case cases[] = {
+        {"24 bits, no pixels", 24, 0, {}, 0},
+        {"1 bit, two rows", 1, 0, Bytes(7500 * 2, 0xFF), 2},
+        {"RLE8, end of picture only", 8, 1, {0, 1}, 0},
+        {"RLE8, one run", 8, 1, Bytes(60000 / 255 * 2 + 2, 255), 1},
+    };
+    for (const Case& c : cases) {
+        Bmp bmp;
+        bmp.fileHeader = false;
+        bmp.width = 60000;
+        bmp.height = 60000;
+        bmp.bitCount = c.bitCount;
+        bmp.compression = c.compression;
+        if (c.bitCount <= 8)
+            bmp.coloursUsed = 1;
+        bmp.palette.assign(bmp.coloursUsed, 0xFFFFFF);
+        bmp.pixels = c.pixels;
+        const Bytes file = bmp.bytes();
+        allocationProbe::start();
+        const ImageResult result = decode(file);
+        const size_t largest = allocationProbe::largest();
+        SCOPED_TRACE(c.what);
+        EXPECT_LE(largest, size_t(c.rows) * 60000 * 3 + 4096);
+        if (c.rows > 0) {
+            EXPECT_GE(largest, size_t(c.rows) * 60000 * 3); // the probe sees the pixel buffer
+        }
+        EXPECT_EQ(result.image ? result.image->height : 0, c.rows);
+    }
+}
+
+// --- Reading files ----------------------------------------------------------------
+
+namespace {
+
+std::vector<std::string> boxTexts;
+platform::MessageBoxAnswer recordBox(const char* text, const char* title, platform::MessageBoxKind)
+{
+    EXPECT_STREQ(title, "Error");
+    boxTexts.push_back(text);
+    return platform::MessageBoxAnswer::Ok;
+}
+
+class DibFile : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        boxTexts.clear();
+        platform::setMessageBoxHook(recordBox);
+    }
+    void TearDown() override { platform::setMessageBoxHook(nullptr); }
+};
+
+} // namespace
+
+TEST_F(DibFile, AFileThatCannotBeOpenedOrHoldsNoBytesNamesItselfInTheMessage)
+{
+    const std::string empty = writeTempFile("dib_empty.bmp", {});
+    for (const std::string& name : {std::string("no such picture.bmp"), empty}) {
+        boxTexts.clear();
+        EXPECT_FALSE(loadDibImage(name.c_str()));
+        ASSERT_EQ(boxTexts.size(), 1u);
+        EXPECT_EQ(boxTexts[0], "Failed to open DIB file " + name + ".\n");
+    }
+}
+
+TEST_F(DibFile, TheOpenMessageIsCutTo255CharactersAndKeepsItsLineBreak)
+{
+    const std::string name(300, 'x');
+    EXPECT_FALSE(loadDibImage(name.c_str()));
+    ASSERT_EQ(boxTexts.size(), 1u);
+    EXPECT_EQ(boxTexts[0].size(), 255u);
+    EXPECT_EQ(boxTexts[0].substr(0, 25), "Failed to open DIB file x");
+    EXPECT_EQ(boxTexts[0].substr(253), ".\n");
+}
+
+TEST_F(DibFile, ADecodingFailureShowsTheDecodersMessageAndAGoodFileNone)
+{
+    Bmp v4;
+    v4.headerBytes = 108;
+    EXPECT_FALSE(loadDibImage(writeTempFile("dib_v4.bmp", v4.bytes()).c_str()));
+    EXPECT_EQ(boxTexts, (std::vector<std::string>{"Unknown DIB file format."}));
+
+    boxTexts.clear();
+    const std::optional<Image> image = loadDibImage(writeTempFile("dib_good.bmp", twoByTwoPalette().bytes()).c_str());
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->pixels, pixelsOf(decode(twoByTwoPalette().bytes())));
+    EXPECT_TRUE(boxTexts.empty());
+}

@@ -1,0 +1,104 @@
+#!/usr/bin/env bash
+# End-to-end check of the overlay on the real lumora binary, on the virtual
+# display it is given: start on a generated landscape, answer No, and look at
+# the screen while the opening captions show and again 5 seconds later.
+#   overlay_test.sh LUMORA X_COUNT_PIXELS OUTDIR LANDSCAPE_GENERATOR
+# Boxes are screen pixels from the top left; the window's client area sits at
+# (0, 0), 800 x 600, and a raster position (x, y) of the overlay's pixel grid
+# is the screen point (x, 600 - y). Glyphs stand on it, so each box spans the
+# 28 rows above a baseline.
+set -uo pipefail
+lumora=$1 count=$2 outdir=$3 generator=$4
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/../../scripts/lib/xdrive.sh"
+
+pid=
+fail() { echo "FAIL [overlay]: $*"; exit 1; }
+data=$(mktemp -d)
+trap '[[ -n "$pid" ]] && kill "$pid" 2>/dev/null; rm -rf "$data"' EXIT
+"$generator" "$data" >/dev/null || fail "the landscape generator failed"
+cd "$data"
+
+# name x y width height
+glyph_boxes=(
+  "counter 40 542 30 28"
+  "clock 40 512 110 28"
+  "N 680 452 30 28"
+  "S 680 542 30 28"
+  "W 620 497 40 28"
+  "O 740 497 35 28"
+  "+ 680 497 30 28"
+)
+caption_boxes=(
+  "caption-1 240 272 270 28"
+  "caption-2 120 302 500 28"
+  "caption-3 40 332 620 28"
+)
+# The red point of a view along +x, with room for the small turn a first
+# cursor reading far from the centre can give.
+point_box="630 500 22 22"
+clock_box="40 512 110 28"
+
+boxes_of() { local entry; for entry in "$@"; do echo -n " ${entry#* }"; done; }
+
+"$lumora" 2>"$data/stderr" & pid=$!
+question=$(xd_wait_question "$pid" "$data/stderr" 15 2>"$data/why") || fail "$(cat "$data/why")"
+# Click No, then put the cursor at once where the camera keeps it, (400, 300),
+# so that the view stays along +x. Clicked again while the box stays up.
+read -r x y w h < <(xd_geometry "$question")
+tries=0
+while xd_viewable "$question" && (( tries++ < 5 )); do
+  xdotool mousemove $((x + w / 2 + 44)) $((y + h - 27)) click 1 mousemove 400 300 2>/dev/null
+  sleep 0.3
+done
+main=$(xd_wait_window_prefix "Current Frames Per Second: " 5) || fail "no frame clock within 5 s"
+# The title comes with the first tick, before the first picture is shown.
+waited=0
+until (( $("$count" white ${glyph_boxes[0]#* }) >= 40 )); do
+  (( waited++ > 50 )) && fail "no overlay on the screen within 5 s of the first frame"
+  sleep 0.1
+done
+
+# In the first seconds of the clock everything shows, captions included.
+read -r -a early_glyphs < <("$count" white $(boxes_of "${glyph_boxes[@]}"))
+read -r -a early_captions < <("$count" white $(boxes_of "${caption_boxes[@]}"))
+early_red=$("$count" red $point_box)
+early_clock=$("$count" hash $clock_box)
+import -window root "$outdir/e2e-overlay-start.png" 2>/dev/null
+
+for i in "${!glyph_boxes[@]}"; do
+  name=${glyph_boxes[$i]%% *}
+  (( early_glyphs[i] >= 40 )) || fail "$name: ${early_glyphs[$i]} white pixels at its place"
+done
+for i in "${!caption_boxes[@]}"; do
+  name=${caption_boxes[$i]%% *}
+  (( early_captions[i] >= 300 )) || fail "$name: ${early_captions[$i]} white pixels in the first seconds"
+done
+(( early_red >= 10 )) || fail "no red point next to W ($early_red red pixels)"
+
+sleep 5
+read -r -a late_glyphs < <("$count" white $(boxes_of "${glyph_boxes[@]}"))
+read -r -a late_captions < <("$count" white $(boxes_of "${caption_boxes[@]}"))
+late_clock=$("$count" hash $clock_box)
+import -window root "$outdir/e2e-overlay-later.png" 2>/dev/null
+xdotool key --window "$main" Escape 2>/dev/null
+waited=0
+while kill -0 "$pid" 2>/dev/null; do
+  (( waited++ > 100 )) && fail "lumora did not end within 10 s"
+  sleep 0.1
+done
+wait "$pid"; status=$?; pid=
+[[ "$status" == 0 ]] || fail "exit status $status"
+
+for i in "${!glyph_boxes[@]}"; do
+  name=${glyph_boxes[$i]%% *}
+  (( late_glyphs[i] >= 40 )) || fail "$name: ${late_glyphs[$i]} white pixels after 5 s"
+done
+[[ "$early_clock" != "$late_clock" ]] || fail "the clock did not move in 5 s"
+for i in "${!caption_boxes[@]}"; do
+  name=${caption_boxes[$i]%% *}
+  # The scene behind may hold a few pure white pixels of its own.
+  (( late_captions[i] * 10 < early_captions[i] )) ||
+    fail "$name: still ${late_captions[$i]} of ${early_captions[$i]} white pixels after 5 s"
+done
+echo "PASS [overlay]: glyphs (${early_glyphs[*]}), captions (${early_captions[*]}) then (${late_captions[*]}), red $early_red, exit 0"

@@ -1,0 +1,281 @@
+#include "scene/vegetation.h"
+
+#include "app/frame.h"
+#include "scene/gl_feedback.h"
+#include "support/gl_test_context.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <vector>
+
+namespace {
+
+// A steep, irregular ground, so that a position read from the wrong grid
+// point gives another height.
+std::unique_ptr<HeightMap> slopedMap()
+{
+    auto map = std::make_unique<HeightMap>();
+    for (int z = 0; z < kHeightMapSide; ++z) {
+        for (int x = 0; x < kHeightMapSide; ++x)
+            map->heights[z * kHeightMapSide + x] = static_cast<uint8_t>((x * 7 + z * 13) % 256);
+    }
+    return map;
+}
+
+RandomSource afterDraws(int draws)
+{
+    RandomSource random;
+    for (int i = 0; i < draws; ++i)
+        random.draw();
+    return random;
+}
+
+struct Scattered {
+    std::unique_ptr<GrassField> grass = std::make_unique<GrassField>();
+    std::unique_ptr<PalmGrove> palms = std::make_unique<PalmGrove>();
+    RandomSource random;
+};
+
+Scattered scatterBoth(const HeightMap& map)
+{
+    Scattered s;
+    s.grass->scatter(map, s.random);
+    s.palms->scatter(map, s.random);
+    return s;
+}
+
+TEST(Scatter, TheFirstTuftsAndPalmsStandWhereTheRandomSourcePutsThem)
+{
+    const auto map = std::make_unique<HeightMap>();
+    const Scattered s = scatterBoth(*map);
+    EXPECT_NEAR(s.grass->tufts[0].x, 4.1, 1e-4);
+    EXPECT_NEAR(s.grass->tufts[0].z, 822.7, 1e-4);
+    EXPECT_NEAR(s.grass->tufts[1].x, 602.0, 1e-4);
+    EXPECT_NEAR(s.grass->tufts[1].z, 892.9, 1e-4);
+
+    EXPECT_NEAR(s.palms->palms[0].x, 238.0, 1e-4);
+    EXPECT_NEAR(s.palms->palms[0].z, 220.8, 1e-4);
+    EXPECT_EQ(s.palms->kinds[0], 0);
+    EXPECT_NEAR(s.palms->palms[1].x, 168.2, 1e-4);
+    EXPECT_NEAR(s.palms->palms[1].z, 178.6, 1e-4);
+    EXPECT_EQ(s.palms->kinds[1], 2);
+
+    int kinds[kPalmKindCount] = {};
+    for (int kind : s.palms->kinds) {
+        ASSERT_GE(kind, 0);
+        ASSERT_LT(kind, kPalmKindCount);
+        ++kinds[kind];
+    }
+    EXPECT_EQ(kinds[0], 177);
+    EXPECT_EQ(kinds[1], 170);
+    EXPECT_EQ(kinds[2], 153);
+}
+
+TEST(Scatter, GrassTakesDrawsOneTo3000AndPalms3001To4500)
+{
+    const auto map = std::make_unique<HeightMap>();
+    const auto grass = std::make_unique<GrassField>();
+    RandomSource random;
+    grass->scatter(*map, random);
+    EXPECT_EQ(random.state, afterDraws(3000).state);
+    const auto palms = std::make_unique<PalmGrove>();
+    palms->scatter(*map, random);
+    EXPECT_EQ(random.state, afterDraws(4500).state);
+}
+
+TEST(Scatter, CopiesStandBelowTheHeightAtTheirTruncatedCoordinates)
+{
+    const auto map = slopedMap();
+    const Scattered s = scatterBoth(*map);
+    auto height = [&](float x, float z) {
+        return static_cast<float>(map->heights[static_cast<int>(z) * kHeightMapSide + static_cast<int>(x)]);
+    };
+    // 4.1 and 822.7 read grid point (4, 822): truncation, not rounding.
+    EXPECT_FLOAT_EQ(s.grass->tufts[0].y, static_cast<float>((4 * 7 + 822 * 13) % 256) - 1);
+    for (const GrassTuft& tuft : s.grass->tufts) {
+        ASSERT_FLOAT_EQ(tuft.y, height(tuft.x, tuft.z) - 1) << tuft.x << ", " << tuft.z;
+        ASSERT_FALSE(tuft.visible);
+    }
+    for (const PalmInstance& palm : s.palms->palms) {
+        ASSERT_FLOAT_EQ(palm.y, height(palm.x, palm.z) - 2.5f) << palm.x << ", " << palm.z;
+        ASSERT_FALSE(palm.visible);
+    }
+}
+
+TEST(Scatter, EveryRunPlacesEveryCopyIdentically)
+{
+    const auto map = slopedMap();
+    const Scattered first = scatterBoth(*map);
+    const Scattered second = scatterBoth(*map);
+    EXPECT_EQ(std::memcmp(first.grass->tufts, second.grass->tufts, sizeof first.grass->tufts), 0);
+    EXPECT_EQ(std::memcmp(first.palms->palms, second.palms->palms, sizeof first.palms->palms), 0);
+    EXPECT_EQ(std::memcmp(first.palms->kinds, second.palms->kinds, sizeof first.palms->kinds), 0);
+}
+
+// All six planes the same: inside where y > 40 (n = (0, 1, 0), d = -40).
+void onlyAbove40(FrustumPlanes& frustum)
+{
+    for (float* plane : frustum.planes) {
+        plane[0] = 0;
+        plane[1] = 1;
+        plane[2] = 0;
+        plane[3] = -40;
+    }
+}
+
+TEST(MarkVisible, EachKindIsTestedWithItsRadius)
+{
+    const auto world = std::make_unique<World>();
+    onlyAbove40(world->frustum);
+    world->grassField.tufts[0].y = 30.5f; // radius 10 reaches y 40.5
+    world->grassField.tufts[1].y = 30;    // just touches: outside
+    world->flyers.flyers[0].position[1] = 35.5f;
+    world->flyers.flyers[1].position[1] = 35;
+    world->grassField.tufts[2].visible = true; // stale flags are rewritten
+    world->flyers.flyers[2].visible = 1;
+    markVisible(*world);
+    EXPECT_TRUE(world->grassField.tufts[0].visible);
+    EXPECT_FALSE(world->grassField.tufts[1].visible);
+    EXPECT_FALSE(world->grassField.tufts[2].visible);
+    EXPECT_EQ(world->flyers.flyers[0].visible, 1);
+    EXPECT_EQ(world->flyers.flyers[1].visible, 0);
+    EXPECT_EQ(world->flyers.flyers[2].visible, 0);
+}
+
+TEST(MarkVisible, APalmIsSeenByItsBaseOrBy50UnitsHigher)
+{
+    const auto world = std::make_unique<World>();
+    onlyAbove40(world->frustum);
+    PalmInstance* palms = world->palmGrove.palms;
+    // Radius 29 against y > 40: a centre is inside above y = 11.
+    palms[0].y = 12;     // the base sphere is inside
+    palms[1].y = 0;      // base outside, the upper sphere at 50 inside
+    palms[2].y = -38.9f; // the upper sphere at 11.1: just inside
+    palms[3].y = -39;    // the upper sphere at 11 only touches: outside
+    markVisible(*world);
+    EXPECT_TRUE(palms[0].visible);
+    EXPECT_TRUE(palms[1].visible);
+    EXPECT_TRUE(palms[2].visible);
+    EXPECT_FALSE(palms[3].visible);
+}
+
+// Draws read back through feedback: each copy's list sends a pass-through
+// marker and one point at the copy's origin, so the feedback shows which
+// copies were drawn, with which list, and where.
+class VegetationDraw : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        REQUIRE_GL_CONTEXT();
+        glViewport(0, 0, 800, 600);
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        glOrtho(-kHalf, kHalf, -kHalf, kHalf, -kHalf, kHalf);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        glEnable(GL_CULL_FACE);
+        lists = glGenLists(kPalmKindCount);
+        for (int kind = 0; kind < kPalmKindCount; ++kind) {
+            glNewList(lists + kind, GL_COMPILE);
+            glPassThrough(static_cast<GLfloat>(kind));
+            glBegin(GL_POINTS);
+            glVertex3f(0, 0, 0);
+            glEnd();
+            glEndList();
+        }
+        while (glGetError() != GL_NO_ERROR) {
+        }
+    }
+    void TearDown() override
+    {
+        glDeleteLists(lists, kPalmKindCount);
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        glMatrixMode(GL_MODELVIEW);
+    }
+
+    struct Drawn {
+        int list;
+        float x, y;
+    };
+    template <class Draw>
+    std::vector<Drawn> drawn(Draw&& draw)
+    {
+        const std::vector<FeedbackRecord> sent = captureFeedback(draw);
+        std::vector<Drawn> out;
+        for (size_t i = 0; i + 1 < sent.size(); i += 2) {
+            EXPECT_EQ(sent[i].token, static_cast<GLenum>(GL_PASS_THROUGH_TOKEN));
+            EXPECT_EQ(sent[i + 1].token, static_cast<GLenum>(GL_POINT_TOKEN));
+            const FeedbackVertex& v = sent[i + 1].vertices.at(0);
+            out.push_back({static_cast<int>(sent[i].passThrough), (v.x / 400 - 1) * kHalf, (v.y / 300 - 1) * kHalf});
+        }
+        EXPECT_EQ(sent.size() % 2, 0u);
+        return out;
+    }
+
+    static constexpr float kHalf = 2000; // the ortho volume spans -2000 .. 2000
+    GLuint lists = 0;
+};
+
+TEST_F(VegetationDraw, TuftsNearerThan300AndVisibleAreDrawnInOrder)
+{
+    const auto grass = std::make_unique<GrassField>();
+    grass->list = lists;
+    const GrassTuft tufts[] = {
+        {300, 0, 0, true},          // exactly at the limit: not drawn
+        {299.9f, 0, 0, true},       // drawn
+        {10, 0, 0, false},          // near but not visible
+        {173.2f, 173.2f, 173.2f, true}, // 299.99 in three dimensions: drawn
+        {173.3f, 0, 0, true},       // drawn
+        {173.3f, 173.3f, 173.3f, true}, // 300.16: not drawn
+        {0, -1, 0, true},           // drawn, one below the eye
+    };
+    std::memcpy(grass->tufts, tufts, sizeof tufts);
+
+    const std::vector<Drawn> d = drawn([&] { grass->draw(0, 0, 0); });
+    ASSERT_EQ(d.size(), 4u);
+    EXPECT_NEAR(d[0].x, 299.9f, 0.01f);
+    EXPECT_NEAR(d[1].x, 173.2f, 0.01f);
+    EXPECT_NEAR(d[1].y, 173.2f, 0.01f);
+    EXPECT_NEAR(d[2].x, 173.3f, 0.01f);
+    EXPECT_NEAR(d[3].y, -1, 0.01f);
+    for (const Drawn& copy : d)
+        EXPECT_EQ(copy.list, 0);
+    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
+    GLint depth = 0;
+    glGetIntegerv(GL_MODELVIEW_STACK_DEPTH, &depth);
+    EXPECT_EQ(depth, 1);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST_F(VegetationDraw, PalmsNearerThan600DrawTheirOwnKindsList)
+{
+    const auto grove = std::make_unique<PalmGrove>();
+    for (int kind = 0; kind < kPalmKindCount; ++kind)
+        grove->lists[kind] = lists + kind;
+    const float eye[3] = {500, 30, 500};
+    const PalmInstance palms[] = {
+        {1100, 30, 500, true},    // exactly 600: not drawn
+        {1099.9f, 30, 500, true}, // kind 1
+        {500, 30, -99.9f, true},  // kind 2, along z
+        {500, 629.9f, 500, true}, // kind 0, straight above
+        {520, 30, 520, false},
+    };
+    std::memcpy(grove->palms, palms, sizeof palms);
+    const int32_t kinds[] = {0, 1, 2, 0, 1};
+    std::memcpy(grove->kinds, kinds, sizeof kinds);
+
+    const std::vector<Drawn> d = drawn([&] { grove->draw(eye[0], eye[1], eye[2]); });
+    ASSERT_EQ(d.size(), 3u);
+    EXPECT_EQ(d[0].list, 1);
+    EXPECT_NEAR(d[0].x, 1099.9f, 0.01f);
+    EXPECT_EQ(d[1].list, 2);
+    EXPECT_NEAR(d[1].x, 500, 0.01f);
+    EXPECT_EQ(d[2].list, 0);
+    EXPECT_NEAR(d[2].y, 629.9f, 0.01f);
+    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
+}
+
+} // namespace

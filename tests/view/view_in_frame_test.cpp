@@ -1,0 +1,64 @@
+// The viewer inside a real frame: ground following before the view is applied,
+// the planes taken from the view the frame applied, the crouch key read after
+// the swap for the next frame.
+#include "app/frame.h"
+
+#include "app/main_loop.h"
+#include "support/gl_test_context.h"
+
+#include <memory>
+
+namespace {
+
+class ViewInFrame : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        REQUIRE_GL_CONTEXT();
+        setUpViewport(shell, 800, 600);
+        world->heightMap.heights[500 * kHeightMapSide + 500] = 30; // under the start-up eye
+        world->camera.place(500, 35, 500, 501, 35, 500, 0, 1, 0);
+    }
+
+    Shell shell;
+    std::unique_ptr<World> world = std::make_unique<World>();
+};
+
+TEST_F(ViewInFrame, MarksWhatTheGroundedEyeSees)
+{
+    GrassTuft* tufts = world->grassField.tufts;
+    tufts[0] = {520, 35, 500, false}; // ahead
+    tufts[1] = {480, 35, 500, true};  // behind
+    PalmInstance* palms = world->palmGrove.palms;
+    palms[0] = {520, -40, 500, false}; // base below the view, crown 50 higher in it
+    palms[1] = {300, 30, 500, true};   // far behind
+
+    renderFrame(shell, *world);
+
+    EXPECT_FLOAT_EQ(world->camera.position.y, 35.5f);
+    EXPECT_FLOAT_EQ(world->camera.viewPoint.y, 35.5f);
+    EXPECT_TRUE(tufts[0].visible);
+    EXPECT_FALSE(tufts[1].visible);
+    EXPECT_TRUE(palms[0].visible);
+    EXPECT_FALSE(palms[1].visible);
+    // The near plane passes just ahead of the eye the frame applied.
+    EXPECT_NEAR(world->frustum.planes[5][0], 1, 1e-4);
+    EXPECT_NEAR(world->frustum.planes[5][3], -500.1f, 1e-3);
+}
+
+TEST_F(ViewInFrame, TheCrouchKeyTakesEffectInTheNextFrame)
+{
+    Message press{};
+    press.kind = MessageKind::KeyDown;
+    press.key = 'C';
+    shell.keys.apply(press);
+
+    renderFrame(shell, *world);
+    EXPECT_FLOAT_EQ(world->camera.position.y, 35.5f) << "the key is read after this frame's swap";
+    EXPECT_TRUE(world->ground.crouching);
+
+    renderFrame(shell, *world);
+    EXPECT_FLOAT_EQ(world->camera.position.y, 31.5f);
+}
+
+} // namespace
