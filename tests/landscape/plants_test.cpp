@@ -95,13 +95,12 @@ struct MeshBudget {
 
 // Palms 40 to 80 tall (the eye is 5.5 above the ground), tufts 3 to 6. The
 // origin palm is drawn without a display list every frame, the grass a
-// thousand times, and up to a few hundred palms of the grove each frame, out
-// to 600 units: all are kept small, the grove's kinds smallest.
+// thousand times: both are kept small.
 const MeshBudget kBudgets[] = {
-    {"palme4.vxm", 40.0, 80.0, 300, 800},
-    {"palmect.vxm", 40.0, 80.0, 100, 180},
-    {"palme2ct.vxm", 40.0, 80.0, 100, 180},
-    {"palme3ct.vxm", 40.0, 80.0, 100, 180},
+    {"palme4.vxm", 40.0, 80.0, 300, 2000},
+    {"palmect.vxm", 40.0, 80.0, 300, 1200},
+    {"palme2ct.vxm", 40.0, 80.0, 300, 1200},
+    {"palme3ct.vxm", 40.0, 80.0, 300, 1200},
     {"grass2.vxm", 3.0, 6.0, 12, 40},
 };
 

@@ -39,9 +39,8 @@ PalmShape originPalm()
     shape.lean = {7.0f, 0.0f, 6.0f};
     shape.footRadius = 1.7f;
     shape.topRadius = 1.05f;
-    shape.trunkSides = 8;
-    shape.trunkSegments = 10;
-    shape.ringRidge = 0.06f;
+    shape.trunkSides = 10;
+    shape.trunkSegments = 20;
     shape.fronds = 16;
     shape.frondSamples = 12;
     shape.frondLength = 24.0f;
@@ -55,11 +54,6 @@ PalmShape originPalm()
     return shape;
 }
 
-// The grove's three kinds are drawn up to a few hundred times a frame, out to
-// 600 units, where a palm is a few dozen pixels tall: they carry the fewest
-// triangles that still read as a palm from near by. The origin palm, one of
-// a kind, keeps more.
-//
 // Tall and slender, slightly leaning, long drooping fronds.
 PalmShape tallPalm()
 {
@@ -69,13 +63,12 @@ PalmShape tallPalm()
     shape.lean = {3.0f, 0.0f, -2.0f};
     shape.footRadius = 1.4f;
     shape.topRadius = 0.9f;
-    shape.trunkSides = 5;
-    shape.trunkSegments = 4;
-    shape.ringRidge = 0.0f;
-    shape.fronds = 9;
-    shape.frondSamples = 5;
+    shape.trunkSides = 8;
+    shape.trunkSegments = 16;
+    shape.fronds = 12;
+    shape.frondSamples = 10;
     shape.frondLength = 20.0f;
-    shape.coconuts = 2;
+    shape.coconuts = 4;
     return shape;
 }
 
@@ -87,14 +80,14 @@ PalmShape archingPalm()
     shape.lean = {-11.0f, 0.0f, 8.0f};
     shape.footRadius = 1.5f;
     shape.topRadius = 0.95f;
-    shape.trunkSegments = 4;
-    shape.fronds = 8;
+    shape.trunkSegments = 14;
+    shape.fronds = 10;
     shape.frondLength = 18.0f;
     shape.frondLift = 0.45f;
     shape.frondDroop = 2.1f;
     shape.leafletLength = 5.5f;
     shape.leafletDroop = 0.75f;
-    shape.coconuts = 0;
+    shape.coconuts = 3;
     shape.frondTexture = kPaleFrondFile;
     return shape;
 }
@@ -107,9 +100,9 @@ PalmShape stoutPalm()
     shape.lean = {1.0f, 0.0f, 1.5f};
     shape.footRadius = 2.0f;
     shape.topRadius = 1.3f;
-    shape.trunkSegments = 3;
-    shape.fronds = 10;
-    shape.frondSamples = 4;
+    shape.trunkSegments = 12;
+    shape.fronds = 14;
+    shape.frondSamples = 8;
     shape.frondLength = 15.0f;
     shape.frondLift = 0.75f;
     shape.frondDroop = 1.4f;

@@ -11,8 +11,6 @@ namespace landscape {
 namespace {
 
 const Vec3 kUp{0.0f, 1.0f, 0.0f};
-constexpr float kBarkRepeatLength = 14.0f; // world units of trunk per repeat of the bark picture
-constexpr float kLeafletBase = 0.7f;       // share of its segment that a leaflet's base covers
 
 // s coordinate for a surface with this normal: faces lit from either side
 // (leaves let light through), never fully dark.
@@ -67,16 +65,15 @@ MeshPiece buildTrunk(const PalmShape& shape, const Spine& spine)
     MeshPiece piece;
     const int sides = shape.trunkSides;
     const float start = sunAzimuth();
-    // The bark repeats every kBarkRepeatLength units of height however many
-    // segments there are; where the shape asks for it, alternating segment
-    // radii give the rings a ridge in the silhouette too.
+    // One bark ring per segment, four per texture repeat; the segments'
+    // alternating radius gives the rings a ridge in the silhouette too.
     for (int k = 0; k <= shape.trunkSegments; ++k) {
         const float t = static_cast<float>(k) / static_cast<float>(shape.trunkSegments);
         const Vec3 centre = spine.at(t);
         const float flare = 1.0f + 0.6f * std::pow(1.0f - t, 10.0f);
-        const float ridge = (k % 2 == 0) ? 1.0f : 1.0f + shape.ringRidge;
+        const float ridge = (k % 2 == 0) ? 1.0f : 1.06f;
         const float radius = lerp(shape.footRadius, shape.topRadius, t) * flare * ridge;
-        const float ringV = t * shape.trunkHeight / kBarkRepeatLength;
+        const float ringV = 0.25f * static_cast<float>(k);
         // The foot ring lies level, so the trunk meets flat ground all round.
         const Vec3 tangent = k == 0 ? kUp : spine.tangent(t);
         for (int i = 0; i <= sides; ++i) {
@@ -98,16 +95,16 @@ MeshPiece buildTrunk(const PalmShape& shape, const Spine& spine)
     return piece;
 }
 
-// The green crown shaft above the trunk, where the fronds spring from: one
-// band that swells out of the trunk's top, closed by a cone.
+// The green crown shaft above the trunk, where the fronds spring from, closed
+// by a cone.
 MeshPiece buildCrown(const PalmShape& shape, Vec3 top)
 {
     MeshPiece piece;
     const int sides = shape.trunkSides;
     const float start = sunAzimuth();
-    const float heights[] = {0.0f, 1.6f};
-    const float radii[] = {1.0f, 1.4f};
-    for (int k = 0; k < 2; ++k) {
+    const float heights[] = {0.0f, 1.4f, 2.8f};
+    const float radii[] = {1.0f, 1.45f, 1.05f};
+    for (int k = 0; k < 3; ++k) {
         for (int i = 0; i < sides; ++i) {
             const float angle = start + 2.0f * kPi * static_cast<float>(i) / static_cast<float>(sides);
             const Vec3 p = top + kUp * heights[k] + horizontal(angle) * (shape.topRadius * radii[k]);
@@ -117,28 +114,26 @@ MeshPiece buildCrown(const PalmShape& shape, Vec3 top)
     }
     const Vec3 apex = top + kUp * 4.0f;
     const int tip = piece.addVertex({apex.x, apex.y, apex.z, 0.6f, 0.5f});
-    for (int i = 0; i < sides; ++i) {
-        const int a = i;
-        const int b = (i + 1) % sides;
-        piece.addTriangle(a, b, b + sides);
-        piece.addTriangle(a, b + sides, a + sides);
+    for (int k = 0; k < 2; ++k) {
+        for (int i = 0; i < sides; ++i) {
+            const int a = k * sides + i;
+            const int b = k * sides + (i + 1) % sides;
+            piece.addTriangle(a, b, b + sides);
+            piece.addTriangle(a, b + sides, a + sides);
+        }
     }
-    for (int i = 0; i < sides; ++i) piece.addTriangle(sides + i, sides + (i + 1) % sides, tip);
+    for (int i = 0; i < sides; ++i) piece.addTriangle(2 * sides + i, 2 * sides + (i + 1) % sides, tip);
     return piece;
 }
 
-// One frond: a midrib that arches out and droops, carrying a leaflet on
-// either side of every segment, longest in the middle of the frond. Each
-// leaflet's base covers most of its segment, so the leaflets draw the midrib
-// without a rib of their own, with a gap between them that makes the frond
-// read as feathered; the two sides hang at different slopes and so take
-// different shades.
+// One frond: a thin midrib ribbon that arches out and droops, with a pair of
+// folded leaflets at every sample, longest in the middle of the frond.
 //
-//       tip    tip    tip
-//      /  \   /  \   /  \     one triangle per leaflet: two per segment,
-//    p0 -- .. p1 -- .. p2 ..   the fewest that still read as a palm frond
-//      \  /   \  /   \  /     from near and from far
-//       tip    tip    tip
+//          m1
+//        /    \        each leaflet: two triangles either side of its
+//   base ------ tip    midline, the edges folded below it, so the two
+//        \    /        halves take different shades
+//          m2
 MeshPiece buildFrond(const PalmShape& shape, Vec3 root, float azimuth, float lift, float droop,
                      float frondLength, float shadow)
 {
@@ -153,37 +148,52 @@ MeshPiece buildFrond(const PalmShape& shape, Vec3 root, float azimuth, float lif
     };
 
     Vec3 point = root;
-    for (int k = 0; k < samples; ++k) {
-        const float q = (static_cast<float>(k) + 0.5f) / static_cast<float>(samples);
+    int previousLeft = -1;
+    int previousRight = -1;
+    for (int k = 0; k <= samples; ++k) {
+        const float q = static_cast<float>(k) / static_cast<float>(samples);
         const Vec3 along = direction(q);
-        const Vec3 next = point + along * step;
-        const Vec3 baseEnd = point + along * (step * kLeafletBase);
-        const Vec3 middle = (point + baseEnd) * 0.5f;
-        const float reach = shape.leafletLength * (0.3f + 0.7f * std::sin(kPi * (0.08f + 0.84f * q)));
-        for (const float hand : {1.0f, -1.0f}) {
-            const Vec3 swept = normalize(along * 0.45f + side * hand);
-            const Vec3 d = normalize(swept - kUp * (shape.leafletDroop * (0.5f + 0.8f * q)));
-            addFlatTriangle(piece, point, baseEnd, middle + d * reach, 0.05f, 0.05f, 0.95f, shadow);
+        const float ribWidth = 0.22f * (1.0f - q) + 0.05f;
+        const float ribS = shadeS(cross(along, side), shadow);
+        const Vec3 l = point + side * ribWidth;
+        const Vec3 r = point - side * ribWidth;
+        const int left = piece.addVertex({l.x, l.y, l.z, ribS, 0.4f * q});
+        const int right = piece.addVertex({r.x, r.y, r.z, ribS, 0.4f * q});
+        if (k > 0) {
+            piece.addTriangle(previousLeft, previousRight, right);
+            piece.addTriangle(previousLeft, right, left);
+
+            const float reach = shape.leafletLength * (0.3f + 0.7f * std::sin(kPi * (0.08f + 0.84f * q)));
+            const float width = 0.12f * reach;
+            for (const float hand : {1.0f, -1.0f}) {
+                const Vec3 swept = normalize(along * 0.45f + side * hand);
+                const Vec3 d = normalize(swept - kUp * (shape.leafletDroop * (0.5f + 0.8f * q)));
+                const Vec3 across = normalize(along - d * dot(along, d));
+                Vec3 surface = normalize(cross(d, across));
+                if (surface.y < 0.0f) surface = surface * -1.0f;
+                const Vec3 mid = point + d * (0.4f * reach) - surface * (0.3f * width);
+                const Vec3 tip = point + d * reach;
+                addFlatTriangle(piece, point, mid + across * width, tip, 0.05f, 0.45f, 0.95f, shadow);
+                addFlatTriangle(piece, point, tip, mid - across * width, 0.05f, 0.95f, 0.45f, shadow);
+            }
         }
-        point = next;
+        previousLeft = left;
+        previousRight = right;
+        if (k < samples) point = point + direction(q + 0.5f / static_cast<float>(samples)) * step;
     }
     return piece;
 }
 
-// A coconut: a small three-sided double pyramid, flat-shaded; at the crown
-// it is never more than a few pixels across.
+// A coconut: a small octahedron, flat-shaded.
 MeshPiece buildCoconut(Vec3 centre, float radius)
 {
     MeshPiece piece;
-    Vec3 ring[3];
-    for (int i = 0; i < 3; ++i) ring[i] = centre + horizontal(2.0f * kPi * static_cast<float>(i) / 3.0f) * radius;
-    const Vec3 top = centre + kUp * (radius * 0.9f);
-    const Vec3 bottom = centre - kUp * (radius * 1.1f);
-    for (int i = 0; i < 3; ++i) {
-        const Vec3 a = ring[i];
-        const Vec3 b = ring[(i + 1) % 3];
-        addFlatTriangle(piece, a, b, top, 0.2f, 0.2f, 0.1f, 0.6f);
-        addFlatTriangle(piece, b, a, bottom, 0.2f, 0.2f, 0.3f, 0.6f);
+    const Vec3 axes[6] = {{1, 0, 0}, {0, 0, 1}, {-1, 0, 0}, {0, 0, -1}, {0, 1, 0}, {0, -1, 0}};
+    for (int i = 0; i < 4; ++i) {
+        const Vec3 a = centre + axes[i] * radius;
+        const Vec3 b = centre + axes[(i + 1) % 4] * radius;
+        addFlatTriangle(piece, a, b, centre + axes[4] * (radius * 0.9f), 0.2f, 0.2f, 0.1f, 0.6f);
+        addFlatTriangle(piece, b, a, centre + axes[5] * (radius * 1.1f), 0.2f, 0.2f, 0.3f, 0.6f);
     }
     return piece;
 }

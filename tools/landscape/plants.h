@@ -23,9 +23,8 @@ struct PalmShape {
     float topRadius = 0.0f;
     int trunkSides = 0;
     int trunkSegments = 0;
-    float ringRidge = 0.0f;    // every other trunk segment this much wider, as a share of the radius
     int fronds = 0;
-    int frondSamples = 0;      // segments along each frond's midrib, one leaflet either side of each
+    int frondSamples = 0;      // segments along each frond's midrib
     float frondLength = 0.0f;
     float frondLift = 0.0f;    // radians above level where a frond leaves the crown
     float frondDroop = 0.0f;   // radians the midrib bends down by its tip
