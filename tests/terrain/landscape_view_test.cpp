@@ -1,0 +1,426 @@
+// Pictures of the generated landscape, drawn the way the frame draws the
+// ground and the sky (followGround, the view, the terrain list, the sky box
+// around the eye) and read back from the frame buffer.
+
+#include "app/frame.h"
+#include "app/main_loop.h"
+#include "app/startup.h"
+#include "support/gl_test_context.h"
+
+#include "../landscape/generated_set.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kWidth = 800;
+constexpr int kHeight = 600;
+
+std::vector<std::string> boxes;
+platform::MessageBoxAnswer recordBox(const char* text, const char*, platform::MessageBoxKind)
+{
+    boxes.push_back(text);
+    return platform::MessageBoxAnswer::Ok;
+}
+
+struct Rgb {
+    int r, g, b;
+};
+
+struct Picture {
+    std::vector<unsigned char> rgb = std::vector<unsigned char>(size_t{kWidth} * kHeight * 3);
+
+    // (x, y) in window pixels, y = 0 at the bottom.
+    Rgb at(int x, int y) const
+    {
+        const unsigned char* p = &rgb[(static_cast<size_t>(y) * kWidth + x) * 3];
+        return {p[0], p[1], p[2]};
+    }
+    // Mean colour of the rows y0 <= y < y1.
+    Rgb meanOfRows(int y0, int y1) const
+    {
+        long long sum[3] = {};
+        for (int y = y0; y < y1; ++y) {
+            for (int x = 0; x < kWidth; ++x) {
+                const Rgb c = at(x, y);
+                sum[0] += c.r;
+                sum[1] += c.g;
+                sum[2] += c.b;
+            }
+        }
+        const long long n = static_cast<long long>(y1 - y0) * kWidth;
+        return {static_cast<int>(sum[0] / n), static_cast<int>(sum[1] / n), static_cast<int>(sum[2] / n)};
+    }
+    double fractionBlack() const
+    {
+        size_t black = 0;
+        for (size_t i = 0; i < rgb.size(); i += 3)
+            black += rgb[i] == 0 && rgb[i + 1] == 0 && rgb[i + 2] == 0;
+        return static_cast<double>(black) / static_cast<double>(rgb.size() / 3);
+    }
+};
+
+Picture readPicture()
+{
+    Picture picture;
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, kWidth, kHeight, GL_RGB, GL_UNSIGNED_BYTE, picture.rgb.data());
+    return picture;
+}
+
+int largestDifference(Rgb a, Rgb b)
+{
+    return std::max({std::abs(a.r - b.r), std::abs(a.g - b.g), std::abs(a.b - b.b)});
+}
+
+class LandscapeView : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        REQUIRE_GL_CONTEXT();
+        boxes.clear();
+        platform::setMessageBoxHook(recordBox);
+        shell.fullScreen = false;
+        shell.queue.pumpsPlatform = false;
+    }
+    void TearDown() override
+    {
+        platform::setMessageBoxHook(nullptr);
+        if (!scratch.empty())
+            fs::remove_all(scratch);
+    }
+
+    // Runs the start-up sequence in the folder, as the viewer does in its
+    // working directory.
+    void startUpIn(const fs::path& folder)
+    {
+        const fs::path previous = fs::current_path();
+        fs::current_path(folder);
+        platform::deleteRenderingContext(); // start-up makes its own
+        startUp(shell, *world);
+        fs::current_path(previous);
+        ASSERT_TRUE(platform::hasRenderingContext());
+        ASSERT_NE(world->terrain.terrainList, 0u);
+    }
+
+    // A copy of the generated set without one file.
+    fs::path generatedSetWithout(const char* name)
+    {
+        scratch = fs::temp_directory_path() / ("lumora-view-" + std::to_string(::getpid()));
+        fs::remove_all(scratch);
+        fs::copy(landscape_test::defaultSetFolder(), scratch);
+        fs::remove(scratch / name);
+        return scratch;
+    }
+
+    // Where the frame puts the eye at the start: on the ground below the
+    // start position.
+    Vector3 startEye()
+    {
+        world->camera.place(500, 35, 500, 501, 35, 500, 0, 1, 0);
+        followGround(world->camera, world->heightMap, world->ground);
+        return world->camera.position;
+    }
+
+    // The frame's terrain and sky passes, looking from the eye along `direction`.
+    void drawLooking(Vector3 eye, Vector3 direction, Vector3 up = {0, 1, 0}, bool withTerrain = true)
+    {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glLoadIdentity();
+        world->camera.place(eye.x, eye.y, eye.z, eye.x + direction.x, eye.y + direction.y, eye.z + direction.z, up.x,
+                            up.y, up.z);
+        world->camera.applyView();
+        if (withTerrain)
+            glCallList(world->terrain.terrainList);
+        drawSkyBox(world->skyBox, eye.x + kSkyBoxOffset, eye.y, eye.z + kSkyBoxOffset, kSkyBoxSize, kSkyBoxSize,
+                   kSkyBoxSize);
+    }
+
+    Shell shell;
+    std::unique_ptr<World> world = std::make_unique<World>();
+    fs::path scratch;
+};
+
+TEST_F(LandscapeView, StartViewShowsTexturedGroundBelowTheSkyAbove)
+{
+    startUpIn(landscape_test::defaultSetFolder());
+    EXPECT_TRUE(boxes.empty()) << boxes.front();
+    drawLooking(startEye(), {1, 0, 0});
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    const Picture picture = readPicture();
+
+    // The ground is the base picture times the detail, not one colour.
+    std::set<int> groundColours;
+    for (int y = 0; y < 150; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+            const Rgb c = picture.at(x, y);
+            groundColours.insert(c.r << 16 | c.g << 8 | c.b);
+        }
+    }
+    EXPECT_GT(groundColours.size(), 200u) << "the ground looks untextured";
+
+    const Rgb sky = picture.meanOfRows(kHeight - 100, kHeight);
+    const Rgb ground = picture.meanOfRows(0, 150);
+    EXPECT_GT(sky.b, sky.r + 30) << "the top of the view is not sky: " << sky.r << " " << sky.g << " " << sky.b;
+    EXPECT_GT(ground.g, ground.b) << "the bottom of the view is not ground: " << ground.r << " " << ground.g << " "
+                                  << ground.b;
+    EXPECT_LT(picture.fractionBlack(), 0.001) << "something is left undrawn";
+}
+
+TEST_F(LandscapeView, TheBasePictureLiesUprightWithItsSnowOnTheHighGround)
+{
+    startUpIn(landscape_test::defaultSetFolder());
+    const std::vector<uint8_t>& heights = landscape_test::defaultFile("Tertest.raw");
+    ASSERT_EQ(heights.size(), 1024u * 1024u);
+
+    // Straight down on the whole map: x across the window, z = 0 at the top.
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(-512, 512, -512, 512, 1, 2000);
+    glMatrixMode(GL_MODELVIEW);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glLoadIdentity();
+    gluLookAt(512, 1000, 512, 512, 0, 512, 0, 0, -1);
+    glCallList(world->terrain.terrainList);
+    const Picture picture = readPicture();
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+
+    // Mean map height under the snow, as the picture lies and as it would lie
+    // flipped in z or mirrored in x.
+    int snow = 0;
+    double underSnow = 0;
+    double flipped = 0;
+    double mirrored = 0;
+    for (int py = 0; py < kHeight; py += 2) {
+        for (int px = 0; px < kWidth; px += 2) {
+            const Rgb c = picture.at(px, py);
+            const int lowest = std::min({c.r, c.g, c.b});
+            const int highest = std::max({c.r, c.g, c.b});
+            if (lowest < 150 || highest - lowest > 30)
+                continue;
+            const int x = px * 1024 / kWidth;
+            const int z = (kHeight - 1 - py) * 1024 / kHeight;
+            ++snow;
+            underSnow += heights[static_cast<size_t>(z) * 1024 + x];
+            flipped += heights[static_cast<size_t>(1023 - z) * 1024 + x];
+            mirrored += heights[static_cast<size_t>(z) * 1024 + (1023 - x)];
+        }
+    }
+    ASSERT_GT(snow, 100) << "no snow in the picture";
+    double all = 0;
+    for (uint8_t h : heights)
+        all += h;
+    const double mapMean = all / static_cast<double>(heights.size());
+    EXPECT_GT(underSnow / snow, mapMean + 100);
+    EXPECT_GT(underSnow / snow, flipped / snow + 40) << "the picture lies flipped in z";
+    EXPECT_GT(underSnow / snow, mirrored / snow + 40) << "the picture lies mirrored in x";
+}
+
+TEST_F(LandscapeView, LookingStraightUpShowsTheTopPicture)
+{
+    startUpIn(landscape_test::defaultSetFolder());
+    const Vector3 eye = startEye();
+    drawLooking(eye, {0, 1, 0}, {1, 0, 0});
+    const Picture picture = readPicture();
+    const landscape_test::Decoded top = landscape_test::decodeDefault("hillTop.bmp");
+    ASSERT_EQ(top.width, 512);
+    ASSERT_EQ(top.height, 512);
+
+    // The top face carries its picture with (0, 0) at its high-x, high-z corner
+    // and (1, 1) at its low-x, low-z corner; the file's rows run top down.
+    const double x1 = eye.x + kSkyBoxOffset + kSkyBoxSize / 2;
+    const double y1 = eye.y + kSkyBoxSize / 2;
+    const double z1 = eye.z + kSkyBoxOffset + kSkyBoxSize / 2;
+    auto texelMean = [&](double s, double t) {
+        const int column = std::clamp(static_cast<int>(s * top.width), 1, top.width - 2);
+        const int row = std::clamp(top.height - 1 - static_cast<int>(t * top.height), 1, top.height - 2);
+        int sum[3] = {};
+        for (int dy = -1; dy <= 1; ++dy) {
+            for (int dx = -1; dx <= 1; ++dx) {
+                for (int c = 0; c < 3; ++c)
+                    sum[c] += top.at(column + dx, row + dy)[c];
+            }
+        }
+        return Rgb{sum[0] / 9, sum[1] / 9, sum[2] / 9};
+    };
+
+    GLdouble model[16];
+    GLdouble projection[16];
+    GLint viewport[4];
+    glGetDoublev(GL_MODELVIEW_MATRIX, model);
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    double difference = 0;
+    double mirroredDifference = 0;
+    int samples = 0;
+    for (int py = 60; py < kHeight - 60; py += 40) {
+        for (int px = 60; px < kWidth - 60; px += 40) {
+            // Where the pixel's ray meets the plane of the top face.
+            GLdouble nx, ny, nz, fx, fy, fz;
+            gluUnProject(px + 0.5, py + 0.5, 0, model, projection, viewport, &nx, &ny, &nz);
+            gluUnProject(px + 0.5, py + 0.5, 1, model, projection, viewport, &fx, &fy, &fz);
+            const double along = (y1 - ny) / (fy - ny);
+            const double s = (x1 - (nx + along * (fx - nx))) / kSkyBoxSize;
+            const double t = (z1 - (nz + along * (fz - nz))) / kSkyBoxSize;
+            const Rgb seen = picture.at(px, py);
+            difference += largestDifference(seen, texelMean(s, t));
+            mirroredDifference += largestDifference(seen, texelMean(1 - s, t));
+            ++samples;
+        }
+    }
+    EXPECT_LT(difference / samples, 8) << "the view up does not show the top picture as it lies";
+    EXPECT_GT(mirroredDifference / samples, difference / samples + 10);
+}
+
+TEST_F(LandscapeView, AMissingTopPictureLeavesOnlyTheTopPlainWhite)
+{
+    startUpIn(generatedSetWithout("hillTop.bmp"));
+    EXPECT_FALSE(boxes.empty()) << "the missing picture is reported at start-up";
+    EXPECT_EQ(world->skyBox.skyTextures[kSkyTop], 0u);
+    const Vector3 eye = startEye();
+
+    drawLooking(eye, {0, 1, 0}, {1, 0, 0});
+    Picture picture = readPicture();
+    for (int y = kHeight / 2 - 100; y < kHeight / 2 + 100; y += 10) {
+        for (int x = kWidth / 2 - 100; x < kWidth / 2 + 100; x += 10) {
+            const Rgb c = picture.at(x, y);
+            ASSERT_EQ(c.r + c.g + c.b, 3 * 255) << "at " << x << ", " << y;
+        }
+    }
+
+    drawLooking(eye, {1, 0, 0});
+    picture = readPicture();
+    const Rgb sky = picture.meanOfRows(kHeight - 100, kHeight);
+    EXPECT_GT(sky.b, sky.r + 30) << "the walls keep their pictures";
+}
+
+TEST_F(LandscapeView, SpaceDrawsTheLandscapeAsLinesAndEnterFillsItAgain)
+{
+    startUpIn(landscape_test::defaultSetFolder());
+    const Vector3 eye = startEye();
+    auto press = [this](int key) {
+        Message message{};
+        message.kind = MessageKind::KeyDown;
+        message.key = key;
+        windowProcedure(shell, message);
+    };
+
+    drawLooking(eye, {1, 0, 0});
+    const Picture filled = readPicture();
+    press(platform::kKeySpace);
+    drawLooking(eye, {1, 0, 0});
+    const Picture lines = readPicture();
+    press(platform::kKeyReturn);
+    drawLooking(eye, {1, 0, 0});
+    const Picture refilled = readPicture();
+
+    EXPECT_LT(filled.fractionBlack(), 0.001);
+    EXPECT_GT(lines.fractionBlack(), 0.3) << "wireframe leaves the black clear colour between the lines";
+    EXPECT_LT(lines.fractionBlack(), 0.99) << "wireframe still draws the lines";
+    EXPECT_TRUE(refilled.rgb == filled.rgb) << "Enter brings back the same filled picture";
+}
+
+// Projects a world point to window pixels with the current matrices; false
+// when it lies outside the depth range.
+bool project(const double point[3], double window[2])
+{
+    GLdouble model[16];
+    GLdouble projection[16];
+    GLint viewport[4];
+    glGetDoublev(GL_MODELVIEW_MATRIX, model);
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    GLdouble depth = 0;
+    return gluProject(point[0], point[1], point[2], model, projection, viewport, &window[0], &window[1], &depth) ==
+               GL_TRUE &&
+           depth > 0 && depth < 1;
+}
+
+TEST_F(LandscapeView, NoFaceEdgeShowsASeam)
+{
+    startUpIn(landscape_test::defaultSetFolder());
+    const Vector3 eye = startEye();
+    const double half = kSkyBoxSize / 2;
+    const double low[3] = {eye.x + kSkyBoxOffset - half, eye.y - half, eye.z + kSkyBoxOffset - half};
+    // The twelve edges of the box: from a corner along one axis to the high side.
+    struct Edge {
+        double from[3];
+        int axis;
+    };
+    Edge edges[12];
+    int edgeCount = 0;
+    for (int axis = 0; axis < 3; ++axis) {
+        for (int corner = 0; corner < 4; ++corner) {
+            Edge& edge = edges[edgeCount++];
+            edge.axis = axis;
+            for (int i = 0, bit = 0; i < 3; ++i)
+                edge.from[i] = low[i] + (i == axis ? 0.0 : ((corner >> bit++) & 1) * double{kSkyBoxSize});
+        }
+    }
+
+    bool edgeSeen[12] = {};
+    int worstSeam = 0;
+    const float elevations[] = {0.7f, -0.7f};
+    const float headings[][2] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1}, {1, 1}, {-1, -1}, {1, -1}, {-1, 1}};
+    for (float elevation : elevations) {
+        for (const auto& heading : headings) {
+            drawLooking(eye, {heading[0], elevation, heading[1]}, {0, 1, 0}, false);
+            const Picture picture = readPicture();
+            for (int e = 0; e < 12; ++e) {
+                for (int step = 1; step < 20; ++step) {
+                    double point[3] = {edges[e].from[0], edges[e].from[1], edges[e].from[2]};
+                    point[edges[e].axis] += step * double{kSkyBoxSize} / 20;
+                    double further[3] = {point[0], point[1], point[2]};
+                    further[edges[e].axis] += kSkyBoxSize / 100;
+                    double at[2];
+                    double ahead[2];
+                    if (!project(point, at) || !project(further, ahead))
+                        continue;
+                    const int margin = 8;
+                    const double length = std::hypot(ahead[0] - at[0], ahead[1] - at[1]);
+                    if (at[0] < margin || at[0] >= kWidth - margin || at[1] < margin || at[1] >= kHeight - margin ||
+                        length < 1e-6)
+                        continue;
+                    edgeSeen[e] = true;
+                    // Across the edge on screen.
+                    const double nx = -(ahead[1] - at[1]) / length;
+                    const double ny = (ahead[0] - at[0]) / length;
+                    auto sample = [&](double d) {
+                        return picture.at(static_cast<int>(std::lround(at[0] + nx * d)),
+                                          static_cast<int>(std::lround(at[1] + ny * d)));
+                    };
+                    // A seam is a line along the edge that differs from both
+                    // sides more than the sides differ from each other.
+                    const Rgb before = sample(-4);
+                    const Rgb after = sample(4);
+                    const Rgb between{(before.r + after.r) / 2, (before.g + after.g) / 2, (before.b + after.b) / 2};
+                    for (int d = -1; d <= 1; ++d)
+                        worstSeam = std::max(worstSeam, largestDifference(sample(d), between) -
+                                                            largestDifference(before, after) / 2);
+                }
+            }
+        }
+    }
+    for (int e = 0; e < 12; ++e)
+        EXPECT_TRUE(edgeSeen[e]) << "edge " << e << " was never in view";
+    EXPECT_LE(worstSeam, 30);
+}
+
+} // namespace
