@@ -63,7 +63,7 @@ PalmShape tallPalm()
     shape.footRadius = 1.4f;
     shape.topRadius = 0.9f;
     shape.trunkSides = 3;
-    shape.trunkSegments = 3;
+    shape.trunkSegments = 2;
     shape.fronds = 6;
     shape.frondSegments = 2;
     shape.frondLength = 20.0f;
@@ -78,6 +78,7 @@ PalmShape archingPalm()
     shape.lean = {-11.0f, 0.0f, 8.0f};
     shape.footRadius = 1.5f;
     shape.topRadius = 0.95f;
+    shape.trunkSegments = 3;
     shape.fronds = 5;
     shape.frondLength = 18.0f;
     shape.frondLift = 0.45f;
@@ -96,7 +97,7 @@ PalmShape stoutPalm()
     shape.lean = {1.0f, 0.0f, 1.5f};
     shape.footRadius = 2.0f;
     shape.topRadius = 1.3f;
-    shape.trunkSegments = 2;
+    shape.trunkSegments = 1;
     shape.fronds = 7;
     shape.frondSegments = 2;
     shape.frondLength = 15.0f;
