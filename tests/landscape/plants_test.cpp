@@ -226,7 +226,7 @@ landscape::PalmShape plainPalm()
     shape.trunkSides = 4;
     shape.trunkSegments = 3;
     shape.fronds = 6;
-    shape.frondSegments = 3;
+    shape.frondSamples = 3;
     shape.frondLength = 20.0f;
     shape.frondLift = 0.5f;
     shape.frondDroop = 1.8f;
@@ -255,7 +255,7 @@ TEST(PalmBuilder, RefusesCountsBelowTheLeastAndBuildsAtThem)
         {"trunk sides", &landscape::PalmShape::trunkSides, 3},
         {"trunk segments", &landscape::PalmShape::trunkSegments, 1},
         {"fronds", &landscape::PalmShape::fronds, 1},
-        {"frond segments", &landscape::PalmShape::frondSegments, 1},
+        {"frond segments", &landscape::PalmShape::frondSamples, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -272,7 +272,7 @@ TEST(PalmBuilder, RefusesCountsBelowTheLeastAndBuildsAtThem)
     least.trunkSides = 3;
     least.trunkSegments = 1;
     least.fronds = 1;
-    least.frondSegments = 1;
+    least.frondSamples = 1;
     const landscape::Mesh mesh = landscape::buildPalm(least, 1);
     ASSERT_EQ(mesh.subMeshes.size(), 2u);
     EXPECT_EQ(mesh.subMeshes[0].triangles.size(), 6u);

@@ -42,7 +42,7 @@ PalmShape originPalm()
     shape.trunkSides = 5;
     shape.trunkSegments = 4;
     shape.fronds = 7;
-    shape.frondSegments = 4;
+    shape.frondSamples = 4;
     shape.frondLength = 24.0f;
     shape.frondLift = 0.55f;
     shape.frondDroop = 1.9f;
@@ -65,7 +65,7 @@ PalmShape tallPalm()
     shape.trunkSides = 3;
     shape.trunkSegments = 2;
     shape.fronds = 6;
-    shape.frondSegments = 2;
+    shape.frondSamples = 2;
     shape.frondLength = 20.0f;
     return shape;
 }
@@ -99,7 +99,7 @@ PalmShape stoutPalm()
     shape.topRadius = 1.3f;
     shape.trunkSegments = 1;
     shape.fronds = 7;
-    shape.frondSegments = 2;
+    shape.frondSamples = 2;
     shape.frondLength = 15.0f;
     shape.frondLift = 0.75f;
     shape.frondDroop = 1.4f;

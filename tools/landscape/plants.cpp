@@ -107,16 +107,16 @@ MeshPiece buildTrunk(const PalmShape& shape, const Spine& spine)
 // segment out to a tip that sweeps forward and hangs below the frond, so the
 // frond's edge is saw-toothed and its two halves take different shades.
 //
-//            T             T: a leaflet's tip
-//          /   \  .
+//            T              left leaflet's tip
+//          /   \            (one triangle)
 //   P(k) -------- P(k+1)    midrib
 //          \   /
-//            T
+//            T              right leaflet's tip
 MeshPiece buildFrond(const PalmShape& shape, Vec3 root, float azimuth, float lift, float droop,
                      float frondLength, float shadow)
 {
     MeshPiece piece;
-    const int segments = shape.frondSegments;
+    const int segments = shape.frondSamples;
     const Vec3 out = horizontal(azimuth);
     const Vec3 side = horizontal(azimuth + 0.5f * kPi);
     const float step = frondLength / static_cast<float>(segments);
@@ -155,7 +155,7 @@ Mesh buildPalm(const PalmShape& shape, uint64_t seed)
     requireAtLeast(shape.trunkSides, 3, "trunk sides");
     requireAtLeast(shape.trunkSegments, 1, "trunk segments");
     requireAtLeast(shape.fronds, 1, "fronds");
-    requireAtLeast(shape.frondSegments, 1, "frond segments");
+    requireAtLeast(shape.frondSamples, 1, "frond segments");
 
     SplitMix64 random(seed);
     MeshBuilder builder;

@@ -9,7 +9,7 @@
 // Hundreds of palms and a thousand tufts are drawn every frame, so every
 // triangle is one the eye can see: an open trunk of a few sides, fronds as
 // saw-toothed strips, blades of one triangle; no caps, nothing hidden inside.
-// A palm has 2 × trunkSides × trunkSegments + 2 × fronds × frondSegments
+// A palm has 2 × trunkSides × trunkSegments + 2 × fronds × frondSamples
 // triangles.
 #pragma once
 
@@ -30,7 +30,7 @@ struct PalmShape {
     int trunkSides = 0;        // at least 3
     int trunkSegments = 0;     // at least 1
     int fronds = 0;            // at least 1
-    int frondSegments = 0;     // along each frond's midrib, at least 1; a leaflet each side of each
+    int frondSamples = 0;      // segments along each frond's midrib, at least 1; a leaflet each side of each
     float frondLength = 0.0f;
     float frondLift = 0.0f;    // radians above level where a frond leaves the crown
     float frondDroop = 0.0f;   // radians the midrib bends down by its tip
