@@ -18,10 +18,7 @@ void loadBmpTexture(GLuint& slot, const char* fileName)
     const std::optional<Image> image = loadDibImage(fileName);
     if (!image)
         return;
-    glGenTextures(1, &slot);
-    glBindTexture(GL_TEXTURE_2D, slot);
-    buildImageMipmaps(*image);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+    makeMipmappedTexture(slot, *image, GL_LINEAR_MIPMAP_LINEAR);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
 }
 
@@ -30,9 +27,6 @@ void loadMeshTexture(GLuint* textures, const char* fileName, int index)
     const std::optional<Image> image = loadDibImage(fileName);
     if (!image)
         std::exit(0);
-    glGenTextures(1, &textures[index]);
-    glBindTexture(GL_TEXTURE_2D, textures[index]);
-    buildImageMipmaps(*image);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+    makeMipmappedTexture(textures[index], *image, GL_LINEAR_MIPMAP_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
 }

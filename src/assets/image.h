@@ -2,8 +2,8 @@
 // A decoded picture, shared by the BMP and TGA readers: 8-bit components,
 // rows packed back to back with no gap bytes, in the order the reader gives
 // them (the first row in the buffer is texture coordinate t = 0). Also the
-// two steps both readers share: reading a whole file, and building a texture's
-// mipmap chain from a picture.
+// two steps all the texture builders share: reading a whole file, and making a
+// mipmapped texture from a picture.
 
 #include <GL/gl.h>
 
@@ -30,7 +30,9 @@ struct ImageResult {
 // read; an empty file reads as true with no bytes.
 bool readWholeFile(const char* fileName, std::vector<uint8_t>& bytes);
 
-// Builds the full mipmap chain of the texture bound to GL_TEXTURE_2D from the
-// picture: internal format = components, GL_RGB or GL_RGBA, byte-aligned
-// unpacking (the rows have no gap bytes, so any other alignment skews them).
-void buildImageMipmaps(const Image& image);
+// Makes a new texture into name, leaves it bound to GL_TEXTURE_2D and builds
+// its full mipmap chain from the picture: internal format = components, GL_RGB
+// or GL_RGBA, byte-aligned unpacking (the rows have no gap bytes, so any other
+// alignment skews them). Sets the minification filter; the magnification
+// filter and the texture environment are the caller's.
+void makeMipmappedTexture(GLuint& name, const Image& image, GLint minFilter);

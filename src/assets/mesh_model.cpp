@@ -26,6 +26,22 @@ size_t skipDigits(const char*& p, const char* end)
     return static_cast<size_t>(p - start);
 }
 
+// Steps over one leading '+' or '-', if there is one.
+const char* afterSign(const char* p, const char* end)
+{
+    return p != end && (*p == '+' || *p == '-') ? p + 1 : p;
+}
+
+// Converts a token whose form is already checked; from_chars takes no '+'.
+template <typename Number>
+const char* convert(const char* begin, const char* end, Number& value)
+{
+    if (*begin == '+')
+        ++begin;
+    const std::from_chars_result result = std::from_chars(begin, end, value);
+    return result.ec != std::errc() || result.ptr != end ? "a number is out of range" : nullptr;
+}
+
 // The file as a run of tokens: white space, line breaks included, only
 // separates them. Every read stays inside [p, end).
 class TokenReader {
@@ -39,17 +55,10 @@ public:
         const char* end = nullptr;
         if (!nextToken(begin, end))
             return "the file ends too soon";
-        const char* digits = begin;
-        if (*digits == '+' || *digits == '-')
-            ++digits;
-        if (digits == end || skipDigits(digits, end) == 0 || digits != end)
+        const char* q = afterSign(begin, end);
+        if (skipDigits(q, end) == 0 || q != end)
             return "expected a whole number";
-        if (*begin == '+')
-            ++begin;
-        const std::from_chars_result result = std::from_chars(begin, end, value);
-        if (result.ec != std::errc() || result.ptr != end)
-            return "a number is out of range";
-        return nullptr;
+        return convert(begin, end, value);
     }
 
     // A decimal number with an optional sign, fraction and exponent.
@@ -59,9 +68,7 @@ public:
         const char* end = nullptr;
         if (!nextToken(begin, end))
             return "the file ends too soon";
-        const char* q = begin;
-        if (*q == '+' || *q == '-')
-            ++q;
+        const char* q = afterSign(begin, end);
         size_t mantissaDigits = skipDigits(q, end);
         if (q != end && *q == '.') {
             ++q;
@@ -69,19 +76,12 @@ public:
         }
         bool wellFormed = mantissaDigits > 0;
         if (wellFormed && q != end && (*q == 'e' || *q == 'E')) {
-            ++q;
-            if (q != end && (*q == '+' || *q == '-'))
-                ++q;
+            q = afterSign(q + 1, end);
             wellFormed = skipDigits(q, end) > 0;
         }
         if (!wellFormed || q != end)
             return "expected a decimal number";
-        if (*begin == '+')
-            ++begin;
-        const std::from_chars_result result = std::from_chars(begin, end, value);
-        if (result.ec != std::errc() || result.ptr != end)
-            return "a number is out of range";
-        return nullptr;
+        return convert(begin, end, value);
     }
 
     // A count that must fit a capacity.

@@ -150,9 +150,6 @@ void createTgaTexture(GLuint* textureNames, const char* fileName, int index)
     const std::optional<Image> image = loadTga(fileName);
     if (!image)
         std::exit(0);
-    glGenTextures(1, &textureNames[index]);
-    glBindTexture(GL_TEXTURE_2D, textureNames[index]);
-    buildImageMipmaps(*image);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST);
+    makeMipmappedTexture(textureNames[index], *image, GL_LINEAR_MIPMAP_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
 }

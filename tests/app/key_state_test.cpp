@@ -1,17 +1,10 @@
 #include "app/messages.h"
 
+#include "support/key_messages.h"
+
 #include <gtest/gtest.h>
 
 namespace {
-
-Message key(MessageKind kind, int code, bool repeat = false)
-{
-    Message m{};
-    m.kind = kind;
-    m.key = code;
-    m.repeat = repeat;
-    return m;
-}
 
 Message paint()
 {
@@ -39,7 +32,7 @@ TEST(KeyStateTable, PressRepeatReleaseSequences)
     EXPECT_EQ(keys.get('C'), 0);
     int index = 0;
     for (const Step& step : steps) {
-        keys.apply(key(step.kind, 'C', step.repeat));
+        keys.apply(keyMessage(step.kind, 'C', step.repeat));
         EXPECT_EQ(keys.get('C'), step.expected) << "step " << index;
         ++index;
     }
@@ -48,15 +41,15 @@ TEST(KeyStateTable, PressRepeatReleaseSequences)
 TEST(KeyStateTable, KeysAreIndependentAndOutOfRangeCodesAreIgnored)
 {
     KeyStateTable keys;
-    keys.apply(key(MessageKind::KeyDown, 'W'));
-    keys.apply(key(MessageKind::KeyDown, platform::kKeyUp));
-    keys.apply(key(MessageKind::KeyUp, 'W'));
+    keys.apply(keyMessage(MessageKind::KeyDown, 'W'));
+    keys.apply(keyMessage(MessageKind::KeyDown, platform::kKeyUp));
+    keys.apply(keyMessage(MessageKind::KeyUp, 'W'));
     EXPECT_FALSE(keys.isHeld('W'));
     EXPECT_TRUE(keys.isHeld(platform::kKeyUp));
     EXPECT_EQ(keys.get('A'), 0);
 
-    keys.apply(key(MessageKind::KeyDown, -1));
-    keys.apply(key(MessageKind::KeyDown, platform::kKeyCount));
+    keys.apply(keyMessage(MessageKind::KeyDown, -1));
+    keys.apply(keyMessage(MessageKind::KeyDown, platform::kKeyCount));
     EXPECT_EQ(keys.get(-1), 0);
     EXPECT_EQ(keys.get(platform::kKeyCount), 0);
 }
@@ -67,7 +60,7 @@ TEST(MessageQueue, KeyStateChangesWhenTheMessageIsTakenNotWhenPosted)
     queue.pumpsPlatform = false;
     KeyStateTable keys;
     queue.post(paint());
-    queue.post(key(MessageKind::KeyDown, 'C'));
+    queue.post(keyMessage(MessageKind::KeyDown, 'C'));
     EXPECT_EQ(keys.get('C'), 0);
 
     Message m{};
@@ -87,7 +80,7 @@ TEST(MessageQueue, QuitComesOnceAfterEveryQueuedMessage)
     KeyStateTable keys;
     queue.post(paint());
     queue.postQuit(7);
-    queue.post(key(MessageKind::KeyDown, 'A'));
+    queue.post(keyMessage(MessageKind::KeyDown, 'A'));
 
     Message m{};
     ASSERT_TRUE(queue.take(m, keys));

@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include "support/gl_test_context.h"
+#include "support/recorded_boxes.h"
 
 #include <GL/gl.h>
 
@@ -10,28 +11,15 @@
 
 namespace {
 
-struct Box {
-    std::string text;
-    std::string title;
-};
-std::vector<Box> boxes;
-
-platform::MessageBoxAnswer recordBox(const char* text, const char* title, platform::MessageBoxKind)
-{
-    boxes.push_back({text, title});
-    return platform::MessageBoxAnswer::Ok;
-}
-
 class StartUp : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        boxes.clear();
-        platform::setMessageBoxHook(recordBox);
+        recordMessageBoxes();
         shell.fullScreen = false;
         shell.queue.pumpsPlatform = false;
     }
-    void TearDown() override { platform::setMessageBoxHook(nullptr); }
+    void TearDown() override { stopRecordingMessageBoxes(); }
 
     Shell shell;
     std::unique_ptr<World> world = std::make_unique<World>();
@@ -60,15 +48,15 @@ TEST_F(StartUp, EachMissingExtensionGroupHasItsOwnMessageAndPostsAQuit)
          {"Your current setup does not support multitexturing", "Your current setup does not support volumetric fog"}},
     };
     for (const Case& c : cases) {
-        boxes.clear();
+        recordedBoxes.clear();
         MessageQueue queue;
         ExtensionEntryPoints entryPoints;
         offered = c.offered;
         loadExtensionEntryPoints(entryPoints, offeredOnly, queue);
-        ASSERT_EQ(boxes.size(), c.messages.size()) << "offered: " << c.offered;
-        for (size_t i = 0; i < boxes.size(); ++i) {
-            EXPECT_EQ(boxes[i].text, c.messages[i]);
-            EXPECT_EQ(boxes[i].title, "Error");
+        ASSERT_EQ(recordedBoxes.size(), c.messages.size()) << "offered: " << c.offered;
+        for (size_t i = 0; i < recordedBoxes.size(); ++i) {
+            EXPECT_EQ(recordedBoxes[i].text, c.messages[i]);
+            EXPECT_EQ(recordedBoxes[i].title, "Error");
         }
         EXPECT_EQ(queue.quitPosted, !c.messages.empty()) << "offered: " << c.offered;
         EXPECT_EQ(queue.quitCode, 0);
@@ -80,9 +68,9 @@ TEST_F(StartUp, AFullScreenModeTheDisplayLacksIsRefusedAndEndsTheRun)
     // The virtual display of the tests is 1024 x 768 with no other mode.
     REQUIRE_GL_CONTEXT();
     switchDisplayMode(shell);
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, "Display Mode Not Compatible");
-    EXPECT_EQ(boxes[0].title, "Error");
+    ASSERT_EQ(recordedBoxes.size(), 1u);
+    EXPECT_EQ(recordedBoxes[0].text, "Display Mode Not Compatible");
+    EXPECT_EQ(recordedBoxes[0].title, "Error");
     EXPECT_TRUE(shell.queue.quitPosted);
 }
 

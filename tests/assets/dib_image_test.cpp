@@ -2,7 +2,7 @@
 
 #include "allocation_probe.h"
 #include "picture_files.h"
-#include "platform/platform.h"
+#include "support/recorded_boxes.h"
 
 #include <gtest/gtest.h>
 
@@ -443,22 +443,10 @@ TEST(DibTruncation, AHugeClaimedSizeInATinyFileAllocatesNothingLarge)
 
 namespace {
 
-std::vector<std::string> boxTexts;
-platform::MessageBoxAnswer recordBox(const char* text, const char* title, platform::MessageBoxKind)
-{
-    EXPECT_STREQ(title, "Error");
-    boxTexts.push_back(text);
-    return platform::MessageBoxAnswer::Ok;
-}
-
 class DibFile : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        boxTexts.clear();
-        platform::setMessageBoxHook(recordBox);
-    }
-    void TearDown() override { platform::setMessageBoxHook(nullptr); }
+    void SetUp() override { recordMessageBoxes(); }
+    void TearDown() override { stopRecordingMessageBoxes(); }
 };
 
 } // namespace
@@ -467,10 +455,11 @@ TEST_F(DibFile, AFileThatCannotBeOpenedOrHoldsNoBytesNamesItselfInTheMessage)
 {
     const std::string empty = writeTempFile("dib_empty.bmp", {});
     for (const std::string& name : {std::string("no such picture.bmp"), empty}) {
-        boxTexts.clear();
+        recordedBoxes.clear();
         EXPECT_FALSE(loadDibImage(name.c_str()));
-        ASSERT_EQ(boxTexts.size(), 1u);
-        EXPECT_EQ(boxTexts[0], "Failed to open DIB file " + name + ".\n");
+        ASSERT_EQ(recordedBoxes.size(), 1u);
+        EXPECT_EQ(recordedBoxes[0].title, "Error");
+        EXPECT_EQ(recordedBoxes[0].text, "Failed to open DIB file " + name + ".\n");
     }
 }
 
@@ -478,10 +467,12 @@ TEST_F(DibFile, TheOpenMessageIsCutTo255CharactersAndKeepsItsLineBreak)
 {
     const std::string name(300, 'x');
     EXPECT_FALSE(loadDibImage(name.c_str()));
-    ASSERT_EQ(boxTexts.size(), 1u);
-    EXPECT_EQ(boxTexts[0].size(), 255u);
-    EXPECT_EQ(boxTexts[0].substr(0, 25), "Failed to open DIB file x");
-    EXPECT_EQ(boxTexts[0].substr(253), ".\n");
+    ASSERT_EQ(recordedBoxes.size(), 1u);
+    EXPECT_EQ(recordedBoxes[0].title, "Error");
+    const std::string& text = recordedBoxes[0].text;
+    EXPECT_EQ(text.size(), 255u);
+    EXPECT_EQ(text.substr(0, 25), "Failed to open DIB file x");
+    EXPECT_EQ(text.substr(253), ".\n");
 }
 
 TEST_F(DibFile, ADecodingFailureShowsTheDecodersMessageAndAGoodFileNone)
@@ -489,11 +480,11 @@ TEST_F(DibFile, ADecodingFailureShowsTheDecodersMessageAndAGoodFileNone)
     Bmp v4;
     v4.headerBytes = 108;
     EXPECT_FALSE(loadDibImage(writeTempFile("dib_v4.bmp", v4.bytes()).c_str()));
-    EXPECT_EQ(boxTexts, (std::vector<std::string>{"Unknown DIB file format."}));
+    EXPECT_EQ(recordedBoxLines(), (std::vector<std::string>{"Error: Unknown DIB file format."}));
 
-    boxTexts.clear();
+    recordedBoxes.clear();
     const std::optional<Image> image = loadDibImage(writeTempFile("dib_good.bmp", twoByTwoPalette().bytes()).c_str());
     ASSERT_TRUE(image);
     EXPECT_EQ(image->pixels, pixelsOf(decode(twoByTwoPalette().bytes())));
-    EXPECT_TRUE(boxTexts.empty());
+    EXPECT_TRUE(recordedBoxes.empty());
 }

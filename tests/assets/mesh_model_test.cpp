@@ -3,6 +3,8 @@
 #include "plants.h"
 #include "scene/gl_feedback.h"
 #include "support/gl_test_context.h"
+#include "support/gl_view.h"
+#include "support/recorded_boxes.h"
 #include "vxm.h"
 
 #include <gtest/gtest.h>
@@ -410,24 +412,12 @@ TEST(MeshParse, MutatedFilesStayWithinBounds)
 }
 
 // Loading from files, with the message boxes answered by the test.
-struct Box {
-    std::string text;
-    std::string title;
-};
-std::vector<Box> boxes;
-
-platform::MessageBoxAnswer recordBox(const char* text, const char* title, platform::MessageBoxKind)
-{
-    boxes.push_back({text, title});
-    return platform::MessageBoxAnswer::Ok;
-}
 
 class MeshLoad : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        boxes.clear();
-        platform::setMessageBoxHook(recordBox);
+        recordMessageBoxes();
         folder = std::filesystem::temp_directory_path() /
                  ("lumora-mesh-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
@@ -435,7 +425,7 @@ protected:
     }
     void TearDown() override
     {
-        platform::setMessageBoxHook(nullptr);
+        stopRecordingMessageBoxes();
         std::filesystem::remove_all(folder);
     }
     std::string write(const char* name, const std::string& text)
@@ -456,7 +446,7 @@ protected:
 TEST_F(MeshLoad, AWholeFileLoadsWithoutAMessage)
 {
     model->load(write("tuft.vxm", "1 0 3 0 0 0 0 0 1 0 0 1 0 0 1 0 0 1 1 0 1 2 0").c_str());
-    EXPECT_TRUE(boxes.empty());
+    EXPECT_TRUE(recordedBoxes.empty());
     EXPECT_EQ(model->subMeshCount, 1);
     EXPECT_EQ(model->subMeshes[0].triangleCount, 1);
 }
@@ -466,9 +456,9 @@ TEST_F(MeshLoad, AMissingFileSaysSoAndLeavesAnEmptyModel)
     model->subMeshCount = 3; // as if something had been read before
     const std::string path = (folder / "palme4.vxm").string();
     model->load(path.c_str());
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].title, "Error");
-    EXPECT_EQ(boxes[0].text, "Could not open mesh file " + path);
+    ASSERT_EQ(recordedBoxes.size(), 1u);
+    EXPECT_EQ(recordedBoxes[0].title, "Error");
+    EXPECT_EQ(recordedBoxes[0].text, "Could not open mesh file " + path);
     EXPECT_EQ(model->subMeshCount, 0);
 }
 
@@ -476,9 +466,9 @@ TEST_F(MeshLoad, AMalformedFileNamesTheFileAndTheFault)
 {
     const std::string path = write("grass2.vxm", "2 0 1 0 0 0 0 0 0 0 501 7");
     model->load(path.c_str());
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].title, "Error");
-    EXPECT_EQ(boxes[0].text, "Could not read mesh file " + path + ": a sub-mesh has too many vertices");
+    ASSERT_EQ(recordedBoxes.size(), 1u);
+    EXPECT_EQ(recordedBoxes[0].title, "Error");
+    EXPECT_EQ(recordedBoxes[0].text, "Could not read mesh file " + path + ": a sub-mesh has too many vertices");
     EXPECT_EQ(model->subMeshCount, 2);
     EXPECT_EQ(model->subMeshes[0].vertexCount, 1);
 }
@@ -489,11 +479,7 @@ protected:
     void SetUp() override
     {
         REQUIRE_GL_CONTEXT();
-        glViewport(0, 0, 800, 600);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
+        useClipSpaceView();
         glDisable(GL_CULL_FACE);
         glEnable(GL_TEXTURE_2D);
         glGenTextures(2, textures);

@@ -7,6 +7,7 @@
 
 #include "picture_files.h"
 #include "support/gl_test_context.h"
+#include "support/recorded_boxes.h"
 
 #include <GL/gl.h>
 
@@ -14,13 +15,6 @@
 #include <vector>
 
 namespace {
-
-std::vector<std::string> boxes;
-platform::MessageBoxAnswer recordBox(const char* text, const char* title, platform::MessageBoxKind)
-{
-    boxes.push_back(std::string(title) + ": " + text);
-    return platform::MessageBoxAnswer::Ok;
-}
 
 GLint boundParameter(GLenum name)
 {
@@ -92,14 +86,13 @@ protected:
     void SetUp() override
     {
         REQUIRE_GL_CONTEXT();
-        boxes.clear();
-        platform::setMessageBoxHook(recordBox);
+        recordMessageBoxes();
         // What a builder must not rely on: four-byte rows, another environment.
         glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
         glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
         glBindTexture(GL_TEXTURE_2D, 0);
     }
-    void TearDown() override { platform::setMessageBoxHook(nullptr); }
+    void TearDown() override { stopRecordingMessageBoxes(); }
 };
 
 } // namespace
@@ -120,7 +113,7 @@ TEST_F(PictureTexture, AFiveWideBmpUploadsUnskewedAndLeavesByteAlignedUnpacking)
     GLint alignment = 0;
     glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
     EXPECT_EQ(alignment, 1);
-    EXPECT_TRUE(boxes.empty());
+    EXPECT_TRUE(recordedBoxes.empty());
 }
 
 TEST_F(PictureTexture, ABmpTextureIsMipmappedWithTrilinearMinificationAndModulates)
@@ -153,11 +146,11 @@ TEST_F(PictureTexture, ABmpThatCannotBeLoadedLeavesItsSlotAndShowsOneBox)
         {writeTempFile("v4.bmp", v4.bytes()), "Error: Unknown DIB file format."},
     };
     for (const Case& c : cases) {
-        boxes.clear();
+        recordedBoxes.clear();
         GLuint slot = 0;
         loadBmpTexture(slot, c.file.c_str());
         EXPECT_EQ(slot, 0u) << c.file;
-        EXPECT_EQ(boxes, (std::vector<std::string>{c.box}));
+        EXPECT_EQ(recordedBoxLines(), (std::vector<std::string>{c.box}));
     }
     EXPECT_EQ(boundTexture(), 0);
     EXPECT_EQ(environmentMode(), GL_REPLACE);
@@ -235,5 +228,5 @@ TEST_F(PictureTexture, ATgaTextureWithoutAFileNameDoesNothing)
     createTgaTexture(names, nullptr, 0);
     EXPECT_EQ(names[0], 1234u);
     EXPECT_EQ(boundTexture(), 0);
-    EXPECT_TRUE(boxes.empty());
+    EXPECT_TRUE(recordedBoxes.empty());
 }

@@ -2,7 +2,7 @@
 
 #include "allocation_probe.h"
 #include "picture_files.h"
-#include "platform/platform.h"
+#include "support/recorded_boxes.h"
 
 #include <gtest/gtest.h>
 
@@ -215,24 +215,15 @@ TEST(TgaTruncation, EveryCutOfAFileDecodesWithinItOrIsUnloadable)
 
 // --- Reading files ----------------------------------------------------------------
 
-namespace {
-std::vector<std::string> tgaBoxes;
-platform::MessageBoxAnswer recordTgaBox(const char* text, const char* title, platform::MessageBoxKind)
-{
-    tgaBoxes.push_back(std::string(title) + ": " + text);
-    return platform::MessageBoxAnswer::Ok;
-}
-} // namespace
-
 TEST(TgaFile, OnlyAFileThatCannotBeOpenedOrLoadedShowsABox)
 {
-    platform::setMessageBoxHook(recordTgaBox);
+    recordMessageBoxes();
     EXPECT_FALSE(loadTga("no such sprite.tga"));
-    EXPECT_EQ(tgaBoxes, (std::vector<std::string>{"Error: Unable to load TGA File!"}));
+    EXPECT_EQ(recordedBoxLines(), (std::vector<std::string>{"Error: Unable to load TGA File!"}));
 
-    tgaBoxes.clear();
+    recordedBoxes.clear();
     const std::string grey = writeTempFile("grey.tga", tga(3, 8, 1, 1, {5}));
     EXPECT_FALSE(loadTga(grey.c_str()));
-    EXPECT_TRUE(tgaBoxes.empty());
-    platform::setMessageBoxHook(nullptr);
+    EXPECT_TRUE(recordedBoxes.empty());
+    stopRecordingMessageBoxes();
 }

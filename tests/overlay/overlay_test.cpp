@@ -3,8 +3,7 @@
 #include "overlay/read_back.h"
 #include "overlay/text.h"
 #include "support/gl_test_context.h"
-
-#include <GL/glu.h>
+#include "support/gl_view.h"
 
 #include <algorithm>
 
@@ -40,12 +39,7 @@ const Camera kStartUpView = cameraFacing(1, 0); // start-up looks along +x
 // depth test and 2-D texturing on, an empty picture.
 void prepareFrame(int width, int height)
 {
-    glViewport(0, 0, width, height);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(80, static_cast<double>(width) / height, 0.1, 10000);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    usePerspectiveView(80, 0.1, 10000, width, height);
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_TEXTURE_2D);
     glDisable(GL_BLEND);

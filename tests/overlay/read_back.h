@@ -3,6 +3,8 @@
 // raster positions in its pixels, and the drawn picture read back in pixel
 // boxes of window coordinates (origin at the lower left, as glReadPixels counts).
 
+#include "support/gl_view.h"
+
 #include <GL/gl.h>
 
 #include <cstddef>
@@ -68,11 +70,7 @@ PixelBox boundsOf(const Picture& picture, PixelBox search, Test test)
 // depth test or texturing; white; a black picture.
 inline void prepareFlatWindow()
 {
-    glViewport(0, 0, 800, 600);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    useClipSpaceView();
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_TEXTURE_2D);
     glColor3f(1, 1, 1);

@@ -1,8 +1,10 @@
 #include "scene/flyers.h"
 
+#include "random_draws.h"
 #include "scene/gl_feedback.h"
 #include "scene/vegetation.h"
 #include "support/gl_test_context.h"
+#include "support/gl_view.h"
 
 #include <gtest/gtest.h>
 
@@ -13,14 +15,6 @@
 #include <vector>
 
 namespace {
-
-RandomSource afterDraws(int draws)
-{
-    RandomSource random;
-    for (int i = 0; i < draws; ++i)
-        random.draw();
-    return random;
-}
 
 // The swarm as start-up leaves it: grass and palms have drawn first.
 struct StartedSwarm {
@@ -235,12 +229,7 @@ protected:
     void SetUp() override
     {
         REQUIRE_GL_CONTEXT();
-        glViewport(0, 0, 800, 600);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        glOrtho(-200, 200, -200, 200, -200, 200);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
+        useCubeView(200);
         glGenTextures(2, textures);
         glBindTexture(GL_TEXTURE_2D, textures[0]);
         glColor3f(1, 1, 1);

@@ -1,8 +1,10 @@
 #include "scene/vegetation.h"
 
 #include "app/frame.h"
+#include "random_draws.h"
 #include "scene/gl_feedback.h"
 #include "support/gl_test_context.h"
+#include "support/gl_view.h"
 
 #include <gtest/gtest.h>
 
@@ -22,14 +24,6 @@ std::unique_ptr<HeightMap> slopedMap()
             map->heights[z * kHeightMapSide + x] = static_cast<uint8_t>((x * 7 + z * 13) % 256);
     }
     return map;
-}
-
-RandomSource afterDraws(int draws)
-{
-    RandomSource random;
-    for (int i = 0; i < draws; ++i)
-        random.draw();
-    return random;
 }
 
 struct Scattered {
@@ -169,12 +163,7 @@ protected:
     void SetUp() override
     {
         REQUIRE_GL_CONTEXT();
-        glViewport(0, 0, 800, 600);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        glOrtho(-kHalf, kHalf, -kHalf, kHalf, -kHalf, kHalf);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
+        useCubeView(kHalf);
         glEnable(GL_CULL_FACE);
         lists = glGenLists(kPalmKindCount);
         for (int kind = 0; kind < kPalmKindCount; ++kind) {

@@ -1,6 +1,6 @@
 #include "terrain/height_map.h"
 
-#include "platform/platform.h"
+#include "support/recorded_boxes.h"
 
 #include <gtest/gtest.h>
 
@@ -13,14 +13,6 @@
 #include <vector>
 
 namespace {
-
-std::vector<std::string> boxes;
-
-platform::MessageBoxAnswer recordBox(const char* text, const char* title, platform::MessageBoxKind)
-{
-    boxes.push_back(std::string(title) + ": " + text);
-    return platform::MessageBoxAnswer::Ok;
-}
 
 // A map with guard bytes behind it, to see that nothing is written past it.
 struct GuardedMap {
@@ -54,11 +46,10 @@ class HeightMapFile : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        boxes.clear();
-        platform::setMessageBoxHook(recordBox);
+        recordMessageBoxes();
         std::fill(std::begin(guarded->guard), std::end(guarded->guard), kGuard);
     }
-    void TearDown() override { platform::setMessageBoxHook(nullptr); }
+    void TearDown() override { stopRecordingMessageBoxes(); }
 
     bool guardIntact() const
     {
@@ -140,7 +131,7 @@ TEST_F(HeightMapFile, AWholeFileFillsTheMapRowByRow)
     writeFile(path, bytes);
 
     loadHeightMap(path.c_str(), kHeightMapBytes, map);
-    EXPECT_TRUE(boxes.empty());
+    EXPECT_TRUE(recordedBoxes.empty());
     EXPECT_EQ(heightAt(&map, 8, 5), 200);
     EXPECT_EQ(heightAt(&map, 5, 8), 9);
     EXPECT_EQ(heightAt(&map, 1023, 1023), 255);
@@ -151,8 +142,9 @@ TEST_F(HeightMapFile, AWholeFileFillsTheMapRowByRow)
 TEST_F(HeightMapFile, AMissingFileGivesOneMessageAndFlatGround)
 {
     loadHeightMap(tempPath("no-such-height-map.raw").c_str(), kHeightMapBytes, map);
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0], "Error: Can't find the height map!");
+    ASSERT_EQ(recordedBoxes.size(), 1u);
+    EXPECT_EQ(recordedBoxes[0].title, "Error");
+    EXPECT_EQ(recordedBoxes[0].text, "Can't find the height map!");
     EXPECT_EQ(zeroHeights(), kHeightMapBytes);
     EXPECT_EQ(heightAt(&map, 500, 500), 0);
 }
@@ -162,7 +154,7 @@ TEST_F(HeightMapFile, AShortFileFillsOnlyItsLeadingHeightsSilently)
     const std::string path = tempPath("short.raw");
     writeFile(path, pattern(1000));
     loadHeightMap(path.c_str(), kHeightMapBytes, map);
-    EXPECT_TRUE(boxes.empty());
+    EXPECT_TRUE(recordedBoxes.empty());
     EXPECT_EQ(heightAt(&map, 0, 0), 1);
     EXPECT_EQ(heightAt(&map, 999, 0), 999 % 251 + 1);
     EXPECT_EQ(heightAt(&map, 1000, 0), 0);
@@ -173,7 +165,7 @@ TEST_F(HeightMapFile, AShortFileFillsOnlyItsLeadingHeightsSilently)
     writeFile(path, {});
     auto empty = std::make_unique<HeightMap>();
     loadHeightMap(path.c_str(), kHeightMapBytes, *empty);
-    EXPECT_TRUE(boxes.empty()) << "an empty file is a short file";
+    EXPECT_TRUE(recordedBoxes.empty()) << "an empty file is a short file";
 }
 
 TEST_F(HeightMapFile, NothingPastTheMapIsReadOrWritten)
@@ -182,13 +174,13 @@ TEST_F(HeightMapFile, NothingPastTheMapIsReadOrWritten)
     writeFile(path, pattern(kHeightMapBytes + 100));
 
     loadHeightMap(path.c_str(), kHeightMapBytes, map);
-    EXPECT_TRUE(boxes.empty());
+    EXPECT_TRUE(recordedBoxes.empty());
     EXPECT_EQ(heightAt(&map, 1023, 1023), static_cast<int>((kHeightMapBytes - 1) % 251 + 1));
     EXPECT_TRUE(guardIntact());
 
     // Asking for more than the map holds still fills only the map.
     loadHeightMap(path.c_str(), kHeightMapBytes + 100, map);
-    EXPECT_TRUE(boxes.empty());
+    EXPECT_TRUE(recordedBoxes.empty());
     EXPECT_TRUE(guardIntact());
 }
 
@@ -196,8 +188,9 @@ TEST_F(HeightMapFile, AReadErrorGivesOneMessage)
 {
     // A folder opens for reading but cannot be read.
     loadHeightMap(::testing::TempDir().c_str(), kHeightMapBytes, map);
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0], "Error: Can't get data!");
+    ASSERT_EQ(recordedBoxes.size(), 1u);
+    EXPECT_EQ(recordedBoxes[0].title, "Error");
+    EXPECT_EQ(recordedBoxes[0].text, "Can't get data!");
     EXPECT_EQ(zeroHeights(), kHeightMapBytes);
 }
 

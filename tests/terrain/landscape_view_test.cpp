@@ -6,6 +6,7 @@
 #include "app/main_loop.h"
 #include "app/startup.h"
 #include "support/gl_test_context.h"
+#include "support/recorded_boxes.h"
 
 #include "../landscape/generated_set.h"
 
@@ -29,13 +30,6 @@ namespace fs = std::filesystem;
 
 constexpr int kWidth = 800;
 constexpr int kHeight = 600;
-
-std::vector<std::string> boxes;
-platform::MessageBoxAnswer recordBox(const char* text, const char*, platform::MessageBoxKind)
-{
-    boxes.push_back(text);
-    return platform::MessageBoxAnswer::Ok;
-}
 
 struct Rgb {
     int r, g, b;
@@ -82,6 +76,22 @@ Picture readPicture()
     return picture;
 }
 
+// The matrices and viewport in force, as gluProject and gluUnProject take them.
+struct Transform {
+    GLdouble model[16];
+    GLdouble projection[16];
+    GLint viewport[4];
+};
+
+Transform currentTransform()
+{
+    Transform transform;
+    glGetDoublev(GL_MODELVIEW_MATRIX, transform.model);
+    glGetDoublev(GL_PROJECTION_MATRIX, transform.projection);
+    glGetIntegerv(GL_VIEWPORT, transform.viewport);
+    return transform;
+}
+
 int largestDifference(Rgb a, Rgb b)
 {
     return std::max({std::abs(a.r - b.r), std::abs(a.g - b.g), std::abs(a.b - b.b)});
@@ -92,14 +102,13 @@ protected:
     void SetUp() override
     {
         REQUIRE_GL_CONTEXT();
-        boxes.clear();
-        platform::setMessageBoxHook(recordBox);
+        recordMessageBoxes();
         shell.fullScreen = false;
         shell.queue.pumpsPlatform = false;
     }
     void TearDown() override
     {
-        platform::setMessageBoxHook(nullptr);
+        stopRecordingMessageBoxes();
         if (!scratch.empty())
             fs::remove_all(scratch);
     }
@@ -158,7 +167,7 @@ protected:
 TEST_F(LandscapeView, StartViewShowsTexturedGroundBelowTheSkyAbove)
 {
     startUpIn(landscape_test::defaultSetFolder());
-    EXPECT_TRUE(boxes.empty()) << boxes.front();
+    EXPECT_TRUE(recordedBoxes.empty()) << recordedBoxes.front().text;
     drawLooking(startEye(), {1, 0, 0});
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     const Picture picture = readPicture();
@@ -261,12 +270,7 @@ TEST_F(LandscapeView, LookingStraightUpShowsTheTopPicture)
         return Rgb{sum[0] / 9, sum[1] / 9, sum[2] / 9};
     };
 
-    GLdouble model[16];
-    GLdouble projection[16];
-    GLint viewport[4];
-    glGetDoublev(GL_MODELVIEW_MATRIX, model);
-    glGetDoublev(GL_PROJECTION_MATRIX, projection);
-    glGetIntegerv(GL_VIEWPORT, viewport);
+    const Transform view = currentTransform();
     double difference = 0;
     double mirroredDifference = 0;
     int samples = 0;
@@ -274,8 +278,8 @@ TEST_F(LandscapeView, LookingStraightUpShowsTheTopPicture)
         for (int px = 60; px < kWidth - 60; px += 40) {
             // Where the pixel's ray meets the plane of the top face.
             GLdouble nx, ny, nz, fx, fy, fz;
-            gluUnProject(px + 0.5, py + 0.5, 0, model, projection, viewport, &nx, &ny, &nz);
-            gluUnProject(px + 0.5, py + 0.5, 1, model, projection, viewport, &fx, &fy, &fz);
+            gluUnProject(px + 0.5, py + 0.5, 0, view.model, view.projection, view.viewport, &nx, &ny, &nz);
+            gluUnProject(px + 0.5, py + 0.5, 1, view.model, view.projection, view.viewport, &fx, &fy, &fz);
             const double along = (y1 - ny) / (fy - ny);
             const double s = (x1 - (nx + along * (fx - nx))) / kSkyBoxSize;
             const double t = (z1 - (nz + along * (fz - nz))) / kSkyBoxSize;
@@ -292,7 +296,7 @@ TEST_F(LandscapeView, LookingStraightUpShowsTheTopPicture)
 TEST_F(LandscapeView, AMissingTopPictureLeavesOnlyTheTopPlainWhite)
 {
     startUpIn(generatedSetWithout("hillTop.bmp"));
-    EXPECT_FALSE(boxes.empty()) << "the missing picture is reported at start-up";
+    EXPECT_FALSE(recordedBoxes.empty()) << "the missing picture is reported at start-up";
     EXPECT_EQ(world->skyBox.skyTextures[kSkyTop], 0u);
     const Vector3 eye = startEye();
 
@@ -341,15 +345,10 @@ TEST_F(LandscapeView, SpaceDrawsTheLandscapeAsLinesAndEnterFillsItAgain)
 // when it lies outside the depth range.
 bool project(const double point[3], double window[2])
 {
-    GLdouble model[16];
-    GLdouble projection[16];
-    GLint viewport[4];
-    glGetDoublev(GL_MODELVIEW_MATRIX, model);
-    glGetDoublev(GL_PROJECTION_MATRIX, projection);
-    glGetIntegerv(GL_VIEWPORT, viewport);
+    const Transform view = currentTransform();
     GLdouble depth = 0;
-    return gluProject(point[0], point[1], point[2], model, projection, viewport, &window[0], &window[1], &depth) ==
-               GL_TRUE &&
+    return gluProject(point[0], point[1], point[2], view.model, view.projection, view.viewport, &window[0],
+                      &window[1], &depth) == GL_TRUE &&
            depth > 0 && depth < 1;
 }
 

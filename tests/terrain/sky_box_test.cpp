@@ -1,6 +1,7 @@
 #include "terrain/sky_box.h"
 
 #include "support/gl_test_context.h"
+#include "support/gl_view.h"
 
 #include <GL/gl.h>
 #include <GL/glext.h>
@@ -151,12 +152,7 @@ protected:
     void SetUp() override
     {
         REQUIRE_GL_CONTEXT();
-        glViewport(0, 0, 800, 600);
-        glMatrixMode(GL_PROJECTION);
-        glLoadIdentity();
-        gluPerspective(90, 800.0 / 600.0, 0.1, 100);
-        glMatrixMode(GL_MODELVIEW);
-        glLoadIdentity();
+        usePerspectiveView(90, 0.1, 100);
         glDisable(GL_FOG);
         glDisable(GL_DEPTH_TEST);
         glEnable(GL_CULL_FACE);

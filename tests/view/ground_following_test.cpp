@@ -1,5 +1,6 @@
 #include "view/ground_following.h"
 
+#include "support/key_messages.h"
 #include "view/held_keys.h"
 
 #include <gtest/gtest.h>
@@ -8,15 +9,6 @@
 #include <memory>
 
 namespace {
-
-Message keyMessage(MessageKind kind, int key, bool repeat = false)
-{
-    Message m{};
-    m.kind = kind;
-    m.key = key;
-    m.repeat = repeat;
-    return m;
-}
 
 class GroundFollowingTest : public ::testing::Test {
 protected:
