@@ -11,7 +11,6 @@
 
 namespace {
 
-// ---- the path -------------------------------------------------------------------
 
 struct PathAfter {
     Camera camera;
@@ -83,7 +82,6 @@ TEST(CameraPath, EachStepWalksTwelveUnitsASecondAsTheCameraWould)
     EXPECT_NEAR(std::hypot(camera.position.x - 500, camera.position.z - 500), 6, 1e-4f);
 }
 
-// ---- figures --------------------------------------------------------------------
 
 TEST(Figures, MedianOfOddAndEvenCounts)
 {
@@ -135,7 +133,6 @@ TEST(Figures, MediansAreTakenPerKeyOverTheRunsThatHaveIt)
     EXPECT_DOUBLE_EQ(medians[1].value, 10);
 }
 
-// ---- a short run ----------------------------------------------------------------
 
 const char* const kEveryFigure[] = {
     "start-up, process start to first swap",

@@ -15,7 +15,6 @@ namespace fs = std::filesystem;
 
 std::string check() { return quotedArgument(LUMORA_CHECK); }
 
-// ---- a whole folder ---------------------------------------------------------
 
 TEST(CheckFolder, TheGeneratedLandscapePassesWithOneLinePerFile)
 {
@@ -146,7 +145,6 @@ TEST(CheckCommandLine, WrongUseIsStatus2AndHelpIsStatus0)
     EXPECT_NE(help.output.find("--image FILE"), std::string::npos);
 }
 
-// ---- one picture --------------------------------------------------------------
 
 struct CorpusPicture {
     const char* file;      // under the shared test data
@@ -218,7 +216,6 @@ TEST(CheckImage, ARefusedPictureGivesTheReadersMessageAndStatus1)
         << missing.output;
 }
 
-// ---- one mesh -----------------------------------------------------------------
 
 fs::path writeMesh(const std::string& name, const std::string& text)
 {

@@ -121,7 +121,6 @@ bool parseOptions(int argc, char** argv, Options& options)
     return true;
 }
 
-// ---- one run -------------------------------------------------------------
 
 enum class Phase { Path, Profile };
 
@@ -386,7 +385,6 @@ int runOnce(const Options& options)
     return 0;
 }
 
-// ---- the runs --------------------------------------------------------------
 
 // Starts this program again as one run; returns its figures, or false.
 bool spawnRun(const Options& options, RunFigures& figures)

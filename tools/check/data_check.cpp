@@ -7,6 +7,7 @@
 #include "terrain/height_map.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -242,11 +243,11 @@ FolderCheck checkDataFolder(const std::filesystem::path& folder)
     lines.push_back(checkFlyerSprite());
     checkMesh("palme4.vxm", "the palm at the world origin", lines, picturesSeen);
 
-    for (const CheckLine& line : lines) {
-        if (line.verdict == CheckVerdict::Error && line.detail.rfind("no message", 0) != 0)
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].verdict == CheckVerdict::Error && lines[i].detail.rfind("no message", 0) != 0)
             ++check.messageCount;
-        if (line.endsViewer && !check.firstFatal)
-            check.firstFatal = &line;
+        if (lines[i].endsViewer && check.firstFatal < 0)
+            check.firstFatal = static_cast<int>(i);
     }
     return check;
 }
@@ -263,8 +264,8 @@ std::string formatCheckLine(const CheckLine& line)
 
 std::string formatCheckSummary(const FolderCheck& check)
 {
-    if (check.firstFatal) {
-        const std::string& file = check.firstFatal->file;
+    if (check.firstFatal >= 0) {
+        const std::string& file = check.lines[static_cast<size_t>(check.firstFatal)].file;
         return "the viewer would end before its first frame, at " + file.substr(0, file.find(' '));
     }
     if (check.messageCount > 0)

@@ -29,8 +29,8 @@ struct CheckLine {
 
 struct FolderCheck {
     std::vector<CheckLine> lines;
-    int messageCount = 0;       // message boxes the viewer would show
-    const CheckLine* firstFatal = nullptr;
+    int messageCount = 0; // message boxes the viewer would show
+    int firstFatal = -1;  // index of the line where the viewer ends, or -1
     bool allOk() const;
 };
 
