@@ -112,6 +112,7 @@ TEST(CheckFolder, OneBrokenFileIsNamedWithItsConsequenceAndNothingElseIsFlagged)
             EXPECT_NE(text.find(part), std::string::npos) << text << "\n  lacks: " << part;
         EXPECT_EQ(formatCheckSummary(result).rfind(c.summary, 0), 0u) << formatCheckSummary(result);
         EXPECT_FALSE(result.allOk());
+        EXPECT_EQ(result.startsWithoutMessage(), c.verdict == CheckVerdict::Warning) << text;
         fs::remove_all(folder);
     }
 }

@@ -32,6 +32,8 @@ struct FolderCheck {
     int messageCount = 0; // message boxes the viewer would show
     int firstFatal = -1;  // index of the line where the viewer ends, or -1
     bool allOk() const;
+    // What the exit status follows: warnings lose data, but show nothing.
+    bool startsWithoutMessage() const { return messageCount == 0 && firstFatal < 0; }
 };
 
 // Checks the folder; the working directory is the folder while it runs, so
