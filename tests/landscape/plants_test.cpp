@@ -2,6 +2,7 @@
 // grammar written here, checked against the capacities of the viewer's mesh
 // records, the files they name, and the sizes the scene needs.
 #include "generated_set.h"
+#include "plants.h"
 #include "vxm.h"
 
 #include <gtest/gtest.h>
@@ -93,15 +94,17 @@ struct MeshBudget {
     int minTriangles, maxTriangles;
 };
 
-// Palms 40 to 80 tall (the eye is 5.5 above the ground), tufts 3 to 6. The
-// origin palm is drawn without a display list every frame, the grass a
-// thousand times: both are kept small.
+// Palms 40 to 80 tall (the eye is 5.5 above the ground), tufts 3 to 6. A
+// couple of hundred palms and several hundred tufts are drawn in a frame, one
+// batch per triangle, so each kind has a ceiling; the origin palm, seen close
+// up, may have about twice a kind's. The floors catch a mesh that lost its
+// fronds or blades.
 const MeshBudget kBudgets[] = {
-    {"palme4.vxm", 40.0, 80.0, 300, 2000},
-    {"palmect.vxm", 40.0, 80.0, 300, 1200},
-    {"palme2ct.vxm", 40.0, 80.0, 300, 1200},
-    {"palme3ct.vxm", 40.0, 80.0, 300, 1200},
-    {"grass2.vxm", 3.0, 6.0, 12, 40},
+    {"palme4.vxm", 40.0, 80.0, 60, 120},
+    {"palmect.vxm", 40.0, 80.0, 24, 60},
+    {"palme2ct.vxm", 40.0, 80.0, 24, 60},
+    {"palme3ct.vxm", 40.0, 80.0, 24, 60},
+    {"grass2.vxm", 3.0, 6.0, 6, 12},
 };
 
 TEST(Meshes, ParseWithinTheViewerLimitsAndNameFilesThatExist)
@@ -127,6 +130,58 @@ TEST(Meshes, HaveTheirSizeAndTriangleBudget)
         EXPECT_LE(mesh.triangles, budget.maxTriangles);
         // Set into the ground (palms 2.5 below it, tufts 1), nothing hangs far below.
         EXPECT_GT(mesh.lowest, -2.5);
+    }
+}
+
+// Twice the area of each triangle: a sliver adds a batch and shows nothing.
+std::vector<double> doubledAreas(const ParsedMesh& mesh)
+{
+    std::vector<double> areas;
+    for (size_t i = 0; i < mesh.subMeshVertices.size(); ++i) {
+        const std::vector<Vertex>& v = mesh.subMeshVertices[i];
+        const std::vector<int>& index = mesh.subMeshIndices[i];
+        for (size_t t = 0; t + 2 < index.size(); t += 3) {
+            const Vertex& a = v[static_cast<size_t>(index[t])];
+            const Vertex& b = v[static_cast<size_t>(index[t + 1])];
+            const Vertex& c = v[static_cast<size_t>(index[t + 2])];
+            const double ux = b.x - a.x, uy = b.y - a.y, uz = b.z - a.z;
+            const double wx = c.x - a.x, wy = c.y - a.y, wz = c.z - a.z;
+            areas.push_back(std::hypot(uy * wz - uz * wy, uz * wx - ux * wz, ux * wy - uy * wx));
+        }
+    }
+    return areas;
+}
+
+TEST(Meshes, EveryTriangleHasArea)
+{
+    for (const MeshBudget& budget : kBudgets) {
+        SCOPED_TRACE(budget.file);
+        for (double area : doubledAreas(parseDefault(budget.file))) EXPECT_GT(area, 0.05);
+    }
+}
+
+// The fronds make the palm: above the trunk's top they reach well out from
+// it in every direction, so a crown is seen from any side.
+TEST(Meshes, PalmCrownsSpreadAllRound)
+{
+    for (const char* file : {"palme4.vxm", "palmect.vxm", "palme2ct.vxm", "palme3ct.vxm"}) {
+        SCOPED_TRACE(file);
+        const ParsedMesh mesh = parseDefault(file);
+        // The crown's centre: the highest vertex of the bark sub-mesh (the first).
+        ASSERT_FALSE(mesh.subMeshVertices.empty());
+        Vertex top = mesh.subMeshVertices[0][0];
+        for (const Vertex& v : mesh.subMeshVertices[0]) {
+            if (v.y > top.y) top = v;
+        }
+        double reach[4] = {0, 0, 0, 0};  // farthest vertex per quarter around the top
+        for (size_t i = 1; i < mesh.subMeshVertices.size(); ++i) {
+            for (const Vertex& v : mesh.subMeshVertices[i]) {
+                const double dx = v.x - top.x, dz = v.z - top.z;
+                const int quarter = (dx >= 0 ? 0 : 1) + (dz >= 0 ? 0 : 2);
+                reach[quarter] = std::max(reach[quarter], std::hypot(dx, dz));
+            }
+        }
+        for (double r : reach) EXPECT_GT(r, 8.0);
     }
 }
 
@@ -158,6 +213,128 @@ TEST(Meshes, ThreePalmKindsDiffer)
             EXPECT_GT(std::fabs(kinds[a].highest - kinds[b].highest), 4.0) << a << " and " << b;
             EXPECT_NE(kinds[a].triangles, kinds[b].triangles) << a << " and " << b;
         }
+    }
+}
+
+landscape::PalmShape plainPalm()
+{
+    landscape::PalmShape shape;
+    shape.trunkHeight = 50.0f;
+    shape.lean = {4.0f, 0.0f, 0.0f};
+    shape.footRadius = 1.5f;
+    shape.topRadius = 1.0f;
+    shape.trunkSides = 4;
+    shape.trunkSegments = 3;
+    shape.fronds = 6;
+    shape.frondSamples = 3;
+    shape.frondLength = 20.0f;
+    shape.frondLift = 0.5f;
+    shape.frondDroop = 1.8f;
+    shape.leafletLength = 5.0f;
+    shape.leafletDroop = 0.5f;
+    shape.barkTexture = "bark.bmp";
+    shape.frondTexture = "frond.bmp";
+    return shape;
+}
+
+int triangleCount(const landscape::Mesh& mesh)
+{
+    int count = 0;
+    for (const landscape::SubMesh& sub : mesh.subMeshes) count += static_cast<int>(sub.triangles.size());
+    return count;
+}
+
+TEST(PalmBuilder, RefusesCountsBelowTheLeastAndBuildsAtThem)
+{
+    struct Case {
+        const char* what;
+        int landscape::PalmShape::*count;
+        int least;
+    };
+    const Case cases[] = {
+        {"trunk sides", &landscape::PalmShape::trunkSides, 3},
+        {"trunk segments", &landscape::PalmShape::trunkSegments, 1},
+        {"fronds", &landscape::PalmShape::fronds, 1},
+        {"frond segments", &landscape::PalmShape::frondSamples, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        landscape::PalmShape shape = plainPalm();
+        shape.*c.count = c.least - 1;
+        EXPECT_THROW(landscape::buildPalm(shape, 1), std::invalid_argument);
+        shape.*c.count = c.least;
+        EXPECT_NO_THROW(landscape::buildPalm(shape, 1));
+    }
+
+    // The least palm of all: a triangular tube of one segment (6 triangles)
+    // and one frond of one segment, a leaflet either side.
+    landscape::PalmShape least = plainPalm();
+    least.trunkSides = 3;
+    least.trunkSegments = 1;
+    least.fronds = 1;
+    least.frondSamples = 1;
+    const landscape::Mesh mesh = landscape::buildPalm(least, 1);
+    ASSERT_EQ(mesh.subMeshes.size(), 2u);
+    EXPECT_EQ(mesh.subMeshes[0].triangles.size(), 6u);
+    EXPECT_EQ(mesh.subMeshes[1].triangles.size(), 2u);
+}
+
+// The bark's rings keep their spacing along the trunk, so a trunk of few
+// segments shows as many rings as one of many.
+TEST(PalmBuilder, BarkRingsFollowTheTrunksLengthNotItsSegments)
+{
+    auto topV = [](int segments) {
+        landscape::PalmShape shape = plainPalm();
+        shape.trunkSegments = segments;
+        const landscape::Mesh palm = landscape::buildPalm(shape, 1);
+        const landscape::SubMesh& bark = palm.subMeshes[0];
+        float highest = -1.0f, v = 0.0f;
+        for (const landscape::MeshVertex& vertex : bark.vertices) {
+            if (vertex.y > highest) {
+                highest = vertex.y;
+                v = vertex.v;
+            }
+        }
+        return v;
+    };
+    const float coarse = topV(2);
+    const float fine = topV(12);
+    EXPECT_GT(fine, 3.0f);  // a 50-unit trunk holds several repeats of four rings
+    EXPECT_NEAR(coarse, fine, 0.03f * fine);
+}
+
+TEST(PalmBuilder, MoreDetailCostsTrianglesInTrunkAndFronds)
+{
+    const int plain = triangleCount(landscape::buildPalm(plainPalm(), 7));
+    landscape::PalmShape rounder = plainPalm();
+    rounder.trunkSides = 5;
+    landscape::PalmShape fuller = plainPalm();
+    fuller.fronds = 7;
+    EXPECT_GT(triangleCount(landscape::buildPalm(rounder, 7)), plain);
+    EXPECT_GT(triangleCount(landscape::buildPalm(fuller, 7)), plain);
+    // The seed turns and bends the fronds but never adds to the cost.
+    EXPECT_EQ(triangleCount(landscape::buildPalm(plainPalm(), 8)), plain);
+}
+
+// Whatever the seed, a tuft keeps its blades, its height and its footing.
+TEST(GrassBuilder, EverySeedGivesASmallTuftOfStandingBlades)
+{
+    for (uint64_t seed = 1; seed <= 64; ++seed) {
+        SCOPED_TRACE(seed);
+        const landscape::Mesh tuft = landscape::buildGrassTuft(seed, "blade.bmp");
+        ASSERT_EQ(tuft.subMeshes.size(), 1u);
+        const landscape::SubMesh& blades = tuft.subMeshes[0];
+        EXPECT_EQ(static_cast<int>(blades.triangles.size()), landscape::kGrassBlades);
+        float highest = 0.0f;
+        for (const landscape::MeshVertex& v : blades.vertices) {
+            EXPECT_GE(v.y, 0.0f);
+            if (v.y == 0.0f) {
+                EXPECT_LT(std::hypot(v.x, v.z), 0.7f);  // rooted near the tuft's centre
+            }
+            highest = std::max(highest, v.y);
+        }
+        EXPECT_GE(highest, 3.0f);
+        EXPECT_LE(highest, 6.0f);
     }
 }
 

@@ -39,16 +39,15 @@ PalmShape originPalm()
     shape.lean = {7.0f, 0.0f, 6.0f};
     shape.footRadius = 1.7f;
     shape.topRadius = 1.05f;
-    shape.trunkSides = 10;
-    shape.trunkSegments = 20;
-    shape.fronds = 16;
-    shape.frondSamples = 12;
+    shape.trunkSides = 5;
+    shape.trunkSegments = 4;
+    shape.fronds = 7;
+    shape.frondSamples = 4;
     shape.frondLength = 24.0f;
     shape.frondLift = 0.55f;
     shape.frondDroop = 1.9f;
     shape.leafletLength = 6.0f;
     shape.leafletDroop = 0.6f;
-    shape.coconuts = 5;
     shape.barkTexture = kBarkFile;
     shape.frondTexture = kFrondFile;
     return shape;
@@ -63,12 +62,11 @@ PalmShape tallPalm()
     shape.lean = {3.0f, 0.0f, -2.0f};
     shape.footRadius = 1.4f;
     shape.topRadius = 0.9f;
-    shape.trunkSides = 8;
-    shape.trunkSegments = 16;
-    shape.fronds = 12;
-    shape.frondSamples = 10;
+    shape.trunkSides = 3;
+    shape.trunkSegments = 2;
+    shape.fronds = 6;
+    shape.frondSamples = 2;
     shape.frondLength = 20.0f;
-    shape.coconuts = 4;
     return shape;
 }
 
@@ -80,14 +78,13 @@ PalmShape archingPalm()
     shape.lean = {-11.0f, 0.0f, 8.0f};
     shape.footRadius = 1.5f;
     shape.topRadius = 0.95f;
-    shape.trunkSegments = 14;
-    shape.fronds = 10;
+    shape.trunkSegments = 3;
+    shape.fronds = 5;
     shape.frondLength = 18.0f;
     shape.frondLift = 0.45f;
     shape.frondDroop = 2.1f;
     shape.leafletLength = 5.5f;
     shape.leafletDroop = 0.75f;
-    shape.coconuts = 3;
     shape.frondTexture = kPaleFrondFile;
     return shape;
 }
@@ -100,15 +97,14 @@ PalmShape stoutPalm()
     shape.lean = {1.0f, 0.0f, 1.5f};
     shape.footRadius = 2.0f;
     shape.topRadius = 1.3f;
-    shape.trunkSegments = 12;
-    shape.fronds = 14;
-    shape.frondSamples = 8;
+    shape.trunkSegments = 1;
+    shape.fronds = 7;
+    shape.frondSamples = 2;
     shape.frondLength = 15.0f;
     shape.frondLift = 0.75f;
     shape.frondDroop = 1.4f;
     shape.leafletLength = 4.5f;
     shape.leafletDroop = 0.35f;
-    shape.coconuts = 0;
     shape.frondTexture = kDarkFrondFile;
     return shape;
 }

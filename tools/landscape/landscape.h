@@ -12,7 +12,7 @@
 
 namespace landscape {
 
-constexpr int kGeneratorVersion = 1;
+constexpr int kGeneratorVersion = 2;
 constexpr uint64_t kDefaultSeed = 1;
 constexpr const char* kVersionFileName = "landscape.version";
 

@@ -1,10 +1,16 @@
 // Palms and grass tufts as meshes. The viewer sets every copy unrotated and
 // unscaled at its spot (palms 2.5 below the ground, tufts 1 below), draws them
 // without lighting or alpha and with face culling off, so fronds and blades
-// are real two-sided geometry and the sun is baked into their texture
-// coordinates: each leaflet, blade and trunk side takes the s coordinate of
-// its brightness in the shade-to-sun textures of textures.h. Units are world
-// units, y up; the eye is 5.5 above the ground.
+// are single-sided geometry seen from both sides, and the sun is baked into
+// their texture coordinates: each leaflet, blade and trunk side takes the s
+// coordinate of its brightness in the shade-to-sun textures of textures.h.
+// Units are world units, y up; the eye is 5.5 above the ground.
+//
+// Hundreds of palms and a thousand tufts are drawn every frame, so every
+// triangle is one the eye can see: an open trunk of a few sides, fronds as
+// saw-toothed strips, blades of one triangle; no caps, nothing hidden inside.
+// A palm has 2 × trunkSides × trunkSegments + 2 × fronds × frondSamples
+// triangles.
 #pragma once
 
 #include "vec3.h"
@@ -21,23 +27,26 @@ struct PalmShape {
     Vec3 lean;                 // horizontal offset of the trunk's top from its foot
     float footRadius = 0.0f;
     float topRadius = 0.0f;
-    int trunkSides = 0;
-    int trunkSegments = 0;
-    int fronds = 0;
-    int frondSamples = 0;      // segments along each frond's midrib
+    int trunkSides = 0;        // at least 3
+    int trunkSegments = 0;     // at least 1
+    int fronds = 0;            // at least 1
+    int frondSamples = 0;      // segments along each frond's midrib, at least 1; a leaflet each side of each
     float frondLength = 0.0f;
     float frondLift = 0.0f;    // radians above level where a frond leaves the crown
     float frondDroop = 0.0f;   // radians the midrib bends down by its tip
     float leafletLength = 0.0f;
     float leafletDroop = 0.0f; // how far leaflets hang below the frond's plane, 0..1
-    int coconuts = 0;
     std::string barkTexture;
     std::string frondTexture;
 };
 
+// Throws std::invalid_argument when a count is below its least value.
 Mesh buildPalm(const PalmShape& shape, uint64_t seed);
 
-// A tuft of twelve bent blades rooted around the origin, 3 to 6 units tall.
+// Blades in one tuft: each a single leaning triangle.
+constexpr int kGrassBlades = 8;
+
+// A tuft of kGrassBlades blades rooted around the origin, 3 to 6 units tall.
 Mesh buildGrassTuft(uint64_t seed, const std::string& bladeTexture);
 
 } // namespace landscape

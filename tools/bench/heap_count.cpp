@@ -1,0 +1,126 @@
+#include "bench/heap_count.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <execinfo.h>
+#include <new>
+
+extern "C" {
+void* __real_malloc(size_t size);
+void* __real_calloc(size_t count, size_t size);
+void* __real_realloc(void* block, size_t size);
+}
+
+// The executable's code, from the linker: a caller between these is ours.
+extern "C" char __executable_start;
+extern "C" char etext;
+
+namespace {
+
+std::atomic<uint64_t> allocations{0};
+
+bool isOurs(const void* address)
+{
+    const char* at = static_cast<const char*>(address);
+    return at >= &__executable_start && at < &etext;
+}
+
+// An operator new is ours when one of its nearest callers is: our own code
+// calls it directly, or through the few frames of a standard-library member
+// compiled into the shared library (std::string's, for one). The renderer's
+// compiler calls it from deep inside its own library.
+constexpr int kCallersLooked = 3;
+
+// Inlined into each operator new, so that the first frame of the backtrace
+// is that operator new and the next are its callers.
+[[gnu::always_inline]] inline void countIfOurs()
+{
+    void* frames[kCallersLooked + 1];
+    const int depth = backtrace(frames, kCallersLooked + 1);
+    for (int i = 1; i < depth; ++i) {
+        if (isOurs(frames[i])) {
+            allocations.fetch_add(1, std::memory_order_relaxed);
+            return;
+        }
+    }
+}
+
+// The first backtrace loads the unwinder; do that before anything is counted.
+const int primed = [] {
+    void* frame[1];
+    return backtrace(frame, 1);
+}();
+
+[[gnu::always_inline]] inline void* allocate(size_t size)
+{
+    countIfOurs();
+    void* block = __real_malloc(size == 0 ? 1 : size);
+    if (!block)
+        throw std::bad_alloc();
+    return block;
+}
+
+[[gnu::always_inline]] inline void* allocateAligned(size_t size, std::align_val_t alignment)
+{
+    countIfOurs();
+    const size_t align = static_cast<size_t>(alignment);
+    const size_t rounded = (size + align - 1) / align * align;
+    void* block = std::aligned_alloc(align, rounded == 0 ? align : rounded);
+    if (!block)
+        throw std::bad_alloc();
+    return block;
+}
+
+} // namespace
+
+uint64_t heapAllocationCount() { return allocations.load(std::memory_order_relaxed); }
+
+extern "C" {
+void* __wrap_malloc(size_t size)
+{
+    allocations.fetch_add(1, std::memory_order_relaxed);
+    return __real_malloc(size);
+}
+
+void* __wrap_calloc(size_t count, size_t size)
+{
+    allocations.fetch_add(1, std::memory_order_relaxed);
+    return __real_calloc(count, size);
+}
+
+void* __wrap_realloc(void* block, size_t size)
+{
+    allocations.fetch_add(1, std::memory_order_relaxed);
+    return __real_realloc(block, size);
+}
+}
+
+void* operator new(size_t size) { return allocate(size); }
+void* operator new[](size_t size) { return allocate(size); }
+void* operator new(size_t size, const std::nothrow_t&) noexcept
+{
+    countIfOurs();
+    return __real_malloc(size == 0 ? 1 : size);
+}
+void* operator new[](size_t size, const std::nothrow_t&) noexcept
+{
+    countIfOurs();
+    return __real_malloc(size == 0 ? 1 : size);
+}
+void* operator new(size_t size, std::align_val_t alignment)
+{
+    return allocateAligned(size, alignment);
+}
+void* operator new[](size_t size, std::align_val_t alignment)
+{
+    return allocateAligned(size, alignment);
+}
+
+void operator delete(void* block) noexcept { std::free(block); }
+void operator delete[](void* block) noexcept { std::free(block); }
+void operator delete(void* block, size_t) noexcept { std::free(block); }
+void operator delete[](void* block, size_t) noexcept { std::free(block); }
+void operator delete(void* block, std::align_val_t) noexcept { std::free(block); }
+void operator delete[](void* block, std::align_val_t) noexcept { std::free(block); }
+void operator delete(void* block, size_t, std::align_val_t) noexcept { std::free(block); }
+void operator delete[](void* block, size_t, std::align_val_t) noexcept { std::free(block); }

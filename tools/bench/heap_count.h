@@ -1,0 +1,10 @@
+#pragma once
+// Heap allocations counted in the benchmark alone: operator new, malloc,
+// calloc and realloc called from our own code (the benchmark's executable,
+// which holds the viewer's library). Allocations inside the system's shared
+// libraries are not counted: the software renderer, for one, compiles code
+// with a C++ compiler library whenever it meets a new combination of state.
+
+#include <cstdint>
+
+uint64_t heapAllocationCount();

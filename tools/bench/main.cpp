@@ -1,0 +1,477 @@
+// lumora-bench: the viewer's start-up and frames along a fixed camera path,
+// and the renderer's limits in the same window. Each run is a fresh process
+// (the benchmark starts itself again), so that start-up is measured from the
+// process start.
+#include "app/frame.h"
+#include "app/instances.h"
+#include "app/main_loop.h"
+#include "bench/camera_path.h"
+#include "bench/figures.h"
+#include "bench/heap_count.h"
+#include "common/viewer_session.h"
+#include "platform/platform.h"
+
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <spawn.h>
+#include <string>
+#include <string_view>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <system_error>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+constexpr double kDefaultSeconds = 30;
+constexpr int kDefaultRuns = 3;
+constexpr size_t kMaxRecordedFrames = 1 << 20; // frame times kept per run; a path this long is never run
+
+struct Options {
+    std::string folder;
+    double seconds = kDefaultSeconds;
+    int runs = kDefaultRuns;
+    bool json = false;
+    bool profile = false;
+    bool isRun = false;   // this process is one run, started by the benchmark itself
+    double spawnedAt = 0; // when the benchmark started this run (monotonicSeconds)
+};
+
+void printUsage(std::FILE* out)
+{
+    std::fprintf(out, "usage: lumora-bench DIR [--seconds S] [--runs R] [--json] [--profile]\n");
+}
+
+void printHelp()
+{
+    printUsage(stdout);
+    std::printf(
+        "\n"
+        "Runs the viewer's own start-up on the data in DIR in an 800 x 600 window (as if\n"
+        "the start-up question had been answered No), then its frames along a fixed path:\n"
+        "from (500, ground + 5.5, 500) looking along +x, walking 12 units per second while\n"
+        "turning 6 degrees per second (a circle of radius about 114.6, one turn a minute),\n"
+        "with the real frame clock. Between half-second blocks of the path, in the same\n"
+        "window, the renderer's limits: clear + swap; clear + one full-screen quad with the\n"
+        "terrain's two texture units + swap; that quad + the terrain's display list + swap.\n"
+        "Every run is a fresh process; the figures are medians over the runs.\n"
+        "\n"
+        "  --seconds S   seconds of path per run (default %.0f)\n"
+        "  --runs R      runs (default %d)\n"
+        "  --json        print the figures of every run and the medians as JSON\n"
+        "  --profile     after the path, walk on with glFinish between the passes and\n"
+        "                report the milliseconds of each pass\n"
+        "\n"
+        "Heap allocations count operator new and malloc, calloc and realloc called from\n"
+        "the viewer's code. Turn vertical sync off for timing (vblank_mode=0); without a\n"
+        "display, run it on a virtual one:\n"
+        "  xvfb-run -a -s \"-screen 0 1024x768x24\" lumora-bench DIR\n",
+        kDefaultSeconds, kDefaultRuns);
+}
+
+bool parseNumber(std::string_view text, double& value)
+{
+    const auto [last, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return !text.empty() && error == std::errc() && last == text.data() + text.size();
+}
+
+bool parseOptions(int argc, char** argv, Options& options)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        double value = 0;
+        if (arg == "--seconds" && hasValue && parseNumber(argv[i + 1], value) && value > 0) {
+            options.seconds = value;
+            ++i;
+        } else if (arg == "--runs" && hasValue && parseNumber(argv[i + 1], value) && value >= 1 &&
+                   value == static_cast<int>(value)) {
+            options.runs = static_cast<int>(value);
+            ++i;
+        } else if (arg == "--run" && hasValue && parseNumber(argv[i + 1], value)) {
+            options.isRun = true;
+            options.spawnedAt = value;
+            ++i;
+        } else if (arg == "--json") {
+            options.json = true;
+        } else if (arg == "--profile") {
+            options.profile = true;
+        } else if ((arg.size() > 1 && arg[0] == '-') || !options.folder.empty()) {
+            std::fprintf(stderr, "lumora-bench: cannot use %s\n", argv[i]);
+            printUsage(stderr);
+            return false;
+        } else {
+            options.folder = arg;
+        }
+    }
+    if (options.folder.empty()) {
+        printUsage(stderr);
+        return false;
+    }
+    return true;
+}
+
+
+enum class Phase { Path, Profile };
+
+// The path runs in blocks; after each, every limit is drawn for a slice of
+// time. Other work on the machine then weighs on the path and on the limits
+// alike, and their ratio holds still.
+constexpr double kPathBlockSeconds = 0.5;
+constexpr double kLimitSliceSeconds = 0.1;
+constexpr int kLimitCount = 3; // clear + swap; + the quad; + the quad and the terrain list
+
+constexpr int kPassCount = static_cast<int>(FramePass::Swap) + 1;
+constexpr const char* kPassKeys[kPassCount] = {
+    "pass_view_ms",   "pass_terrain_ms", "pass_sky_box_ms", "pass_origin_palm_ms", "pass_palms_ms",
+    "pass_grass_ms",  "pass_flyers_ms",  "pass_overlay_ms", "pass_swap_ms",
+};
+
+struct LimitTally {
+    long frames = 0;
+    double seconds = 0;
+    double fps() const { return seconds > 0 ? static_cast<double>(frames) / seconds : 0; }
+};
+
+struct Run {
+    Options options;
+    CameraPath path;
+    Phase phase = Phase::Path;
+    long frames = 0;
+    double firstSwapAt = 0;
+    double blockStart = 0;
+    bool resuming = false;  // the first frame after the limit slices: its delta holds them
+    float lastDelta = 0;    // the delta of the last frame of the path proper
+    double pathSeconds = 0; // inside the blocks
+    long pathFrames = 0;
+    bool pathDone = false;
+    uint64_t allocationsAtStart = 0;
+    uint64_t pathAllocations = 0;
+    long residentAtStartKb = 0;
+    long residentAtEndKb = 0;
+    std::vector<float> frameSeconds;
+    Camera startPose;
+    bool limitsWarm = false;
+    LimitTally limits[kLimitCount];
+    double profileStart = 0;
+    long profileFrames = 0;
+    double passStart = 0;
+    double passSeconds[kPassCount] = {};
+} run;
+
+long residentKb()
+{
+    long pages = 0;
+    long resident = 0;
+    if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(statm);
+    }
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+void timePass(FramePass finished)
+{
+    glFinish();
+    const double now = monotonicSeconds();
+    run.passSeconds[static_cast<int>(finished)] += now - run.passStart;
+    run.passStart = now;
+}
+
+// The fill the terrain costs at most: one quad over the whole window with
+// both of the terrain's textures, combined as the terrain list combines them.
+void drawTwoUnitQuad(const World& world)
+{
+    const ExtensionEntryPoints& gl = world.extensions;
+    glDisable(GL_DEPTH_TEST); // the terrain drawn after it must not be hidden early by its depth
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    glOrtho(0, 1, 0, 1, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+
+    gl.glActiveTextureARB(GL_TEXTURE0_ARB);
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, world.terrain.terrainTexture);
+    gl.glActiveTextureARB(GL_TEXTURE1_ARB);
+    glEnable(GL_TEXTURE_2D);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE_ARB);
+    glBindTexture(GL_TEXTURE_2D, world.terrain.detailTexture);
+
+    glColor3f(1, 1, 1);
+    const float corners[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+    glBegin(GL_QUADS);
+    for (const auto& c : corners) {
+        gl.glMultiTexCoord2fARB(GL_TEXTURE0_ARB, c[0], -c[1]);
+        gl.glMultiTexCoord2fARB(GL_TEXTURE1_ARB, c[0], -c[1]);
+        glVertex2f(c[0], c[1]);
+    }
+    glEnd();
+
+    glDisable(GL_TEXTURE_2D);
+    gl.glActiveTextureARB(GL_TEXTURE0_ARB);
+    glEnable(GL_TEXTURE_2D); // as every pass expects to find it
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glMatrixMode(GL_MODELVIEW);
+    glEnable(GL_DEPTH_TEST);
+}
+
+void drawLimit(int limit, const World& world)
+{
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    if (limit >= 1)
+        drawTwoUnitQuad(world);
+    if (limit >= 2) {
+        glLoadIdentity();
+        run.startPose.applyView();
+        if (world.terrain.terrainList != 0)
+            glCallList(world.terrain.terrainList);
+        glEnable(GL_TEXTURE_2D);
+    }
+    platform::swapBuffers();
+}
+
+// One slice of each limit. The first time, a few frames go first: the
+// software renderer builds its code for a new combination of state on first use.
+void measureLimitSlices(const World& world)
+{
+    const bool multitexture = world.extensions.glActiveTextureARB && world.extensions.glMultiTexCoord2fARB;
+    const int count = multitexture ? kLimitCount : 1;
+    for (int limit = 0; limit < count; ++limit) {
+        constexpr int kWarmUpFrames = 5;
+        for (int i = 0; !run.limitsWarm && i < kWarmUpFrames; ++i)
+            drawLimit(limit, world);
+        glFinish();
+        const double start = monotonicSeconds();
+        double now = start;
+        while (now - start < kLimitSliceSeconds) {
+            drawLimit(limit, world);
+            ++run.limits[limit].frames;
+            now = monotonicSeconds();
+        }
+        run.limits[limit].seconds += now - start;
+    }
+    run.limitsWarm = true;
+    glLoadIdentity();
+}
+
+void endPath()
+{
+    run.pathDone = true;
+    run.pathAllocations = heapAllocationCount() - run.allocationsAtStart;
+    run.residentAtEndKb = residentKb();
+}
+
+void benchTurn(Shell& shell, World& world)
+{
+    // As the camera's own update: walk with the delta of the previous turn,
+    // then tick the clock. Right after the limit slices, walk as far as the
+    // frame before, so that the path goes on as if they had not been.
+    stepCameraPath(run.path, world.camera, run.resuming ? run.lastDelta : shell.frameClock.delta);
+    tickFrameClock(shell.frameClock);
+    if (run.phase == Phase::Profile) {
+        glFinish();
+        run.passStart = monotonicSeconds();
+    }
+    renderFrame(shell, world);
+    const double now = monotonicSeconds();
+    if (++run.frames == 1) {
+        run.firstSwapAt = now;
+        run.blockStart = now;
+        run.startPose = world.camera;
+        run.residentAtStartKb = residentKb();
+        run.allocationsAtStart = heapAllocationCount();
+        return;
+    }
+    if (run.phase == Phase::Profile) {
+        ++run.profileFrames;
+        if (now - run.profileStart >= std::clamp(run.options.seconds / 4, 0.5, 5.0)) {
+            framePassProbe = nullptr;
+            shell.queue.postQuit(0);
+        }
+        return;
+    }
+    if (run.resuming) {
+        run.resuming = false;
+        run.blockStart = now;
+        return;
+    }
+    ++run.pathFrames;
+    run.lastDelta = shell.frameClock.delta;
+    if (run.frameSeconds.size() < run.frameSeconds.capacity())
+        run.frameSeconds.push_back(run.lastDelta);
+    if (now - run.blockStart < kPathBlockSeconds)
+        return;
+    run.pathSeconds += now - run.blockStart;
+    if (run.pathSeconds >= run.options.seconds) {
+        endPath();
+        if (!run.options.profile) {
+            shell.queue.postQuit(0);
+            return;
+        }
+        run.phase = Phase::Profile;
+        run.profileStart = now;
+        framePassProbe = timePass;
+        return;
+    }
+    measureLimitSlices(world);
+    run.resuming = true;
+}
+
+RunFigures runFigures()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const double fps = run.pathSeconds > 0 ? static_cast<double>(run.pathFrames) / run.pathSeconds : 0;
+    const double limit = run.limits[2].fps();
+    const double frames = static_cast<double>(std::max(run.pathFrames, 1L));
+    RunFigures figures = {
+        {"startup_ms", (run.firstSwapAt - run.options.spawnedAt) * 1000},
+        {"startup_after_question_ms", (run.firstSwapAt - questionAnsweredAt()) * 1000},
+        {"fps", fps},
+        {"frame_p50_ms", percentile(run.frameSeconds, 0.5) * 1000},
+        {"frame_p99_ms", percentile(run.frameSeconds, 0.99) * 1000},
+        {"allocations_per_frame", static_cast<double>(run.pathAllocations) / frames},
+        {"peak_rss_mb", static_cast<double>(usage.ru_maxrss) / 1024},
+        {"rss_growth_kb", static_cast<double>(run.residentAtEndKb - run.residentAtStartKb)},
+        {"limit_clear_swap_fps", run.limits[0].fps()},
+        {"limit_quad_fps", run.limits[1].fps()},
+        {"limit_quad_terrain_fps", limit},
+        {"share_of_limit_percent", limit > 0 ? fps / limit * 100 : 0},
+    };
+    if (run.options.profile && run.profileFrames > 0)
+        for (int pass = 0; pass < kPassCount; ++pass)
+            figures.push_back(
+                {kPassKeys[pass], run.passSeconds[pass] / static_cast<double>(run.profileFrames + 1) * 1000});
+    return figures;
+}
+
+int runOnce(const Options& options)
+{
+    run.options = options;
+    std::error_code error;
+    std::filesystem::current_path(options.folder, error); // the viewer reads its files from here
+    if (error) {
+        std::fprintf(stderr, "lumora-bench: cannot enter %s: %s\n", options.folder.c_str(), error.message().c_str());
+        return 1;
+    }
+    run.frameSeconds.reserve(kMaxRecordedFrames);
+    if (!startViewerWindowed(shell, world, "lumora-bench"))
+        return 1;
+    // Held W: the walking bob runs as on a real walk.
+    shell.keys.state['W'] = KeyStateTable::kHeld;
+    startCameraPath(run.path, world.camera, world.camera.position.y);
+    runMainLoop(shell, world, benchTurn);
+    finishViewerSession();
+    platform::terminate();
+    if (!run.pathDone) {
+        std::fprintf(stderr, "lumora-bench: the window was closed before the path ended\n");
+        return 1;
+    }
+    std::printf("%s\n", formatRunLine(runFigures()).c_str());
+    return 0;
+}
+
+
+// Starts this program again as one run; returns its figures, or false.
+bool spawnRun(const Options& options, RunFigures& figures)
+{
+    int pipeEnds[2];
+    if (pipe(pipeEnds) != 0)
+        return false;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
+    posix_spawn_file_actions_addclose(&actions, pipeEnds[1]);
+
+    char spawnedAt[64];
+    char seconds[64];
+    std::snprintf(seconds, sizeof seconds, "%.6f", options.seconds);
+    std::string folder = options.folder;
+    std::string self = "lumora-bench";
+    char runFlag[] = "--run";
+    char secondsFlag[] = "--seconds";
+    char profileFlag[] = "--profile";
+    std::vector<char*> args = {self.data(), runFlag, spawnedAt, folder.data(), secondsFlag, seconds};
+    if (options.profile)
+        args.push_back(profileFlag);
+    args.push_back(nullptr);
+
+    std::snprintf(spawnedAt, sizeof spawnedAt, "%.9f", monotonicSeconds());
+    pid_t child = 0;
+    const int spawned = posix_spawn(&child, "/proc/self/exe", &actions, nullptr, args.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    close(pipeEnds[1]);
+    if (spawned != 0) {
+        close(pipeEnds[0]);
+        return false;
+    }
+    std::string output;
+    char buffer[4096];
+    ssize_t got = 0;
+    while ((got = read(pipeEnds[0], buffer, sizeof buffer)) > 0)
+        output.append(buffer, static_cast<size_t>(got));
+    close(pipeEnds[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return false;
+
+    size_t start = 0;
+    while (start < output.size()) {
+        const size_t end = std::min(output.find('\n', start), output.size());
+        if (parseRunLine(output.substr(start, end - start), figures))
+            return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+int runAll(const Options& options)
+{
+    std::vector<RunFigures> runs;
+    for (int i = 1; i <= options.runs; ++i) {
+        RunFigures figures;
+        if (!spawnRun(options, figures)) {
+            std::fprintf(stderr, "lumora-bench: run %d of %d failed\n", i, options.runs);
+            return 1;
+        }
+        const double fps = figures.size() > 2 ? figures[2].value : 0;
+        std::fprintf(stderr, "lumora-bench: run %d of %d: %.1f frames per second along the path\n", i, options.runs,
+                     fps);
+        runs.push_back(figures);
+    }
+    const RunFigures medians = medianFigures(runs);
+    const std::string text = options.json ? formatJson(medians, runs, options.seconds)
+                                          : formatTable(medians, options.runs, options.seconds);
+    std::fputs(text.c_str(), stdout);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        printHelp();
+        return 0;
+    }
+    Options options;
+    if (!parseOptions(argc, argv, options))
+        return 2;
+    return options.isRun ? runOnce(options) : runAll(options);
+}

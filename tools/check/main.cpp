@@ -1,0 +1,106 @@
+// lumora-check: checks a data folder, one picture or one mesh with the
+// viewer's own readers.
+#include "check/data_check.h"
+#include "common/png_file.h"
+
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <string>
+
+namespace {
+
+void printUsage(std::FILE* out)
+{
+    std::fprintf(out, "usage: lumora-check DIR\n"
+                      "       lumora-check --image FILE [--png OUT]\n"
+                      "       lumora-check --mesh FILE\n"
+                      "       lumora-check --help\n");
+}
+
+void printHelp()
+{
+    printUsage(stdout);
+    std::printf(
+        "\n"
+        "DIR            checks every file the viewer reads at start-up from DIR, and every\n"
+        "               picture its meshes name, with the viewer's own readers. One line per\n"
+        "               file: OK, WARNING (no message, but data is lost) or ERROR with the\n"
+        "               message the viewer would show and what would follow; then a summary.\n"
+        "--image FILE   decodes one BMP or TGA (by its extension) as the viewer does and\n"
+        "               prints its size, or the reader's message\n"
+        "  --png OUT    also writes the decoded picture as a PNG, top row first\n"
+        "--mesh FILE    reads one .vxm file and prints its counts and picture names, or its\n"
+        "               problem\n"
+        "\n"
+        "Exit status: 0 when the viewer would start without any message (WARNING lines\n"
+        "included), 1 otherwise, 2 for a wrong command line.\n");
+}
+
+int checkFolder(const char* folder)
+{
+    const FolderCheck check = checkDataFolder(folder);
+    for (const CheckLine& line : check.lines)
+        std::printf("%s\n", formatCheckLine(line).c_str());
+    std::printf("%s\n", formatCheckSummary(check).c_str());
+    return check.startsWithoutMessage() ? 0 : 1;
+}
+
+int checkImage(const char* file, const char* png)
+{
+    const ImageCheck image = checkImageFile(file);
+    if (!image.decoded) {
+        const std::string message = image.message.empty() ? "the reader refuses it without a message"
+                                                          : "\"" + image.message + "\"";
+        std::printf("%s: ERROR %s\n", file, message.c_str());
+        return 1;
+    }
+    std::printf("%s: OK (%d x %d, %d components)\n", file, image.width, image.height, image.components);
+    if (png && !writePngBottomRowFirst(png, image.width, image.height, image.components, image.pixels.data())) {
+        std::fprintf(stderr, "lumora-check: cannot write %s\n", png);
+        return 1;
+    }
+    return 0;
+}
+
+int checkMesh(const char* file)
+{
+    const MeshCheck mesh = checkMeshFile(file);
+    if (!mesh.opened || !mesh.problem.empty()) {
+        std::printf("%s: ERROR \"%s\"\n", file, meshMessage(file, mesh).c_str());
+        return 1;
+    }
+    std::printf("%s: OK (%d sub-meshes, %d vertices, %d triangles, %zu pictures)\n", file, mesh.subMeshes,
+                mesh.vertices, mesh.triangles, mesh.pictureNames.size());
+    for (const std::string& name : mesh.pictureNames)
+        std::printf("  picture %s\n", name.c_str());
+    for (int subMesh : mesh.untexturedSubMeshes)
+        std::printf("  sub-mesh %d names no picture: drawn untextured, in white\n", subMesh);
+    return mesh.untexturedSubMeshes.empty() ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        printHelp();
+        return 0;
+    }
+    try {
+        if (argc == 2 && argv[1][0] != '-')
+            return checkFolder(argv[1]);
+        if (argc == 3 && std::strcmp(argv[1], "--image") == 0)
+            return checkImage(argv[2], nullptr);
+        if (argc == 5 && std::strcmp(argv[1], "--image") == 0 && std::strcmp(argv[3], "--png") == 0)
+            return checkImage(argv[2], argv[4]);
+        if (argc == 3 && std::strcmp(argv[1], "--mesh") == 0)
+            return checkMesh(argv[2]);
+    } catch (const std::exception& e) {
+        // A folder that does not exist or cannot be entered.
+        std::fprintf(stderr, "lumora-check: %s\n", e.what());
+        return 1;
+    }
+    printUsage(stderr);
+    return 2;
+}

@@ -1,0 +1,80 @@
+#include "common/viewer_session.h"
+
+#include "app/startup.h"
+#include "platform/platform.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <unistd.h>
+
+namespace {
+
+const char* sessionTool = "lumora tool";
+bool sessionRunning = false;
+double answeredAt = 0;
+
+platform::MessageBoxAnswer answerWithoutShowing(const char* text, const char* title, platform::MessageBoxKind kind)
+{
+    if (kind == platform::MessageBoxKind::YesNoQuestion)
+        return platform::MessageBoxAnswer::No; // windowed, the only run mode a tool uses
+    std::fprintf(stderr, "%s: the viewer shows \"%s\": %s\n", sessionTool, title, text);
+    return platform::MessageBoxAnswer::Ok;
+}
+
+// The viewer's readers end the process where a mesh or the flyers lack their
+// picture; for a tool that is a failure, not the success that status 0 says.
+void reportViewerEnded()
+{
+    if (!sessionRunning)
+        return;
+    std::fprintf(stderr, "%s: the viewer ends here, before its first frame (a picture that a mesh or the "
+                         "flyers need could not be loaded)\n",
+                 sessionTool);
+    std::fflush(stderr);
+    _exit(1);
+}
+
+} // namespace
+
+bool startViewerWindowed(Shell& shell, World& world, const char* toolName)
+{
+    sessionTool = toolName;
+    platform::setMessageBoxHook(answerWithoutShowing);
+    if (!platform::initialise()) {
+        std::fprintf(stderr,
+                     "%s: no display to open the viewer's window on; run it on an X display, for example\n"
+                     "  xvfb-run -a -s \"-screen 0 1024x768x24\" %s ...\n",
+                     toolName, toolName);
+        return false;
+    }
+    answeredAt = monotonicSeconds();
+    shell.fullScreen = false;
+    if (!createMainWindow(shell, kWindowTitle, kClientWidth, kClientHeight)) {
+        std::fprintf(stderr, "%s: the window could not be created\n", toolName);
+        platform::terminate();
+        return false;
+    }
+    sessionRunning = true;
+    std::atexit(reportViewerEnded);
+    startUp(shell, world);
+    if (shell.queue.quitPosted) {
+        std::fprintf(stderr, "%s: start-up asked to quit; the viewer would end before its first frame\n", toolName);
+        sessionRunning = false;
+        shutDown(shell);
+        platform::terminate();
+        return false;
+    }
+    return true;
+}
+
+double questionAnsweredAt() { return answeredAt; }
+
+void finishViewerSession() { sessionRunning = false; }
+
+double monotonicSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}

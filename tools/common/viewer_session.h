@@ -1,0 +1,30 @@
+#pragma once
+// The viewer's own start-up, run by a tool in an 800 x 600 window on the
+// current display, as if the start-up question had been answered No. The
+// tool then drives the real main loop with an idle turn of its own.
+//
+// No message box is shown: each one the viewer would show is written to
+// standard error and answered OK, so a tool never waits for a click. Where
+// the viewer would end the process at once (a picture that a mesh or the
+// flyers need), the tool says so and ends with status 1.
+
+#include "app/shell.h"
+#include "app/world.h"
+
+// Starts the window and runs startUp. Returns false, having said why on
+// standard error and shut down again, when there is no display, no window can
+// be made, or start-up asked to quit (the viewer would end before its first
+// frame).
+bool startViewerWindowed(Shell& shell, World& world, const char* toolName);
+
+// When the start-up question would have been answered (monotonicSeconds),
+// after the window system has come up.
+double questionAnsweredAt();
+
+// Marks the tool's work done, so that ending the process is no longer taken
+// for the viewer ending it.
+void finishViewerSession();
+
+// Seconds since an arbitrary moment, on the clock that every process shares
+// (the monotonic clock): a parent and its child can compare readings.
+double monotonicSeconds();

@@ -1,0 +1,227 @@
+// lumora-snapshot: runs the viewer's start-up and frames in a window and
+// writes the last frame as a PNG.
+#include "app/frame.h"
+#include "app/instances.h"
+#include "app/main_loop.h"
+#include "common/png_file.h"
+#include "common/viewer_session.h"
+#include "platform/platform.h"
+
+#include <GL/gl.h>
+
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+namespace {
+
+constexpr int kDefaultFrames = 60; // about a second at the software renderer's rate: the flyers have moved
+constexpr int kCursorRestX = 400;   // where the camera update holds the cursor, so the view stays put
+constexpr int kCursorRestY = 300;
+
+struct Options {
+    std::string folder;
+    std::string output;
+    bool placed = false;
+    Vector3 eye{};
+    Vector3 look{};
+    int frames = kDefaultFrames;
+    bool wireframe = false;
+    bool zoom = false;
+};
+
+void printUsage(std::FILE* out)
+{
+    std::fprintf(out, "usage: lumora-snapshot DIR OUT.png [--eye X,Y,Z --look X,Y,Z] [--frames N] [--wireframe] "
+                      "[--zoom]\n");
+}
+
+void printHelp()
+{
+    printUsage(stdout);
+    std::printf(
+        "\n"
+        "Runs the viewer's own start-up on the data in DIR in an 800 x 600 window on the\n"
+        "current display (as if the start-up question had been answered No), draws N\n"
+        "frames with the viewer's frame code, and writes the last one to OUT.png.\n"
+        "Messages the viewer would show are written to standard error instead.\n"
+        "\n"
+        "  --eye X,Y,Z    place the eye here instead of the start-up placement\n"
+        "  --look X,Y,Z   the point the eye looks at (needed with --eye); ground\n"
+        "                 following still applies, so a low eye stands on the ground\n"
+        "  --frames N     frames to draw, N >= 1 (default %d)\n"
+        "  --wireframe    the Space key's outline drawing\n"
+        "  --zoom         the right button's zoomed view\n"
+        "\n"
+        "Without a display, run it on a virtual one:\n"
+        "  xvfb-run -a -s \"-screen 0 1024x768x24\" lumora-snapshot DIR OUT.png\n",
+        kDefaultFrames);
+}
+
+bool parseFloat(std::string_view text, float& value)
+{
+    const char* end = text.data() + text.size();
+    const auto [last, error] = std::from_chars(text.data(), end, value);
+    return !text.empty() && error == std::errc() && last == end;
+}
+
+bool parsePoint(std::string_view text, Vector3& point)
+{
+    float* parts[3] = {&point.x, &point.y, &point.z};
+    for (int i = 0; i < 3; ++i) {
+        const size_t comma = text.find(',');
+        if ((i < 2) != (comma != std::string_view::npos))
+            return false;
+        if (!parseFloat(text.substr(0, comma), *parts[i]))
+            return false;
+        text = i < 2 ? text.substr(comma + 1) : std::string_view{};
+    }
+    return true;
+}
+
+// Returns false, having said why, for a command line it cannot use.
+bool parseOptions(int argc, char** argv, Options& options)
+{
+    bool hasEye = false;
+    bool hasLook = false;
+    std::vector<std::string> positional;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (arg == "--eye" && hasValue && parsePoint(argv[i + 1], options.eye)) {
+            hasEye = true;
+            ++i;
+        } else if (arg == "--look" && hasValue && parsePoint(argv[i + 1], options.look)) {
+            hasLook = true;
+            ++i;
+        } else if (arg == "--frames" && hasValue) {
+            const std::string_view value = argv[++i];
+            const auto [last, error] = std::from_chars(value.data(), value.data() + value.size(), options.frames);
+            if (error != std::errc() || last != value.data() + value.size() || options.frames < 1) {
+                std::fprintf(stderr, "lumora-snapshot: --frames needs a whole number of at least 1\n");
+                return false;
+            }
+        } else if (arg == "--wireframe") {
+            options.wireframe = true;
+        } else if (arg == "--zoom") {
+            options.zoom = true;
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            std::fprintf(stderr, "lumora-snapshot: cannot use %s%s\n", argv[i],
+                         arg == "--eye" || arg == "--look" ? " without a point X,Y,Z" : "");
+            return false;
+        } else {
+            positional.emplace_back(arg);
+        }
+    }
+    if (positional.size() != 2) {
+        printUsage(stderr);
+        return false;
+    }
+    if (hasEye != hasLook) {
+        std::fprintf(stderr, "lumora-snapshot: --eye and --look go together\n");
+        return false;
+    }
+    if (hasEye && options.eye.x == options.look.x && options.eye.y == options.look.y &&
+        options.eye.z == options.look.z) {
+        std::fprintf(stderr, "lumora-snapshot: the eye cannot look at itself\n");
+        return false;
+    }
+    options.folder = positional[0];
+    options.output = std::filesystem::absolute(positional[1]).string();
+    options.placed = hasEye;
+    return true;
+}
+
+struct Capture {
+    int framesLeft = 0;
+    int width = 0;
+    int height = 0;
+    std::vector<uint8_t> pixels;
+} capture;
+
+// Reads the finished picture from the back buffer, before the swap hands it over.
+void readBackBeforeSwap(FramePass finished)
+{
+    if (finished != FramePass::Overlay)
+        return;
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, capture.width, capture.height, GL_RGB, GL_UNSIGNED_BYTE, capture.pixels.data());
+}
+
+void snapshotTurn(Shell& shell, World& world)
+{
+    platform::setCursorPosition(kCursorRestX, kCursorRestY);
+    const bool last = --capture.framesLeft == 0;
+    if (last)
+        framePassProbe = readBackBeforeSwap;
+    updateAndRenderFrame(shell, world);
+    if (last) {
+        framePassProbe = nullptr;
+        shell.queue.postQuit(0);
+    }
+}
+
+void postMessage(Shell& shell, MessageKind kind, int key)
+{
+    Message message{};
+    message.kind = kind;
+    message.key = key;
+    shell.queue.post(message);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        printHelp();
+        return 0;
+    }
+    Options options;
+    if (!parseOptions(argc, argv, options))
+        return 2;
+    std::error_code error;
+    std::filesystem::current_path(options.folder, error); // the viewer reads its files from here
+    if (error) {
+        std::fprintf(stderr, "lumora-snapshot: cannot enter %s: %s\n", options.folder.c_str(), error.message().c_str());
+        return 1;
+    }
+
+    if (!startViewerWindowed(shell, world, "lumora-snapshot"))
+        return 1;
+    if (options.placed) {
+        const Vector3& e = options.eye;
+        const Vector3& l = options.look;
+        world.camera.place(e.x, e.y, e.z, l.x, l.y, l.z, 0, 1, 0);
+    }
+    // The viewer's own bindings, as if the key and the button had been pressed.
+    if (options.wireframe)
+        postMessage(shell, MessageKind::KeyDown, platform::kKeySpace);
+    if (options.zoom)
+        postMessage(shell, MessageKind::RightButtonDown, 0);
+
+    capture.framesLeft = options.frames;
+    capture.width = shell.clientRect.right;
+    capture.height = shell.clientRect.bottom;
+    capture.pixels.assign(static_cast<size_t>(capture.width) * static_cast<size_t>(capture.height) * 3, 0);
+    runMainLoop(shell, world, snapshotTurn);
+    finishViewerSession();
+    platform::terminate();
+    if (capture.framesLeft > 0) {
+        std::fprintf(stderr, "lumora-snapshot: the window was closed before frame %d\n", options.frames);
+        return 1;
+    }
+
+    if (!writePngBottomRowFirst(options.output.c_str(), capture.width, capture.height, 3, capture.pixels.data())) {
+        std::fprintf(stderr, "lumora-snapshot: cannot write %s\n", options.output.c_str());
+        return 1;
+    }
+    std::printf("%s: %d x %d, frame %d\n", options.output.c_str(), capture.width, capture.height, options.frames);
+    return 0;
+}
