@@ -9,7 +9,7 @@ cd "$top"
 
 ./scripts/setup.sh
 cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build/release -j"$(nproc)" >/dev/null
+cmake --build build/release -j"$(nproc)" --target lumora lumora-landscape >/dev/null
 
 lumora="$top/build/release/src/lumora"
 generator="$top/build/release/tools/landscape/lumora-landscape"

@@ -20,3 +20,8 @@ xvfb-run -a "${screen[@]}" bash scripts/lib/preflight.sh build/test/tests/lumora
 
 cd build/test
 xvfb-run -a "${screen[@]}" ctest -j"$(nproc)" --output-on-failure
+
+# The readers under the fuzzer for a short, bounded time each; scripts/fuzz.sh
+# with a longer time runs them for as long as you like.
+cd "$top"
+./scripts/fuzz.sh 30
