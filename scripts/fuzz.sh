@@ -39,7 +39,7 @@ rm -rf "$out/landscape" "$out/seeds"
 
 # Copies the seeds of one line of seeds.txt into $out/seeds/READER/.
 add_seeds() {
-  local reader=$1 folder=$2 spec name bytes file
+  local reader=$1 folder=$2 entry name bytes file
   shift 2
   case "$folder" in
     shared) folder="$top/../shared/testdata" ;;
@@ -47,9 +47,9 @@ add_seeds() {
     *) echo "fuzz: unknown seed folder '$folder'" >&2; exit 2 ;;
   esac
   mkdir -p "$out/seeds/$reader"
-  for spec in "$@"; do
-    name=${spec%%:*} bytes=""
-    [[ "$spec" == *:* ]] && bytes=${spec##*:}
+  for entry in "$@"; do
+    name=${entry%%:*} bytes=""
+    [[ "$entry" == *:* ]] && bytes=${entry##*:}
     for file in "$folder"/$name; do
       [[ -f "$file" ]] || { echo "fuzz: no seed $file" >&2; exit 2; }
       local flat; flat=$(echo "${file#"$folder"/}" | tr / _)
