@@ -3,13 +3,15 @@
 # of random input through xdotool (key taps and holds, mouse moves, left and
 # right clicks, window resizes), then Escape. Passes when the viewer never
 # ends early, exits with status 0, and its resident memory stays within 1 MiB
-# of its size at the end of the first minute, the warm-up. Not part of the default test
-# run:
+# of its size at the end of the first minute, the warm-up. Not part of the
+# default test run:
 #
 #   scripts/soak.sh [MINUTES]
 #
-# The memory samples are written to build/soak/rss.log (seconds, KiB). The
-# input is random but repeatable: the same run drives the same sequence.
+# The memory samples are written to build/soak/rss.log: seconds, resident KiB,
+# and the KiB of it in the malloc heap, where the renderer keeps the working
+# memory of the frames in flight. The input is random but repeatable: the same
+# run drives the same sequence.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
@@ -41,6 +43,7 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
     sleep 0.5
     awk "/^VmRSS:/ { print \$2 }" /proc/$pid/status
   }
+  heap() { awk "/\\[heap\\]\$/ { h = 1; next } h && /^Rss:/ { print \$2; exit }" /proc/$pid/smaps; }
 
   # The first minute is the warm-up, and memory is measured from its end on.
   # It starts by showing the viewer every kind of picture it will draw: the
@@ -78,8 +81,9 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
     sleep 0.0$((RANDOM % 9 + 1))
     if (( SECONDS - start >= next_sample )); then
       kb=$(rss) || fail "no memory figure"
-      echo "$((SECONDS - start)) $kb" >>"$top/$out/rss.log"
-      [[ -z "$first" ]] && { first=$kb; low=$kb; high=$kb; echo "soak: RSS after 1 minute: $kb KiB"; }
+      kb_heap=$(heap)
+      echo "$((SECONDS - start)) $kb $kb_heap" >>"$top/$out/rss.log"
+      [[ -z "$first" ]] && { first=$kb; low=$kb; high=$kb; first_heap=$kb_heap; echo "soak: RSS after 1 minute: $kb KiB"; }
       (( kb < low )) && low=$kb
       (( kb > high )) && high=$kb
       next_sample=$((next_sample + 15))
@@ -87,11 +91,12 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   done
   for k in "${keys[@]}"; do xdotool keyup "$k" 2>/dev/null; done
   last=$(rss) || fail "no memory figure"
-  echo "$((SECONDS - start)) $last" >>"$top/$out/rss.log"
-  [[ -z "$first" ]] && { first=$last; low=$last; high=$last; }
+  last_heap=$(heap)
+  echo "$((SECONDS - start)) $last $last_heap" >>"$top/$out/rss.log"
+  [[ -z "$first" ]] && { first=$last; low=$last; high=$last; first_heap=$last_heap; }
   (( last < low )) && low=$last
   (( last > high )) && high=$last
-  echo "soak: RSS after $minutes minutes: $last KiB (range $low .. $high KiB from the first minute on)"
+  echo "soak: RSS after $minutes minutes: $last KiB (range $low .. $high KiB from the first minute on); malloc heap $first_heap -> $last_heap KiB"
   xdotool key --window "$main" Escape 2>/dev/null
   tick=0
   while kill -0 $pid 2>/dev/null; do
