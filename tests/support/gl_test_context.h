@@ -7,9 +7,25 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
+// Once in a full run, a test binary found no X display at all for a moment
+// while the suite's other binaries were starting; a few tries tell that from
+// having no display.
+inline bool openTestWindow()
+{
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (platform::initialise())
+            return platform::createWindow("lumora test", 800, 600, false);
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    }
+    return false;
+}
+
 inline bool ensureGlContext()
 {
-    static const bool windowReady = platform::initialise() && platform::createWindow("lumora test", 800, 600, false);
+    static const bool windowReady = openTestWindow();
     if (!windowReady)
         return false;
     if (!platform::hasRenderingContext())
