@@ -42,7 +42,7 @@ add_seeds() {
   local reader=$1 folder=$2 entry name bytes file
   shift 2
   case "$folder" in
-    shared) folder="$top/../shared/testdata" ;;
+    corpora) folder="$top/tests/corpora" ;;
     landscape) folder="$out/landscape" ;;
     *) echo "fuzz: unknown seed folder '$folder'" >&2; exit 2 ;;
   esac

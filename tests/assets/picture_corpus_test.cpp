@@ -22,8 +22,8 @@
 
 namespace {
 
-const std::string kBmpDir = std::string(LUMORA_SHARED_DIR) + "/testdata/bmpsuite/";
-const std::string kTgaDir = std::string(LUMORA_SHARED_DIR) + "/testdata/tga/";
+const std::string kBmpDir = std::string(LUMORA_CORPORA_DIR) + "/bmpsuite/";
+const std::string kTgaDir = std::string(LUMORA_CORPORA_DIR) + "/tga/";
 
 using Row = std::map<std::string, std::string>;
 

@@ -1,5 +1,5 @@
 // Replays, in the sanitized test build, every input that once broke a reader
-// (tests/fuzz/regressions/<reader>/) and the shared BMP and TGA corpora through
+// (tests/fuzz/regressions/<reader>/) and the BMP and TGA corpora (tests/corpora) through
 // the same checks that the fuzz targets run.
 #include "fuzz/reader_checks.h"
 
@@ -58,8 +58,8 @@ TEST(FuzzRegressions, EveryReaderHasItsFolderAndEveryInputInItIsHandledSoundly)
 
 TEST(FuzzRegressions, EveryFileOfTheSharedCorporaIsHandledSoundly)
 {
-    const fs::path shared = fs::path(LUMORA_SHARED_DIR) / "testdata";
+    const fs::path corpora = fs::path(LUMORA_CORPORA_DIR);
     // Counted so that a corpus that went missing fails instead of passing empty.
-    EXPECT_GE(replayFolder(shared / "bmpsuite", checkOf("dib_image"), ".bmp"), 100);
-    EXPECT_GE(replayFolder(shared / "tga", checkOf("tga_image"), ".tga"), 20);
+    EXPECT_GE(replayFolder(corpora / "bmpsuite", checkOf("dib_image"), ".bmp"), 100);
+    EXPECT_GE(replayFolder(corpora / "tga", checkOf("tga_image"), ".tga"), 20);
 }

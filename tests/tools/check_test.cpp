@@ -96,7 +96,7 @@ TEST(CheckFolder, OneBrokenFileIsNamedWithItsConsequenceAndNothingElseIsFlagged)
         else if (c.damage == Damage::Truncate)
             truncateFile(folder / c.file, c.keptBytes);
         else
-            fs::copy_file(fs::path(LUMORA_SHARED_DIR "/testdata") / c.standIn, folder / c.file,
+            fs::copy_file(fs::path(LUMORA_CORPORA_DIR) / c.standIn, folder / c.file,
                           fs::copy_options::overwrite_existing);
 
         const FolderCheck result = checkDataFolder(folder);
@@ -148,7 +148,7 @@ TEST(CheckCommandLine, WrongUseIsStatus2AndHelpIsStatus0)
 
 
 struct CorpusPicture {
-    const char* file;      // under the shared test data
+    const char* file;      // under tests/corpora
     const char* reference; // PNG, top row first
     int channels;
     bool upsideDown; // the TGA reader ignores the origin bit: a top-first file shows flipped
@@ -170,20 +170,20 @@ const CorpusPicture kCorpusPictures[] = {
 
 TEST(CheckImage, CorpusPicturesComeOutAsTheirReferences)
 {
-    const fs::path shared = LUMORA_SHARED_DIR "/testdata";
+    const fs::path corpora = LUMORA_CORPORA_DIR;
     const fs::path scratch = fs::path(TOOLS_TEST_SCRATCH) / ("images." + std::to_string(getpid()));
     fs::create_directories(scratch);
     for (const CorpusPicture& c : kCorpusPictures) {
         SCOPED_TRACE(c.file);
         const fs::path png = scratch / "out.png";
         fs::remove(png);
-        const ToolRun run = runTool(check() + " --image " + quotedArgument((shared / c.file).string()) + " --png " +
+        const ToolRun run = runTool(check() + " --image " + quotedArgument((corpora / c.file).string()) + " --png " +
                                     quotedArgument(png.string()));
         ASSERT_EQ(run.status, 0) << run.output;
         EXPECT_NE(run.output.find(": OK ("), std::string::npos) << run.output;
 
         const PngPicture ours = readPng(png, c.channels);
-        const PngPicture reference = readPng(shared / c.reference, c.channels);
+        const PngPicture reference = readPng(corpora / c.reference, c.channels);
         ASSERT_FALSE(reference.pixels.empty());
         ASSERT_EQ(ours.width, reference.width);
         ASSERT_EQ(ours.height, reference.height);
@@ -201,13 +201,13 @@ TEST(CheckImage, CorpusPicturesComeOutAsTheirReferences)
 
 TEST(CheckImage, ARefusedPictureGivesTheReadersMessageAndStatus1)
 {
-    const std::string shared = LUMORA_SHARED_DIR "/testdata/";
-    const ToolRun v4 = runTool(check() + " --image " + quotedArgument(shared + "bmpsuite/g/pal8v4.bmp"));
+    const std::string corpora = LUMORA_CORPORA_DIR "/";
+    const ToolRun v4 = runTool(check() + " --image " + quotedArgument(corpora + "bmpsuite/g/pal8v4.bmp"));
     EXPECT_EQ(v4.status, 1);
     EXPECT_NE(v4.output.find("ERROR \"Unknown DIB file format.\""), std::string::npos) << v4.output;
 
     // 8-bit grey: the TGA reader refuses it without a message.
-    const ToolRun grey = runTool(check() + " --image " + quotedArgument(shared + "tga/pillow/200x32_l_bl_raw.tga"));
+    const ToolRun grey = runTool(check() + " --image " + quotedArgument(corpora + "tga/pillow/200x32_l_bl_raw.tga"));
     EXPECT_EQ(grey.status, 1);
     EXPECT_NE(grey.output.find("refuses it without a message"), std::string::npos) << grey.output;
 
