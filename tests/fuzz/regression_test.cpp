@@ -56,7 +56,7 @@ TEST(FuzzRegressions, EveryReaderHasItsFolderAndEveryInputInItIsHandledSoundly)
     }
 }
 
-TEST(FuzzRegressions, EveryFileOfTheSharedCorporaIsHandledSoundly)
+TEST(FuzzRegressions, EveryFileOfThePictureCorporaIsHandledSoundly)
 {
     const fs::path corpora = fs::path(LUMORA_CORPORA_DIR);
     // Counted so that a corpus that went missing fails instead of passing empty.
