@@ -1,0 +1,173 @@
+// A user's own terrain: elevation tiles and pictures read, holes filled and
+// fitted to the ground, then the command run on files it must refuse and on
+// a height map that ImageMagick makes, read back with stb_image.
+#include "elevation.h"
+
+#include <gtest/gtest.h>
+#include <stb_image.h>
+#include <stb_image_write.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <unistd.h>
+
+namespace landscape_test {
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path scratch(const std::string& name)
+{
+    const fs::path folder = fs::path(LANDSCAPE_TEST_OUTPUT) / ("own-" + std::to_string(getpid())) / name;
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    return folder;
+}
+
+std::string readText(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void writeBytes(const fs::path& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
+
+// A tile falling from 3100 in the north-east corner to -1700 in the
+// south-west, with a 5 x 5 hole and one in a corner.
+TEST(OwnTerrain, TileHolesFillFromTheirNeighboursAndNorthWestStaysAtTheOrigin)
+{
+    const int side = 1201;
+    auto value = [](int x, int y) { return -500 + 3 * x - y; };
+    auto hole = [](int x, int y) { return (x >= 600 && x < 605 && y >= 300 && y < 305) || (x == 0 && y == 0); };
+    std::string bytes;
+    for (int y = 0; y < side; ++y)
+        for (int x = 0; x < side; ++x) {
+            const auto sample = static_cast<uint16_t>(hole(x, y) ? -32768 : value(x, y));
+            bytes += static_cast<char>(sample >> 8);
+            bytes += static_cast<char>(sample & 0xFF);
+        }
+    const fs::path file = scratch("tile") / "N00E000.HGT";
+    writeBytes(file, bytes);
+
+    landscape::ElevationGrid grid = landscape::readElevationFile(file);
+    ASSERT_EQ(grid.width, side);
+    EXPECT_EQ(grid.at(0, side - 1), -1700.0f);
+    EXPECT_TRUE(std::isnan(grid.at(602, 302)));
+    EXPECT_EQ(landscape::fillNoData(grid), 26);
+    for (int y = 300; y < 305; ++y)
+        for (int x = 600; x < 605; ++x) EXPECT_NEAR(grid.at(x, y), value(x, y), 12.0) << x << "," << y;
+    EXPECT_NEAR(grid.at(0, 0), value(1, 1), 3.0);
+
+    const landscape::GroundFit fit = landscape::fitGround(grid);
+    EXPECT_EQ(fit.inputMin, -1700.0f);
+    EXPECT_EQ(fit.inputMax, 3100.0f);
+    EXPECT_FLOAT_EQ(fit.unitsPerStep, 4800.0f / 255.0f);
+    EXPECT_NEAR(fit.ground.at(1023, 0), 255.0f, 0.5f);
+    EXPECT_NEAR(fit.ground.at(0, 1023), 0.0f, 0.5f);
+}
+
+// An 8-bit picture wider than tall: stretched to the square ground, its
+// brightest and darkest spots land at the same share of its width and height.
+TEST(OwnTerrain, EightBitPictureWiderThanTallStretchesOntoTheGround)
+{
+    const int width = 300, height = 120;
+    std::vector<uint8_t> pixels(width * height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const double peak = std::hypot(x - 250, y - 30), pit = std::hypot(x - 40, y - 100);
+            pixels[static_cast<size_t>(y) * width + x] =
+                static_cast<uint8_t>(std::clamp(128.0 + 120.0 * std::exp(-peak * peak / 200.0) -
+                                                    110.0 * std::exp(-pit * pit / 200.0), 0.0, 255.0));
+        }
+    const fs::path file = scratch("picture") / "wide.png";
+    std::string png;
+    ASSERT_TRUE(stbi_write_png_to_func(
+        [](void* out, void* data, int size) { static_cast<std::string*>(out)->append(static_cast<char*>(data), size); },
+        &png, width, height, 1, pixels.data(), width));
+    writeBytes(file, png);
+
+    landscape::ElevationGrid grid = landscape::readElevationFile(file);
+    EXPECT_EQ(landscape::fillNoData(grid), 0);
+    const landscape::GroundFit fit = landscape::fitGround(grid, 2.0f);
+    EXPECT_EQ(fit.inputMax, 248.0f);  // 8-bit units, not widened to 16 bits
+    EXPECT_EQ(fit.inputMin, 18.0f);
+    EXPECT_NEAR(fit.ground.at(static_cast<int>(250.5 * 1024 / width), static_cast<int>(30.5 * 1024 / height)),
+                (248.0f - 18.0f) / 2.0f, 1.0f);
+    EXPECT_NEAR(fit.ground.at(static_cast<int>(40.5 * 1024 / width), static_cast<int>(100.5 * 1024 / height)),
+                0.0f, 1.0f);
+}
+
+struct CommandRun {
+    int status;
+    std::string out, err;
+};
+
+CommandRun generate(const fs::path& folder, const std::string& arguments)
+{
+    const std::string command = std::string(LUMORA_LANDSCAPE) + " " + folder.string() + " " + arguments + " >" +
+                                (folder.string() + ".out") + " 2>" + (folder.string() + ".err");
+    const int status = std::system(command.c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readText(folder.string() + ".out"),
+            readText(folder.string() + ".err")};
+}
+
+TEST(OwnTerrainCommand, RefusesWhatItCannotReadWithOneLineAndWritesNothing)
+{
+    const fs::path files = scratch("bad");
+    writeBytes(files / "notes.png", "just some words, no picture\n");
+    writeBytes(files / "short.hgt", std::string(1000, '\0'));
+    writeBytes(files / "cut.png", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16));
+    for (const char* name : {"notes.png", "short.hgt", "cut.png", "missing.png"}) {
+        SCOPED_TRACE(name);
+        const fs::path out = files / (std::string("out-") + name);
+        const CommandRun run = generate(out, "--heightmap " + (files / name).string());
+        EXPECT_EQ(run.status, 1);
+        EXPECT_NE(run.err.find(name), std::string::npos) << run.err;
+        EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
+        EXPECT_FALSE(fs::exists(out));
+    }
+}
+
+TEST(OwnTerrainCommand, ImageMagicksHeightMapIsNeitherMirroredNorTurned)
+{
+    const fs::path folder = scratch("magick");
+    const std::string picture = (folder / "hm.png").string();
+    ASSERT_EQ(std::system(("convert -size 512x512 plasma:fractal -colorspace Gray -depth 16 " + picture).c_str()), 0);
+    int w = 0, h = 0, channels = 0;
+    stbi_us* grey = stbi_load_16(picture.c_str(), &w, &h, &channels, 1);
+    ASSERT_NE(grey, nullptr);
+    std::vector<int> input(grey, grey + w * h);
+    stbi_image_free(grey);
+
+    const CommandRun run = generate(folder / "out", "--heightmap " + picture);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("one height step is"), std::string::npos) << run.out;
+    const std::string raw = readText(folder / "out" / "Tertest.raw");
+    ASSERT_EQ(raw.size(), 1024u * 1024u);
+    EXPECT_TRUE(fs::exists(folder / "out" / "Terrain2.bmp"));
+
+    // Both ways round: the written highest and lowest cells lie on the
+    // input's (within two height steps), and the input's lie on the written.
+    const auto [low, high] = std::minmax_element(input.begin(), input.end());
+    const double step = (*high - *low) / 255.0;
+    const auto height = [&](size_t i) { return static_cast<uint8_t>(raw[i]); };
+    size_t top = 0, bottom = 0;
+    for (size_t i = 0; i < raw.size(); ++i) {
+        if (height(i) > height(top)) top = i;
+        if (height(i) < height(bottom)) bottom = i;
+    }
+    const auto inputAt = [&](size_t cell) { return input[(cell / 1024 / 2) * w + (cell % 1024) / 2]; };
+    EXPECT_LE(*high - inputAt(top), 2.0 * step);
+    EXPECT_LE(inputAt(bottom) - *low, 2.0 * step);
+    const auto cellOf = [&](auto it) {
+        const auto i = static_cast<size_t>(it - input.begin());
+        return (i / w * 2) * 1024 + (i % w) * 2;
+    };
+    EXPECT_GE(height(cellOf(high)) + 2, height(top));
+    EXPECT_LE(height(cellOf(low)), height(bottom) + 2);
+}
+
+} // namespace
+} // namespace landscape_test
