@@ -17,7 +17,7 @@ namespace landscape {
 constexpr int kGeneratorVersion = 3;
 constexpr uint64_t kDefaultSeed = 1;
 // The richest palms whose frame keeps at least 0.9 of the terrain limit and
-// pace with the peer viewer, as measured along the benchmark path.
+// pace with another viewer of the same scene, along the benchmark path.
 constexpr int kDefaultDetail = 2;
 constexpr const char* kVersionFileName = "landscape.version";
 
