@@ -22,9 +22,7 @@ namespace fs = std::filesystem;
 fs::path scratch(const std::string& name)
 {
     const fs::path folder = fs::path(LANDSCAPE_TEST_OUTPUT) / ("own-" + std::to_string(getpid())) / name;
-    fs::remove_all(folder);
-    fs::create_directories(folder);
-    return folder;
+    return fs::remove_all(folder), fs::create_directories(folder), folder;
 }
 
 std::string readText(const fs::path& path)
@@ -75,15 +73,15 @@ TEST(OwnTerrain, EightBitPictureWiderThanTallStretchesOntoTheGround)
 {
     const int width = 300, height = 120;
     std::vector<uint8_t> pixels(width * height, 128);
-    for (int d = -1; d <= 1; ++d)
-        for (int e = -1; e <= 1; ++e) {
-            pixels[(30 + d) * width + 250 + e] = 248;
-            pixels[(100 + d) * width + 40 + e] = 18;
-        }
+    for (int d = 0; d < 9; ++d) {  // 3 x 3 blocks, so the cells in the middle keep their height
+        pixels[(29 + d / 3) * width + 249 + d % 3] = 248;
+        pixels[(99 + d / 3) * width + 39 + d % 3] = 18;
+    }
     std::string png;
-    ASSERT_TRUE(stbi_write_png_to_func(
-        [](void* out, void* data, int size) { static_cast<std::string*>(out)->append(static_cast<char*>(data), size); },
-        &png, width, height, 1, pixels.data(), width));
+    const auto append = [](void* out, void* data, int size) {
+        static_cast<std::string*>(out)->append(static_cast<char*>(data), size);
+    };
+    ASSERT_TRUE(stbi_write_png_to_func(append, &png, width, height, 1, pixels.data(), width));
     const fs::path file = scratch("picture") / "wide.png";
     writeBytes(file, png);
 
@@ -96,18 +94,14 @@ TEST(OwnTerrain, EightBitPictureWiderThanTallStretchesOntoTheGround)
     EXPECT_NEAR(fit.ground.at(512, 512), 55.0f, 0.5f);
 }
 
-struct CommandRun {
-    int status;
-    std::string out, err;
-};
+struct CommandRun { int status; std::string out, err; };
 
 CommandRun generate(const fs::path& folder, const std::string& arguments)
 {
-    const std::string command = std::string(LUMORA_LANDSCAPE) + " " + folder.string() + " " + arguments + " >" +
-                                (folder.string() + ".out") + " 2>" + (folder.string() + ".err");
-    const int status = std::system(command.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readText(folder.string() + ".out"),
-            readText(folder.string() + ".err")};
+    const std::string base = folder.string();
+    const int status = std::system((std::string(LUMORA_LANDSCAPE) + " " + base + " " + arguments + " >" + base +
+                                    ".out 2>" + base + ".err").c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readText(base + ".out"), readText(base + ".err")};
 }
 
 TEST(OwnTerrainCommand, RefusesWhatItCannotReadWithOneLineAndWritesNothing)
