@@ -1,6 +1,8 @@
 // lumora-landscape: writes the default landscape into a folder.
 #include "landscape.h"
 
+#include "common/tool_options.h"
+
 #include <charconv>
 #include <chrono>
 #include <cstdio>
@@ -48,40 +50,30 @@ bool parseSeed(std::string_view text, uint64_t& seed)
 
 int main(int argc, char** argv)
 {
-    std::string folder;
-    uint64_t seed = landscape::kDefaultSeed;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        if (arg == "--help" || arg == "-h") {
-            printHelp();
-            return 0;
-        }
-        if (arg == "--version") {
-            std::printf("%s\n", landscape::versionLine().c_str());
-            return 0;
-        }
-        if (arg == "--seed") {
-            if (i + 1 >= argc || !parseSeed(argv[i + 1], seed)) {
-                std::fprintf(stderr, "lumora-landscape: --seed needs an unsigned integer\n");
-                return 2;
-            }
-            ++i;
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            std::fprintf(stderr, "lumora-landscape: unknown option %s\n", argv[i]);
-            printUsage(stderr);
-            return 2;
-        } else if (folder.empty()) {
-            folder = arg;
-        } else {
-            std::fprintf(stderr, "lumora-landscape: only one OUTDIR, please\n");
-            printUsage(stderr);
-            return 2;
-        }
+    const ToolCommandLine line = parseToolCommandLine(argc, argv, {{"--seed", true}});
+    switch (line.action) {
+    case ToolCommandLine::Action::Help:
+        printHelp();
+        return 0;
+    case ToolCommandLine::Action::Version:
+        // The generator's own version, which landscape.version repeats.
+        std::printf("%s\n", landscape::versionLine().c_str());
+        return 0;
+    case ToolCommandLine::Action::Usage:
+        return reportUsageError("lumora-landscape", line.problem, printUsage);
+    case ToolCommandLine::Action::Run:
+        break;
     }
-    if (folder.empty()) {
-        printUsage(stderr);
+    uint64_t seed = landscape::kDefaultSeed;
+    const std::string* seedText = line.value("--seed");
+    if (seedText && !parseSeed(*seedText, seed)) {
+        std::fprintf(stderr, "lumora-landscape: --seed needs an unsigned integer\n");
         return 2;
     }
+    if (line.positional.size() != 1)
+        return reportUsageError("lumora-landscape", line.positional.empty() ? "" : "only one OUTDIR, please",
+                                printUsage);
+    const std::string& folder = line.positional[0];
 
     try {
         const auto start = std::chrono::steady_clock::now();
