@@ -1,49 +1,36 @@
 #!/usr/bin/env bash
-# Sets up, builds the release viewer, generates the default landscape once into
-# data/, and starts lumora there. Without a display it runs the viewer on a
-# virtual one for about five seconds, answering the start-up question with No,
-# and leaves a screenshot.
+# Sets up, builds the release viewer and its default landscape, and starts
+# lumora: on data/ when that folder holds data files (yours, or one made
+# earlier with lumora-landscape), else on the default landscape. It never
+# changes or deletes anything in data/. Without a display it runs the viewer
+# in a window on a virtual one for about five seconds and leaves a screenshot.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
 
 ./scripts/setup.sh
 cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build/release -j"$(nproc)" --target lumora lumora-landscape >/dev/null
+cmake --build build/release -j"$(nproc)" --target lumora default-landscape >/dev/null
 
 lumora="$top/build/release/src/lumora"
 generator="$top/build/release/tools/landscape/lumora-landscape"
-data="$top/data"
-if [[ -x "$generator" ]]; then
+folder="$top/build/release/share/lumora/landscape"
+names=(Tertest.raw Terrain2.bmp Detail1.bmp hillBack.bmp hillFront.bmp hillBottom.bmp hillTop.bmp
+       hillLeft.bmp hillRight.bmp busch2.tga palme4.vxm palmect.vxm palme2ct.vxm palme3ct.vxm grass2.vxm)
+for name in "${names[@]}"; do
+  [[ -e "$top/data/$name" ]] && { folder="$top/data"; break; }
+done
+if [[ "$folder" == "$top/data" && -f data/landscape.version ]]; then
   version=$("$generator" --version)
-  if [[ ! -f "$data/landscape.version" || "$(cat "$data/landscape.version")" != "$version" ]]; then
-    rm -rf "$data"
-    "$generator" "$data"
-  fi
+  [[ "$(cat data/landscape.version)" == "$version" ]] ||
+    echo "run: data/ was made by $(cat data/landscape.version); $generator data brings it up to $version"
 fi
-mkdir -p "$data"
-cd "$data"
+echo "run: the landscape in $folder"
 
 if [[ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]]; then
-  exec "$lumora"
+  exec "$lumora" "$folder"
 fi
 
 # No display: a short demonstration on a virtual one.
-shot="$top/build/release/lumora-screenshot.png"
-export lumora shot top
-xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
-  source "$top/scripts/lib/xdrive.sh"
-  errors=$(mktemp)
-  "$lumora" 2> >(tee "$errors" >&2) & pid=$!
-  question=$(xd_wait_question $pid "$errors" 15) || { kill $pid 2>/dev/null; exit 1; }
-  xd_answer_question "$question" No
-  main=$(xd_wait_window_prefix "Current Frames Per Second: " 10) || { echo "the viewer shows no frames"; kill $pid; exit 1; }
-  sleep 5
-  import -window root "$shot"
-  title=$(xd_title "$main")
-  xdotool key --window "$main" Escape 2>/dev/null
-  wait $pid; status=$?
-  echo "last title:  $title"
-  echo "exit status: $status"
-  echo "screenshot:  $shot"
-'
+xvfb-run -a -s "-screen 0 1024x768x24" \
+  bash "$top/scripts/lib/demo.sh" "$lumora" "$top/build/release/lumora-screenshot.png" "$folder"

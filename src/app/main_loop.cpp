@@ -1,6 +1,7 @@
 #include "app/main_loop.h"
 
 #include "app/frame.h"
+#include "app/screenshot.h"
 #include "app/startup.h"
 #include "platform/platform.h"
 
@@ -79,6 +80,8 @@ void windowProcedure(Shell& shell, const Message& message)
             shell.queue.postQuit(0);
         else if (message.key == platform::kKeySpace)
             glPolygonMode(GL_FRONT_AND_BACK, GL_LINE); // wireframe until Enter
+        else if (message.key == platform::kKeyF12 && !message.repeat)
+            requestScreenshot(shell.clientRect.right, shell.clientRect.bottom);
         break;
     case MessageKind::RightButtonDown:
         toggleZoom(shell);

@@ -15,14 +15,18 @@ void showError(const char* text)
 
 } // namespace
 
-int runProgram(Shell& shell, World& world)
+int runProgram(Shell& shell, World& world, StartMode mode)
 {
     if (!platform::initialise())
         return 1;
 
-    const platform::MessageBoxAnswer answer = platform::showMessageBox(
-        "Click Yes to go to full screen (Recommended)", "Options", platform::MessageBoxKind::YesNoQuestion, false);
-    shell.fullScreen = answer != platform::MessageBoxAnswer::No; // only No runs in a window
+    if (mode == StartMode::Ask) {
+        const platform::MessageBoxAnswer answer = platform::showMessageBox(
+            "Click Yes to go to full screen (Recommended)", "Options", platform::MessageBoxKind::YesNoQuestion, false);
+        shell.fullScreen = answer != platform::MessageBoxAnswer::No; // only No runs in a window
+    } else {
+        shell.fullScreen = mode == StartMode::FullScreen;
+    }
 
     if (!createMainWindow(shell, kWindowTitle, kClientWidth, kClientHeight)) {
         platform::terminate();

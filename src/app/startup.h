@@ -10,12 +10,18 @@
 #include "app/shell.h"
 #include "app/world.h"
 
+#include <cstdint>
+
 constexpr const char* kWindowTitle = "Veldra Engine";
 constexpr int kClientWidth = 800;  // pixels, in both modes
 constexpr int kClientHeight = 600;
 
+// How the run mode is chosen: by the start-up question, or in advance from
+// the command line, in which case no box is shown.
+enum class StartMode : uint8_t { Ask, Windowed, FullScreen };
+
 // The whole program: question, window, start-up, main loop. Returns the exit code.
-int runProgram(Shell& shell, World& world);
+int runProgram(Shell& shell, World& world, StartMode mode = StartMode::Ask);
 
 bool createMainWindow(Shell& shell, const char* title, int width, int height);
 void switchDisplayMode(Shell& shell);

@@ -53,6 +53,7 @@ int virtualKey(SDL_Keycode code)
     case SDLK_UP: return kKeyUp;
     case SDLK_RIGHT: return kKeyRight;
     case SDLK_DOWN: return kKeyDown;
+    case SDLK_F12: return kKeyF12;
     default: return 0;
     }
 }
@@ -114,16 +115,20 @@ bool initialise()
     // Closing the window is a message like any other; the program decides.
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+    // Without a runtime folder there is no Wayland socket to find, and the
+    // Wayland library would only complain about it on standard error.
+    if (!SDL_getenv("SDL_VIDEODRIVER") && !SDL_getenv("XDG_RUNTIME_DIR") && !SDL_getenv("WAYLAND_DISPLAY"))
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         // Nothing can be shown without a display, so say why on the terminal.
-        SDL_Log("lumora: no display to open a window on: %s", SDL_GetError());
+        std::fprintf(stderr, "lumora: no display to open a window on (set DISPLAY or WAYLAND_DISPLAY)\n");
         return false;
     }
     // Without a display SDL falls back to drawing nowhere, and a viewer that
     // nobody can see is no use.
     const char* driver = SDL_GetCurrentVideoDriver();
     if (driver && (SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0)) {
-        SDL_Log("lumora: no display to open a window on (set DISPLAY or WAYLAND_DISPLAY)");
+        std::fprintf(stderr, "lumora: no display to open a window on (set DISPLAY or WAYLAND_DISPLAY)\n");
         SDL_Quit();
         return false;
     }

@@ -8,6 +8,7 @@
 #include "bench/camera_path.h"
 #include "bench/figures.h"
 #include "bench/heap_count.h"
+#include "common/tool_options.h"
 #include "common/viewer_session.h"
 #include "platform/platform.h"
 
@@ -18,7 +19,6 @@
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <spawn.h>
 #include <string>
@@ -49,7 +49,8 @@ struct Options {
 
 void printUsage(std::FILE* out)
 {
-    std::fprintf(out, "usage: lumora-bench DIR [--seconds S] [--runs R] [--json] [--profile]\n");
+    std::fprintf(out, "usage: lumora-bench DIR [--seconds S] [--runs R] [--json] [--profile]\n"
+                      "       lumora-bench --help | --version\n");
 }
 
 void printHelp()
@@ -85,42 +86,38 @@ bool parseNumber(std::string_view text, double& value)
     return !text.empty() && error == std::errc() && last == text.data() + text.size();
 }
 
-bool parseOptions(int argc, char** argv, Options& options)
+bool parseOptions(const ToolCommandLine& line, Options& options)
 {
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        const bool hasValue = i + 1 < argc;
-        double value = 0;
-        if (arg == "--seconds" && hasValue && parseNumber(argv[i + 1], value) && value > 0) {
-            options.seconds = value;
-            ++i;
-        } else if (arg == "--runs" && hasValue && parseNumber(argv[i + 1], value) && value >= 1 &&
-                   value == static_cast<int>(value)) {
-            options.runs = static_cast<int>(value);
-            ++i;
-        } else if (arg == "--run" && hasValue && parseNumber(argv[i + 1], value)) {
-            options.isRun = true;
-            options.spawnedAt = value;
-            ++i;
-        } else if (arg == "--json") {
-            options.json = true;
-        } else if (arg == "--profile") {
-            options.profile = true;
-        } else if ((arg.size() > 1 && arg[0] == '-') || !options.folder.empty()) {
-            std::fprintf(stderr, "lumora-bench: cannot use %s\n", argv[i]);
-            printUsage(stderr);
-            return false;
-        } else {
-            options.folder = arg;
-        }
+    double value = 0;
+    const std::string* seconds = line.value("--seconds");
+    const std::string* runs = line.value("--runs");
+    const std::string* run = line.value("--run");
+    if (seconds && !(parseNumber(*seconds, value) && value > 0)) {
+        std::fprintf(stderr, "lumora-bench: --seconds needs a number above 0\n");
+        return false;
     }
-    if (options.folder.empty()) {
+    options.seconds = seconds ? value : options.seconds;
+    if (runs && !(parseNumber(*runs, value) && value >= 1 && value <= 100000 && value == static_cast<int>(value))) {
+        std::fprintf(stderr, "lumora-bench: --runs needs a whole number of at least 1\n");
+        return false;
+    }
+    options.runs = runs ? static_cast<int>(value) : options.runs;
+    if (run && !parseNumber(*run, options.spawnedAt)) {
+        std::fprintf(stderr, "lumora-bench: cannot use --run %s\n", run->c_str());
+        return false;
+    }
+    options.isRun = run != nullptr;
+    options.json = line.has("--json");
+    options.profile = line.has("--profile");
+    if (line.positional.size() != 1) {
+        if (line.positional.size() > 1)
+            std::fprintf(stderr, "lumora-bench: only one DIR, please\n");
         printUsage(stderr);
         return false;
     }
+    options.folder = line.positional[0];
     return true;
 }
-
 
 enum class Phase { Path, Profile };
 
@@ -466,12 +463,23 @@ int runAll(const Options& options)
 
 int main(int argc, char** argv)
 {
-    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+    // --run is how the benchmark starts each of its runs; not for users.
+    const ToolCommandLine line = parseToolCommandLine(
+        argc, argv, {{"--seconds", true}, {"--runs", true}, {"--run", true}, {"--json", false}, {"--profile", false}});
+    switch (line.action) {
+    case ToolCommandLine::Action::Help:
         printHelp();
         return 0;
+    case ToolCommandLine::Action::Version:
+        printToolVersion("lumora-bench");
+        return 0;
+    case ToolCommandLine::Action::Usage:
+        return reportUsageError("lumora-bench", line.problem, printUsage);
+    case ToolCommandLine::Action::Run:
+        break;
     }
     Options options;
-    if (!parseOptions(argc, argv, options))
+    if (!parseOptions(line, options))
         return 2;
     return options.isRun ? runOnce(options) : runAll(options);
 }

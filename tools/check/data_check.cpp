@@ -147,15 +147,18 @@ void checkMesh(const char* name, const char* drawn, std::vector<CheckLine>& line
 {
     const MeshCheck mesh = checkMeshFile(name);
     const std::string what = drawn;
+    // Only the origin palm is one model drawn once; the others are many.
+    const bool one = what.compare(0, 9, "the palm ") == 0;
     if (!mesh.opened) {
-        lines.push_back(failed(name, meshMessage(name, mesh), "the model is empty: " + what + " are not drawn"));
+        lines.push_back(failed(name, meshMessage(name, mesh),
+                               "the model is empty: " + what + (one ? " is not drawn" : " are not drawn")));
         return;
     }
     const std::string counts = std::to_string(mesh.subMeshes) + " sub-meshes, " + std::to_string(mesh.triangles) +
                                " triangles, " + std::to_string(mesh.pictureNames.size()) + " pictures";
     if (!mesh.problem.empty()) {
         lines.push_back(failed(name, meshMessage(name, mesh),
-                               what + " keep only what was read before the problem (" + counts + ")"));
+                               what + (one ? " keeps" : " keep") + " only what was read before the problem (" + counts + ")"));
     } else if (!mesh.untexturedSubMeshes.empty()) {
         std::string list;
         for (int subMesh : mesh.untexturedSubMeshes)

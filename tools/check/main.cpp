@@ -2,10 +2,11 @@
 // viewer's own readers.
 #include "check/data_check.h"
 #include "common/png_file.h"
+#include "common/tool_options.h"
 
 #include <cstdio>
-#include <cstring>
 #include <exception>
+#include <filesystem>
 #include <string>
 
 namespace {
@@ -15,7 +16,7 @@ void printUsage(std::FILE* out)
     std::fprintf(out, "usage: lumora-check DIR\n"
                       "       lumora-check --image FILE [--png OUT]\n"
                       "       lumora-check --mesh FILE\n"
-                      "       lumora-check --help\n");
+                      "       lumora-check --help | --version\n");
 }
 
 void printHelp()
@@ -39,7 +40,19 @@ void printHelp()
 
 int checkFolder(const char* folder)
 {
-    const FolderCheck check = checkDataFolder(folder);
+    std::error_code error;
+    if (!std::filesystem::is_directory(folder, error)) {
+        std::fprintf(stderr, "lumora-check: cannot check %s: %s\n", folder,
+                     std::filesystem::exists(folder, error) ? "it is not a folder" : "there is no such folder");
+        return 1;
+    }
+    FolderCheck check;
+    try {
+        check = checkDataFolder(folder);
+    } catch (const std::exception&) {
+        std::fprintf(stderr, "lumora-check: cannot check %s: the folder cannot be entered\n", folder);
+        return 1;
+    }
     for (const CheckLine& line : check.lines)
         std::printf("%s\n", formatCheckLine(line).c_str());
     std::printf("%s\n", formatCheckSummary(check).c_str());
@@ -83,24 +96,30 @@ int checkMesh(const char* file)
 
 int main(int argc, char** argv)
 {
-    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+    const ToolCommandLine line =
+        parseToolCommandLine(argc, argv, {{"--image", true}, {"--png", true}, {"--mesh", true}});
+    switch (line.action) {
+    case ToolCommandLine::Action::Help:
         printHelp();
         return 0;
+    case ToolCommandLine::Action::Version:
+        printToolVersion("lumora-check");
+        return 0;
+    case ToolCommandLine::Action::Usage:
+        return reportUsageError("lumora-check", line.problem, printUsage);
+    case ToolCommandLine::Action::Run:
+        break;
     }
-    try {
-        if (argc == 2 && argv[1][0] != '-')
-            return checkFolder(argv[1]);
-        if (argc == 3 && std::strcmp(argv[1], "--image") == 0)
-            return checkImage(argv[2], nullptr);
-        if (argc == 5 && std::strcmp(argv[1], "--image") == 0 && std::strcmp(argv[3], "--png") == 0)
-            return checkImage(argv[2], argv[4]);
-        if (argc == 3 && std::strcmp(argv[1], "--mesh") == 0)
-            return checkMesh(argv[2]);
-    } catch (const std::exception& e) {
-        // A folder that does not exist or cannot be entered.
-        std::fprintf(stderr, "lumora-check: %s\n", e.what());
-        return 1;
-    }
-    printUsage(stderr);
-    return 2;
+    const std::string* image = line.value("--image");
+    const std::string* png = line.value("--png");
+    const std::string* mesh = line.value("--mesh");
+    if (line.given.size() > 2 || (png && !image))
+        return reportUsageError("lumora-check", "", printUsage);
+    if (image && !mesh && line.positional.empty())
+        return checkImage(image->c_str(), png ? png->c_str() : nullptr);
+    if (mesh && line.given.size() == 1 && line.positional.empty())
+        return checkMesh(mesh->c_str());
+    if (line.given.empty() && line.positional.size() == 1)
+        return checkFolder(line.positional[0].c_str());
+    return reportUsageError("lumora-check", line.positional.size() > 1 ? "only one DIR, please" : "", printUsage);
 }

@@ -4,6 +4,8 @@
 #include "landscape.h"
 #include "plants.h"
 
+#include "common/tool_options.h"
+
 #include <charconv>
 #include <chrono>
 #include <cmath>
@@ -123,73 +125,53 @@ landscape::HeightField groundFrom(const std::string& file, std::optional<float> 
 
 int main(int argc, char** argv)
 {
-    std::string folder;
-    uint64_t seed = landscape::kDefaultSeed;
-    int detail = landscape::kDefaultDetail;
-    std::string heightMap;
-    std::optional<float> scale;
-    std::optional<landscape::CropBox> box;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        if (arg == "--help" || arg == "-h") {
-            printHelp();
-            return 0;
-        }
-        if (arg == "--version") {
-            std::printf("%s\n", landscape::versionLine().c_str());
-            return 0;
-        }
-        if (arg == "--seed") {
-            if (i + 1 >= argc || !parseSeed(argv[i + 1], seed)) {
-                std::fprintf(stderr, "lumora-landscape: --seed needs an unsigned integer\n");
-                return 2;
-            }
-            ++i;
-        } else if (arg == "--detail") {
-            if (i + 1 >= argc || !parseDetail(argv[i + 1], detail)) {
-                std::fprintf(stderr, "lumora-landscape: --detail needs a level from %d to %d\n",
-                             landscape::kLeastDetail, landscape::kMostDetail);
-                return 2;
-            }
-            ++i;
-        } else if (arg == "--heightmap") {
-            if (i + 1 >= argc) {
-                std::fprintf(stderr, "lumora-landscape: --heightmap needs a file\n");
-                return 2;
-            }
-            heightMap = argv[++i];
-        } else if (arg == "--vertical-scale") {
-            if (i + 1 >= argc || !parseScale(argv[i + 1], scale.emplace())) {
-                std::fprintf(stderr, "lumora-landscape: --vertical-scale needs a positive number\n");
-                return 2;
-            }
-            ++i;
-        } else if (arg == "--crop") {
-            if (i + 1 >= argc || !parseCrop(argv[i + 1], box.emplace())) {
-                std::fprintf(stderr, "lumora-landscape: --crop needs X,Y,W,H (W and H above 0)\n");
-                return 2;
-            }
-            ++i;
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            std::fprintf(stderr, "lumora-landscape: unknown option %s\n", argv[i]);
-            printUsage(stderr);
-            return 2;
-        } else if (folder.empty()) {
-            folder = arg;
-        } else {
-            std::fprintf(stderr, "lumora-landscape: only one OUTDIR, please\n");
-            printUsage(stderr);
-            return 2;
-        }
+    const ToolCommandLine line = parseToolCommandLine(
+        argc, argv,
+        {{"--seed", true}, {"--detail", true}, {"--heightmap", true}, {"--vertical-scale", true}, {"--crop", true}});
+    switch (line.action) {
+    case ToolCommandLine::Action::Help:
+        printHelp();
+        return 0;
+    case ToolCommandLine::Action::Version:
+        // The generator's own version, which landscape.version repeats.
+        std::printf("%s\n", landscape::versionLine().c_str());
+        return 0;
+    case ToolCommandLine::Action::Usage:
+        return reportUsageError("lumora-landscape", line.problem, printUsage);
+    case ToolCommandLine::Action::Run:
+        break;
     }
-    if (folder.empty()) {
-        printUsage(stderr);
+    uint64_t seed = landscape::kDefaultSeed;
+    if (const std::string* text = line.value("--seed"); text && !parseSeed(*text, seed)) {
+        std::fprintf(stderr, "lumora-landscape: --seed needs an unsigned integer\n");
         return 2;
     }
+    int detail = landscape::kDefaultDetail;
+    if (const std::string* text = line.value("--detail"); text && !parseDetail(*text, detail)) {
+        std::fprintf(stderr, "lumora-landscape: --detail needs a level from %d to %d\n", landscape::kLeastDetail,
+                     landscape::kMostDetail);
+        return 2;
+    }
+    std::optional<float> scale;
+    if (const std::string* text = line.value("--vertical-scale"); text && !parseScale(text->c_str(), scale.emplace())) {
+        std::fprintf(stderr, "lumora-landscape: --vertical-scale needs a positive number\n");
+        return 2;
+    }
+    std::optional<landscape::CropBox> box;
+    if (const std::string* text = line.value("--crop"); text && !parseCrop(*text, box.emplace())) {
+        std::fprintf(stderr, "lumora-landscape: --crop needs X,Y,W,H (W and H above 0)\n");
+        return 2;
+    }
+    const std::string* heightMapText = line.value("--heightmap");
+    const std::string heightMap = heightMapText ? *heightMapText : std::string();
     if (heightMap.empty() && (scale || box)) {
         std::fprintf(stderr, "lumora-landscape: --vertical-scale and --crop go with --heightmap\n");
         return 2;
     }
+    if (line.positional.size() != 1)
+        return reportUsageError("lumora-landscape", line.positional.empty() ? "" : "only one OUTDIR, please",
+                                printUsage);
+    const std::string& folder = line.positional[0];
 
     try {
         const auto start = std::chrono::steady_clock::now();

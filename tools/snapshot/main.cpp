@@ -4,6 +4,7 @@
 #include "app/instances.h"
 #include "app/main_loop.h"
 #include "common/png_file.h"
+#include "common/tool_options.h"
 #include "common/viewer_session.h"
 #include "platform/platform.h"
 
@@ -11,7 +12,6 @@
 
 #include <charconv>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -38,7 +38,7 @@ struct Options {
 void printUsage(std::FILE* out)
 {
     std::fprintf(out, "usage: lumora-snapshot DIR OUT.png [--eye X,Y,Z --look X,Y,Z] [--frames N] [--wireframe] "
-                      "[--zoom]\n");
+                      "[--zoom]\n       lumora-snapshot --help | --version\n");
 }
 
 void printHelp()
@@ -85,55 +85,41 @@ bool parsePoint(std::string_view text, Vector3& point)
 }
 
 // Returns false, having said why, for a command line it cannot use.
-bool parseOptions(int argc, char** argv, Options& options)
+bool parseOptions(const ToolCommandLine& line, Options& options)
 {
-    bool hasEye = false;
-    bool hasLook = false;
-    std::vector<std::string> positional;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        const bool hasValue = i + 1 < argc;
-        if (arg == "--eye" && hasValue && parsePoint(argv[i + 1], options.eye)) {
-            hasEye = true;
-            ++i;
-        } else if (arg == "--look" && hasValue && parsePoint(argv[i + 1], options.look)) {
-            hasLook = true;
-            ++i;
-        } else if (arg == "--frames" && hasValue) {
-            const std::string_view value = argv[++i];
-            const auto [last, error] = std::from_chars(value.data(), value.data() + value.size(), options.frames);
-            if (error != std::errc() || last != value.data() + value.size() || options.frames < 1) {
-                std::fprintf(stderr, "lumora-snapshot: --frames needs a whole number of at least 1\n");
-                return false;
-            }
-        } else if (arg == "--wireframe") {
-            options.wireframe = true;
-        } else if (arg == "--zoom") {
-            options.zoom = true;
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            std::fprintf(stderr, "lumora-snapshot: cannot use %s%s\n", argv[i],
-                         arg == "--eye" || arg == "--look" ? " without a point X,Y,Z" : "");
+    const std::string* eye = line.value("--eye");
+    const std::string* look = line.value("--look");
+    const std::string* frames = line.value("--frames");
+    if ((eye && !parsePoint(*eye, options.eye)) || (look && !parsePoint(*look, options.look))) {
+        std::fprintf(stderr, "lumora-snapshot: a point is three numbers X,Y,Z\n");
+        return false;
+    }
+    if (frames) {
+        const char* end = frames->data() + frames->size();
+        const auto [last, error] = std::from_chars(frames->data(), end, options.frames);
+        if (error != std::errc() || last != end || options.frames < 1) {
+            std::fprintf(stderr, "lumora-snapshot: --frames needs a whole number of at least 1\n");
             return false;
-        } else {
-            positional.emplace_back(arg);
         }
     }
-    if (positional.size() != 2) {
+    options.wireframe = line.has("--wireframe");
+    options.zoom = line.has("--zoom");
+    if (line.positional.size() != 2) {
         printUsage(stderr);
         return false;
     }
-    if (hasEye != hasLook) {
+    if ((eye != nullptr) != (look != nullptr)) {
         std::fprintf(stderr, "lumora-snapshot: --eye and --look go together\n");
         return false;
     }
-    if (hasEye && options.eye.x == options.look.x && options.eye.y == options.look.y &&
+    if (eye && options.eye.x == options.look.x && options.eye.y == options.look.y &&
         options.eye.z == options.look.z) {
         std::fprintf(stderr, "lumora-snapshot: the eye cannot look at itself\n");
         return false;
     }
-    options.folder = positional[0];
-    options.output = std::filesystem::absolute(positional[1]).string();
-    options.placed = hasEye;
+    options.folder = line.positional[0];
+    options.output = std::filesystem::absolute(line.positional[1]).string();
+    options.placed = eye != nullptr;
     return true;
 }
 
@@ -179,17 +165,29 @@ void postMessage(Shell& shell, MessageKind kind, int key)
 
 int main(int argc, char** argv)
 {
-    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+    const ToolCommandLine line = parseToolCommandLine(
+        argc, argv,
+        {{"--eye", true}, {"--look", true}, {"--frames", true}, {"--wireframe", false}, {"--zoom", false}});
+    switch (line.action) {
+    case ToolCommandLine::Action::Help:
         printHelp();
         return 0;
+    case ToolCommandLine::Action::Version:
+        printToolVersion("lumora-snapshot");
+        return 0;
+    case ToolCommandLine::Action::Usage:
+        return reportUsageError("lumora-snapshot", line.problem, printUsage);
+    case ToolCommandLine::Action::Run:
+        break;
     }
     Options options;
-    if (!parseOptions(argc, argv, options))
+    if (!parseOptions(line, options))
         return 2;
     std::error_code error;
     std::filesystem::current_path(options.folder, error); // the viewer reads its files from here
     if (error) {
-        std::fprintf(stderr, "lumora-snapshot: cannot enter %s: %s\n", options.folder.c_str(), error.message().c_str());
+        std::fprintf(stderr, "lumora-snapshot: cannot enter %s: %s\n", options.folder.c_str(),
+                     std::filesystem::exists(options.folder, error) ? "permission denied" : "there is no such folder");
         return 1;
     }
 

@@ -1,0 +1,62 @@
+#include "app/command_line.h"
+
+#include <cstring>
+
+const char* const kViewerUsage = "usage: lumora [--windowed | --fullscreen] [DIR]";
+
+CommandLine parseCommandLine(int argc, const char* const* argv)
+{
+    CommandLine line;
+    bool optionsEnded = false; // after "--", a folder may start with a dash
+    for (int i = 1; i < argc; ++i) {
+        const char* arg = argv[i];
+        const bool isOption = !optionsEnded && arg[0] == '-' && arg[1] != '\0';
+        StartMode mode = StartMode::Ask;
+        if (isOption && std::strcmp(arg, "--") == 0) {
+            optionsEnded = true;
+            continue;
+        }
+        if (isOption && (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0))
+            return {CommandAction::Help, StartMode::Ask, nullptr, nullptr};
+        if (isOption && std::strcmp(arg, "--version") == 0)
+            return {CommandAction::Version, StartMode::Ask, nullptr, nullptr};
+        if (isOption && std::strcmp(arg, "--windowed") == 0)
+            mode = StartMode::Windowed;
+        else if (isOption && std::strcmp(arg, "--fullscreen") == 0)
+            mode = StartMode::FullScreen;
+
+        const bool unusable = isOption ? mode == StartMode::Ask || (line.mode != StartMode::Ask && line.mode != mode)
+                                       : line.folder != nullptr;
+        if (unusable) {
+            line.action = CommandAction::Usage;
+            line.problem = arg;
+            return line;
+        }
+        if (isOption)
+            line.mode = mode;
+        else
+            line.folder = arg;
+    }
+    return line;
+}
+
+void printViewerHelp(std::FILE* out)
+{
+    std::fprintf(out,
+                 "%s\n"
+                 "       lumora --help | --version\n"
+                 "\n"
+                 "Walks through the landscape whose data files are in DIR (default: the working\n"
+                 "directory). Started without DIR in a folder that holds none of the data files,\n"
+                 "it shows the default landscape that comes with it.\n"
+                 "\n"
+                 "  --windowed     run in an 800 x 600 window, without the start-up question\n"
+                 "  --fullscreen   run full screen at 800 x 600, without the start-up question\n"
+                 "  --help         print this text and exit\n"
+                 "  --version      print the version and exit\n"
+                 "\n"
+                 "Keys: W A S D or the arrows walk, the mouse looks, C crouches, the right button\n"
+                 "zooms, Space and Enter switch wireframe and filled drawing, F12 saves the frame\n"
+                 "as a PNG, Escape quits.\n",
+                 kViewerUsage);
+}

@@ -1,0 +1,57 @@
+#include "app/data_folder.h"
+
+#include <cstdio>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+const char* const kDataFileNames[kDataFileCount] = {
+    "Tertest.raw",   "Terrain2.bmp",  "Detail1.bmp",  "hillBack.bmp", "hillFront.bmp",
+    "hillBottom.bmp", "hillTop.bmp",  "hillLeft.bmp", "hillRight.bmp", "busch2.tga",
+    "palme4.vxm",    "palmect.vxm",   "palme2ct.vxm", "palme3ct.vxm", "grass2.vxm",
+};
+
+bool holdsAnyDataFile(const fs::path& folder)
+{
+    std::error_code error;
+    for (const char* name : kDataFileNames) {
+        if (fs::exists(folder / name, error))
+            return true;
+    }
+    return false;
+}
+
+fs::path defaultLandscapeFolder(const fs::path& executable)
+{
+    return executable.parent_path().parent_path() / "share" / "lumora" / "landscape";
+}
+
+bool enterDataFolder(const char* folder)
+{
+    std::error_code error;
+    if (folder) {
+        fs::current_path(folder, error);
+        if (error) {
+            const bool exists = fs::exists(folder, error);
+            std::fprintf(stderr, "lumora: cannot read data from %s: %s\n", folder,
+                         exists ? "the folder cannot be entered" : "there is no such folder");
+            return false;
+        }
+        return true;
+    }
+
+    const fs::path working = fs::current_path(error);
+    if (error || holdsAnyDataFile(working))
+        return true;
+    const fs::path executable = fs::read_symlink("/proc/self/exe", error);
+    if (error)
+        return true;
+    const fs::path landscape = defaultLandscapeFolder(executable);
+    if (!holdsAnyDataFile(landscape))
+        return true; // nothing installed: the missing files are reported as usual
+    fs::current_path(landscape, error);
+    if (!error)
+        std::fprintf(stderr, "lumora: no landscape files here, showing the default landscape from %s\n",
+                     landscape.c_str());
+    return true;
+}

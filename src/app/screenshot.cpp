@@ -1,0 +1,136 @@
+#include "app/screenshot.h"
+
+#include "app/frame.h"
+
+#include <GL/gl.h>
+
+#define STB_IMAGE_WRITE_STATIC
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#include <stb/stb_image_write.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <system_error>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string startFolder; // where the user started the viewer; the data folder may differ
+
+struct PendingScreenshot {
+    int width = 0;
+    int height = 0;
+} pending;
+
+void captureBeforeSwap(FramePass finished)
+{
+    if (finished != FramePass::Overlay)
+        return;
+    framePassProbe = nullptr;
+    std::vector<uint8_t> pixels(static_cast<size_t>(pending.width) * static_cast<size_t>(pending.height) * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, pending.width, pending.height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
+    saveScreenshot(pending.width, pending.height, pixels.data());
+}
+
+std::string environmentValue(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+} // namespace
+
+void requestScreenshot(int width, int height)
+{
+    if (width <= 0 || height <= 0)
+        return;
+    pending = {width, height};
+    framePassProbe = captureBeforeSwap;
+}
+
+void rememberStartFolder()
+{
+    std::error_code error;
+    startFolder = fs::current_path(error).string();
+}
+
+void formatScreenshotName(const std::tm& localTime, char (&name)[kScreenshotNameSize])
+{
+    if (std::strftime(name, sizeof name, "lumora-%Y%m%d-%H%M%S.png", &localTime) == 0)
+        std::snprintf(name, sizeof name, "lumora.png"); // a year beyond four digits
+}
+
+std::string picturesFolderFromUserDirs(const std::string& userDirs, const std::string& home)
+{
+    // Lines are KEY="VALUE", where VALUE is absolute or starts with $HOME.
+    std::istringstream lines(userDirs);
+    const std::string key = "XDG_PICTURES_DIR=\"";
+    for (std::string line; std::getline(lines, line);) {
+        const size_t start = line.find_first_not_of(" \t");
+        if (start == std::string::npos || line.compare(start, key.size(), key) != 0)
+            continue;
+        const size_t valueStart = start + key.size();
+        const size_t valueEnd = line.find('"', valueStart);
+        if (valueEnd == std::string::npos)
+            return "";
+        std::string value = line.substr(valueStart, valueEnd - valueStart);
+        if (value.compare(0, 5, "$HOME") == 0)
+            value = home + value.substr(5);
+        // "$HOME/" alone means the picture folder is switched off.
+        if (value.empty() || value[0] != '/' || fs::path(value) == fs::path(home) / "")
+            return "";
+        return value;
+    }
+    return "";
+}
+
+std::string picturesFolder()
+{
+    const std::string home = environmentValue("HOME");
+    std::string config = environmentValue("XDG_CONFIG_HOME");
+    if (config.empty())
+        config = home + "/.config";
+    std::ifstream file(config + "/user-dirs.dirs");
+    std::stringstream text;
+    text << file.rdbuf();
+    const std::string named = picturesFolderFromUserDirs(text.str(), home);
+    if (!named.empty())
+        return named;
+    return home.empty() ? "" : home + "/Pictures";
+}
+
+bool saveScreenshot(int width, int height, const uint8_t* pixels)
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm localTime{};
+    localtime_r(&now, &localTime);
+    char name[kScreenshotNameSize];
+    formatScreenshotName(localTime, name);
+
+    // Rows come bottom first from GL; the file holds the top row first.
+    stbi_flip_vertically_on_write(1);
+    std::string tried;
+    for (const std::string& folder : {startFolder, picturesFolder()}) {
+        if (folder.empty())
+            continue;
+        std::error_code error;
+        fs::create_directories(folder, error); // the picture folder may not exist yet
+        const std::string path = (fs::path(folder) / name).string();
+        if (stbi_write_png(path.c_str(), width, height, 3, pixels, width * 3) != 0) {
+            std::fprintf(stderr, "lumora: saved the frame as %s\n", path.c_str());
+            return true;
+        }
+        tried += (tried.empty() ? "" : " or ") + folder;
+    }
+    std::fprintf(stderr, "lumora: cannot save the frame: %s cannot be written\n",
+                 tried.empty() ? "no folder" : tried.c_str());
+    return false;
+}

@@ -1,0 +1,34 @@
+#pragma once
+// The screenshot key: F12 saves the frame on screen as
+// lumora-YYYYMMDD-HHMMSS.png (local time) in the folder the viewer was started
+// from, or in the user's picture folder when that one cannot be written, and
+// says on standard error where it went. Only a press allocates: the pixels and
+// the file names live for the one save.
+
+#include <cstdint>
+#include <ctime>
+#include <string>
+
+constexpr int kScreenshotNameSize = 32; // "lumora-20261209-181500.png" and its terminator
+
+// Called once at start, before the viewer enters its data folder.
+void rememberStartFolder();
+
+void formatScreenshotName(const std::tm& localTime, char (&name)[kScreenshotNameSize]);
+
+// The picture folder named by the text of a user-dirs.dirs file
+// (XDG_PICTURES_DIR="$HOME/Pictures"), with $HOME replaced; empty when the
+// text names none.
+std::string picturesFolderFromUserDirs(const std::string& userDirs, const std::string& home);
+
+// The picture folder: the user's XDG setting, else ~/Pictures.
+std::string picturesFolder();
+
+// Arms the save: the next frame is read back once drawn, before the swap shows
+// it, and written out. The pixels are read from the back buffer, since what a
+// front buffer holds after a swap is the window system's business.
+void requestScreenshot(int width, int height);
+
+// Writes width x height RGB pixels (bottom row first, as GL reads them).
+// Returns false, having said so, when no folder could take the file.
+bool saveScreenshot(int width, int height, const uint8_t* pixels);

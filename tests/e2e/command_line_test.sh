@@ -1,0 +1,103 @@
+#!/usr/bin/env bash
+# End-to-end checks of the viewer's command line, its choice of data folder
+# and the screenshot key, on the real binary.
+#   command_line_test.sh SCENARIO LUMORA LANDSCAPE_GENERATOR
+# The folder scenarios run on a display whose boxes cannot be shown, so every
+# box the viewer would show is a line on standard error.
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/../../scripts/lib/xdrive.sh"
+scenario=$1 lumora=$2 generator=$3
+frames="Current Frames Per Second: "
+default_line="showing the default landscape"
+
+fail() { echo "FAIL [$scenario]: $*"; [[ -n "${pid:-}" ]] && kill "$pid" 2>/dev/null; exit 1; }
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# Starts the viewer in folder $1 with the arguments that follow.
+start_in() {
+  local folder=$1; shift
+  (cd "$folder" && exec "$lumora" "$@" 2>"$work/stderr") & pid=$!
+}
+
+# Waits for the first frame, then ends the viewer with Escape: status 0.
+expect_frames_then_quit() {
+  local main
+  main=$(xd_wait_window_prefix "$frames" 30) || fail "no frames; stderr: $(cat "$work/stderr")"
+  xdotool key --window "$main" Escape 2>/dev/null
+  wait "$pid"; local status=$?; pid=
+  [[ $status == 0 ]] || fail "exit status $status after Escape"
+  ! grep -q "^lumora: Error: " "$work/stderr" || fail "boxes: $(grep '^lumora: Error: ' "$work/stderr")"
+}
+
+case "$scenario" in
+options)
+  # Help and version need no display at all.
+  for option in --help --version; do
+    out=$(env -u DISPLAY -u WAYLAND_DISPLAY "$lumora" $option 2>"$work/stderr"); code=$?
+    [[ $code == 0 && -n $out && ! -s "$work/stderr" ]] || fail "$option: status $code, '$out'"
+  done
+  [[ $(env -u DISPLAY "$lumora" --version) =~ ^lumora\ [0-9]+\.[0-9]+\.[0-9]+$ ]] || fail "version line"
+  env -u DISPLAY "$lumora" --help | grep -q "^usage: lumora \[--windowed | --fullscreen\] \[DIR\]$" ||
+    fail "help has no usage line"
+  for args in "--bogus" "one two" "--windowed --fullscreen"; do
+    out=$(env -u DISPLAY "$lumora" $args 2>&1 >/dev/null); code=$?
+    [[ $code == 2 ]] || fail "'$args': status $code"
+    [[ $(wc -l <<<"$out") == 1 && $out == "lumora: "*"usage: lumora "* ]] || fail "'$args': '$out'"
+  done
+  out=$(env -u DISPLAY "$lumora" "$work/none" 2>&1); code=$?
+  [[ $code == 1 && $out == "lumora: cannot read data from $work/none: there is no such folder" ]] ||
+    fail "a missing DIR: status $code, '$out'"
+  ;;
+empty-folder)
+  mkdir "$work/empty"
+  start_in "$work/empty" --windowed
+  expect_frames_then_quit
+  [[ $(grep -c "^lumora: no landscape files here, $default_line from /" "$work/stderr") == 1 ]] ||
+    fail "stderr: $(cat "$work/stderr")"
+  ;;
+one-file)
+  # The user's data, however little: the boxes as always, no default landscape.
+  "$generator" "$work/full" >/dev/null || fail "the generator failed"
+  mkdir "$work/one" && cp "$work/full/Tertest.raw" "$work/one/"
+  start_in "$work/one" --windowed
+  for (( tick = 0; tick < 300; tick++ )); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  wait "$pid"; status=$?; pid=
+  [[ $status == 0 ]] || fail "exit status $status"
+  ! grep -q "$default_line" "$work/stderr" || fail "took the default landscape"
+  grep -q "^lumora: Error: Unable to load BMP File!" "$work/stderr" ||
+    fail "no box for the terrain picture: $(cat "$work/stderr")"
+  ;;
+dir-given)
+  # DIR wins over the working folder, and is never replaced by the default.
+  "$generator" "$work/full" >/dev/null || fail "the generator failed"
+  mkdir "$work/here" "$work/nothing"
+  start_in "$work/here" --windowed "$work/full"
+  expect_frames_then_quit
+  ! grep -q "$default_line" "$work/stderr" || fail "took the default landscape for DIR"
+  start_in "$work/here" --windowed "$work/nothing"
+  for (( tick = 0; tick < 300; tick++ )); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  ! grep -q "$default_line" "$work/stderr" || fail "took the default landscape for an empty DIR"
+  grep -q "^lumora: Error: " "$work/stderr" || fail "no boxes for an empty DIR"
+  ;;
+screenshot)
+  mkdir "$work/shots"
+  start_in "$work/shots" --windowed
+  main=$(xd_wait_window_prefix "$frames" 30) || fail "no frames"
+  xdotool key --window "$main" F12
+  for (( tick = 0; tick < 100; tick++ )); do grep -q "saved the frame" "$work/stderr" && break; sleep 0.1; done
+  xdotool key --window "$main" Escape 2>/dev/null
+  wait "$pid"; pid=
+  shot=$(ls "$work/shots")
+  [[ $shot =~ ^lumora-[0-9]{8}-[0-9]{6}\.png$ ]] || fail "files: '$shot'"
+  grep -q "^lumora: saved the frame as $work/shots/$shot$" "$work/stderr" || fail "stderr: $(cat "$work/stderr")"
+  size=$(convert "$work/shots/$shot" -format "%w x %h" info:) || fail "the PNG does not decode"
+  [[ $size == "800 x 600" ]] || fail "size $size"
+  # A real frame, not a cleared buffer: the picture holds many colours.
+  colours=$(convert "$work/shots/$shot" -format "%k" info:)
+  (( colours > 1000 )) || fail "only $colours colours"
+  ;;
+*) fail "no such scenario" ;;
+esac
+echo "PASS [$scenario]"

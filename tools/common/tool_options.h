@@ -1,0 +1,34 @@
+#pragma once
+// The command line every tool reads: positional arguments and --name options,
+// some followed by a value, in any order; --help (-h) and --version for all.
+// The parser only sorts the words; each tool checks the values it takes.
+
+#include <cstdio>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct ToolOption {
+    const char* name;  // "--seed"
+    bool takesValue;   // the next word is its value
+};
+
+struct ToolCommandLine {
+    enum class Action { Run, Help, Version, Usage } action = Action::Run;
+    std::vector<std::pair<std::string, std::string>> given; // options in order, value empty for flags
+    std::vector<std::string> positional;
+    std::string problem; // for Usage, in plain words
+
+    bool has(std::string_view name) const;
+    const std::string* value(std::string_view name) const; // the last one given, or null
+};
+
+ToolCommandLine parseToolCommandLine(int argc, const char* const* argv, std::initializer_list<ToolOption> options);
+
+// "TOOL 0.1.0" on standard output.
+void printToolVersion(const char* tool);
+
+// Prints "TOOL: PROBLEM" (when there is one) and the usage on standard error;
+// returns the exit status of a wrong command line, 2.
+int reportUsageError(const char* tool, const std::string& problem, void (*printUsage)(std::FILE* out));
