@@ -146,15 +146,19 @@ play_script() {
 # the working memory of a picture for a moment, and a single figure may catch
 # it.
 heap_median() {
-  local before after tick
+  local before lines sample tick
   before=$(wc -l <"$out/heap.log")
-  for (( tick = 0; tick < 21; tick++ )); do kill -USR1 "$pid"; sleep 0.05; done
-  for (( tick = 0; tick < 50; tick++ )); do
-    after=$(wc -l <"$out/heap.log")
-    (( after >= before + 21 )) && break
-    sleep 0.1
+  for (( sample = 1; sample <= 21; sample++ )); do
+    # One request at a time: signals sent faster than they are taken merge.
+    kill -USR1 "$pid"
+    for (( tick = 0; tick < 100; tick++ )); do
+      lines=$(wc -l <"$out/heap.log")
+      (( lines >= before + sample )) && break
+      sleep 0.01
+    done
+    (( lines >= before + sample )) || return 1
+    sleep 0.05
   done
-  (( after >= before + 21 )) || return 1
   tail -n +"$((before + 1))" "$out/heap.log" | sort -n | sed -n 11p
 }
 

@@ -181,6 +181,7 @@ flat-flyer-sprite)
   # runs on.
   printf '\x00\x00\x02\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x80\x00\x20\x08' >"$work/bad/busch2.tga"
   run_expecting_frames "$work/bad" 0 "$work/bad.png" 1
+  cp "$work/bad.png" "$outdir/e2e-failure-$scenario.png"
   echo "PASS [$scenario]: no box, frames drawn, exit 0"
   ;;
 no-mesh-texture)
