@@ -56,8 +56,8 @@ rss_kib() { awk '/^VmRSS:/ { print $2 }' "/proc/$pid/status"; }
 
 # --- The input script ---------------------------------------------------------
 
-# The inverse of a key: forward and back, left and right swap; the toggles
-# (crouch, space, Return) undo themselves when pressed again.
+# The inverse of a walking key: forward and back, left and right swap. Crouch
+# (c) undoes itself when pressed again.
 inverse_key() {
   case $1 in
     w) echo s ;; s) echo w ;; a) echo d ;; d) echo a ;;
@@ -71,7 +71,7 @@ inverse_key() {
 # order, so every pass starts and ends at the same place, looking the same
 # way, in the same modes and at the same window size, and shows the same views.
 write_script() {
-  local half_ms=$(( $1 * 30000 - 2000 )) t=500 n=0 i k d dx dy width=800 height=600 pitch=0
+  local half_ms=$(( $1 * 30000 - 2000 )) t=500 n=0 i k d dx dy width=800 height=600 pitch=0 fill=Return
   local -a forward=() inverse=() lengths=()
   RANDOM=1
   while (( t < half_ms )); do
@@ -85,10 +85,13 @@ write_script() {
            forward+=("look $dx $dy") inverse+=("look $((-dx)) $((-dy))") lengths+=(150) ;;
       5) k=$(( RANDOM % 4 ))
          case $k in
-           0) forward+=("tap c") ;; 1) forward+=("tap space") ;;
-           2) forward+=("tap Return") ;; 3) forward+=("click 3") ;;
+           0) forward+=("tap c") inverse+=("tap c") ;;
+           # Space draws as wireframe and Return filled: undone by the other.
+           1) forward+=("tap space") inverse+=("tap $fill") fill=space ;;
+           2) forward+=("tap Return") inverse+=("tap $fill") fill=Return ;;
+           3) forward+=("click 3") inverse+=("click 3") ;;
          esac
-         inverse+=("${forward[-1]}") lengths+=(400) ;;
+         lengths+=(400) ;;
       6) forward+=("click 1") inverse+=("click 1") lengths+=(150) ;;
       7) local w=$((320 + RANDOM % 481)) h=$((240 + RANDOM % 361))
          forward+=("size $w $h") inverse+=("size $width $height") lengths+=(600)
@@ -162,6 +165,27 @@ heap_median() {
   tail -n +"$((before + 1))" "$out/heap.log" | sort -n | sed -n 11p
 }
 
+# The graphics driver keeps its working memory at the size of the heaviest
+# picture it has drawn so far: this shows it every kind of picture the viewer
+# draws, all around, filled and as wireframe, zoomed and not, standing and
+# crouched, tilted up and down, at several sizes. It ends filled, at 800 x 600.
+show_every_picture() {
+  local mode zoom crouch y size
+  for mode in Return space; do
+    xdotool key $mode
+    for zoom in 1 2; do
+      xdotool click 3
+      for crouch in 1 2; do
+        xdotool keydown c; sleep 0.2; xdotool keyup c
+        for _ in $(seq 16); do xdotool mousemove 600 300; sleep 0.15; done
+        for y in 150 150 150 450 450 450 450 450 450 150 150 150; do xdotool mousemove 400 $y; sleep 0.15; done
+      done
+    done
+    for size in "320 240" "640 480" "800 600"; do xdotool windowsize "$main" $size; sleep 0.5; done
+  done 2>/dev/null
+  xdotool key Return
+}
+
 # --- Modes --------------------------------------------------------------------
 
 replay() {
@@ -171,6 +195,7 @@ replay() {
   : >"$out/heap.log"
   start_viewer
   unset LD_PRELOAD
+  show_every_picture
   echo "pass heap_bytes rss_kib" >"$out/passes.log"
   for (( pass = 1; pass <= passes; pass++ )); do
     play_script "$out/input.txt"
@@ -218,13 +243,10 @@ leaks() {
   echo "soak: PASS: exit 0 after $minutes minutes, no leak reported ($suppressed allocations of the system's libraries suppressed by tests/lsan.supp)"
 }
 
-# Random input, repeatable from its seed. The first minute is the warm-up: it
-# shows the viewer every kind of picture it will draw, filled and as
-# wireframe, zoomed and not, standing and crouched, tilted up and down, at
-# several sizes. Memory is sampled at 800 x 600, since back buffers follow the
-# size.
+# Random input, repeatable from its seed; the first minute is the warm-up.
+# Memory is sampled at 800 x 600, since back buffers follow the size.
 random_walk() {
-  local minutes=$1 mode zoom crouch y size k
+  local minutes=$1 k
   start_viewer
   rss() {
     xdotool windowsize --sync "$main" 800 600 2>/dev/null
@@ -232,19 +254,7 @@ random_walk() {
     rss_kib
   }
   heap() { awk '/\[heap\]$/ { h = 1; next } h && /^Rss:/ { print $2; exit }' "/proc/$pid/smaps"; }
-  for mode in Return space; do
-    xdotool key $mode
-    for zoom in 1 2; do
-      xdotool click 3
-      for crouch in 1 2; do
-        xdotool keydown c; sleep 0.2; xdotool keyup c
-        for _ in $(seq 16); do xdotool mousemove 600 300; sleep 0.15; done
-        for y in 150 150 150 450 450 450 450 450 450 150 150 150; do xdotool mousemove 400 $y; sleep 0.15; done
-      done
-    done
-    for size in "320 240" "640 480" "800 600"; do xdotool windowsize "$main" $size; sleep 0.5; done
-  done 2>/dev/null
-  xdotool key Return
+  show_every_picture
 
   RANDOM=1
   local start=$SECONDS next_sample=60 first="" last="" kb kb_heap first_heap=""
