@@ -46,6 +46,17 @@ if [[ $mode == leaks ]]; then
   viewer=build/test/src/lumora
   export ASAN_OPTIONS=detect_leaks=1
   export LSAN_OPTIONS=suppressions=$top/tests/lsan.supp:print_suppressions=1
+  # The window system unloads the GL driver when it closes, before the leak
+  # check at exit: the driver's allocations would then have no library to be
+  # known by. Preloaded libraries stay mapped, so the suppressions find them.
+  # The sanitizer's runtime comes first, as it must.
+  asan=$(ldd "$viewer" | awk '/libasan/ { print $3 }')
+  driver=$(for lib in libGL.so.1 libGLX_mesa.so.0 dri/swrast_dri.so; do
+             for dir in /usr/lib/x86_64-linux-gnu /usr/lib64 /usr/lib; do
+               [[ -e "$dir/$lib" ]] && { echo "$dir/$lib"; break; }
+             done
+           done | paste -sd:)
+  export VIEWER_PRELOAD=$asan${driver:+:$driver}
 fi
 out=build/soak
 rm -rf "$out" && mkdir -p "$out"

@@ -10,8 +10,9 @@
 #     later pass must end within 256 KiB (heap) and 1 MiB (resident) of the
 #     first pass's end.
 #   soak_session.sh leaks LUMORA OUT MINUTES
-#     plays the same script once in a sanitized build with leak detection on;
-#     the viewer must exit 0 with no leak reported.
+#     plays the same script once in a sanitized build with leak detection on
+#     (VIEWER_PRELOAD: libraries the viewer alone preloads); the viewer must
+#     exit 0 with no leak reported.
 #   soak_session.sh random LUMORA OUT MINUTES
 #     random input for MINUTES; reports resident memory every 15 s.
 #
@@ -30,8 +31,11 @@ fail() {
   exit 1
 }
 
+# Starts the viewer with the environment in viewer_env (the helpers run
+# without it), answers No and waits for its frames.
+viewer_env=()
 start_viewer() {
-  (cd "$out/data" && exec "$lumora" 2>"$out/stderr") & pid=$!
+  (cd "$out/data" && exec env "${viewer_env[@]}" "$lumora" 2>"$out/stderr") & pid=$!
   local question
   question=$(xd_wait_question "$pid" "$out/stderr" 30) || fail "no start-up question"
   xd_answer_question "$question" No
@@ -191,10 +195,9 @@ show_every_picture() {
 replay() {
   local passes=$1 minutes=$2 pass heap rss first_heap="" first_rss="" worst_heap=0 worst_rss=0
   write_script "$minutes" "$out/input.txt"
-  export LD_PRELOAD=$HEAP_PROBE LUMORA_HEAP_PROBE=$out/heap.log
+  viewer_env=(LD_PRELOAD="$HEAP_PROBE" LUMORA_HEAP_PROBE="$out/heap.log")
   : >"$out/heap.log"
   start_viewer
-  unset LD_PRELOAD
   show_every_picture
   echo "pass heap_bytes rss_kib" >"$out/passes.log"
   for (( pass = 1; pass <= passes; pass++ )); do
@@ -234,6 +237,7 @@ replay() {
 leaks() {
   local minutes=$1
   write_script "$minutes" "$out/input.txt"
+  viewer_env=(LD_PRELOAD="${VIEWER_PRELOAD:-}")
   start_viewer
   play_script "$out/input.txt"
   stop_viewer
