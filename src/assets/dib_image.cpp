@@ -164,6 +164,8 @@ bool convertible(const DibHeader& header)
     }
 }
 
+// The whole declared picture, black until decoded: rows and run-length pixels
+// that the file does not hold stay black.
 bool allocateRows(Image& image, int64_t width, int64_t rows)
 {
     image.components = 3;
@@ -200,23 +202,28 @@ Rgb storedPixel(const DibHeader& header, const uint8_t* row, int64_t x)
 const char* decodeRows(const Bytes& file, const DibHeader& header, Image& image)
 {
     const uint64_t width = uint64_t(header.width);
-    const uint64_t storedRows = uint64_t(header.height < 0 ? -header.height : header.height);
+    const uint64_t rows = uint64_t(header.height < 0 ? -header.height : header.height);
     const uint64_t rowBytes = (header.bitCount * width + 7) / 8;
     const uint64_t stride = (header.bitCount * width + 31) / 32 * 4;
     const uint64_t available = header.pixelOffset < file.size ? file.size - header.pixelOffset : 0;
     // The last row needs its pixels but not its padding.
-    const uint64_t rowsHeld =
-        available < rowBytes ? 0 : std::min({storedRows, (available - rowBytes) / stride + 1, uint64_t(INT32_MAX)});
+    const uint64_t rowsHeld = available < rowBytes ? 0 : std::min(rows, (available - rowBytes) / stride + 1);
     if (rowsHeld == 0)
         return kConversionError;
-    if (!allocateRows(image, header.width, int64_t(rowsHeld)))
+    if (!allocateRows(image, header.width, int64_t(rows)))
         return kOutOfMemory;
+    image.missingRows = int32_t(rows - rowsHeld);
 
+    // The rows held, and of a row cut short the pixels whose bytes are there.
     const bool topDown = header.height < 0;
-    for (uint64_t stored = 0; stored < rowsHeld; ++stored) {
-        const uint8_t* row = file.data + header.pixelOffset + stored * stride;
-        uint8_t* out = image.pixels.data() + (topDown ? rowsHeld - 1 - stored : stored) * width * 3;
-        for (uint64_t x = 0; x < width; ++x, out += 3) {
+    const uint64_t rowsBegun = std::min(rows, (available + stride - 1) / stride);
+    for (uint64_t stored = 0; stored < rowsBegun; ++stored) {
+        const uint64_t rowAt = stored * stride;
+        const uint64_t bytesHeld = std::min(rowBytes, available - rowAt);
+        const uint64_t pixelsHeld = stored < rowsHeld ? width : bytesHeld * 8 / header.bitCount;
+        const uint8_t* row = file.data + header.pixelOffset + rowAt;
+        uint8_t* out = image.pixels.data() + (topDown ? rows - 1 - stored : stored) * width * 3;
+        for (uint64_t x = 0; x < pixelsHeld; ++x, out += 3) {
             const Rgb colour = storedPixel(header, row, int64_t(x));
             out[0] = colour.r;
             out[1] = colour.g;
@@ -229,18 +236,13 @@ const char* decodeRows(const Bytes& file, const DibHeader& header, Image& image)
 // Expands RLE8 or RLE4 codes: a run (count, index or index pair), or after a
 // zero byte end of line (0), end of picture (1), delta (2, dx, dy) or an
 // absolute stretch of that many indices padded to a 2-byte boundary. Pixels a
-// code would put beyond the row or the picture are dropped; a stream cut short
-// ends the picture where it stops.
+// code would put beyond the row or the picture are dropped. Skipped pixels,
+// and the rows after a stream that stops without its end code, stay black.
 const char* decodeRunLength(const Bytes& file, const DibHeader& header, Image& image)
 {
     const uint64_t width = uint64_t(header.width);
-    const uint64_t available = header.pixelOffset < file.size ? file.size - header.pixelOffset : 0;
-    // Two bytes fill at most 255 pixels; a picture larger than that cannot come
-    // from this stream, so the rows beyond are not kept.
-    constexpr uint64_t kMostPixelsPerCode = 255;
-    const uint64_t fillable = (available + 1) / 2 * kMostPixelsPerCode;
-    const uint64_t rows = std::min<uint64_t>(uint64_t(header.height), fillable / width);
-    if (rows == 0)
+    const uint64_t rows = uint64_t(header.height);
+    if (!file.holds(header.pixelOffset, 2))
         return kConversionError;
     if (!allocateRows(image, header.width, int64_t(rows)))
         return kOutOfMemory;
@@ -262,6 +264,7 @@ const char* decodeRunLength(const Bytes& file, const DibHeader& header, Image& i
     };
 
     uint64_t at = header.pixelOffset;
+    bool ended = false;
     while (y < rows && file.holds(at, 2)) {
         const uint8_t count = file.data[at];
         const uint8_t code = file.data[at + 1];
@@ -273,6 +276,7 @@ const char* decodeRunLength(const Bytes& file, const DibHeader& header, Image& i
             x = 0;
             ++y;
         } else if (code == 1) {
+            ended = true;
             break;
         } else if (code == 2) {
             if (!file.holds(at, 2))
@@ -291,18 +295,25 @@ const char* decodeRunLength(const Bytes& file, const DibHeader& header, Image& i
             at += (indexBytes + 1) / 2 * 2;
         }
     }
+    // A stream cut short misses the rows from where it stopped; a row it
+    // filled to its end without the end-of-line code is whole.
+    if (!ended && y < rows)
+        image.missingRows = int32_t(rows - y - (x >= width ? 1 : 0));
     return nullptr;
 }
 
 } // namespace
 
-ImageResult decodeDibImage(const uint8_t* bytes, size_t size)
+ImageResult decodeDibImage(const uint8_t* bytes, size_t size, uint64_t mostPixels)
 {
     const Bytes file{bytes, bytes ? size : 0};
     DibHeader header;
     if (const char* failure = readHeader(file, header))
         return {std::nullopt, failure};
     if (!convertible(header))
+        return {std::nullopt, kConversionError};
+    const uint64_t rows = uint64_t(header.height < 0 ? -header.height : header.height);
+    if (uint64_t(header.width) * rows > mostPixels)
         return {std::nullopt, kConversionError};
 
     Image image;

@@ -6,10 +6,10 @@
 // picture's bottom row first. A file stored top row first is turned upright,
 // so it gives the same Image as the same picture stored bottom-up.
 //
-// Whatever the header claims, nothing outside the file is read and the pixel
-// buffer is never larger than the file's bytes can fill. A truncated file
-// gives the rows it holds (the bottom rows of a bottom-up file, the top rows of
-// a top-down one); pixels that a run-length file skips are black.
+// Whatever the header claims, nothing outside the file is read. The picture
+// keeps the header's width and height: the rows a truncated file does not
+// hold are black (the top rows of a bottom-up file, the bottom rows of a
+// top-down one), and so are the pixels that a run-length file skips.
 
 #include "assets/image.h"
 
@@ -18,9 +18,10 @@
 
 // Decodes the bytes of a whole BMP file. The failure is one of
 // "Unknown DIB file format." (an info header neither 12 nor 40 bytes long),
-// "Image file conversion error." (no row to convert: bad dimensions, an
-// unsupported bit count or compression, no pixel data) or "Out of memory.".
-ImageResult decodeDibImage(const uint8_t* bytes, size_t size);
+// "Image file conversion error." (no row to convert: bad dimensions, more
+// than mostPixels, an unsupported bit count or compression, no pixel data) or
+// "Out of memory.".
+ImageResult decodeDibImage(const uint8_t* bytes, size_t size, uint64_t mostPixels = kMostPicturePixels);
 
 // Reads and decodes the named file; every failure is shown in a message box
 // titled "Error" before it returns nothing. A file that cannot be opened or

@@ -16,7 +16,17 @@ struct Image {
     int32_t width = 0;      // pixels per row
     int32_t height = 0;     // rows
     std::vector<uint8_t> pixels; // width * height * components bytes
+    // Rows at the end of the file's order that the file does not wholly hold
+    // (cut short, or a run-length stream that stops early). They are filled
+    // as the format fills missing pixels; only the checker reports them.
+    int32_t missingRows = 0;
 };
+
+// The most pixels a reader gives a picture: 8192 x 8192, 256 MiB at four
+// bytes a pixel. A picture keeps its declared size even where the file holds
+// less (run-length codes skip whole rows in a few bytes), so memory is bounded
+// by this limit and not by the bytes present. A larger claim is refused.
+constexpr uint64_t kMostPicturePixels = uint64_t(8192) * 8192;
 
 // What a decoder gives back: the picture, or the message its reader shows.
 // A failure without a message (nullptr) is one that the reader passes over

@@ -17,20 +17,23 @@ constexpr uint8_t kRunPacketBit = 0x80;
 constexpr uint64_t kMostPixelsPerPacket = 128;
 
 // Hands out the stored pixels one by one as R, G, B(, A). Past the end of the
-// file it keeps handing out the last pixel it read.
+// file it keeps handing out the last pixel it read, and says it ran out.
 struct PixelReader {
     const uint8_t* data;
     size_t size;
     size_t at;
     int depth;
     uint8_t last[4] = {0, 0, 0, 0};
+    bool ranOut = false;
 
     size_t storedBytes() const { return size_t(depth / 8); }
 
     const uint8_t* next()
     {
-        if (size - at < storedBytes())
+        if (size - at < storedBytes()) {
+            ranOut = true;
             return last;
+        }
         const uint8_t* p = data + at;
         at += storedBytes();
         if (depth == 16) {
@@ -48,13 +51,18 @@ struct PixelReader {
         return last;
     }
 
-    bool exhausted() const { return at >= size; }
+    bool exhausted()
+    {
+        if (at >= size)
+            ranOut = true;
+        return ranOut;
+    }
     uint8_t packetHeader() { return data[at++]; }
 };
 
 } // namespace
 
-ImageResult decodeTga(const uint8_t* bytes, size_t size)
+ImageResult decodeTga(const uint8_t* bytes, size_t size, uint64_t mostPixels)
 {
     if (!bytes || size < kHeaderBytes)
         return {std::nullopt, kUnableToLoad};
@@ -68,27 +76,27 @@ ImageResult decodeTga(const uint8_t* bytes, size_t size)
     const bool knownDepth = runLength ? depth == 24 || depth == 32 : depth == 16 || depth == 24 || depth == 32;
     if (!knownDepth)
         return {std::nullopt, nullptr};
+
+    Image image;
+    image.components = depth == 16 ? 3 : depth / 8;
+    image.width = int32_t(width);
+    image.height = int32_t(height);
+    // A picture without pixels is still a picture: the texture made from it
+    // is left without an image and draws untextured.
     if (width == 0 || height == 0)
+        return {std::move(image), nullptr};
+    const uint64_t total = uint64_t(width) * height;
+    if (total > mostPixels)
         return {std::nullopt, kUnableToLoad};
 
     const size_t pixelsAt = kHeaderBytes + idLength;
     const uint64_t available = size > pixelsAt ? size - pixelsAt : 0;
     const uint64_t storedBytes = uint64_t(depth / 8);
-    // A packet is a header byte and at least one stored pixel.
+    // A packet is a header byte and at least one stored pixel; with not one
+    // pixel there is no last pixel to repeat.
     const uint64_t packetBytes = runLength ? storedBytes + 1 : storedBytes;
     if (available < packetBytes)
         return {std::nullopt, kUnableToLoad};
-    // The most pixels these bytes can describe: one per stored pixel, or up to
-    // 128 per run packet. Rows beyond them are not kept.
-    const uint64_t fillable = runLength ? (available + packetBytes - 1) / packetBytes * kMostPixelsPerPacket
-                                        : available / storedBytes;
-    const uint64_t rows = std::min<uint64_t>(height, (fillable + width - 1) / width);
-    const uint64_t total = rows * width;
-
-    Image image;
-    image.components = depth == 16 ? 3 : depth / 8;
-    image.width = int32_t(width);
-    image.height = int32_t(rows);
     try {
         image.pixels.resize(size_t(total * uint64_t(image.components)));
     } catch (const std::bad_alloc&) {
@@ -99,7 +107,10 @@ ImageResult decodeTga(const uint8_t* bytes, size_t size)
     uint8_t* out = image.pixels.data();
     const size_t components = size_t(image.components);
     uint64_t produced = 0;
+    uint64_t held = total; // pixels before the first one the file did not hold
     auto append = [&](const uint8_t* pixel) {
+        if (reader.ranOut && held == total)
+            held = produced;
         std::memcpy(out + produced * components, pixel, components);
         ++produced;
     };
@@ -127,6 +138,7 @@ ImageResult decodeTga(const uint8_t* bytes, size_t size)
             }
         }
     }
+    image.missingRows = int32_t(height - held / width);
     return {std::move(image), nullptr};
 }
 

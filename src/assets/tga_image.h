@@ -7,9 +7,8 @@
 // colour map is not (the pixels are taken to start right after the ID).
 //
 // 16-bit pixels give 3 components, each 5-bit channel shifted left by 3 (bit 15
-// carries no colour). Where the file ends early, every missing pixel repeats
-// the last one read; the picture keeps no row that the file could not have
-// begun to fill, so a tiny file claiming a huge picture allocates little.
+// carries no colour). A picture keeps the width and height of its header:
+// where the file ends early, every missing pixel repeats the last one read.
 
 #include "assets/image.h"
 
@@ -20,9 +19,10 @@
 
 // Decodes the bytes of a whole TGA file. Never reads outside them. An unknown
 // depth (or a run-length depth other than 24 and 32) fails without a message;
-// a file too short for its header or for one pixel, or a width or height of 0,
-// fails with "Unable to load TGA File!".
-ImageResult decodeTga(const uint8_t* bytes, size_t size);
+// a file too short for its header or for one pixel, or a picture of more than
+// mostPixels, fails with "Unable to load TGA File!". A width or height of 0
+// gives a picture without pixels, which no texture can be built from.
+ImageResult decodeTga(const uint8_t* bytes, size_t size, uint64_t mostPixels = kMostPicturePixels);
 
 // Reads and decodes the named file. A file that cannot be opened, or that
 // decodes to a failure with a message, shows it in a box titled "Error" owned

@@ -141,13 +141,11 @@ TEST(TgaRefusal, UnknownDepthsAndRunLengthOutsideTwentyFourAndThirtyTwoFailInSil
     }
 }
 
-TEST(TgaRefusal, AHeaderCutShortAZeroSizeOrNoPixelAtAllIsUnloadable)
+TEST(TgaRefusal, AHeaderCutShortOrNoPixelAtAllIsUnloadable)
 {
     const Bytes good = tga(2, 24, 1, 1, {1, 2, 3});
     for (size_t size : {0, 1, 17, 18, 20})
         EXPECT_STREQ(decodeTga(good.data(), size).failure, "Unable to load TGA File!") << size;
-    EXPECT_STREQ(decode(tga(2, 24, 0, 1, {1, 2, 3})).failure, "Unable to load TGA File!");
-    EXPECT_STREQ(decode(tga(2, 24, 1, 0, {1, 2, 3})).failure, "Unable to load TGA File!");
     EXPECT_STREQ(decode(tga(10, 24, 1, 1, {0x80, 1, 2})).failure, "Unable to load TGA File!");
     Bytes idTakesThePixel = good;
     idTakesThePixel[0] = 3;
@@ -155,45 +153,64 @@ TEST(TgaRefusal, AHeaderCutShortAZeroSizeOrNoPixelAtAllIsUnloadable)
     EXPECT_STREQ(decodeTga(nullptr, 0).failure, "Unable to load TGA File!");
 }
 
-TEST(TgaTruncation, EveryMissingPixelRepeatsTheLastOneRead)
+TEST(TgaRefusal, AZeroWidthOrHeightGivesAPictureWithoutPixels)
 {
-    // 16 bits, a word and a half: the second pixel repeats the first.
-    EXPECT_EQ(pixelsOf(decode(tga(2, 16, 3, 1, {0x1F, 0x00, 0xFF}))), (Bytes{0, 0, 248, 0, 0, 248, 0, 0, 248}));
-    // 24 bits, one pixel and a byte of the next.
-    EXPECT_EQ(pixelsOf(decode(tga(2, 24, 2, 1, {1, 2, 3, 4}))), (Bytes{3, 2, 1, 3, 2, 1}));
-    // Run-length: the data ends inside a raw packet.
-    EXPECT_EQ(pixelsOf(decode(tga(10, 32, 3, 1, {0x02, 1, 2, 3, 4, 5, 6}))),
-              (Bytes{3, 2, 1, 4, 3, 2, 1, 4, 3, 2, 1, 4}));
-    // Run-length: the data ends after a packet.
-    EXPECT_EQ(pixelsOf(decode(tga(10, 24, 3, 1, {0x80, 5, 6, 7}))), (Bytes{7, 6, 5, 7, 6, 5, 7, 6, 5}));
+    for (const Bytes& file : {tga(2, 24, 0, 1, {1, 2, 3}), tga(10, 32, 7, 0, {}), tga(2, 16, 0, 0, {})}) {
+        const ImageResult result = decode(file);
+        ASSERT_TRUE(result.image);
+        EXPECT_EQ(result.failure, nullptr);
+        EXPECT_EQ(result.image->width * result.image->height, 0);
+        EXPECT_TRUE(result.image->pixels.empty());
+    }
 }
 
-TEST(TgaTruncation, AHugeClaimedSizeInATinyFileKeepsOnlyTheRowsItCouldBegin)
+TEST(TgaTruncation, ATruncatedFileKeepsItsSizeAndEveryMissingPixelRepeatsTheLastOneRead)
 {
     struct Case {
         const char* what;
-        uint8_t type;
+        uint8_t type, depth;
         Bytes data;
-        int rows;
+        std::vector<Bytes> pixels; // the 2 x 3 picture, pixel by pixel
+        int missingRows;
     };
+    const Bytes a3 = {3, 2, 1}, b3 = {6, 5, 4}, c3 = {9, 8, 7}, a4 = {3, 2, 1, 4}, b4 = {7, 6, 5, 8};
+    const Bytes blue = {0, 0, 248}, red = {248, 0, 0};
     const Case cases[] = {
-        {"raw, one pixel", 2, {1, 2, 3}, 1},
-        {"raw, a row and a pixel", 2, Bytes(65535 * 3 + 3, 7), 2},
-        {"run-length, one packet", 10, {0xFF, 1, 2, 3}, 1},
+        {"16 bits, a word and a half", 2, 16, {0x1F, 0x00, 0x00, 0x7C, 0xFF}, {blue, red, red, red, red, red}, 2},
+        {"24 bits, a pixel cut", 2, 24, {1, 2, 3, 4, 5, 6, 7, 8}, {a3, b3, b3, b3, b3, b3}, 2},
+        {"24 bits, a row short", 2, 24, {1, 2, 3, 4, 5, 6, 1, 2, 3, 4, 5, 6}, {a3, b3, a3, b3, b3, b3}, 1},
+        {"32 bits, a pixel cut", 2, 32, {1, 2, 3, 4, 5, 6, 7, 8, 9}, {a4, b4, b4, b4, b4, b4}, 2},
+        {"RLE24, inside a raw packet", 10, 24, {0x00, 1, 2, 3, 0x81, 4, 5, 6, 0x02, 7, 8, 9},
+         {a3, b3, b3, c3, c3, c3}, 1},
+        {"RLE32, after a run packet", 10, 32, {0x81, 1, 2, 3, 4}, {a4, a4, a4, a4, a4, a4}, 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const Bytes file = tga(c.type, 24, 65535, 65535, c.data);
+        const ImageResult result = decode(tga(c.type, c.depth, 2, 3, c.data));
+        ASSERT_TRUE(result.image);
+        EXPECT_EQ(result.image->width, 2);
+        EXPECT_EQ(result.image->height, 3);
+        EXPECT_EQ(result.image->missingRows, c.missingRows);
+        Bytes expected;
+        for (const Bytes& pixel : c.pixels)
+            expected.insert(expected.end(), pixel.begin(), pixel.end());
+        EXPECT_EQ(result.image->pixels, expected);
+    }
+}
+
+TEST(TgaTruncation, AClaimBeyondTheSizeLimitIsUnloadableAndAllocatesNothingLarge)
+{
+    for (const uint8_t type : {uint8_t(2), uint8_t(10)}) {
+        const Bytes file = tga(type, 24, 65535, 65535, {0xFF, 1, 2, 3});
         allocationProbe::start();
         const ImageResult result = decode(file);
-        const size_t largest = allocationProbe::largest();
-        ASSERT_TRUE(result.image);
-        EXPECT_EQ(result.image->height, c.rows);
-        EXPECT_EQ(result.image->width, 65535);
-        EXPECT_GE(largest, size_t(c.rows) * 65535 * 3);
-        EXPECT_LE(largest, size_t(c.rows) * 65535 * 3 + 4096);
-        EXPECT_EQ(result.image->pixels.back(), c.data.front() == 0xFF ? 1 : c.data[0]);
+        EXPECT_LE(allocationProbe::largest(), 4096u) << int(type);
+        EXPECT_STREQ(result.failure, "Unable to load TGA File!") << int(type);
     }
+    // The limit counts pixels: a 2 x 3 picture passes a limit of 6, not of 5.
+    const Bytes small = tga(2, 24, 2, 3, {1, 2, 3});
+    EXPECT_TRUE(decodeTga(small.data(), small.size(), 6).image);
+    EXPECT_STREQ(decodeTga(small.data(), small.size(), 5).failure, "Unable to load TGA File!");
 }
 
 TEST(TgaTruncation, EveryCutOfAFileDecodesWithinItOrIsUnloadable)

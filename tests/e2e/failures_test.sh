@@ -183,6 +183,15 @@ no-flyer-sprite)
   run_expecting_end "$work/bad"
   echo "PASS [$scenario]: one box, status 0 before any frame"
   ;;
+flat-flyer-sprite)
+  # A sprite of width 0 has no pixels to make a texture of: the texture build
+  # fails, no box is shown, and the flyers draw untextured while the viewer
+  # runs on.
+  printf '\x00\x00\x02\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x80\x00\x20\x08' >"$work/bad/busch2.tga"
+  run_expecting_frames "$work/bad" 0 "$work/bad.png" 1
+  cp "$work/bad.png" "$outdir/e2e-failure-$scenario.png"
+  echo "PASS [$scenario]: no box, frames drawn, exit 0"
+  ;;
 no-mesh-texture)
   # The palms' bark is named by every palm mesh; the first that needs it ends
   # the run.

@@ -1,8 +1,8 @@
 #pragma once
 // What every reader must give back, whatever bytes a data folder holds: each
 // check runs one reader on a whole file's bytes and tests the properties that
-// hold for any input (sizes that match the header, capacities kept, nothing
-// allocated beyond what the file can describe). Memory faults are left to the
+// hold for any input (sizes that match the header, capacities kept, no picture
+// beyond the size limit). Memory faults are left to the
 // sanitizers. The fuzz targets and the regression test share these checks.
 //
 // Each check returns nullptr when the result is sound, otherwise a sentence

@@ -60,6 +60,9 @@ const BrokenCase kBrokenCases[] = {
     {"terrain picture empty", "Terrain2.bmp", Damage::Truncate, 0, nullptr, CheckVerdict::Error,
      {"\"Failed to open DIB file Terrain2.bmp.\"", "the terrain draws without its base picture"},
      "the viewer would start after 1 message"},
+    {"terrain picture cut to half its rows", "Terrain2.bmp", Damage::Truncate, 54 + 512 * 1024 * 3, nullptr,
+     CheckVerdict::Warning, {"no message, but 512 of 1024 rows are missing from the file", "-> they are black"},
+     "the viewer would start without any message, but loses data"},
     {"detail picture cut inside its header", "Detail1.bmp", Damage::Truncate, 20, nullptr, CheckVerdict::Error,
      {"-> the terrain draws without its detail picture"}, "the viewer would start after 1 message"},
     {"sky top missing", "hillTop.bmp", Damage::Remove, 0, nullptr, CheckVerdict::Error,
@@ -81,6 +84,9 @@ const BrokenCase kBrokenCases[] = {
      "the viewer would end before its first frame, at busch2.tga"},
     {"flyer sprite cut inside its header", "busch2.tga", Damage::Truncate, 10, nullptr, CheckVerdict::Error,
      {"-> the viewer ends at once with status 0"}, "the viewer would end before its first frame, at busch2.tga"},
+    {"flyer sprite cut short", "busch2.tga", Damage::Truncate, 18 + 32 * 128 * 4 + 2, nullptr, CheckVerdict::Warning,
+     {"no message, but 96 of 128 rows are missing from the file", "-> they repeat the last pixel"},
+     "the viewer would start without any message, but loses data"},
     {"flyer sprite in 8-bit grey", "busch2.tga", Damage::Replace, 0, "tga/pillow/200x32_l_bl_raw.tga",
      CheckVerdict::Error, {"no message -> the viewer ends at once with status 0"},
      "the viewer would end before its first frame, at busch2.tga"},
@@ -215,6 +221,22 @@ TEST(CheckImage, ARefusedPictureGivesTheReadersMessageAndStatus1)
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.output.find("Failed to open DIB file /nonexistent/picture.bmp."), std::string::npos)
         << missing.output;
+}
+
+
+TEST(CheckImage, APictureCutShortIsAWarningWithTheRowsItLacks)
+{
+    const std::string corpora = LUMORA_CORPORA_DIR "/";
+    // It decodes at its full size, so the viewer shows it: status 0.
+    const fs::path cut = fs::path(TOOLS_TEST_SCRATCH) / ("cut." + std::to_string(getpid()) + ".bmp");
+    fs::copy_file(corpora + "bmpsuite/g/rgb24.bmp", cut, fs::copy_options::overwrite_existing);
+    truncateFile(cut, 54 + 60 * 384 + 10);
+    const ToolRun shortFile = runTool(check() + " --image " + quotedArgument(cut.string()));
+    EXPECT_EQ(shortFile.status, 0);
+    EXPECT_NE(shortFile.output.find(": WARNING 4 of 64 rows are missing from the file (127 x 64, 3 components)"),
+              std::string::npos)
+        << shortFile.output;
+    fs::remove(cut);
 }
 
 

@@ -88,6 +88,18 @@ CheckLine failed(const std::string& file, const std::string& message, const std:
     return {file, CheckVerdict::Error, shown + " -> " + consequence, endsViewer};
 }
 
+// A picture is drawn at its full size even where its file stops short; the
+// rows it does not hold are lost data, but no message says so.
+CheckLine pictureLine(const std::string& file, const Image& image, const std::string& detail, bool tga)
+{
+    if (image.missingRows == 0)
+        return ok(file, detail);
+    return {file, CheckVerdict::Warning,
+            "no message, but " + missingRowsText(image.missingRows, image.height) + " (" + detail + ") -> " +
+                (tga ? "they repeat the last pixel the file holds" : "they are black"),
+            false};
+}
+
 constexpr const char* kViewerEnds = "the viewer ends at once with status 0, before its first frame";
 
 CheckLine checkHeightMap()
@@ -128,7 +140,7 @@ CheckLine checkStartUpPicture(const char* name, const char* consequence)
     const std::optional<Image> image = loadDibImage(name);
     if (!image)
         return failed(name, capture.messages.empty() ? "" : capture.messages.front(), consequence);
-    return ok(name, sizeText(image->width, image->height));
+    return pictureLine(name, *image, sizeText(image->width, image->height), false);
 }
 
 // A picture that a mesh names: no probe, and a failure ends the viewer.
@@ -139,7 +151,7 @@ CheckLine checkMeshPicture(const std::string& name, const std::string& mesh)
     const std::string file = name + " (named by " + mesh + ")";
     if (!image)
         return failed(file, capture.messages.empty() ? "" : capture.messages.front(), kViewerEnds, true);
-    return ok(file, sizeText(image->width, image->height));
+    return pictureLine(file, *image, sizeText(image->width, image->height), false);
 }
 
 void checkMesh(const char* name, const char* drawn, std::vector<CheckLine>& lines,
@@ -185,7 +197,9 @@ CheckLine checkFlyerSprite()
     const std::optional<Image> image = loadTga(name);
     if (!image)
         return failed(name, capture.messages.empty() ? "" : capture.messages.front(), kViewerEnds, true);
-    return ok(name, sizeText(image->width, image->height) + ", " + std::to_string(image->components) + " components");
+    return pictureLine(name, *image,
+                       sizeText(image->width, image->height) + ", " + std::to_string(image->components) + " components",
+                       true);
 }
 
 // Restores the working directory however the check ends.
@@ -208,6 +222,12 @@ private:
 };
 
 } // namespace
+
+std::string missingRowsText(int missingRows, int height)
+{
+    return std::to_string(missingRows) + " of " + std::to_string(height) + (height == 1 ? " row" : " rows") +
+           (missingRows == 1 ? " is" : " are") + " missing from the file";
+}
 
 bool FolderCheck::allOk() const
 {
@@ -292,6 +312,7 @@ ImageCheck checkImageFile(const std::filesystem::path& file)
     result.width = image->width;
     result.height = image->height;
     result.components = image->components;
+    result.missingRows = image->missingRows;
     result.pixels = image->pixels;
     return result;
 }

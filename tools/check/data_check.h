@@ -52,9 +52,13 @@ struct ImageCheck {
     bool decoded = false;
     std::string message; // the reader's message, or empty
     int width = 0, height = 0, components = 0;
+    int missingRows = 0; // rows the file does not hold, filled as the reader fills them
     std::vector<uint8_t> pixels;
 };
 ImageCheck checkImageFile(const std::filesystem::path& file);
+
+// "N of H rows are missing from the file".
+std::string missingRowsText(int missingRows, int height);
 
 // One mesh file with the viewer's reader: counts, picture names, or the problem.
 struct MeshCheck {

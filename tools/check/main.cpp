@@ -68,7 +68,12 @@ int checkImage(const char* file, const char* png)
         std::printf("%s: ERROR %s\n", file, message.c_str());
         return 1;
     }
-    std::printf("%s: OK (%d x %d, %d components)\n", file, image.width, image.height, image.components);
+    if (image.missingRows > 0)
+        std::printf("%s: WARNING %s (%d x %d, %d components)\n", file,
+                    missingRowsText(image.missingRows, image.height).c_str(), image.width, image.height,
+                    image.components);
+    else
+        std::printf("%s: OK (%d x %d, %d components)\n", file, image.width, image.height, image.components);
     if (png && !writePngBottomRowFirst(png, image.width, image.height, image.components, image.pixels.data())) {
         std::fprintf(stderr, "lumora-check: cannot write %s\n", png);
         return 1;
