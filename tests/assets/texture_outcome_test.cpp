@@ -27,7 +27,7 @@ TEST(TextureOutcome, APictureThatCannotBeLoadedAsksToEndAfterTheReadersBox)
         const char* box; // nullptr: none
     };
     const Case cases[] = {
-        {true, "no such bark.bmp", "Failed to open DIB file no such bark.bmp."},
+        {true, "no such bark.bmp", "Failed to open DIB file no such bark.bmp.\n"},
         {true, undecodableBmp, "Unknown DIB file format."},
         {false, "no such sprite.tga", "Unable to load TGA File!"},
         {false, greyTga, nullptr}, // an 8-bit sprite ends without a message
