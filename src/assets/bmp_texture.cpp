@@ -5,14 +5,21 @@
 
 #include <cstdio>
 
-void loadBmpTexture(GLuint& slot, const char* fileName)
+bool pictureFileOpens(const char* fileName)
 {
     std::FILE* probe = std::fopen(fileName, "rb");
-    if (!probe) {
+    if (!probe)
+        return false;
+    std::fclose(probe);
+    return true;
+}
+
+void loadBmpTexture(GLuint& slot, const char* fileName)
+{
+    if (!pictureFileOpens(fileName)) {
         platform::showErrorBox("Unable to load BMP File!", platform::BoxOwner::MainWindow);
         return;
     }
-    std::fclose(probe);
 
     const std::optional<Image> image = loadDibImage(fileName);
     if (!image)

@@ -10,6 +10,9 @@
 
 #include <GL/gl.h>
 
+// The probe that a start-up picture passes before the reader sees it.
+bool pictureFileOpens(const char* fileName);
+
 // Start-up pictures: a file that cannot be opened gets "Unable to load BMP
 // File!" (owned by the main window) instead of the reader's own message.
 // Minification GL_LINEAR_MIPMAP_LINEAR; sets the active unit's texture

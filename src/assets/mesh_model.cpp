@@ -160,15 +160,20 @@ const char* readSubMesh(TokenReader& reader, SubMesh& sub)
 
 void showMeshError(const char* what, const char* fileName, const char* reason)
 {
-    char text[256];
-    if (reason != nullptr)
-        std::snprintf(text, sizeof text, "Could not %s mesh file %s: %s", what, fileName, reason);
-    else
-        std::snprintf(text, sizeof text, "Could not %s mesh file %s", what, fileName);
+    char text[kMeshMessageBytes];
+    formatMeshMessage(what, fileName, reason, text);
     platform::showErrorBox(text, platform::BoxOwner::None);
 }
 
 } // namespace
+
+void formatMeshMessage(const char* what, const char* fileName, const char* reason, char (&text)[kMeshMessageBytes])
+{
+    if (reason != nullptr)
+        std::snprintf(text, sizeof text, "Could not %s mesh file %s: %s", what, fileName, reason);
+    else
+        std::snprintf(text, sizeof text, "Could not %s mesh file %s", what, fileName);
+}
 
 const char* const kMeshPictureEndsProcess = "a picture it names cannot be loaded";
 

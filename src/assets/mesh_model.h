@@ -55,6 +55,11 @@ struct MeshModel {
 // the reading at once.
 using MeshTextureMaker = LoadOutcome (*)(GLuint* textures, const char* fileName, int index);
 
+// The text of the one box that load shows: "Could not WHAT mesh file NAME",
+// then ": REASON" when there is one; cut to fit.
+constexpr int kMeshMessageBytes = 256;
+void formatMeshMessage(const char* what, const char* fileName, const char* reason, char (&text)[kMeshMessageBytes]);
+
 // What parseMesh returns when the texture maker said the process must end.
 extern const char* const kMeshPictureEndsProcess;
 

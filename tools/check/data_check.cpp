@@ -1,5 +1,6 @@
 #include "check/data_check.h"
 
+#include "assets/bmp_texture.h"
 #include "assets/data_files.h"
 #include "assets/dib_image.h"
 #include "assets/mesh_model.h"
@@ -122,10 +123,8 @@ CheckLine checkHeightMap()
 // sees it, so a missing file gets the builder's message, not the reader's.
 CheckLine checkStartUpPicture(const char* name, const char* consequence)
 {
-    std::FILE* probe = std::fopen(name, "rb");
-    if (!probe)
+    if (!pictureFileOpens(name))
         return failed(name, "Unable to load BMP File!", consequence);
-    std::fclose(probe);
     MessageCapture capture;
     const std::optional<Image> image = loadDibImage(name);
     if (!image)
@@ -332,7 +331,10 @@ MeshCheck checkMeshFile(const std::filesystem::path& file)
 
 std::string meshMessage(const std::string& fileName, const MeshCheck& mesh)
 {
+    char text[kMeshMessageBytes];
     if (!mesh.opened)
-        return "Could not open mesh file " + fileName;
-    return "Could not read mesh file " + fileName + ": " + mesh.problem;
+        formatMeshMessage("open", fileName.c_str(), nullptr, text);
+    else
+        formatMeshMessage("read", fileName.c_str(), mesh.problem.c_str(), text);
+    return text;
 }
