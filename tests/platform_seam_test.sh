@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Only src/platform/ may include the window system's or the font stack's headers.
+# The dependency rules of src/: only src/platform/ includes the window system's
+# or the font stack's headers; nothing outside src/app/ includes a header of
+# src/app/ or ends the process, since ending is the application's decision.
 set -u
 src=$1
 hits=$(grep -rnE '#include *[<"](SDL|X11/|ft2build|freetype|fontconfig)' "$src" --include='*.h' --include='*.cpp' \
@@ -7,4 +9,12 @@ hits=$(grep -rnE '#include *[<"](SDL|X11/|ft2build|freetype|fontconfig)' "$src" 
 if [[ -n "$hits" ]]; then
   echo "platform headers outside src/platform:"; echo "$hits"; exit 1
 fi
-echo "the platform seam holds"
+hits=$(grep -rn '#include "app/' "$src" --include='*.h' --include='*.cpp' | grep -v "^$src/app/")
+if [[ -n "$hits" ]]; then
+  echo "headers of src/app included from below it:"; echo "$hits"; exit 1
+fi
+hits=$(grep -rnE '\b(std::)?(_?exit|_Exit|quick_exit|abort)\(' "$src" --include='*.h' --include='*.cpp' | grep -v "^$src/app/")
+if [[ -n "$hits" ]]; then
+  echo "the process ended outside src/app:"; echo "$hits"; exit 1
+fi
+echo "the platform seam holds; dependencies point down"

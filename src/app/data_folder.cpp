@@ -1,21 +1,17 @@
 #include "app/data_folder.h"
 
+#include "assets/data_files.h"
+
 #include <cstdio>
 #include <system_error>
 
 namespace fs = std::filesystem;
 
-const char* const kDataFileNames[kDataFileCount] = {
-    "Tertest.raw",   "Terrain2.bmp",  "Detail1.bmp",  "hillBack.bmp", "hillFront.bmp",
-    "hillBottom.bmp", "hillTop.bmp",  "hillLeft.bmp", "hillRight.bmp", "busch2.tga",
-    "palme4.vxm",    "palmect.vxm",   "palme2ct.vxm", "palme3ct.vxm", "grass2.vxm",
-};
-
 bool holdsAnyDataFile(const fs::path& folder)
 {
     std::error_code error;
-    for (const char* name : kDataFileNames) {
-        if (fs::exists(folder / name, error))
+    for (const DataFileRow& row : kDataFiles) {
+        if (fs::exists(folder / row.name, error))
             return true;
     }
     return false;

@@ -12,9 +12,7 @@
 #include <filesystem>
 #include <string>
 
-constexpr int kDataFileCount = 15;
-extern const char* const kDataFileNames[kDataFileCount]; // every file the start-up opens by name
-
+// True when the folder holds any file of the data-file table.
 bool holdsAnyDataFile(const std::filesystem::path& folder);
 
 // PREFIX/share/lumora/landscape for PREFIX/bin/lumora (any folder name).

@@ -1,5 +1,6 @@
 #include "app/frame.h"
 
+#include "overlay/hud.h"
 #include "platform/platform.h"
 
 #include <GL/gl.h>
@@ -16,7 +17,7 @@ void passDone(FramePass pass)
 
 } // namespace
 
-void renderFrame(Shell& shell, World& world)
+void renderFrame(Shell& shell, World& world, float frameDelta)
 {
     Camera& camera = world.camera;
 
@@ -52,17 +53,23 @@ void renderFrame(Shell& shell, World& world)
     world.grassField.draw(eye.x, eye.y, eye.z);
     passDone(FramePass::Grass);
 
+    // The flyers move and beat their wings with the previous frame's delta.
     advanceFlyers(world.flyers, world.random);
     keepFlyersAboveGround(world.flyers, world.heightMap);
     drawFlyers(world.flyers);
+    beatFlyerWings(world.flyers);
     passDone(FramePass::Flyers);
 
-    drawOverlay(world.overlay, camera);
+    // Each frame shows the time of the frames before it; the captions go by
+    // the clock after this frame.
+    char clock[kTextBufferBytes];
+    formatClock(world.overlay, clock);
+    advanceClock(world.overlay, frameDelta);
+    drawOverlay(world.overlay, camera, clock);
     glPopMatrix();
     passDone(FramePass::Overlay);
 
-    // The flyers move with this delta in the next frame.
-    setFlyersFrameDelta(world.flyers, camera.frameDelta);
+    setFlyersFrameDelta(world.flyers, frameDelta);
     platform::swapBuffers();
     passDone(FramePass::Swap);
 
@@ -72,18 +79,7 @@ void renderFrame(Shell& shell, World& world)
 
 void markVisible(World& world)
 {
-    const FrustumPlanes& frustum = world.frustum;
-    for (GrassTuft& tuft : world.grassField.tufts)
-        tuft.visible = frustum.containsSphere(tuft.x, tuft.y, tuft.z, kGrassVisibilityRadius);
-
-    // Flyers are tested where the previous frame left them; they move later.
-    for (Flyer& flyer : world.flyers.flyers) {
-        const float* p = flyer.position;
-        flyer.visible = frustum.containsSphere(p[0], p[1], p[2], kFlyerVisibilityRadius) ? 1 : 0;
-    }
-
-    for (PalmInstance& palm : world.palmGrove.palms) {
-        palm.visible = frustum.containsSphere(palm.x, palm.y, palm.z, kPalmVisibilityRadius) ||
-                       frustum.containsSphere(palm.x, palm.y + kPalmCrownHeight, palm.z, kPalmVisibilityRadius);
-    }
+    world.grassField.markVisible(world.frustum);
+    markVisibleFlyers(world.flyers, world.frustum);
+    world.palmGrove.markVisible(world.frustum);
 }

@@ -10,11 +10,7 @@
 
 #include <cstdint>
 
-constexpr float kGrassVisibilityRadius = 10;
-constexpr float kFlyerVisibilityRadius = 5;
-constexpr float kPalmVisibilityRadius = 29;
-constexpr float kPalmCrownHeight = 50; // a palm's second sphere sits this far above its base
-constexpr float kSkyBoxOffset = 500;   // centre relative to the eye, in x and in z
+constexpr float kSkyBoxOffset = 500; // centre relative to the eye, in x and in z
 constexpr float kSkyBoxSize = 9000;
 
 // The passes of one frame in drawing order, for a probe that times them or
@@ -24,6 +20,8 @@ enum class FramePass : uint8_t { View, Terrain, SkyBox, OriginPalm, Palms, Grass
 using FramePassProbe = void (*)(FramePass finished);
 extern FramePassProbe framePassProbe;
 
-void renderFrame(Shell& shell, World& world);
-// Marks each tuft, flyer and palm as inside the view volume or not.
+// frameDelta: the seconds that the camera walked with in this turn; the clock
+// advances by it, and the flyers move by it in the next frame.
+void renderFrame(Shell& shell, World& world, float frameDelta);
+// Each subsystem marks its tufts, flyers or palms as inside the view volume or not.
 void markVisible(World& world);

@@ -1,11 +1,15 @@
 #include "app/command_line.h"
 #include "app/data_folder.h"
 #include "app/instances.h"
+#include "app/main_loop.h"
 #include "app/screenshot.h"
 #include "app/startup.h"
+#include "platform/platform.h"
 
 #include <cstdio>
 
+// The program's entry owns the whole run: command line, question, window,
+// start-up, main loop and teardown.
 int main(int argc, char** argv)
 {
     const CommandLine line = parseCommandLine(argc, argv);
@@ -25,5 +29,19 @@ int main(int argc, char** argv)
     rememberStartFolder();
     if (!enterDataFolder(line.folder))
         return 1;
-    return runProgram(shell, world, line.mode);
+
+    if (!platform::initialise())
+        return 1;
+    // Only the question's No, or --windowed, runs in a window.
+    shell.fullScreen = line.mode == StartMode::Ask ? askForFullScreen() : line.mode == StartMode::FullScreen;
+    if (!createMainWindow(shell, kWindowTitle, kClientWidth, kClientHeight)) {
+        platform::terminate();
+        return 1;
+    }
+    if (startUp(shell, world) == LoadOutcome::EndProcess)
+        endProcessAtOnce(shell, world);
+    const int exitCode = runMainLoop(shell, world);
+    shutDown(shell, world);
+    platform::terminate();
+    return exitCode;
 }

@@ -1,43 +1,33 @@
 #include "app/main_loop.h"
 
 #include "app/frame.h"
+#include "app/projection.h"
 #include "app/screenshot.h"
-#include "app/startup.h"
 #include "platform/platform.h"
 
 #include <GL/gl.h>
-#include <GL/glu.h>
 
 namespace {
 
-void applyPerspective(double fieldOfViewDegrees, int width, int height)
-{
-    if (height == 0)
-        height = 1;
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(fieldOfViewDegrees, static_cast<double>(width) / static_cast<double>(height), kNearPlane,
-                   kFarPlane);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-}
-
 // What the window system does with every message after the program's own
-// action: closing destroys the window; nothing else needs anything.
+// action: closing hides the window; nothing else needs anything.
 void defaultProcessing(const Message& message)
 {
     if (message.kind == MessageKind::Close)
-        platform::destroyWindow();
+        platform::hideWindow();
 }
 
 } // namespace
 
 void updateAndRenderFrame(Shell& shell, World& world)
 {
+    // The camera walks with the delta measured at the end of the previous
+    // turn, and the frame goes on with that same delta.
+    const float frameDelta = shell.frameClock.delta;
     const CursorAccess screenCursor{platform::getCursorPosition, platform::setCursorPosition};
-    world.camera.update(shell.keys, shell.frameClock.delta, screenCursor);
+    world.camera.update(shell.keys, frameDelta, screenCursor);
     tickFrameClock(shell.frameClock);
-    renderFrame(shell, world);
+    renderFrame(shell, world, frameDelta);
 }
 
 int runMainLoop(Shell& shell, World& world, IdleTurn idleTurn)
@@ -52,8 +42,6 @@ int runMainLoop(Shell& shell, World& world, IdleTurn idleTurn)
             idleTurn(shell, world);
         }
     }
-    deleteTerrainList(world.terrain);
-    shutDown(shell);
     return message.quitCode;
 }
 
@@ -90,22 +78,4 @@ void windowProcedure(Shell& shell, const Message& message)
         break;
     }
     defaultProcessing(message);
-}
-
-void setUpViewport(Shell& shell, int width, int height)
-{
-    shell.fieldOfView = kFieldOfViewDegrees;
-    if (height == 0)
-        height = 1;
-    glViewport(0, 0, width, height);
-    applyPerspective(shell.fieldOfView, width, height);
-}
-
-void toggleZoom(Shell& shell)
-{
-    // The viewport stays; only the projection changes, and a resize returns it
-    // to the normal field of view while zoomed stays as it is.
-    shell.zoomed = !shell.zoomed;
-    const float fieldOfView = shell.zoomed ? shell.fieldOfView - kZoomReductionDegrees : shell.fieldOfView;
-    applyPerspective(fieldOfView, shell.clientRect.right, shell.clientRect.bottom);
 }

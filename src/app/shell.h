@@ -4,7 +4,7 @@
 // One instance lives for the whole run (see instances.h).
 
 #include "app/frame_clock.h"
-#include "app/messages.h"
+#include "input/messages.h"
 
 #include <cstdint>
 

@@ -1,41 +1,26 @@
 #include "app/startup.h"
 
-#include "app/main_loop.h"
+#include "app/projection.h"
 #include "assets/bmp_texture.h"
+#include "assets/data_files.h"
 #include "platform/platform.h"
 
 #include <GL/gl.h>
 
+#include <cstdlib>
+
 namespace {
 
-void showError(const char* text)
-{
-    platform::showMessageBox(text, "Error", platform::MessageBoxKind::Ok, false);
-}
+void showError(const char* text) { platform::showErrorBox(text, platform::BoxOwner::None); }
 
 } // namespace
 
-int runProgram(Shell& shell, World& world, StartMode mode)
+bool askForFullScreen()
 {
-    if (!platform::initialise())
-        return 1;
-
-    if (mode == StartMode::Ask) {
-        const platform::MessageBoxAnswer answer = platform::showMessageBox(
-            "Click Yes to go to full screen (Recommended)", "Options", platform::MessageBoxKind::YesNoQuestion, false);
-        shell.fullScreen = answer != platform::MessageBoxAnswer::No; // only No runs in a window
-    } else {
-        shell.fullScreen = mode == StartMode::FullScreen;
-    }
-
-    if (!createMainWindow(shell, kWindowTitle, kClientWidth, kClientHeight)) {
-        platform::terminate();
-        return 1;
-    }
-    startUp(shell, world);
-    const int exitCode = runMainLoop(shell, world);
-    platform::terminate();
-    return exitCode;
+    const platform::MessageBoxAnswer answer =
+        platform::showMessageBox("Click Yes to go to full screen (Recommended)", "Options",
+                                 platform::MessageBoxKind::YesNoQuestion, platform::BoxOwner::None);
+    return answer != platform::MessageBoxAnswer::No;
 }
 
 bool createMainWindow(Shell& shell, const char* title, int width, int height)
@@ -67,7 +52,7 @@ void switchDisplayMode(Shell& shell)
     }
 }
 
-bool choosePixelFormat()
+bool checkPixelFormat()
 {
     // The visual is chosen with the window, so a window without one is the
     // only way a pixel format can fail here.
@@ -80,7 +65,7 @@ bool choosePixelFormat()
 
 void createRenderingContext(Shell& shell, int width, int height)
 {
-    if (!choosePixelFormat()) {
+    if (!checkPixelFormat()) {
         shell.queue.postQuit(0);
     } else if (!platform::createRenderingContext()) {
         showError("Could not create a rendering context");
@@ -89,7 +74,20 @@ void createRenderingContext(Shell& shell, int width, int height)
     setUpViewport(shell, width, height);
 }
 
-void startUp(Shell& shell, World& world)
+void loadExtensions(ExtensionEntryPoints& entryPoints, ProcAddressLookup lookup, MessageQueue& queue)
+{
+    const ExtensionSupport support = loadExtensionEntryPoints(entryPoints, lookup);
+    if (!support.multitexture) {
+        platform::showErrorBox("Your current setup does not support multitexturing", platform::BoxOwner::MainWindow);
+        queue.postQuit(0);
+    }
+    if (!support.fogCoordinate) {
+        platform::showErrorBox("Your current setup does not support volumetric fog", platform::BoxOwner::MainWindow);
+        queue.postQuit(0);
+    }
+}
+
+LoadOutcome startUp(Shell& shell, World& world)
 {
     int width = 0;
     int height = 0;
@@ -98,43 +96,49 @@ void startUp(Shell& shell, World& world)
     createRenderingContext(shell, shell.clientRect.right, shell.clientRect.bottom);
 
     createOverlayFont(world.overlay);
-    loadExtensionEntryPoints(world.extensions, lookUpAdvertisedEntryPoint, shell.queue);
+    loadExtensions(world.extensions, lookUpAdvertisedEntryPoint, shell.queue);
     setUpFog();
-    loadHeightMap("Tertest.raw", kHeightMapBytes, world.heightMap);
+    loadHeightMap(dataFileName(DataFile::HeightMap), kHeightMapBytes, world.heightMap);
 
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_TEXTURE_2D);
     glEnable(GL_CULL_FACE);
 
-    loadBmpTexture(world.terrain.terrainTexture, "Terrain2.bmp");
-    loadBmpTexture(world.terrain.detailTexture, "Detail1.bmp");
-    static const char* const skyFiles[kSkyFaceCount] = {
-        "hillBack.bmp", "hillFront.bmp", "hillBottom.bmp", "hillTop.bmp", "hillLeft.bmp", "hillRight.bmp",
-    };
+    loadBmpTexture(world.terrain.terrainTexture, dataFileName(DataFile::TerrainPicture));
+    loadBmpTexture(world.terrain.detailTexture, dataFileName(DataFile::DetailPicture));
     for (int face = 0; face < kSkyFaceCount; ++face)
-        loadBmpTexture(world.skyBox.skyTextures[face], skyFiles[face]);
+        loadBmpTexture(world.skyBox.skyTextures[face], dataFileName(skyFaceFile(face)));
 
     buildTerrainList(world.terrain, world.heightMap, world.extensions);
 
     // The only draws from the random source at start-up, in this order: grass,
     // palms, flyers. Changing the order moves the whole scene.
-    world.grassField.init(world.heightMap, world.random);
-    world.palmGrove.init(world.heightMap, world.random);
-    initFlyers(world.flyers, world.random);
-
-    world.originPalm.load("palme4.vxm");
+    if (world.grassField.init(world.heightMap, world.random) == LoadOutcome::EndProcess ||
+        world.palmGrove.init(world.heightMap, world.random) == LoadOutcome::EndProcess ||
+        initFlyers(world.flyers, world.random) == LoadOutcome::EndProcess ||
+        world.originPalm.load(dataFileName(DataFile::OriginPalm)) == LoadOutcome::EndProcess)
+        return LoadOutcome::EndProcess;
 
     world.ground.walkPhase = 0;
     world.ground.crouching = false;
-    world.camera.place(500, 35, 500, 501, 35, 500, 0, 1, 0);
+    world.camera.place(kStartPosition, kStartViewPoint, kUpVector);
+    return LoadOutcome::Continue;
 }
 
-void shutDown(Shell& shell)
+void shutDown(Shell& shell, World& world)
 {
+    deleteTerrainList(world.terrain);
     platform::deleteRenderingContext();
     if (shell.fullScreen) {
         // Runs whether or not the switch at start-up succeeded.
         platform::restoreDisplayMode();
         platform::showCursor(true);
     }
+}
+
+void endProcessAtOnce(Shell& shell, World& world)
+{
+    shutDown(shell, world);
+    platform::terminate();
+    std::exit(0);
 }

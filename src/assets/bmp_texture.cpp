@@ -4,16 +4,22 @@
 #include "platform/platform.h"
 
 #include <cstdio>
-#include <cstdlib>
+
+bool pictureFileOpens(const char* fileName)
+{
+    std::FILE* probe = std::fopen(fileName, "rb");
+    if (!probe)
+        return false;
+    std::fclose(probe);
+    return true;
+}
 
 void loadBmpTexture(GLuint& slot, const char* fileName)
 {
-    std::FILE* probe = std::fopen(fileName, "rb");
-    if (!probe) {
-        platform::showMessageBox("Unable to load BMP File!", "Error", platform::MessageBoxKind::Ok, true);
+    if (!pictureFileOpens(fileName)) {
+        platform::showErrorBox("Unable to load BMP File!", platform::BoxOwner::MainWindow);
         return;
     }
-    std::fclose(probe);
 
     const std::optional<Image> image = loadDibImage(fileName);
     if (!image)
@@ -22,11 +28,12 @@ void loadBmpTexture(GLuint& slot, const char* fileName)
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
 }
 
-void loadMeshTexture(GLuint* textures, const char* fileName, int index)
+LoadOutcome loadMeshTexture(GLuint* textures, const char* fileName, int index)
 {
     const std::optional<Image> image = loadDibImage(fileName);
     if (!image)
-        std::exit(0);
+        return LoadOutcome::EndProcess;
     makeMipmappedTexture(textures[index], *image, GL_LINEAR_MIPMAP_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    return LoadOutcome::Continue;
 }

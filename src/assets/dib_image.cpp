@@ -333,11 +333,11 @@ std::optional<Image> loadDibImage(const char* fileName)
         constexpr int kNameRoom = 255 - int(sizeof kPrefix - 1) - int(sizeof kSuffix - 1);
         char text[256];
         std::snprintf(text, sizeof text, "%s%.*s%s", kPrefix, kNameRoom, fileName, kSuffix);
-        platform::showMessageBox(text, "Error", platform::MessageBoxKind::Ok, true);
+        platform::showErrorBox(text, platform::BoxOwner::MainWindow);
         return std::nullopt;
     }
     ImageResult result = decodeDibImage(bytes.data(), bytes.size());
     if (!result.image)
-        platform::showMessageBox(result.failure, "Error", platform::MessageBoxKind::Ok, true);
+        platform::showErrorBox(result.failure, platform::BoxOwner::MainWindow);
     return std::move(result.image);
 }

@@ -12,9 +12,9 @@
 #include <vector>
 
 struct Image {
-    int32_t components = 0; // bytes per pixel: 3 (R, G, B) or 4 (R, G, B, A)
-    int32_t width = 0;      // pixels per row
-    int32_t height = 0;     // rows
+    int32_t components = 0;      // bytes per pixel: 3 (R, G, B) or 4 (R, G, B, A)
+    int32_t width = 0;           // pixels per row
+    int32_t height = 0;          // rows
     std::vector<uint8_t> pixels; // width * height * components bytes
     // Rows at the end of the file's order that the file does not wholly hold
     // (cut short, or a run-length stream that stops early). They are filled
@@ -27,6 +27,11 @@ struct Image {
 // less (run-length codes skip whole rows in a few bytes), so memory is bounded
 // by this limit and not by the bytes present. A larger claim is refused.
 constexpr uint64_t kMostPicturePixels = uint64_t(8192) * 8192;
+
+// What a texture maker tells its caller: go on with start-up, or end the
+// process at once (the reader's box, if any, has been shown). Ending is the
+// application's decision; the makers only report it.
+enum class LoadOutcome : uint8_t { Continue, EndProcess };
 
 // What a decoder gives back: the picture, or the message its reader shows.
 // A failure without a message (nullptr) is one that the reader passes over

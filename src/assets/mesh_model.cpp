@@ -10,10 +10,7 @@
 
 namespace {
 
-bool isBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
+bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -27,10 +24,7 @@ size_t skipDigits(const char*& p, const char* end)
 }
 
 // Steps over one leading '+' or '-', if there is one.
-const char* afterSign(const char* p, const char* end)
-{
-    return p != end && (*p == '+' || *p == '-') ? p + 1 : p;
-}
+const char* afterSign(const char* p, const char* end) { return p != end && (*p == '+' || *p == '-') ? p + 1 : p; }
 
 // Converts a token whose form is already checked; from_chars takes no '+'.
 template <typename Number>
@@ -166,15 +160,22 @@ const char* readSubMesh(TokenReader& reader, SubMesh& sub)
 
 void showMeshError(const char* what, const char* fileName, const char* reason)
 {
-    char text[256];
+    char text[kMeshMessageBytes];
+    formatMeshMessage(what, fileName, reason, text);
+    platform::showErrorBox(text, platform::BoxOwner::None);
+}
+
+} // namespace
+
+void formatMeshMessage(const char* what, const char* fileName, const char* reason, char (&text)[kMeshMessageBytes])
+{
     if (reason != nullptr)
         std::snprintf(text, sizeof text, "Could not %s mesh file %s: %s", what, fileName, reason);
     else
         std::snprintf(text, sizeof text, "Could not %s mesh file %s", what, fileName);
-    platform::showMessageBox(text, "Error", platform::MessageBoxKind::Ok, false);
 }
 
-} // namespace
+const char* const kMeshPictureEndsProcess = "a picture it names cannot be loaded";
 
 const char* parseMesh(const char* text, size_t size, MeshModel& model, MeshTextureMaker makeTexture)
 {
@@ -207,19 +208,20 @@ const char* parseMesh(const char* text, size_t size, MeshModel& model, MeshTextu
         char name[kMaxMeshTextureNameLength + 1];
         if (const char* fault = reader.readName(name))
             return fault;
-        makeTexture(model.textures, name, k);
+        if (makeTexture(model.textures, name, k) == LoadOutcome::EndProcess)
+            return kMeshPictureEndsProcess;
         model.textureCount = k + 1;
     }
     return nullptr;
 }
 
-void MeshModel::load(const char* fileName)
+LoadOutcome MeshModel::load(const char* fileName)
 {
     std::FILE* file = std::fopen(fileName, "rb");
     if (file == nullptr) {
         std::memset(this, 0, sizeof *this);
         showMeshError("open", fileName, nullptr);
-        return;
+        return LoadOutcome::Continue;
     }
     // Read once at start-up, so a growing buffer costs nothing per frame.
     std::vector<char> text;
@@ -232,11 +234,15 @@ void MeshModel::load(const char* fileName)
     if (!readWhole) {
         std::memset(this, 0, sizeof *this);
         showMeshError("read", fileName, "the file cannot be read");
-        return;
+        return LoadOutcome::Continue;
     }
 
-    if (const char* fault = parseMesh(text.data(), text.size(), *this, loadMeshTexture))
+    const char* fault = parseMesh(text.data(), text.size(), *this, loadMeshTexture);
+    if (fault == kMeshPictureEndsProcess)
+        return LoadOutcome::EndProcess;
+    if (fault)
         showMeshError("read", fileName, fault);
+    return LoadOutcome::Continue;
 }
 
 void MeshModel::draw() const
@@ -252,8 +258,7 @@ void MeshModel::draw() const
         glColor3f(1, 1, 1);
 
         const int vertexCount = sub.vertexCount > kMaxSubMeshVertices ? kMaxSubMeshVertices : sub.vertexCount;
-        const int triangleCount =
-            sub.triangleCount > kMaxSubMeshTriangles ? kMaxSubMeshTriangles : sub.triangleCount;
+        const int triangleCount = sub.triangleCount > kMaxSubMeshTriangles ? kMaxSubMeshTriangles : sub.triangleCount;
         for (int t = 0; t < triangleCount; ++t) {
             const int32_t* corners = sub.triangles[t];
             if (corners[0] < 0 || corners[0] >= vertexCount || corners[1] < 0 || corners[1] >= vertexCount ||

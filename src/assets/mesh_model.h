@@ -5,6 +5,8 @@
 // it, or does not parse, is read up to the first fault; what was read before
 // stays, and every triangle kept indexes its own sub-mesh's vertices.
 
+#include "assets/image.h"
+
 #include <GL/gl.h>
 
 #include <cstddef>
@@ -37,8 +39,10 @@ struct MeshModel {
 
     // Reads the named file and makes its textures. A file that cannot be
     // opened, or whose reading stops at a fault, shows one box titled "Error"
-    // naming it; the model keeps what was read before the fault.
-    void load(const char* fileName);
+    // naming it; the model keeps what was read before the fault. A picture
+    // that cannot be made stops the reading there with EndProcess, and no box
+    // of its own beyond the reader's.
+    LoadOutcome load(const char* fileName);
 
     // Each sub-mesh binds its texture (name 0 where the index names no
     // picture), sets white and sends one GL_TRIANGLES batch per triangle.
@@ -47,8 +51,17 @@ struct MeshModel {
 };
 
 // Makes texture `index` of a model from the named picture: loadMeshTexture in
-// the viewer, something harmless in tools, tests and fuzzers.
-using MeshTextureMaker = void (*)(GLuint* textures, const char* fileName, int index);
+// the viewer, something harmless in tools, tests and fuzzers. EndProcess stops
+// the reading at once.
+using MeshTextureMaker = LoadOutcome (*)(GLuint* textures, const char* fileName, int index);
+
+// The text of the one box that load shows: "Could not WHAT mesh file NAME",
+// then ": REASON" when there is one; cut to fit.
+constexpr int kMeshMessageBytes = 256;
+void formatMeshMessage(const char* what, const char* fileName, const char* reason, char (&text)[kMeshMessageBytes]);
+
+// What parseMesh returns when the texture maker said the process must end.
+extern const char* const kMeshPictureEndsProcess;
 
 // Empties the model, then reads the text of a .vxm file into it, calling
 // makeTexture for each picture name in order. Never reads outside text[0,

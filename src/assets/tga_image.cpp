@@ -3,7 +3,6 @@
 #include "platform/platform.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 #include <new>
 
@@ -146,22 +145,23 @@ std::optional<Image> loadTga(const char* fileName)
 {
     std::vector<uint8_t> bytes;
     if (!readWholeFile(fileName, bytes)) {
-        platform::showMessageBox(kUnableToLoad, "Error", platform::MessageBoxKind::Ok, true);
+        platform::showErrorBox(kUnableToLoad, platform::BoxOwner::MainWindow);
         return std::nullopt;
     }
     ImageResult result = decodeTga(bytes.data(), bytes.size());
     if (!result.image && result.failure)
-        platform::showMessageBox(result.failure, "Error", platform::MessageBoxKind::Ok, true);
+        platform::showErrorBox(result.failure, platform::BoxOwner::MainWindow);
     return std::move(result.image);
 }
 
-void createTgaTexture(GLuint* textureNames, const char* fileName, int index)
+LoadOutcome createTgaTexture(GLuint* textureNames, const char* fileName, int index)
 {
     if (!fileName)
-        return;
+        return LoadOutcome::Continue;
     const std::optional<Image> image = loadTga(fileName);
     if (!image)
-        std::exit(0);
+        return LoadOutcome::EndProcess;
     makeMipmappedTexture(textureNames[index], *image, GL_LINEAR_MIPMAP_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    return LoadOutcome::Continue;
 }

@@ -32,5 +32,5 @@ std::optional<Image> loadTga(const char* fileName);
 // Makes one mipmapped texture from the file into textureNames[index] and
 // leaves it bound (minification GL_LINEAR_MIPMAP_NEAREST, magnification
 // GL_LINEAR). With no file name it does nothing. A picture that cannot be
-// loaded ends the process at once with exit status 0, with no shutdown.
-void createTgaTexture(GLuint* textureNames, const char* fileName, int index);
+// loaded makes no texture and returns EndProcess.
+LoadOutcome createTgaTexture(GLuint* textureNames, const char* fileName, int index);

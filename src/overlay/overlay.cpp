@@ -42,7 +42,7 @@ void endOverlay()
     glMatrixMode(GL_MODELVIEW);
 }
 
-void drawOverlay(Overlay& overlay, const Camera& camera)
+void drawOverlay(const Overlay& overlay, const Camera& camera, const char (&clockText)[kTextBufferBytes])
 {
     const GLuint font = overlay.fontListBase;
     beginOverlay();
@@ -64,12 +64,8 @@ void drawOverlay(Overlay& overlay, const Camera& camera)
     glEnable(GL_TEXTURE_2D);
     glColor3f(1, 1, 1);
 
-    // Each frame shows the time of the frames before it.
-    char clock[kTextBufferBytes];
-    formatClock(overlay, clock);
     glRasterPos2f(kClockPosition.x, kClockPosition.y);
-    printText(font, "%s", clock);
-    advanceClock(overlay, camera.frameDelta);
+    printText(font, "%s", clockText);
 
     if (captionsShown(overlay))
         for (const OverlayLabel& caption : kCaptions)

@@ -7,6 +7,7 @@
 // left to right and bottom to top, so they stretch with the window; glyphs and
 // the point are sized in pixels and do not.
 
+#include "overlay/text.h"
 #include "view/camera.h"
 
 #include <GL/gl.h>
@@ -22,10 +23,11 @@ struct Overlay {
 void createOverlayFont(Overlay& overlay);
 
 // Once per frame, inside the frame's pushed model-view matrix: draws every
-// element and advances the clock by the camera's frame delta. Leaves the
-// colour white, 2-D texturing on, blending off and the model-view matrix
-// selected.
-void drawOverlay(Overlay& overlay, const Camera& camera);
+// element, the clock as clockText (each frame shows the time of the frames
+// before it, read before the clock advances) and the captions as the advanced
+// clock decides. Leaves the colour white, 2-D texturing on, blending off and
+// the model-view matrix selected.
+void drawOverlay(const Overlay& overlay, const Camera& camera, const char (&clockText)[kTextBufferBytes]);
 
 // Switch into overlay coordinates (projection pushed, both matrices identity)
 // and back (projection popped, model-view selected).

@@ -3,7 +3,7 @@
 // (FreeType, fontconfig) and the clocks. Nothing above this folder includes
 // their headers. The platform only reports: it turns window-system events into
 // plain records and answers queries; what a key press or a close means is
-// decided once, in portable code (src/app/).
+// decided once, in portable code (src/input/ and src/app/).
 //
 // Coordinates are screen pixels with (0, 0) at the top-left of the screen.
 // There is at most one window; it is created once and lives until shutDown.
@@ -51,7 +51,7 @@ bool createWindow(const char* title, int width, int height, bool fullScreen);
 bool hasWindow();
 bool hasPixelFormat();
 void showWindow();
-void destroyWindow(); // hides it for good; the resources go with terminate()
+void hideWindow(); // for good, once closed; the resources go with terminate()
 void setWindowTitle(const char* title);
 void getClientSize(int& width, int& height);
 
@@ -67,22 +67,24 @@ int depthBits();
 // Events, without waiting. Returns false when none is pending.
 bool pollEvent(Event& event);
 
-// Modal message boxes. The owner is the main window when ownedByWindow is set
-// and a window exists. A hook lets tests answer them without a screen.
+// Modal message boxes. The owner is the main window when asked for and a
+// window exists. A hook lets tests answer them without a screen.
 // A box that the window system cannot show is never lost: its title and text
 // go to standard error as one line, and the answer is what a dismissed box
 // gives (OK for an OK box, Closed, not No, for a question).
 enum class MessageBoxKind : uint8_t { Ok, YesNoQuestion };
 enum class MessageBoxAnswer : uint8_t { Ok, Yes, No, Closed };
+enum class BoxOwner : uint8_t { None, MainWindow };
 using MessageBoxHook = MessageBoxAnswer (*)(const char* text, const char* title, MessageBoxKind kind);
-MessageBoxAnswer showMessageBox(const char* text, const char* title, MessageBoxKind kind, bool ownedByWindow);
+MessageBoxAnswer showMessageBox(const char* text, const char* title, MessageBoxKind kind, BoxOwner owner);
+// The one kind of failure box: title "Error", one OK button.
+void showErrorBox(const char* text, BoxOwner owner);
 void setMessageBoxHook(MessageBoxHook hook);
 
 // The line written for a box that cannot be shown, "lumora: TITLE: TEXT",
 // with the text's line breaks turned into spaces and trailing ones dropped;
 // cut to fit lineSize bytes, always terminated.
 void describeUnshownMessageBox(const char* text, const char* title, char* line, int lineSize);
-MessageBoxAnswer dismissedAnswer(MessageBoxKind kind);
 
 // The mouse cursor, in screen pixels.
 void getCursorPosition(int& x, int& y);

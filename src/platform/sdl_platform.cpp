@@ -209,7 +209,7 @@ void showWindow()
     SDL_RaiseWindow(window);
 }
 
-void destroyWindow()
+void hideWindow()
 {
     windowClosed = true;
     if (window)
@@ -295,12 +295,16 @@ void describeUnshownMessageBox(const char* text, const char* title, char* line, 
     line[length] = '\0';
 }
 
+namespace {
+
 MessageBoxAnswer dismissedAnswer(MessageBoxKind kind)
 {
     return kind == MessageBoxKind::Ok ? MessageBoxAnswer::Ok : MessageBoxAnswer::Closed;
 }
 
-MessageBoxAnswer showMessageBox(const char* text, const char* title, MessageBoxKind kind, bool ownedByWindow)
+} // namespace
+
+MessageBoxAnswer showMessageBox(const char* text, const char* title, MessageBoxKind kind, BoxOwner owner)
 {
     if (messageBoxHook)
         return messageBoxHook(text, title, kind);
@@ -318,7 +322,7 @@ MessageBoxAnswer showMessageBox(const char* text, const char* title, MessageBoxK
     const bool question = kind == MessageBoxKind::YesNoQuestion;
     data.flags = (question ? SDL_MESSAGEBOX_INFORMATION : SDL_MESSAGEBOX_ERROR) |
                  SDL_MESSAGEBOX_BUTTONS_LEFT_TO_RIGHT;
-    data.window = ownedByWindow && !windowClosed ? window : nullptr;
+    data.window = owner == BoxOwner::MainWindow && !windowClosed ? window : nullptr;
     data.title = title;
     data.message = text;
     data.numbuttons = question ? 2 : 1;
@@ -338,6 +342,8 @@ MessageBoxAnswer showMessageBox(const char* text, const char* title, MessageBoxK
     default: return MessageBoxAnswer::Closed;
     }
 }
+
+void showErrorBox(const char* text, BoxOwner owner) { showMessageBox(text, "Error", MessageBoxKind::Ok, owner); }
 
 void getCursorPosition(int& x, int& y)
 {

@@ -1,5 +1,6 @@
 #include "scene/flyers.h"
 
+#include "assets/data_files.h"
 #include "assets/tga_image.h"
 
 #include <cmath>
@@ -28,7 +29,7 @@ struct WingCorner {
     bool lifted;
 };
 constexpr WingCorner kWingOrder[kWingVertexCount] = {
-    {0, 1, 0, true},   {0, 0, 1, true},  {1, 0, 3, false},  {1, 1, 2, false},
+    {0, 1, 0, true},   {0, 0, 1, true},  {1, 0, 3, false}, {1, 1, 2, false},
     {0, -1, 3, false}, {0, 0, 2, false}, {-1, 0, 5, true}, {-1, -1, 4, true},
 };
 
@@ -52,7 +53,7 @@ void Flyer::init(RandomSource& random)
     std::memcpy(position, legStart, sizeof position);
 }
 
-void Flyer::advance(RandomSource& random)
+void Flyer::advance(RandomSource& random, float frameDelta)
 {
     for (int axis = 0; axis < 3; ++axis)
         position[axis] = legStart[axis] + (legTarget[axis] - legStart[axis]) * progress;
@@ -84,7 +85,7 @@ void flyerWingQuads(const Flyer& flyer, float lift, WingVertex (&quads)[kWingVer
     }
 }
 
-void Flyer::draw(GLuint texture)
+void Flyer::draw(GLuint texture) const
 {
     if (visible != 1)
         return;
@@ -108,22 +109,35 @@ void Flyer::draw(GLuint texture)
     glDisable(GL_ALPHA_TEST);
     glDisable(GL_BLEND);
     glEnable(GL_CULL_FACE);
-
-    // The phase grows without wrapping, and only while the flyer is seen.
-    flapPhase += frameDelta * kFlapRadiansPerSecond;
 }
 
-void initFlyers(FlyerSwarm& swarm, RandomSource& random)
+void Flyer::beatWings(float frameDelta)
 {
-    createTgaTexture(&swarm.flyerTexture, "busch2.tga", 0);
+    if (visible == 1)
+        flapPhase += frameDelta * kFlapRadiansPerSecond;
+}
+
+LoadOutcome initFlyers(FlyerSwarm& swarm, RandomSource& random)
+{
+    if (createTgaTexture(&swarm.flyerTexture, dataFileName(DataFile::FlyerSprite), 0) == LoadOutcome::EndProcess)
+        return LoadOutcome::EndProcess;
     for (Flyer& flyer : swarm.flyers)
         flyer.init(random);
+    return LoadOutcome::Continue;
+}
+
+void markVisibleFlyers(FlyerSwarm& swarm, const FrustumPlanes& frustum)
+{
+    for (Flyer& flyer : swarm.flyers) {
+        const float* p = flyer.position;
+        flyer.visible = frustum.containsSphere(p[0], p[1], p[2], kFlyerVisibilityRadius) ? 1 : 0;
+    }
 }
 
 void advanceFlyers(FlyerSwarm& swarm, RandomSource& random)
 {
     for (Flyer& flyer : swarm.flyers)
-        flyer.advance(random);
+        flyer.advance(random, swarm.frameDelta);
 }
 
 void keepFlyersAboveGround(FlyerSwarm& swarm, const HeightMap& map)
@@ -132,14 +146,16 @@ void keepFlyersAboveGround(FlyerSwarm& swarm, const HeightMap& map)
         flyer.keepAboveGround(map);
 }
 
-void drawFlyers(FlyerSwarm& swarm)
+void drawFlyers(const FlyerSwarm& swarm)
 {
-    for (Flyer& flyer : swarm.flyers)
+    for (const Flyer& flyer : swarm.flyers)
         flyer.draw(swarm.flyerTexture);
 }
 
-void setFlyersFrameDelta(FlyerSwarm& swarm, float frameDelta)
+void beatFlyerWings(FlyerSwarm& swarm)
 {
     for (Flyer& flyer : swarm.flyers)
-        flyer.setFrameDelta(frameDelta);
+        flyer.beatWings(swarm.frameDelta);
 }
+
+void setFlyersFrameDelta(FlyerSwarm& swarm, float frameDelta) { swarm.frameDelta = frameDelta; }

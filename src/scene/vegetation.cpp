@@ -1,5 +1,7 @@
 #include "scene/vegetation.h"
 
+#include "assets/data_files.h"
+
 #include <cmath>
 
 namespace {
@@ -51,12 +53,20 @@ void GrassField::scatter(const HeightMap& map, RandomSource& random)
     }
 }
 
-void GrassField::init(const HeightMap& map, RandomSource& random)
+LoadOutcome GrassField::init(const HeightMap& map, RandomSource& random)
 {
     scatter(map, random);
-    mesh.load("grass2.vxm");
+    if (mesh.load(dataFileName(DataFile::GrassMesh)) == LoadOutcome::EndProcess)
+        return LoadOutcome::EndProcess;
     list = glGenLists(1);
     compileList(list, mesh);
+    return LoadOutcome::Continue;
+}
+
+void GrassField::markVisible(const FrustumPlanes& frustum)
+{
+    for (GrassTuft& tuft : tufts)
+        tuft.visible = frustum.containsSphere(tuft.x, tuft.y, tuft.z, kGrassVisibilityRadius);
 }
 
 void GrassField::draw(float cameraX, float cameraY, float cameraZ) const
@@ -81,16 +91,27 @@ void PalmGrove::scatter(const HeightMap& map, RandomSource& random)
     }
 }
 
-void PalmGrove::init(const HeightMap& map, RandomSource& random)
+LoadOutcome PalmGrove::init(const HeightMap& map, RandomSource& random)
 {
     scatter(map, random);
-    static const char* const files[kPalmKindCount] = {"palmect.vxm", "palme2ct.vxm", "palme3ct.vxm"};
-    for (int kind = 0; kind < kPalmKindCount; ++kind)
-        meshes[kind].load(files[kind]);
+    static constexpr DataFile files[kPalmKindCount] = {DataFile::PalmMesh1, DataFile::PalmMesh2, DataFile::PalmMesh3};
+    for (int kind = 0; kind < kPalmKindCount; ++kind) {
+        if (meshes[kind].load(dataFileName(files[kind])) == LoadOutcome::EndProcess)
+            return LoadOutcome::EndProcess;
+    }
     for (GLuint& name : lists)
         name = glGenLists(1);
     for (int kind = 0; kind < kPalmKindCount; ++kind)
         compileList(lists[kind], meshes[kind]);
+    return LoadOutcome::Continue;
+}
+
+void PalmGrove::markVisible(const FrustumPlanes& frustum)
+{
+    for (PalmInstance& palm : palms) {
+        palm.visible = frustum.containsSphere(palm.x, palm.y, palm.z, kPalmVisibilityRadius) ||
+                       frustum.containsSphere(palm.x, palm.y + kPalmCrownHeight, palm.z, kPalmVisibilityRadius);
+    }
 }
 
 void PalmGrove::draw(float cameraX, float cameraY, float cameraZ) const

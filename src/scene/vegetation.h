@@ -8,6 +8,7 @@
 #include "assets/mesh_model.h"
 #include "scene/random_source.h"
 #include "terrain/height_map.h"
+#include "view/frustum.h"
 
 #include <GL/gl.h>
 
@@ -20,10 +21,13 @@ constexpr float kGrassDrawDistance = 300;
 constexpr float kPalmDrawDistance = 600;
 constexpr float kGrassSink = 1;   // a tuft's origin sits this far below the ground
 constexpr float kPalmSink = 2.5f; // and a palm's this far
+constexpr float kGrassVisibilityRadius = 10;
+constexpr float kPalmVisibilityRadius = 29;
+constexpr float kPalmCrownHeight = 50; // a palm's second sphere sits this far above its base
 
 struct GrassTuft {
-    float x, y, z;  // world units; y is the height of the tuft's origin
-    bool visible;   // rewritten by the frame
+    float x, y, z; // world units; y is the height of the tuft's origin
+    bool visible;  // rewritten by the frame
 };
 
 struct GrassField {
@@ -31,10 +35,13 @@ struct GrassField {
     MeshModel mesh = {}; // "grass2.vxm"
     GLuint list = 0;
 
-    // Start-up: scatter, then load the mesh and compile its list.
-    void init(const HeightMap& map, RandomSource& random);
+    // Start-up: scatter, then load the mesh and compile its list. Stops with
+    // EndProcess where the mesh's picture says the process must end.
+    LoadOutcome init(const HeightMap& map, RandomSource& random);
     // Three draws per tuft (x, z, one discarded); false visibility.
     void scatter(const HeightMap& map, RandomSource& random);
+    // Per frame, before the draw: each tuft inside the view volume or not.
+    void markVisible(const FrustumPlanes& frustum);
     void draw(float cameraX, float cameraY, float cameraZ) const;
 };
 
@@ -45,12 +52,15 @@ struct PalmInstance {
 
 struct PalmGrove {
     PalmInstance palms[kPalmCount] = {};
-    int32_t kinds[kPalmCount] = {}; // 0, 1 or 2 per palm
+    int32_t kinds[kPalmCount] = {};        // 0, 1 or 2 per palm
     MeshModel meshes[kPalmKindCount] = {}; // "palmect.vxm", "palme2ct.vxm", "palme3ct.vxm"
     GLuint lists[kPalmKindCount] = {};
 
-    void init(const HeightMap& map, RandomSource& random);
+    // Start-up: scatter, then the three meshes and their lists; stops like GrassField::init.
+    LoadOutcome init(const HeightMap& map, RandomSource& random);
     // Three draws per palm (x, z, kind); false visibility.
     void scatter(const HeightMap& map, RandomSource& random);
+    // Per frame, before the draw: a palm is seen when its base or its crown is.
+    void markVisible(const FrustumPlanes& frustum);
     void draw(float cameraX, float cameraY, float cameraZ) const;
 };

@@ -12,12 +12,6 @@ Function lookUp(ProcAddressLookup lookup, const char* name)
     return reinterpret_cast<Function>(lookup(name));
 }
 
-void reportAndQuit(const char* text, MessageQueue& queue)
-{
-    platform::showMessageBox(text, "Error", platform::MessageBoxKind::Ok, true);
-    queue.postQuit(0);
-}
-
 } // namespace
 
 void* lookUpAdvertisedEntryPoint(const char* name)
@@ -37,16 +31,13 @@ void* lookUpAdvertisedEntryPoint(const char* name)
     return platform::getProcAddress(name);
 }
 
-void loadExtensionEntryPoints(ExtensionEntryPoints& entryPoints, ProcAddressLookup lookup, MessageQueue& queue)
+ExtensionSupport loadExtensionEntryPoints(ExtensionEntryPoints& entryPoints, ProcAddressLookup lookup)
 {
     entryPoints.glActiveTextureARB = lookUp<PFNGLACTIVETEXTUREARBPROC>(lookup, "glActiveTextureARB");
     entryPoints.glMultiTexCoord2fARB = lookUp<PFNGLMULTITEXCOORD2FARBPROC>(lookup, "glMultiTexCoord2fARB");
-    if (!entryPoints.glActiveTextureARB || !entryPoints.glMultiTexCoord2fARB)
-        reportAndQuit("Your current setup does not support multitexturing", queue);
-
     entryPoints.glFogCoordfEXT = lookUp<PFNGLFOGCOORDFEXTPROC>(lookup, "glFogCoordfEXT");
-    if (!entryPoints.glFogCoordfEXT)
-        reportAndQuit("Your current setup does not support volumetric fog", queue);
+    return {entryPoints.glActiveTextureARB && entryPoints.glMultiTexCoord2fARB,
+            entryPoints.glFogCoordfEXT != nullptr};
 }
 
 void setUpFog()

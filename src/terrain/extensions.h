@@ -1,10 +1,8 @@
 #pragma once
 // The three extension entry points that the terrain needs, looked up once at
 // start-up, and the fog set-up. An entry point that is missing stays null and
-// is never called; each missing group is reported and ends the run through the
-// quit path before the first frame.
-
-#include "app/messages.h"
+// is never called; the loader says which groups are missing, and the caller
+// decides what follows.
 
 #include <GL/gl.h>
 #include <GL/glext.h>
@@ -22,5 +20,11 @@ using ProcAddressLookup = void* (*)(const char* name);
 // not advertise count as missing, since the lookup alone answers every name.
 void* lookUpAdvertisedEntryPoint(const char* name);
 
-void loadExtensionEntryPoints(ExtensionEntryPoints& entryPoints, ProcAddressLookup lookup, MessageQueue& queue);
+// Which of the two groups the lookup found whole.
+struct ExtensionSupport {
+    bool multitexture;  // glActiveTextureARB and glMultiTexCoord2fARB
+    bool fogCoordinate; // glFogCoordfEXT
+};
+
+ExtensionSupport loadExtensionEntryPoints(ExtensionEntryPoints& entryPoints, ProcAddressLookup lookup);
 void setUpFog();

@@ -8,10 +8,7 @@
 
 namespace {
 
-void showError(const char* text)
-{
-    platform::showMessageBox(text, "Error", platform::MessageBoxKind::Ok, false);
-}
+void showError(const char* text) { platform::showErrorBox(text, platform::BoxOwner::None); }
 
 } // namespace
 

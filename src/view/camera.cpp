@@ -14,10 +14,7 @@ Vector3 scaled(Vector3 v, float s) { return {v.x * s, v.y * s, v.z * s}; }
 
 } // namespace
 
-Vector3 cross(Vector3 a, Vector3 b)
-{
-    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
-}
+Vector3 cross(Vector3 a, Vector3 b) { return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x}; }
 
 float magnitude(Vector3 v) { return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z); }
 
@@ -29,11 +26,11 @@ Vector3 normalize(Vector3 v, Vector3 whenDegenerate)
     return {v.x / length, v.y / length, v.z / length};
 }
 
-void Camera::place(float px, float py, float pz, float vx, float vy, float vz, float ux, float uy, float uz)
+void Camera::place(Vector3 eye, Vector3 lookAt, Vector3 up)
 {
-    position = {px, py, pz};
-    viewPoint = {vx, vy, vz};
-    upVector = {ux, uy, uz};
+    position = eye;
+    viewPoint = lookAt;
+    upVector = up;
 }
 
 void Camera::update(const KeyStateTable& keys, float clockDelta, const CursorAccess& cursor)
@@ -74,7 +71,6 @@ void Camera::lookWithMouse(const CursorAccess& cursor)
 void Camera::readKeys(const KeyStateTable& keys, float clockDelta)
 {
     speed = clockDelta * kWalkSpeed;
-    frameDelta = clockDelta;
 
     // Independent tests: opposite keys cancel, and walking plus side-stepping
     // add up to a diagonal.

@@ -8,7 +8,7 @@
 // second of frame delta. A direction that cannot be normalised (a view along
 // the up vector) never turns into NaN: the previous direction is kept.
 
-#include "app/messages.h"
+#include "input/messages.h"
 
 struct Vector3 {
     float x, y, z;
@@ -20,11 +20,17 @@ float magnitude(Vector3 v);
 // too small to square, or not finite).
 Vector3 normalize(Vector3 v, Vector3 whenDegenerate);
 
+// Where start-up places the viewer: above the middle of the map, looking
+// along +x, upright. Ground following then puts the eye on the ground.
+constexpr Vector3 kStartPosition{500, 35, 500};
+constexpr Vector3 kStartViewPoint{501, 35, 500};
+constexpr Vector3 kUpVector{0, 1, 0};
+
 constexpr int kCursorHoldX = 400; // screen pixels: the centre of the client area,
 constexpr int kCursorHoldY = 300; // which sits at the screen's top-left
 constexpr float kMouseRadiansPerPixel = 0.002f;
-constexpr float kPitchLimit = 1;   // bound of the pitch accumulator, both ways
-constexpr float kWalkSpeed = 12;   // world units per second of frame delta
+constexpr float kPitchLimit = 1; // bound of the pitch accumulator, both ways
+constexpr float kWalkSpeed = 12; // world units per second of frame delta
 
 // Where mouse look reads the cursor and puts it back, in screen pixels. The
 // viewer hands in the platform's cursor; tests script one.
@@ -34,18 +40,17 @@ struct CursorAccess {
 };
 
 struct Camera {
-    Vector3 position{0, 0, 0};   // eye point
+    Vector3 position{0, 0, 0}; // eye point
     Vector3 viewPoint{0, 1, 0.5f};
     Vector3 upVector{0, 0, 1};
     Vector3 strafeVector{0, 0, 0}; // unit vector to the viewer's right, set by update
-    float speed = 0;      // world units walked in this update: 12 x frame delta
-    float frameDelta = 0; // seconds; the frame delta this update walked with
+    float speed = 0;               // world units walked in this update: 12 x frame delta
     // Negated sum of the vertical mouse angles, in [-1, 1]. A mouse move that
     // would take it past a bound sets it to the bound and drops its whole
     // vertical angle, so it only roughly tracks the actual tilt.
     float pitchAccumulator = 0;
 
-    void place(float px, float py, float pz, float vx, float vy, float vz, float ux, float uy, float uz);
+    void place(Vector3 eye, Vector3 lookAt, Vector3 up);
 
     // Once per idle turn, before the frame clock ticks: the strafe vector,
     // mouse look, then walking with the frame delta measured at the end of the

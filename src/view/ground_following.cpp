@@ -5,17 +5,17 @@
 void followGround(Camera& camera, const HeightMap& map, const GroundFollowing& ground)
 {
     const Vector3 eye = camera.position;
-    const float groundHeight =
-        static_cast<float>(heightAt(&map, gridCoordinate(eye.x), gridCoordinate(eye.z)));
+    const float groundHeight = static_cast<float>(heightAt(&map, gridCoordinate(eye.x), gridCoordinate(eye.z)));
     // Tested against the eye's height before correction, so a viewer high above
     // the ground keeps floating until the ground comes within reach again.
     if (!(groundHeight + kGroundCaptureHeight > eye.y))
         return;
 
-    const float newY = ground.crouching ? groundHeight + kCrouchedEyeHeight
-                                        : groundHeight + kBobAmplitude * std::sin(ground.walkPhase) + kStandingEyeHeight;
+    const float newY = ground.crouching
+                           ? groundHeight + kCrouchedEyeHeight
+                           : groundHeight + kBobAmplitude * std::sin(ground.walkPhase) + kStandingEyeHeight;
     const Vector3 view = camera.viewPoint;
-    camera.place(eye.x, newY, eye.z, view.x, view.y + (newY - eye.y), view.z, 0, 1, 0);
+    camera.place({eye.x, newY, eye.z}, {view.x, view.y + (newY - eye.y), view.z}, kUpVector);
 }
 
 void pollCrouchKey(GroundFollowing& ground, const KeyStateTable& keys)

@@ -5,7 +5,7 @@
 // steer it are read after each frame's buffer swap and take effect in the
 // next frame. Heights in world units, the phase in radians.
 
-#include "app/messages.h"
+#include "input/messages.h"
 #include "terrain/height_map.h"
 #include "view/camera.h"
 
@@ -16,7 +16,7 @@ constexpr float kCrouchedEyeHeight = 1.5f; // no bob
 constexpr float kWalkPhaseRate = 1.05f;    // times the camera's speed, per held key per frame
 
 struct GroundFollowing {
-    float walkPhase = 0;  // radians; grows while W, A, S or D is held, never wrapped
+    float walkPhase = 0; // radians; grows while W, A, S or D is held, never wrapped
     bool crouching = false;
 };
 

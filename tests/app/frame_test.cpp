@@ -1,6 +1,7 @@
 #include "app/frame.h"
 
 #include "app/main_loop.h"
+#include "app/projection.h"
 #include "support/gl_test_context.h"
 
 #include <GL/gl.h>
@@ -18,12 +19,12 @@ TEST(RenderFrame, LeavesTheGraphicsStateAsItFoundIt)
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_TEXTURE_2D);
     glEnable(GL_CULL_FACE);
-    world->camera.place(500, 35, 500, 501, 35, 500, 0, 1, 0);
+    world->camera.place(kStartPosition, kStartViewPoint, kUpVector);
     while (glGetError() != GL_NO_ERROR) {
     }
 
     for (int frame = 0; frame < 3; ++frame)
-        renderFrame(shell, *world);
+        renderFrame(shell, *world, 0);
 
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     GLint mode = 0;

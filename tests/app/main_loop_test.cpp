@@ -1,4 +1,6 @@
 #include "app/main_loop.h"
+#include "app/projection.h"
+#include "app/startup.h"
 
 #include "support/gl_test_context.h"
 
@@ -93,8 +95,8 @@ TEST_F(MainLoop, QuitPostedDuringStartUpEndsTheLoopBeforeTheFirstFrame)
     EXPECT_EQ(idleTurns, 0);
 }
 
-// Escape, the close message and a posted quit end through one path: the
-// terrain list is deleted, the shutdown releases the context, the code is 0.
+// Escape, the close message and a posted quit end the loop through one path,
+// code 0; the shutdown after it deletes the terrain list and releases the context.
 class MainLoopEnding : public MainLoop, public ::testing::WithParamInterface<int> {};
 
 TEST_P(MainLoopEnding, EndsThroughTheSamePath)
@@ -113,6 +115,7 @@ TEST_P(MainLoopEnding, EndsThroughTheSamePath)
     }
     EXPECT_EQ(runMainLoop(shell, *world, countingIdleTurn), 0);
     EXPECT_EQ(idleTurns, 0);
+    shutDown(shell, *world);
     EXPECT_EQ(world->terrain.terrainList, 0u);
     EXPECT_FALSE(platform::hasRenderingContext());
     ASSERT_TRUE(ensureGlContext());

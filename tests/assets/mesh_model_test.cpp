@@ -26,10 +26,11 @@ struct MadeTexture {
 std::vector<MadeTexture> madeTextures;
 
 // Gives texture k the name 100 + k and remembers the call.
-void recordTexture(GLuint* textures, const char* fileName, int index)
+LoadOutcome recordTexture(GLuint* textures, const char* fileName, int index)
 {
     madeTextures.push_back({fileName, index});
     textures[index] = static_cast<GLuint>(100 + index);
+    return LoadOutcome::Continue;
 }
 
 struct Parsed {

@@ -110,7 +110,7 @@ const char* meshTextureFault = nullptr;
 
 // Stands in for loadMeshTexture: makes no texture, only checks what it is
 // handed.
-void checkMeshTexture(GLuint* textures, const char* fileName, int index)
+LoadOutcome checkMeshTexture(GLuint* textures, const char* fileName, int index)
 {
     const char* fault = nullptr;
     if (textures != mesh.textures)
@@ -130,6 +130,7 @@ void checkMeshTexture(GLuint* textures, const char* fileName, int index)
     if (fault && !meshTextureFault)
         meshTextureFault = fault;
     ++meshTexturesMade;
+    return LoadOutcome::Continue;
 }
 
 } // namespace

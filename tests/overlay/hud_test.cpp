@@ -137,7 +137,7 @@ TEST(ViewDirectionPoint, SitsNextToTheLetterTheViewFaces)
     for (const Row& row : rows) {
         Camera camera;
         // Only the offset counts, not where the viewer stands.
-        camera.place(500, 35, 500, 500 + row.offset.x, 35 + row.offset.y, 500 + row.offset.z, 0, 1, 0);
+        camera.place({500, 35, 500}, {500 + row.offset.x, 35 + row.offset.y, 500 + row.offset.z}, kUpVector);
         const OverlayPosition point = viewDirectionPoint(camera);
         EXPECT_NEAR(point.x, row.x, 1e-5f) << row.facing;
         EXPECT_NEAR(point.y, row.y, 1e-5f) << row.facing;
@@ -148,7 +148,7 @@ TEST(ViewDirectionPoint, MovesTowardsTheCentreWhenLookingSteeplyUpOrDown)
 {
     for (const float pitch : {1.4f, -1.4f}) {
         Camera camera;
-        camera.place(500, 35, 500, 500 + std::cos(pitch), 35 + std::sin(pitch), 500, 0, 1, 0);
+        camera.place({500, 35, 500}, {500 + std::cos(pitch), 35 + std::sin(pitch), 500}, kUpVector);
         const OverlayPosition point = viewDirectionPoint(camera);
         const float fromCentre = std::hypot(point.x - 0.7f, point.y + 0.7f);
         EXPECT_LT(fromCentre, 0.02f) << "pitch " << pitch;

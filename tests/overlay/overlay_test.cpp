@@ -1,5 +1,6 @@
 #include "overlay/overlay.h"
 
+#include "overlay/hud.h"
 #include "overlay/read_back.h"
 #include "overlay/text.h"
 #include "support/gl_test_context.h"
@@ -25,12 +26,21 @@ Overlay freshOverlay()
     return overlay;
 }
 
-Camera cameraFacing(float dx, float dz, float frameDelta = 0)
+Camera cameraFacing(float dx, float dz)
 {
     Camera camera;
-    camera.place(500, 35, 500, 500 + dx, 35, 500 + dz, 0, 1, 0);
-    camera.frameDelta = frameDelta;
+    camera.place({500, 35, 500}, {500 + dx, 35, 500 + dz}, kUpVector);
     return camera;
+}
+
+// The overlay's part of one frame: the clock read, advanced by the frame
+// delta, then everything drawn.
+void overlayPass(Overlay& overlay, const Camera& camera, float frameDelta = 0)
+{
+    char clock[kTextBufferBytes];
+    formatClock(overlay, clock);
+    advanceClock(overlay, frameDelta);
+    drawOverlay(overlay, camera, clock);
 }
 
 const Camera kStartUpView = cameraFacing(1, 0); // start-up looks along +x
@@ -51,10 +61,10 @@ void prepareFrame(int width, int height)
     }
 }
 
-Picture drawOneFrame(Overlay& overlay, const Camera& camera, int width = 800, int height = 600)
+Picture drawOneFrame(Overlay& overlay, const Camera& camera, int width = 800, int height = 600, float frameDelta = 0)
 {
     prepareFrame(width, height);
-    drawOverlay(overlay, camera);
+    overlayPass(overlay, camera, frameDelta);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     return readPicture(800, 600);
 }
@@ -190,7 +200,7 @@ TEST(DrawOverlay, CaptionsShowDuringTheFirstFourSecondsOfTheClock)
 {
     REQUIRE_GL_CONTEXT();
     Overlay overlay = freshOverlay();
-    const Camera camera = cameraFacing(1, 0, 1.0f); // one second a frame
+    const Camera camera = cameraFacing(1, 0);
     const PixelBox captionLines[] = {
         {240, 295, 560, 330}, // "Lumora Demo" from (240, 300)
         {120, 265, 700, 300}, // "powered by Veldra Engine" from (120, 270)
@@ -200,7 +210,7 @@ TEST(DrawOverlay, CaptionsShowDuringTheFirstFourSecondsOfTheClock)
     // The clock reads 0, 1, 2, 3, 4 s before these frames and 1 .. 5 after.
     const bool expected[] = {true, true, true, false, false};
     for (int frame = 0; frame < 5; ++frame) {
-        const Picture picture = drawOneFrame(overlay, camera);
+        const Picture picture = drawOneFrame(overlay, camera, 800, 600, 1.0f); // one second a frame
         if (expected[frame]) {
             for (const PixelBox& line : captionLines)
                 EXPECT_GT(countPixels(picture, line, isWhite), 300) << "frame " << frame + 1;
@@ -223,7 +233,7 @@ TEST(DrawOverlay, WireframeLeavesTheOverlayUnchanged)
     const Picture a = drawOneFrame(filled, kStartUpView);
     prepareFrame(800, 600);
     glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
-    drawOverlay(wire, kStartUpView);
+    overlayPass(wire, kStartUpView);
     const Picture b = readPicture(800, 600);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     EXPECT_GT(countPixels(a, {0, 0, 800, 600}, isWhite), 2000);
@@ -269,7 +279,7 @@ TEST(DrawOverlay, LeavesTheStateTheNextPassExpects)
     glEnable(GL_BLEND);
     glColor3f(0, 0, 1);
 
-    drawOverlay(overlay, kStartUpView);
+    overlayPass(overlay, kStartUpView);
 
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     GLint mode = 0;

@@ -73,9 +73,9 @@ TEST(MessageBox, ABoxThatCannotBeShownWritesItsLineAndAnswersAsDismissed)
 
     testing::internal::CaptureStderr();
     const platform::MessageBoxAnswer okAnswer =
-        platform::showMessageBox("Unable to load TGA File!", "Error", platform::MessageBoxKind::Ok, false);
+        platform::showMessageBox("Unable to load TGA File!", "Error", platform::MessageBoxKind::Ok, platform::BoxOwner::None);
     const platform::MessageBoxAnswer questionAnswer = platform::showMessageBox(
-        "Click Yes to go to full screen (Recommended)", "Options", platform::MessageBoxKind::YesNoQuestion, false);
+        "Click Yes to go to full screen (Recommended)", "Options", platform::MessageBoxKind::YesNoQuestion, platform::BoxOwner::None);
     const std::string written = testing::internal::GetCapturedStderr();
 
     if (display)

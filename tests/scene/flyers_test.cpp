@@ -51,7 +51,7 @@ TEST(FlyerInit, TheSwarmContinuesTheDrawsOfTheVegetation)
     expectPoint(first.legTarget, 262, 7, 564, "first target");
     EXPECT_EQ(first.progress, 0);
     EXPECT_EQ(first.visible, 0);
-    EXPECT_EQ(first.frameDelta, 0);
+    EXPECT_EQ(s.swarm->frameDelta, 0);
     expectPoint(s.swarm->flyers[1].spawnPoint, 594, 0, 915, "flyer 1");
     EXPECT_EQ(s.random.state, afterDraws(6000).state) << "start-up makes exactly 6000 draws";
 
@@ -90,7 +90,7 @@ TEST(FlyerAdvance, AllLegsEndTogetherAndDrawTheirTargetsInArrayOrder)
     EXPECT_EQ(s.random.state, afterDraws(6500).state) << "no leg ended";
 }
 
-Flyer flyerOnLeg(float progress, float frameDelta)
+Flyer flyerOnLeg(float progress)
 {
     Flyer flyer = {};
     const float start[3] = {100, 0, 200};
@@ -98,15 +98,14 @@ Flyer flyerOnLeg(float progress, float frameDelta)
     std::copy(start, start + 3, flyer.legStart);
     std::copy(target, target + 3, flyer.legTarget);
     flyer.progress = progress;
-    flyer.frameDelta = frameDelta;
     return flyer;
 }
 
 TEST(FlyerAdvance, TheFrameThatEndsALegIsDrawnAtTheOldProgress)
 {
     RandomSource random;
-    Flyer flyer = flyerOnLeg(0.99f, 1);
-    flyer.advance(random);
+    Flyer flyer = flyerOnLeg(0.99f);
+    flyer.advance(random, 1);
     EXPECT_NEAR(flyer.position[0], 199, 1e-4);
     EXPECT_NEAR(flyer.position[1], 9.9, 1e-4);
     EXPECT_NEAR(flyer.position[2], 101, 1e-4);
@@ -114,7 +113,7 @@ TEST(FlyerAdvance, TheFrameThatEndsALegIsDrawnAtTheOldProgress)
     expectPoint(flyer.legStart, 200, 10, 100, "the next leg starts at the old target");
     EXPECT_EQ(random.state, afterDraws(2).state);
 
-    flyer.advance(random);
+    flyer.advance(random, 1);
     expectPoint(flyer.position, 200, 10, 100, "next frame");
     EXPECT_FLOAT_EQ(flyer.progress, 0.05f);
 }
@@ -133,8 +132,8 @@ TEST(FlyerAdvance, ProgressMovesAtOneTwentiethPerSecondAndEndsOnlyPastOne)
     };
     for (const Case& c : cases) {
         RandomSource random;
-        Flyer flyer = flyerOnLeg(c.progress, c.frameDelta);
-        flyer.advance(random);
+        Flyer flyer = flyerOnLeg(c.progress);
+        flyer.advance(random, c.frameDelta);
         EXPECT_FLOAT_EQ(flyer.progress, c.progressAfter) << c.progress << " + " << c.frameDelta;
         EXPECT_EQ(random.state, afterDraws(c.draws).state) << c.progress << " + " << c.frameDelta;
     }
@@ -239,7 +238,6 @@ protected:
         flyer.position[1] = 50;
         flyer.position[2] = -20;
         flyer.flapPhase = static_cast<float>(M_PI / 2); // tips fully up
-        flyer.frameDelta = 0.5f;
         while (glGetError() != GL_NO_ERROR) {
         }
     }
@@ -260,7 +258,10 @@ TEST_F(FlyerDraw, AVisibleFlyerSendsTwoQuadsAndRestoresItsState)
 {
     flyer.visible = 1;
     glEnable(GL_CULL_FACE);
-    const std::vector<FeedbackRecord> sent = captureFeedback([&] { flyer.draw(textures[1]); });
+    const std::vector<FeedbackRecord> sent = captureFeedback([&] {
+        flyer.draw(textures[1]);
+        flyer.beatWings(0.5f);
+    });
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 
     // Each quad comes back as a polygon (or two triangles): gather the corners.
@@ -306,14 +307,17 @@ TEST_F(FlyerDraw, AFlyerNotMarkedExactlyOneIssuesNothingAndDoesNotFlap)
     flyer.legTarget[0] = flyer.legStart[0] + 100;
     flyer.progress = 0.5f;
     RandomSource random;
-    flyer.advance(random);
+    flyer.advance(random, 0.5f);
     EXPECT_FLOAT_EQ(flyer.position[0], flyer.legStart[0] + 50);
 
     for (int visible : {0, 2, 255}) {
         flyer.visible = static_cast<uint8_t>(visible);
         glDisable(GL_CULL_FACE); // a draw would leave culling on
         const float phase = flyer.flapPhase;
-        const std::vector<FeedbackRecord> sent = captureFeedback([&] { flyer.draw(textures[1]); });
+        const std::vector<FeedbackRecord> sent = captureFeedback([&] {
+            flyer.draw(textures[1]);
+            flyer.beatWings(0.5f);
+        });
         EXPECT_TRUE(sent.empty()) << visible;
         EXPECT_FALSE(glIsEnabled(GL_CULL_FACE)) << visible;
         GLint bound = 0;

@@ -37,7 +37,7 @@ int main()
     // A box that cannot be shown leaves its line on standard error, which the
     // script reads.
     platform::showMessageBox("The test suite can show message boxes.", "Lumora preflight",
-                             platform::MessageBoxKind::Ok, false);
+                             platform::MessageBoxKind::Ok, platform::BoxOwner::None);
     platform::terminate();
     return 0;
 }

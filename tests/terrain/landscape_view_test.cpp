@@ -4,6 +4,7 @@
 
 #include "app/frame.h"
 #include "app/main_loop.h"
+#include "app/projection.h"
 #include "app/startup.h"
 #include "support/gl_test_context.h"
 #include "support/recorded_boxes.h"
@@ -140,7 +141,7 @@ protected:
     // start position.
     Vector3 startEye()
     {
-        world->camera.place(500, 35, 500, 501, 35, 500, 0, 1, 0);
+        world->camera.place(kStartPosition, kStartViewPoint, kUpVector);
         followGround(world->camera, world->heightMap, world->ground);
         return world->camera.position;
     }
@@ -150,8 +151,7 @@ protected:
     {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         glLoadIdentity();
-        world->camera.place(eye.x, eye.y, eye.z, eye.x + direction.x, eye.y + direction.y, eye.z + direction.z, up.x,
-                            up.y, up.z);
+        world->camera.place({eye.x, eye.y, eye.z}, {eye.x + direction.x, eye.y + direction.y, eye.z + direction.z}, {up.x, up.y, up.z});
         world->camera.applyView();
         if (withTerrain)
             glCallList(world->terrain.terrainList);

@@ -75,7 +75,6 @@ TEST(CameraPath, EachStepWalksTwelveUnitsASecondAsTheCameraWould)
     startCameraPath(path, camera, 30);
     stepCameraPath(path, camera, 0.5f);
     EXPECT_FLOAT_EQ(camera.speed, 6);
-    EXPECT_FLOAT_EQ(camera.frameDelta, 0.5f);
     EXPECT_NEAR(std::hypot(camera.position.x - 500, camera.position.z - 500), 6, 1e-4f);
     stepCameraPath(path, camera, 0); // the first frame's delta: nothing moves
     EXPECT_FLOAT_EQ(camera.speed, 0);

@@ -106,7 +106,7 @@ TEST(FrustumPlanes, TheStartUpViewUnderARealContextGivesTheSamePlanes)
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     Camera camera;
-    camera.place(500, 35, 500, 501, 35, 500, 0, 1, 0);
+    camera.place(kStartPosition, kStartViewPoint, kUpVector);
     camera.applyView();
 
     FrustumPlanes frustum;

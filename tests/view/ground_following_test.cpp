@@ -16,7 +16,7 @@ protected:
     void standAt(float eyeY, int groundHeight)
     {
         map->heights[500 * kHeightMapSide + 500] = static_cast<uint8_t>(groundHeight);
-        camera.place(500.75f, eyeY, 500.25f, 501.75f, eyeY - 0.5f, 500.25f, 0, 1, 0);
+        camera.place({500.75f, eyeY, 500.25f}, {501.75f, eyeY - 0.5f, 500.25f}, kUpVector);
     }
 
     std::unique_ptr<HeightMap> map = std::make_unique<HeightMap>();
@@ -116,7 +116,7 @@ TEST_F(GroundFollowingTest, TheGroundIsTheCellTheEyeIsInWrappedAround)
         {NAN, 0, 105.5f},                                    // a NaN position reads cell 0
     };
     for (const Case& c : cases) {
-        camera.place(c.x, 5, c.z, c.x + 1, 5, c.z, 0, 1, 0);
+        camera.place({c.x, 5, c.z}, {c.x + 1, 5, c.z}, kUpVector);
         followGround(camera, *map, ground);
         EXPECT_FLOAT_EQ(camera.position.y, c.expectedY) << c.x << ", " << c.z;
     }
@@ -183,7 +183,7 @@ TEST(WalkPhase, HoldingWAdvancesTwelvePointSixTimesTheFrameDeltaEachFrame)
     // The camera's speed of the same turn drives the bob.
     const KeyStateTable keys = holding({'W'});
     Camera camera;
-    camera.place(500, 35, 500, 501, 35, 500, 0, 1, 0);
+    camera.place(kStartPosition, kStartViewPoint, kUpVector);
     GroundFollowing ground;
     const CursorAccess still{[](int& x, int& y) {
                                  x = kCursorHoldX;

@@ -4,6 +4,7 @@
 #include "app/frame.h"
 
 #include "app/main_loop.h"
+#include "app/projection.h"
 #include "support/gl_test_context.h"
 
 #include <memory>
@@ -17,7 +18,7 @@ protected:
         REQUIRE_GL_CONTEXT();
         setUpViewport(shell, 800, 600);
         world->heightMap.heights[500 * kHeightMapSide + 500] = 30; // under the start-up eye
-        world->camera.place(500, 35, 500, 501, 35, 500, 0, 1, 0);
+        world->camera.place(kStartPosition, kStartViewPoint, kUpVector);
     }
 
     Shell shell;
@@ -33,7 +34,7 @@ TEST_F(ViewInFrame, MarksWhatTheGroundedEyeSees)
     palms[0] = {520, -40, 500, false}; // base below the view, crown 50 higher in it
     palms[1] = {300, 30, 500, true};   // far behind
 
-    renderFrame(shell, *world);
+    renderFrame(shell, *world, 0);
 
     EXPECT_FLOAT_EQ(world->camera.position.y, 35.5f);
     EXPECT_FLOAT_EQ(world->camera.viewPoint.y, 35.5f);
@@ -53,11 +54,11 @@ TEST_F(ViewInFrame, TheCrouchKeyTakesEffectInTheNextFrame)
     press.key = 'C';
     shell.keys.apply(press);
 
-    renderFrame(shell, *world);
+    renderFrame(shell, *world, 0);
     EXPECT_FLOAT_EQ(world->camera.position.y, 35.5f) << "the key is read after this frame's swap";
     EXPECT_TRUE(world->ground.crouching);
 
-    renderFrame(shell, *world);
+    renderFrame(shell, *world, 0);
     EXPECT_FLOAT_EQ(world->camera.position.y, 31.5f);
 }
 

@@ -5,13 +5,12 @@
 void startCameraPath(CameraPath& path, Camera& camera, float eyeHeight)
 {
     path.heading = 0;
-    camera.place(kPathStartX, eyeHeight, kPathStartZ, kPathStartX + 1, eyeHeight, kPathStartZ, 0, 1, 0);
+    camera.place({kPathStartX, eyeHeight, kPathStartZ}, {kPathStartX + 1, eyeHeight, kPathStartZ}, kUpVector);
 }
 
 void stepCameraPath(CameraPath& path, Camera& camera, float seconds)
 {
     camera.speed = kPathWalkSpeed * seconds;
-    camera.frameDelta = seconds;
     path.heading += kPathTurnRate * seconds;
     const float dx = std::cos(path.heading);
     const float dz = -std::sin(path.heading);
@@ -20,5 +19,5 @@ void stepCameraPath(CameraPath& path, Camera& camera, float seconds)
     eye.z += camera.speed * dz;
     // Ground following moves the eye and the view point together, so the view
     // stays level whatever the ground does.
-    camera.place(eye.x, eye.y, eye.z, eye.x + dx, eye.y, eye.z + dz, 0, 1, 0);
+    camera.place({eye.x, eye.y, eye.z}, {eye.x + dx, eye.y, eye.z + dz}, kUpVector);
 }

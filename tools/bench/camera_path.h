@@ -20,7 +20,7 @@ struct CameraPath {
 void startCameraPath(CameraPath& path, Camera& camera, float eyeHeight);
 
 // One step of `seconds`: turns, then walks along the new heading, keeping the
-// view point one unit ahead at the eye's height. Sets the camera's speed and
-// frameDelta as its own key handling would, so the walking bob, the overlay
-// clock and the flyers see an ordinary walk.
+// view point one unit ahead at the eye's height. Sets the camera's speed as its
+// own key handling would, so the walking bob sees an ordinary walk; the same
+// seconds go to the frame as its delta.
 void stepCameraPath(CameraPath& path, Camera& camera, float seconds);

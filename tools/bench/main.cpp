@@ -140,30 +140,45 @@ struct LimitTally {
     double fps() const { return seconds > 0 ? static_cast<double>(frames) / seconds : 0; }
 };
 
-struct Run {
-    Options options;
+// The walk along the path: frames, their times, heap and resident memory.
+struct PathRecord {
     CameraPath path;
-    Phase phase = Phase::Path;
-    long frames = 0;
+    long frames = 0; // every frame drawn, the first and the profile's included
     double firstSwapAt = 0;
     double blockStart = 0;
-    bool resuming = false;  // the first frame after the limit slices: its delta holds them
-    float lastDelta = 0;    // the delta of the last frame of the path proper
-    double pathSeconds = 0; // inside the blocks
+    bool resuming = false; // the first frame after the limit slices: its delta holds them
+    float lastDelta = 0;   // the delta of the last frame of the path proper
+    double seconds = 0;    // inside the blocks
     long pathFrames = 0;
-    bool pathDone = false;
+    bool done = false;
     uint64_t allocationsAtStart = 0;
-    uint64_t pathAllocations = 0;
+    uint64_t allocations = 0;
     long residentAtStartKb = 0;
     long residentAtEndKb = 0;
     std::vector<float> frameSeconds;
-    Camera startPose;
-    bool limitsWarm = false;
-    LimitTally limits[kLimitCount];
-    double profileStart = 0;
-    long profileFrames = 0;
+};
+
+// The renderer's limits, measured in slices between the path's blocks.
+struct LimitRecord {
+    Camera startPose; // the terrain limit looks from here
+    bool warm = false;
+    LimitTally tallies[kLimitCount];
+};
+
+// The time per pass, after the path, with glFinish between passes.
+struct ProfileRecord {
+    double start = 0;
+    long frames = 0;
     double passStart = 0;
     double passSeconds[kPassCount] = {};
+};
+
+struct BenchRun {
+    Options options;
+    Phase phase = Phase::Path;
+    PathRecord walk;
+    LimitRecord limits;
+    ProfileRecord profile;
 } run;
 
 long residentKb()
@@ -182,8 +197,8 @@ void timePass(FramePass finished)
 {
     glFinish();
     const double now = monotonicSeconds();
-    run.passSeconds[static_cast<int>(finished)] += now - run.passStart;
-    run.passStart = now;
+    run.profile.passSeconds[static_cast<int>(finished)] += now - run.profile.passStart;
+    run.profile.passStart = now;
 }
 
 // The fill the terrain costs at most: one quad over the whole window with
@@ -233,7 +248,7 @@ void drawLimit(int limit, const World& world)
         drawTwoUnitQuad(world);
     if (limit >= 2) {
         glLoadIdentity();
-        run.startPose.applyView();
+        run.limits.startPose.applyView();
         if (world.terrain.terrainList != 0)
             glCallList(world.terrain.terrainList);
         glEnable(GL_TEXTURE_2D);
@@ -249,27 +264,27 @@ void measureLimitSlices(const World& world)
     const int count = multitexture ? kLimitCount : 1;
     for (int limit = 0; limit < count; ++limit) {
         constexpr int kWarmUpFrames = 5;
-        for (int i = 0; !run.limitsWarm && i < kWarmUpFrames; ++i)
+        for (int i = 0; !run.limits.warm && i < kWarmUpFrames; ++i)
             drawLimit(limit, world);
         glFinish();
         const double start = monotonicSeconds();
         double now = start;
         while (now - start < kLimitSliceSeconds) {
             drawLimit(limit, world);
-            ++run.limits[limit].frames;
+            ++run.limits.tallies[limit].frames;
             now = monotonicSeconds();
         }
-        run.limits[limit].seconds += now - start;
+        run.limits.tallies[limit].seconds += now - start;
     }
-    run.limitsWarm = true;
+    run.limits.warm = true;
     glLoadIdentity();
 }
 
 void endPath()
 {
-    run.pathDone = true;
-    run.pathAllocations = heapAllocationCount() - run.allocationsAtStart;
-    run.residentAtEndKb = residentKb();
+    run.walk.done = true;
+    run.walk.allocations = heapAllocationCount() - run.walk.allocationsAtStart;
+    run.walk.residentAtEndKb = residentKb();
 }
 
 void benchTurn(Shell& shell, World& world)
@@ -277,82 +292,83 @@ void benchTurn(Shell& shell, World& world)
     // As the camera's own update: walk with the delta of the previous turn,
     // then tick the clock. Right after the limit slices, walk as far as the
     // frame before, so that the path goes on as if they had not been.
-    stepCameraPath(run.path, world.camera, run.resuming ? run.lastDelta : shell.frameClock.delta);
+    const float frameDelta = run.walk.resuming ? run.walk.lastDelta : shell.frameClock.delta;
+    stepCameraPath(run.walk.path, world.camera, frameDelta);
     tickFrameClock(shell.frameClock);
     if (run.phase == Phase::Profile) {
         glFinish();
-        run.passStart = monotonicSeconds();
+        run.profile.passStart = monotonicSeconds();
     }
-    renderFrame(shell, world);
+    renderFrame(shell, world, frameDelta);
     const double now = monotonicSeconds();
-    if (++run.frames == 1) {
-        run.firstSwapAt = now;
-        run.blockStart = now;
-        run.startPose = world.camera;
-        run.residentAtStartKb = residentKb();
-        run.allocationsAtStart = heapAllocationCount();
+    if (++run.walk.frames == 1) {
+        run.walk.firstSwapAt = now;
+        run.walk.blockStart = now;
+        run.limits.startPose = world.camera;
+        run.walk.residentAtStartKb = residentKb();
+        run.walk.allocationsAtStart = heapAllocationCount();
         return;
     }
     if (run.phase == Phase::Profile) {
-        ++run.profileFrames;
-        if (now - run.profileStart >= std::clamp(run.options.seconds / 4, 0.5, 5.0)) {
+        ++run.profile.frames;
+        if (now - run.profile.start >= std::clamp(run.options.seconds / 4, 0.5, 5.0)) {
             framePassProbe = nullptr;
             shell.queue.postQuit(0);
         }
         return;
     }
-    if (run.resuming) {
-        run.resuming = false;
-        run.blockStart = now;
+    if (run.walk.resuming) {
+        run.walk.resuming = false;
+        run.walk.blockStart = now;
         return;
     }
-    ++run.pathFrames;
-    run.lastDelta = shell.frameClock.delta;
-    if (run.frameSeconds.size() < run.frameSeconds.capacity())
-        run.frameSeconds.push_back(run.lastDelta);
-    if (now - run.blockStart < kPathBlockSeconds)
+    ++run.walk.pathFrames;
+    run.walk.lastDelta = shell.frameClock.delta;
+    if (run.walk.frameSeconds.size() < run.walk.frameSeconds.capacity())
+        run.walk.frameSeconds.push_back(run.walk.lastDelta);
+    if (now - run.walk.blockStart < kPathBlockSeconds)
         return;
-    run.pathSeconds += now - run.blockStart;
-    if (run.pathSeconds >= run.options.seconds) {
+    run.walk.seconds += now - run.walk.blockStart;
+    if (run.walk.seconds >= run.options.seconds) {
         endPath();
         if (!run.options.profile) {
             shell.queue.postQuit(0);
             return;
         }
         run.phase = Phase::Profile;
-        run.profileStart = now;
+        run.profile.start = now;
         framePassProbe = timePass;
         return;
     }
     measureLimitSlices(world);
-    run.resuming = true;
+    run.walk.resuming = true;
 }
 
 RunFigures runFigures()
 {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    const double fps = run.pathSeconds > 0 ? static_cast<double>(run.pathFrames) / run.pathSeconds : 0;
-    const double limit = run.limits[2].fps();
-    const double frames = static_cast<double>(std::max(run.pathFrames, 1L));
+    const double fps = run.walk.seconds > 0 ? static_cast<double>(run.walk.pathFrames) / run.walk.seconds : 0;
+    const double limit = run.limits.tallies[2].fps();
+    const double frames = static_cast<double>(std::max(run.walk.pathFrames, 1L));
     RunFigures figures = {
-        {"startup_ms", (run.firstSwapAt - run.options.spawnedAt) * 1000},
-        {"startup_after_question_ms", (run.firstSwapAt - questionAnsweredAt()) * 1000},
+        {"startup_ms", (run.walk.firstSwapAt - run.options.spawnedAt) * 1000},
+        {"startup_after_question_ms", (run.walk.firstSwapAt - questionAnsweredAt()) * 1000},
         {"fps", fps},
-        {"frame_p50_ms", percentile(run.frameSeconds, 0.5) * 1000},
-        {"frame_p99_ms", percentile(run.frameSeconds, 0.99) * 1000},
-        {"allocations_per_frame", static_cast<double>(run.pathAllocations) / frames},
+        {"frame_p50_ms", percentile(run.walk.frameSeconds, 0.5) * 1000},
+        {"frame_p99_ms", percentile(run.walk.frameSeconds, 0.99) * 1000},
+        {"allocations_per_frame", static_cast<double>(run.walk.allocations) / frames},
         {"peak_rss_mb", static_cast<double>(usage.ru_maxrss) / 1024},
-        {"rss_growth_kb", static_cast<double>(run.residentAtEndKb - run.residentAtStartKb)},
-        {"limit_clear_swap_fps", run.limits[0].fps()},
-        {"limit_quad_fps", run.limits[1].fps()},
+        {"rss_growth_kb", static_cast<double>(run.walk.residentAtEndKb - run.walk.residentAtStartKb)},
+        {"limit_clear_swap_fps", run.limits.tallies[0].fps()},
+        {"limit_quad_fps", run.limits.tallies[1].fps()},
         {"limit_quad_terrain_fps", limit},
         {"share_of_limit_percent", limit > 0 ? fps / limit * 100 : 0},
     };
-    if (run.options.profile && run.profileFrames > 0)
+    if (run.options.profile && run.profile.frames > 0)
         for (int pass = 0; pass < kPassCount; ++pass)
             figures.push_back(
-                {kPassKeys[pass], run.passSeconds[pass] / static_cast<double>(run.profileFrames + 1) * 1000});
+                {kPassKeys[pass], run.profile.passSeconds[pass] / static_cast<double>(run.profile.frames + 1) * 1000});
     return figures;
 }
 
@@ -365,16 +381,15 @@ int runOnce(const Options& options)
         std::fprintf(stderr, "lumora-bench: cannot enter %s: %s\n", options.folder.c_str(), error.message().c_str());
         return 1;
     }
-    run.frameSeconds.reserve(kMaxRecordedFrames);
+    run.walk.frameSeconds.reserve(kMaxRecordedFrames);
     if (!startViewerWindowed(shell, world, "lumora-bench"))
         return 1;
     // Held W: the walking bob runs as on a real walk.
     shell.keys.state['W'] = KeyStateTable::kHeld;
-    startCameraPath(run.path, world.camera, world.camera.position.y);
+    startCameraPath(run.walk.path, world.camera, world.camera.position.y);
     runMainLoop(shell, world, benchTurn);
-    finishViewerSession();
-    platform::terminate();
-    if (!run.pathDone) {
+    finishViewerSession(shell, world);
+    if (!run.walk.done) {
         std::fprintf(stderr, "lumora-bench: the window was closed before the path ended\n");
         return 1;
     }

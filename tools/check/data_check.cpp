@@ -1,5 +1,7 @@
 #include "check/data_check.h"
 
+#include "assets/bmp_texture.h"
+#include "assets/data_files.h"
 #include "assets/dib_image.h"
 #include "assets/mesh_model.h"
 #include "assets/tga_image.h"
@@ -48,10 +50,11 @@ public:
 // Picture names a mesh asks textures for, in order.
 std::vector<std::string>* recordedNames = nullptr;
 
-void recordPictureName(GLuint*, const char* fileName, int)
+LoadOutcome recordPictureName(GLuint*, const char* fileName, int)
 {
     if (recordedNames)
         recordedNames->emplace_back(fileName);
+    return LoadOutcome::Continue;
 }
 
 std::string trimmed(std::string text)
@@ -104,7 +107,7 @@ constexpr const char* kViewerEnds = "the viewer ends at once with status 0, befo
 
 CheckLine checkHeightMap()
 {
-    const char* name = "Tertest.raw";
+    const char* name = dataFileName(DataFile::HeightMap);
     auto map = std::make_unique<HeightMap>();
     MessageCapture capture;
     loadHeightMap(name, kHeightMapBytes, *map);
@@ -132,10 +135,8 @@ CheckLine checkHeightMap()
 // sees it, so a missing file gets the builder's message, not the reader's.
 CheckLine checkStartUpPicture(const char* name, const char* consequence)
 {
-    std::FILE* probe = std::fopen(name, "rb");
-    if (!probe)
+    if (!pictureFileOpens(name))
         return failed(name, "Unable to load BMP File!", consequence);
-    std::fclose(probe);
     MessageCapture capture;
     const std::optional<Image> image = loadDibImage(name);
     if (!image)
@@ -192,7 +193,7 @@ void checkMesh(const char* name, const char* drawn, std::vector<CheckLine>& line
 
 CheckLine checkFlyerSprite()
 {
-    const char* name = "busch2.tga";
+    const char* name = dataFileName(DataFile::FlyerSprite);
     MessageCapture capture;
     const std::optional<Image> image = loadTga(name);
     if (!image)
@@ -240,31 +241,35 @@ FolderCheck checkDataFolder(const std::filesystem::path& folder)
     FolderCheck check;
     std::vector<CheckLine>& lines = check.lines;
 
-    lines.push_back(checkHeightMap());
-    struct StartUpPicture {
-        const char* name;
-        const char* consequence;
+    // What the picture is missing from, for the start-up pictures, and what
+    // is drawn from the mesh, for the meshes; in the viewer's table order.
+    static const char* const consequences[kDataFileCount] = {
+        nullptr,
+        "the terrain draws without its base picture",
+        "the terrain draws without its detail picture",
+        "the back face of the sky box draws untextured, in white",
+        "the front face of the sky box draws untextured, in white",
+        "the bottom face of the sky box draws untextured, in white",
+        "the top face of the sky box draws untextured, in white",
+        "the left face of the sky box draws untextured, in white",
+        "the right face of the sky box draws untextured, in white",
+        "the grass tufts",
+        "the palms of the first kind",
+        "the palms of the second kind",
+        "the palms of the third kind",
+        nullptr,
+        "the palm at the world origin",
     };
-    static const StartUpPicture pictures[] = {
-        {"Terrain2.bmp", "the terrain draws without its base picture"},
-        {"Detail1.bmp", "the terrain draws without its detail picture"},
-        {"hillBack.bmp", "the back face of the sky box draws untextured, in white"},
-        {"hillFront.bmp", "the front face of the sky box draws untextured, in white"},
-        {"hillBottom.bmp", "the bottom face of the sky box draws untextured, in white"},
-        {"hillTop.bmp", "the top face of the sky box draws untextured, in white"},
-        {"hillLeft.bmp", "the left face of the sky box draws untextured, in white"},
-        {"hillRight.bmp", "the right face of the sky box draws untextured, in white"},
-    };
-    for (const StartUpPicture& picture : pictures)
-        lines.push_back(checkStartUpPicture(picture.name, picture.consequence));
-
     std::vector<std::string> picturesSeen;
-    checkMesh("grass2.vxm", "the grass tufts", lines, picturesSeen);
-    checkMesh("palmect.vxm", "the palms of the first kind", lines, picturesSeen);
-    checkMesh("palme2ct.vxm", "the palms of the second kind", lines, picturesSeen);
-    checkMesh("palme3ct.vxm", "the palms of the third kind", lines, picturesSeen);
-    lines.push_back(checkFlyerSprite());
-    checkMesh("palme4.vxm", "the palm at the world origin", lines, picturesSeen);
+    for (const DataFileRow& row : kDataFiles) {
+        const char* consequence = consequences[static_cast<int>(row.file)];
+        switch (row.reader) {
+        case DataReader::HeightMap: lines.push_back(checkHeightMap()); break;
+        case DataReader::Bmp: lines.push_back(checkStartUpPicture(row.name, consequence)); break;
+        case DataReader::Mesh: checkMesh(row.name, consequence, lines, picturesSeen); break;
+        case DataReader::Tga: lines.push_back(checkFlyerSprite()); break;
+        }
+    }
 
     for (size_t i = 0; i < lines.size(); ++i) {
         if (lines[i].verdict == CheckVerdict::Error && lines[i].detail.rfind("no message", 0) != 0)
@@ -350,7 +355,10 @@ MeshCheck checkMeshFile(const std::filesystem::path& file)
 
 std::string meshMessage(const std::string& fileName, const MeshCheck& mesh)
 {
+    char text[kMeshMessageBytes];
     if (!mesh.opened)
-        return "Could not open mesh file " + fileName;
-    return "Could not read mesh file " + fileName + ": " + mesh.problem;
+        formatMeshMessage("open", fileName.c_str(), nullptr, text);
+    else
+        formatMeshMessage("read", fileName.c_str(), mesh.problem.c_str(), text);
+    return text;
 }

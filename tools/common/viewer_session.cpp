@@ -4,14 +4,11 @@
 #include "platform/platform.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <ctime>
-#include <unistd.h>
 
 namespace {
 
 const char* sessionTool = "lumora tool";
-bool sessionRunning = false;
 double answeredAt = 0;
 
 platform::MessageBoxAnswer answerWithoutShowing(const char* text, const char* title, platform::MessageBoxKind kind)
@@ -20,19 +17,6 @@ platform::MessageBoxAnswer answerWithoutShowing(const char* text, const char* ti
         return platform::MessageBoxAnswer::No; // windowed, the only run mode a tool uses
     std::fprintf(stderr, "%s: the viewer shows \"%s\": %s\n", sessionTool, title, text);
     return platform::MessageBoxAnswer::Ok;
-}
-
-// The viewer's readers end the process where a mesh or the flyers lack their
-// picture; for a tool that is a failure, not the success that status 0 says.
-void reportViewerEnded()
-{
-    if (!sessionRunning)
-        return;
-    std::fprintf(stderr, "%s: the viewer ends here, before its first frame (a picture that a mesh or the "
-                         "flyers need could not be loaded)\n",
-                 sessionTool);
-    std::fflush(stderr);
-    _exit(1);
 }
 
 } // namespace
@@ -55,13 +39,20 @@ bool startViewerWindowed(Shell& shell, World& world, const char* toolName)
         platform::terminate();
         return false;
     }
-    sessionRunning = true;
-    std::atexit(reportViewerEnded);
-    startUp(shell, world);
+    // Where the viewer would end the process with status 0, a tool has
+    // failed: it says so and returns instead.
+    if (startUp(shell, world) == LoadOutcome::EndProcess) {
+        std::fprintf(stderr,
+                     "%s: the viewer ends here, before its first frame (a picture that a mesh or the "
+                     "flyers need could not be loaded)\n",
+                     toolName);
+        shutDown(shell, world);
+        platform::terminate();
+        return false;
+    }
     if (shell.queue.quitPosted) {
         std::fprintf(stderr, "%s: start-up asked to quit; the viewer would end before its first frame\n", toolName);
-        sessionRunning = false;
-        shutDown(shell);
+        shutDown(shell, world);
         platform::terminate();
         return false;
     }
@@ -70,7 +61,11 @@ bool startViewerWindowed(Shell& shell, World& world, const char* toolName)
 
 double questionAnsweredAt() { return answeredAt; }
 
-void finishViewerSession() { sessionRunning = false; }
+void finishViewerSession(Shell& shell, World& world)
+{
+    shutDown(shell, world);
+    platform::terminate();
+}
 
 double monotonicSeconds()
 {

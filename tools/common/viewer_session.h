@@ -6,24 +6,23 @@
 // No message box is shown: each one the viewer would show is written to
 // standard error and answered OK, so a tool never waits for a click. Where
 // the viewer would end the process at once (a picture that a mesh or the
-// flyers need), the tool says so and ends with status 1.
+// flyers need), the tool says so and fails.
 
 #include "app/shell.h"
 #include "app/world.h"
 
 // Starts the window and runs startUp. Returns false, having said why on
 // standard error and shut down again, when there is no display, no window can
-// be made, or start-up asked to quit (the viewer would end before its first
-// frame).
+// be made, start-up asked to quit, or start-up would end the process (either
+// way the viewer would end before its first frame).
 bool startViewerWindowed(Shell& shell, World& world, const char* toolName);
 
 // When the start-up question would have been answered (monotonicSeconds),
 // after the window system has come up.
 double questionAnsweredAt();
 
-// Marks the tool's work done, so that ending the process is no longer taken
-// for the viewer ending it.
-void finishViewerSession();
+// After the main loop: the viewer's shutdown, then the window system closed.
+void finishViewerSession(Shell& shell, World& world);
 
 // Seconds since an arbitrary moment, on the clock that every process shares
 // (the monotonic clock): a parent and its child can compare readings.

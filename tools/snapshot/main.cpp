@@ -193,11 +193,8 @@ int main(int argc, char** argv)
 
     if (!startViewerWindowed(shell, world, "lumora-snapshot"))
         return 1;
-    if (options.placed) {
-        const Vector3& e = options.eye;
-        const Vector3& l = options.look;
-        world.camera.place(e.x, e.y, e.z, l.x, l.y, l.z, 0, 1, 0);
-    }
+    if (options.placed)
+        world.camera.place(options.eye, options.look, kUpVector);
     // The viewer's own bindings, as if the key and the button had been pressed.
     if (options.wireframe)
         postMessage(shell, MessageKind::KeyDown, platform::kKeySpace);
@@ -209,8 +206,7 @@ int main(int argc, char** argv)
     capture.height = shell.clientRect.bottom;
     capture.pixels.assign(static_cast<size_t>(capture.width) * static_cast<size_t>(capture.height) * 3, 0);
     runMainLoop(shell, world, snapshotTurn);
-    finishViewerSession();
-    platform::terminate();
+    finishViewerSession(shell, world);
     if (capture.framesLeft > 0) {
         std::fprintf(stderr, "lumora-snapshot: the window was closed before frame %d\n", options.frames);
         return 1;

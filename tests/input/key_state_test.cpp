@@ -1,4 +1,4 @@
-#include "app/messages.h"
+#include "input/messages.h"
 
 #include "support/key_messages.h"
 

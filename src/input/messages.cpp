@@ -1,4 +1,4 @@
-#include "app/messages.h"
+#include "input/messages.h"
 
 #include "platform/platform.h"
 
@@ -48,13 +48,27 @@ Message fromEvent(const platform::Event& event)
     m.width = event.width;
     m.height = event.height;
     switch (event.kind) {
-    case platform::EventKind::Size: m.kind = MessageKind::Size; break;
-    case platform::EventKind::Paint: m.kind = MessageKind::Paint; break;
-    case platform::EventKind::Close: m.kind = MessageKind::Close; break;
-    case platform::EventKind::KeyDown: m.kind = MessageKind::KeyDown; break;
-    case platform::EventKind::KeyUp: m.kind = MessageKind::KeyUp; break;
-    case platform::EventKind::LeftButtonDown: m.kind = MessageKind::LeftButtonDown; break;
-    case platform::EventKind::RightButtonDown: m.kind = MessageKind::RightButtonDown; break;
+    case platform::EventKind::Size:
+        m.kind = MessageKind::Size;
+        break;
+    case platform::EventKind::Paint:
+        m.kind = MessageKind::Paint;
+        break;
+    case platform::EventKind::Close:
+        m.kind = MessageKind::Close;
+        break;
+    case platform::EventKind::KeyDown:
+        m.kind = MessageKind::KeyDown;
+        break;
+    case platform::EventKind::KeyUp:
+        m.kind = MessageKind::KeyUp;
+        break;
+    case platform::EventKind::LeftButtonDown:
+        m.kind = MessageKind::LeftButtonDown;
+        break;
+    case platform::EventKind::RightButtonDown:
+        m.kind = MessageKind::RightButtonDown;
+        break;
     }
     return m;
 }

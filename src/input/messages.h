@@ -12,20 +12,20 @@
 #include <cstdint>
 
 enum class MessageKind : uint8_t {
-    Size,            // width, height: the new client size
+    Size, // width, height: the new client size
     Paint,
     Close,
-    KeyDown,         // key, repeat
-    KeyUp,           // key
+    KeyDown, // key, repeat
+    KeyUp,   // key
     LeftButtonDown,
     RightButtonDown,
-    Quit,            // quitCode
+    Quit, // quitCode
 };
 
 struct Message {
     MessageKind kind;
-    int key;      // virtual key code (platform/keys.h)
-    bool repeat;  // key-down caused by auto-repeat
+    int key;     // virtual key code (platform/keys.h)
+    bool repeat; // key-down caused by auto-repeat
     int width;
     int height;
     int quitCode;

@@ -1,0 +1,15 @@
+#pragma once
+// The viewport and the projection: vertical field of view in degrees (80, or
+// 10 zoomed), near plane 0.1, far plane 10000, aspect ratio of the client
+// area. Set at start-up, on every windowed resize and on the zoom toggle.
+
+#include "app/shell.h"
+
+constexpr float kFieldOfViewDegrees = 80;
+constexpr float kZoomReductionDegrees = 70;
+constexpr double kNearPlane = static_cast<double>(0.1f); // the float 0.1, widened
+constexpr double kFarPlane = 10000;
+
+// The whole client area, at the normal field of view.
+void setUpViewport(Shell& shell, int width, int height);
+void toggleZoom(Shell& shell);
