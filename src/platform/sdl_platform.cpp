@@ -160,10 +160,13 @@ bool translate(const SDL_Event& in, Event& out)
             out.width = in.window.data1;
             out.height = in.window.data2;
             return true;
-        // Minimising leaves an empty client area and restoring brings it back:
-        // both are resizes, although SDL reports no size change for them.
+        // Minimising is a resize to height 0 and restoring one back to the
+        // client size, though SDL reports no size change for either: so a
+        // zoomed view comes back at the normal field of view.
         case SDL_WINDOWEVENT_MINIMIZED:
             out.kind = EventKind::Size;
+            SDL_GetWindowSize(window, &out.width, &out.height);
+            out.height = 0;
             return true;
         case SDL_WINDOWEVENT_RESTORED:
             out.kind = EventKind::Size;

@@ -1,10 +1,16 @@
 #include "platform/platform.h"
 
+#include "app/main_loop.h"
 #include "support/gl_test_context.h"
 #include "terrain/extensions.h"
 
+#include <GL/gl.h>
+
+#include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <string>
+#include <thread>
 
 TEST(Platform, CursorIsPlacedAndReadInScreenPixels)
 {
@@ -102,4 +108,53 @@ TEST(Platform, CursorMovedByAnotherClientIsReadAtOnce)
     platform::getCursorPosition(x, y);
     EXPECT_EQ(x, 250);
     EXPECT_EQ(y, 120);
+}
+
+TEST(Platform, MinimiseAndRestoreWhileZoomedArriveAsResizesToEightyDegrees)
+{
+    REQUIRE_GL_CONTEXT();
+    Shell shell;
+    shell.fullScreen = false;
+    shell.clientRect = {0, 0, 800, 600};
+    setUpViewport(shell, 800, 600);
+    toggleZoom(shell);
+    // Without a window manager, unmapping and mapping the window is how it is
+    // minimised and restored.
+    platform::showWindow();
+    std::system("xdotool search --sync --onlyvisible --name '^lumora test$' >/dev/null");
+    const auto resizeAfter = [&shell](const char* command) {
+        EXPECT_EQ(std::system(command), 0) << command;
+        Message message{};
+        for (int tries = 0; tries < 200; ++tries) {
+            while (shell.queue.take(message, shell.keys)) {
+                windowProcedure(shell, message);
+                if (message.kind == MessageKind::Size)
+                    return message;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        ADD_FAILURE() << "no resize after " << command;
+        return message;
+    };
+    const auto fieldOfView = [] {
+        GLfloat p[16];
+        glGetFloatv(GL_PROJECTION_MATRIX, p);
+        return 2.0 * std::atan(1.0 / p[5]) * 180.0 / M_PI;
+    };
+    GLint viewport[4];
+
+    const Message minimised = resizeAfter("xdotool search --name '^lumora test$' windowunmap --sync");
+    EXPECT_EQ(minimised.width, 800);
+    EXPECT_EQ(minimised.height, 0);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[3], 1);
+    EXPECT_NEAR(fieldOfView(), 80.0, 1e-3);
+
+    const Message restored = resizeAfter("xdotool search --name '^lumora test$' windowmap --sync");
+    EXPECT_EQ(restored.width, 800);
+    EXPECT_EQ(restored.height, 600);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[3], 600);
+    EXPECT_NEAR(fieldOfView(), 80.0, 1e-3);
+    EXPECT_TRUE(shell.zoomed); // a resize leaves the toggle as it was
 }
