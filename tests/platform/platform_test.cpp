@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <string>
 #include <thread>
+#include <unistd.h>
 #include <utility>
 
 TEST(Platform, CursorIsPlacedAndReadInScreenPixels)
@@ -121,10 +122,12 @@ TEST(Platform, MinimiseAndRestoreWhileZoomedArriveAsResizesToEightyDegrees)
     shell.clientRect = {0, 0, 800, 600};
     setUpViewport(shell, 800, 600);
     toggleZoom(shell);
+    // Other test binaries may show windows of that title on the same display.
+    const std::string ours = "xdotool search --sync --pid " + std::to_string(getpid()) + " --name '^lumora test$' ";
     platform::showWindow();
-    std::system("xdotool search --sync --onlyvisible --name '^lumora test$' >/dev/null");
+    std::system((ours + "--onlyvisible >/dev/null").c_str());
     for (const auto& [action, height] : {std::pair{"windowunmap", 0}, std::pair{"windowmap", 600}}) {
-        const std::string command = std::string("xdotool search --name '^lumora test$' ") + action + " --sync";
+        const std::string command = ours + action + " --sync";
         ASSERT_EQ(std::system(command.c_str()), 0);
         Message message{};
         bool resized = false;
