@@ -121,10 +121,14 @@ TEST(GeneratedSet, VersionFileHoldsTheVersionLine)
     const std::vector<uint8_t>& b = defaultFile(landscape::kVersionFileName);
     const std::string text(b.begin(), b.end());
     EXPECT_EQ(text, landscape::versionLine() + "\n");
-    // "lumora-landscape N": the run script compares the whole line.
+    // "lumora-landscape N detail D": the run script compares the whole line.
     const std::string prefix = "lumora-landscape ";
     ASSERT_EQ(text.compare(0, prefix.size(), prefix), 0) << text;
-    const std::string number = text.substr(prefix.size(), text.size() - prefix.size() - 1);
+    const std::string rest = text.substr(prefix.size(), text.size() - prefix.size() - 1);
+    const std::string detail = " detail " + std::to_string(landscape::kDefaultDetail);
+    ASSERT_GT(rest.size(), detail.size()) << text;
+    EXPECT_EQ(rest.substr(rest.size() - detail.size()), detail) << text;
+    const std::string number = rest.substr(0, rest.size() - detail.size());
     EXPECT_FALSE(number.empty());
     EXPECT_EQ(number.find_first_not_of("0123456789"), std::string::npos) << text;
     EXPECT_EQ(text.back(), '\n');

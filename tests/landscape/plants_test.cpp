@@ -98,7 +98,7 @@ struct MeshBudget {
 // couple of hundred palms and several hundred tufts are drawn in a frame, one
 // batch per triangle, so each kind has a ceiling; the origin palm, seen close
 // up, may have about twice a kind's. The floors catch a mesh that lost its
-// fronds or blades.
+// fronds or blades. These are the leanest level's; each level up doubles them.
 const MeshBudget kBudgets[] = {
     {"palme4.vxm", 40.0, 80.0, 60, 120},
     {"palmect.vxm", 40.0, 80.0, 24, 60},
@@ -106,6 +106,8 @@ const MeshBudget kBudgets[] = {
     {"palme3ct.vxm", 40.0, 80.0, 24, 60},
     {"grass2.vxm", 3.0, 6.0, 6, 12},
 };
+// The default set is made at the default level.
+const int kDetailFactor = 1 << (landscape::kDefaultDetail - 1);
 
 TEST(Meshes, ParseWithinTheViewerLimitsAndNameFilesThatExist)
 {
@@ -126,8 +128,8 @@ TEST(Meshes, HaveTheirSizeAndTriangleBudget)
         const ParsedMesh mesh = parseDefault(budget.file);
         EXPECT_GE(mesh.highest, budget.minHeight);
         EXPECT_LE(mesh.highest, budget.maxHeight);
-        EXPECT_GE(mesh.triangles, budget.minTriangles);
-        EXPECT_LE(mesh.triangles, budget.maxTriangles);
+        EXPECT_GE(mesh.triangles, budget.minTriangles * kDetailFactor);
+        EXPECT_LE(mesh.triangles, budget.maxTriangles * kDetailFactor);
         // Set into the ground (palms 2.5 below it, tufts 1), nothing hangs far below.
         EXPECT_GT(mesh.lowest, -2.5);
     }
@@ -314,6 +316,29 @@ TEST(PalmBuilder, MoreDetailCostsTrianglesInTrunkAndFronds)
     EXPECT_GT(triangleCount(landscape::buildPalm(fuller, 7)), plain);
     // The seed turns and bends the fronds but never adds to the cost.
     EXPECT_EQ(triangleCount(landscape::buildPalm(plainPalm(), 8)), plain);
+}
+
+// Each level up about doubles every mesh, a rounder trunk among it, within
+// the viewer's capacities even for a palm as rich as the origin palm.
+TEST(Detail, EachLevelUpDoublesTrianglesWithinTheCapacities)
+{
+    landscape::PalmShape rich = plainPalm();
+    rich.trunkSides = 5;
+    rich.trunkSegments = rich.frondSamples = 4;
+    rich.fronds = 7;
+    for (const landscape::PalmShape& leanest : {plainPalm(), rich}) {
+        const double base = triangleCount(landscape::buildPalm(leanest, 3));
+        for (int level = landscape::kLeastDetail + 1; level <= landscape::kMostDetail; ++level) {
+            SCOPED_TRACE(level);
+            const landscape::PalmShape shape = landscape::atDetail(leanest, level);
+            const double ratio = triangleCount(landscape::buildPalm(shape, 3)) / base / (1 << (level - 1));
+            EXPECT_GT(ratio, 0.75);
+            EXPECT_LT(ratio, 1.3);
+            EXPECT_GT(shape.trunkSides, landscape::atDetail(leanest, level - 1).trunkSides);
+            EXPECT_EQ(triangleCount(landscape::buildGrassTuft(3, "b.bmp", level)), landscape::kGrassBlades << (level - 1));
+        }
+    }
+    EXPECT_THROW(landscape::atDetail(rich, landscape::kMostDetail + 1), std::invalid_argument);
 }
 
 // Whatever the seed, a tuft keeps its blades, its height and its footing.

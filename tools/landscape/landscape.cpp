@@ -111,7 +111,7 @@ PalmShape stoutPalm()
 
 // Everything but the ground and its picture: these need no heights, so they
 // are built on a second thread while the heights erode.
-std::vector<LandscapeFile> buildSkyAndProps(uint64_t seed)
+std::vector<LandscapeFile> buildSkyAndProps(uint64_t seed, int detail)
 {
     std::vector<LandscapeFile> files;
     const uint64_t textures = streamSeed(seed, kTextures);
@@ -126,30 +126,59 @@ std::vector<LandscapeFile> buildSkyAndProps(uint64_t seed)
     files.push_back({kPaleFrondFile, encodeBmp(paintFronds(textures, FrondTint::Pale))});
     files.push_back({kDarkFrondFile, encodeBmp(paintFronds(textures, FrondTint::Dark))});
     files.push_back({kBladeFile, encodeBmp(paintBlades(textures))});
-    files.push_back({"palme4.vxm", textBytes(formatVxm(buildPalm(originPalm(), streamSeed(seed, kOriginPalm))))});
-    files.push_back({"palmect.vxm", textBytes(formatVxm(buildPalm(tallPalm(), streamSeed(seed, kPalmKind0))))});
-    files.push_back({"palme2ct.vxm", textBytes(formatVxm(buildPalm(archingPalm(), streamSeed(seed, kPalmKind1))))});
-    files.push_back({"palme3ct.vxm", textBytes(formatVxm(buildPalm(stoutPalm(), streamSeed(seed, kPalmKind2))))});
-    files.push_back({"grass2.vxm", textBytes(formatVxm(buildGrassTuft(streamSeed(seed, kTuft), kBladeFile)))});
+    auto palm = [&](const PalmShape& leanest, Stream stream) {
+        return textBytes(formatVxm(buildPalm(atDetail(leanest, detail), streamSeed(seed, stream))));
+    };
+    files.push_back({"palme4.vxm", palm(originPalm(), kOriginPalm)});
+    files.push_back({"palmect.vxm", palm(tallPalm(), kPalmKind0)});
+    files.push_back({"palme2ct.vxm", palm(archingPalm(), kPalmKind1)});
+    files.push_back({"palme3ct.vxm", palm(stoutPalm(), kPalmKind2)});
+    files.push_back({"grass2.vxm", textBytes(formatVxm(buildGrassTuft(streamSeed(seed, kTuft), kBladeFile, detail)))});
     return files;
 }
 
 } // namespace
 
-std::string versionLine() { return "lumora-landscape " + std::to_string(kGeneratorVersion); }
-
-std::vector<LandscapeFile> buildLandscape(uint64_t seed)
+std::string versionLine(int detail)
 {
-    std::future<std::vector<LandscapeFile>> props = std::async(std::launch::async, buildSkyAndProps, seed);
+    return "lumora-landscape " + std::to_string(kGeneratorVersion) + " detail " + std::to_string(detail);
+}
+
+namespace {
+
+// The ground is made (or taken) here while the rest is built on a second thread.
+template <typename MakeGround>
+std::vector<LandscapeFile> buildAll(uint64_t seed, int detail, MakeGround makeGround)
+{
+    // Refused before any thread starts, so that a bad level is one plain error.
+    atDetail(originPalm(), detail);
+    std::future<std::vector<LandscapeFile>> props =
+        std::async(std::launch::async, buildSkyAndProps, seed, detail);
 
     std::vector<LandscapeFile> files;
-    const HeightField field = generateHeightField(seed);
+    const HeightField& field = makeGround();
     files.push_back({"Tertest.raw", heightBytes(field)});
     files.push_back({"Terrain2.bmp", encodeBmp(paintTerrain(field, seed))});
 
     for (LandscapeFile& file : props.get()) files.push_back(std::move(file));
-    files.push_back({kVersionFileName, textBytes(versionLine() + "\n")});
+    files.push_back({kVersionFileName, textBytes(versionLine(detail) + "\n")});
     return files;
+}
+
+} // namespace
+
+std::vector<LandscapeFile> buildLandscape(uint64_t seed, int detail)
+{
+    HeightField field;
+    return buildAll(seed, detail, [&]() -> const HeightField& { return field = generateHeightField(seed); });
+}
+
+std::vector<LandscapeFile> buildLandscapeAround(const HeightField& ground, uint64_t seed, int detail)
+{
+    if (ground.size != kMapSize || ground.heights.size() != static_cast<size_t>(kMapSize) * kMapSize) {
+        throw std::invalid_argument("the ground must be 1024 x 1024 heights");
+    }
+    return buildAll(seed, detail, [&]() -> const HeightField& { return ground; });
 }
 
 void prepareLandscapeFolder(const std::filesystem::path& folder)

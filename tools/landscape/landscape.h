@@ -5,6 +5,8 @@
 // output for a seed changes.
 #pragma once
 
+#include "heightfield.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -12,13 +14,17 @@
 
 namespace landscape {
 
-constexpr int kGeneratorVersion = 2;
+constexpr int kGeneratorVersion = 3;
 constexpr uint64_t kDefaultSeed = 1;
+// The richest palms whose frame keeps at least 0.9 of the terrain limit and
+// pace with another viewer of the same scene, along the benchmark path.
+constexpr int kDefaultDetail = 2;
 constexpr const char* kVersionFileName = "landscape.version";
 
-// "lumora-landscape N": printed by --version and held, with a line break,
-// in the version file.
-std::string versionLine();
+// "lumora-landscape N detail D": printed by --version (for the default
+// detail) and held, with a line break, in the version file, so a folder made
+// at another level of detail tells itself apart too.
+std::string versionLine(int detail = kDefaultDetail);
 
 struct LandscapeFile {
     std::string name;
@@ -27,7 +33,14 @@ struct LandscapeFile {
 
 // Every file in the order to write them; the version file comes last, so a
 // folder whose writing was cut short never looks complete.
-std::vector<LandscapeFile> buildLandscape(uint64_t seed);
+// Palms and tufts at the given level of detail (plants.h).
+std::vector<LandscapeFile> buildLandscape(uint64_t seed, int detail = kDefaultDetail);
+
+// The same around a ground that is given rather than generated (a user's own
+// terrain, 1024 × 1024, heights 0..255): its picture is painted from it, and
+// every other file is as the seed makes it.
+std::vector<LandscapeFile> buildLandscapeAround(const HeightField& ground, uint64_t seed,
+                                                int detail = kDefaultDetail);
 
 // Removes a version file left in the folder, so that a set that fails half
 // way is not taken for a complete one; creates the folder if it is missing.

@@ -186,20 +186,51 @@ Mesh buildPalm(const PalmShape& shape, uint64_t seed)
     return builder.mesh();
 }
 
-Mesh buildGrassTuft(uint64_t seed, const std::string& bladeTexture)
+PalmShape atDetail(const PalmShape& leanest, int level)
+{
+    if (level < kLeastDetail || level > kMostDetail) throw std::invalid_argument("no such level of detail");
+    PalmShape shape = leanest;
+    if (level == kLeastDetail) return shape;
+    const float factor = static_cast<float>(1 << (level - 1));
+    // The trunk's triangles grow as sides × segments: both grow by the square
+    // root of the factor, the segments making up what rounding lost.
+    const int trunkCells = leanest.trunkSides * leanest.trunkSegments;
+    shape.trunkSides = static_cast<int>(std::lround(static_cast<float>(leanest.trunkSides) * std::sqrt(factor)));
+    shape.trunkSegments = std::max(
+        1, static_cast<int>(std::lround(static_cast<float>(trunkCells) * factor / static_cast<float>(shape.trunkSides))));
+    // One more frond a level, so the kinds keep their different crowns; each
+    // frond's leaflets take the rest.
+    const int leaflets = leanest.fronds * leanest.frondSamples;
+    shape.fronds = leanest.fronds + level - 1;
+    shape.frondSamples = std::max(
+        1, static_cast<int>(std::lround(static_cast<float>(leaflets) * factor / static_cast<float>(shape.fronds))));
+    return shape;
+}
+
+int grassBlades(int level)
+{
+    if (level < kLeastDetail || level > kMostDetail) throw std::invalid_argument("no such level of detail");
+    return kGrassBlades << (level - 1);
+}
+
+Mesh buildGrassTuft(uint64_t seed, const std::string& bladeTexture, int level)
 {
     SplitMix64 random(seed);
     MeshBuilder builder;
     const int texture = builder.texture(bladeTexture);
     MeshPiece piece;
-    static_assert(std::gcd(5, kGrassBlades) == 1, "the heights below visit every step once");
-    for (int b = 0; b < kGrassBlades; ++b) {
-        const float azimuth = 2.0f * kPi * (static_cast<float>(b) + random.unit()) / kGrassBlades;
+    const int blades = grassBlades(level);
+    static_assert(std::gcd(5, kGrassBlades) == 1, "the heights below visit every step once, at every level");
+    // A fuller tuft stands on a wider clump.
+    const float spread = 0.45f * std::sqrt(static_cast<float>(blades) / kGrassBlades);
+    for (int b = 0; b < blades; ++b) {
+        const float azimuth = 2.0f * kPi * (static_cast<float>(b) + random.unit()) / static_cast<float>(blades);
         const Vec3 out = horizontal(azimuth);
-        const Vec3 root = out * random.range(0.0f, 0.45f);
+        const Vec3 root = out * random.range(0.0f, spread);
         // Heights spread evenly from 3.4 to 5.6 over the blades, neighbours
         // apart; the lean keeps every tip below 6.
-        const float height = 3.4f + 2.2f * static_cast<float>((b * 5) % kGrassBlades) / (kGrassBlades - 1);
+        const float height =
+            3.4f + 2.2f * static_cast<float>((b * 5) % blades) / static_cast<float>(blades - 1);
         const float lean = random.range(0.15f, 0.5f);
         const Vec3 flat = horizontal(azimuth + 0.5f * kPi + random.range(-0.5f, 0.5f));
         const Vec3 tip = root + kUp * (0.97f * height) + out * (lean * height);

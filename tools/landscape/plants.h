@@ -43,10 +43,24 @@ struct PalmShape {
 // Throws std::invalid_argument when a count is below its least value.
 Mesh buildPalm(const PalmShape& shape, uint64_t seed);
 
-// Blades in one tuft: each a single leaning triangle.
+// Levels of detail for the palms and the tufts. Level 1 is the leanest, a few
+// dozen triangles a palm; each level up roughly doubles every mesh, spending
+// the triangles on a rounder, finer-ringed trunk, longer rows of narrower
+// leaflets along a smoother midrib, and more fronds in each crown.
+constexpr int kLeastDetail = 1;
+constexpr int kMostDetail = 4;
+
+// The shape at a level, from its leanest form (level 1 returns it as it is).
+// Throws std::invalid_argument for a level outside the range above.
+PalmShape atDetail(const PalmShape& leanest, int level);
+
+// Blades in one tuft at the leanest level: each a single leaning triangle.
 constexpr int kGrassBlades = 8;
 
-// A tuft of kGrassBlades blades rooted around the origin, 3 to 6 units tall.
-Mesh buildGrassTuft(uint64_t seed, const std::string& bladeTexture);
+// Blades in one tuft at a level: kGrassBlades, doubled per level up.
+int grassBlades(int level);
+
+// A tuft of grassBlades(level) blades rooted around the origin, 3 to 6 units tall.
+Mesh buildGrassTuft(uint64_t seed, const std::string& bladeTexture, int level = kLeastDetail);
 
 } // namespace landscape
