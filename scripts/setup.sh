@@ -11,7 +11,7 @@ packages=(
   # build
   build-essential cmake pkg-config file
   # the viewer: window, GL and GLU on Mesa's software renderer, the overlay font
-  libsdl2-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri libx11-dev
+  libsdl2-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri libx11-dev libxrandr-dev
   libfreetype-dev libfontconfig-dev fonts-dejavu-core
   # image writing in the tools and tests, unit tests, fuzzing
   libstb-dev libgtest-dev clang libclang-rt-14-dev

@@ -86,7 +86,12 @@ void setMessageBoxHook(MessageBoxHook hook);
 // cut to fit lineSize bytes, always terminated.
 void describeUnshownMessageBox(const char* text, const char* title, char* line, int lineSize);
 
-// The mouse cursor, in screen pixels.
+// The mouse cursor, in screen pixels. Where the window system cannot put the
+// pointer back (Wayland, a compositor's X server, an X server refusing the
+// warp), a read gives the point last set plus the pointer's motion since, and
+// the pointer is hidden over the window while it has the focus (see
+// pointer_hold.h). Before anything is set there, the window's centre counts
+// as set.
 void getCursorPosition(int& x, int& y);
 void setCursorPosition(int x, int y);
 void showCursor(bool visible);

@@ -1,10 +1,12 @@
 #include "platform/platform.h"
 
 #include "platform/keys.h"
+#include "platform/pointer_hold.h"
 
 #include <SDL.h>
 #include <SDL_syswm.h>
 #include <X11/Xlib.h>
+#include <X11/extensions/Xrandr.h>
 
 #include <cstdio>
 #include <malloc.h>
@@ -20,6 +22,7 @@ bool displayModeSwitched = false;
 SDL_DisplayMode fullScreenMode{};
 bool windowClosed = false;
 MessageBoxHook messageBoxHook = nullptr;
+PointerHold pointerHold;
 
 // Depth-buffer sizes tried in turn: the 32 bits asked for, then the deepest
 // that the system offers, as a pixel-format match would.
@@ -58,6 +61,94 @@ int virtualKey(SDL_Keycode code)
     }
 }
 
+Display* x11Display()
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (window && SDL_GetWindowWMInfo(window, &info) && info.subsystem == SDL_SYSWM_X11)
+        return info.info.x11.display;
+    return nullptr;
+}
+
+void pointerPosition(int& x, int& y)
+{
+    // SDL keeps the global position cached until it sees raw pointer motion,
+    // so a pointer moved by other means (a warp, a scripted move) would go
+    // unseen. On X11 ask the server itself, as a cursor read should.
+    if (Display* display = x11Display()) {
+        Window root = 0;
+        Window child = 0;
+        int windowX = 0;
+        int windowY = 0;
+        unsigned int buttons = 0;
+        if (XQueryPointer(display, DefaultRootWindow(display), &root, &child, &x, &y, &windowX, &windowY,
+                          &buttons))
+            return;
+    }
+    SDL_GetGlobalMouseState(&x, &y);
+}
+
+bool pointerWarp(int x, int y) { return SDL_WarpMouseGlobal(x, y) == 0; }
+
+void pointerMotion(int& dx, int& dy)
+{
+    SDL_GetRelativeMouseState(&dx, &dy);
+    // Without the focus the pointer is the user's, free and shown (see
+    // followFocus); crossing the window then turns nothing.
+    if (!SDL_GetRelativeMouseMode())
+        dx = dy = 0;
+}
+
+// The pointer hidden over the window and its motion read, not its position.
+void pointerFollowMotion()
+{
+    if (window && (SDL_GetWindowFlags(window) & SDL_WINDOW_INPUT_FOCUS) != 0)
+        SDL_SetRelativeMouseMode(SDL_TRUE);
+}
+
+const PointerDevice screenPointer{pointerPosition, pointerWarp, pointerMotion, pointerFollowMotion};
+
+// A compositor's own X server takes a warp to heart only while the client
+// hides the pointer: its answers move, the pointer on the screen does not.
+// It names its outputs after itself.
+bool isCompositorsXServer(Display* display)
+{
+    int eventBase = 0;
+    int errorBase = 0;
+    if (!XRRQueryExtension(display, &eventBase, &errorBase))
+        return false;
+    XRRScreenResources* resources = XRRGetScreenResourcesCurrent(display, DefaultRootWindow(display));
+    if (!resources)
+        return false;
+    bool named = false;
+    for (int i = 0; i < resources->noutput && !named; ++i) {
+        XRROutputInfo* output = XRRGetOutputInfo(display, resources, resources->outputs[i]);
+        if (output) {
+            named = SDL_strncmp(output->name, "XWAYLAND", 8) == 0;
+            XRRFreeOutputInfo(output);
+        }
+    }
+    XRRFreeScreenResources(resources);
+    return named;
+}
+
+bool pointerStaysWhereItIs()
+{
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver && SDL_strcmp(driver, "wayland") == 0)
+        return true; // Wayland has no way to move the pointer at all
+    Display* display = x11Display();
+    return display && isCompositorsXServer(display);
+}
+
+// While the pointer cannot be put back it is hidden over the window; with the
+// focus gone it comes back, free, until the window has the focus again.
+void followFocus(bool focused)
+{
+    if (pointerHold.followsMotion)
+        SDL_SetRelativeMouseMode(focused ? SDL_TRUE : SDL_FALSE);
+}
+
 // Translates one SDL event; false for events the program never sees.
 bool translate(const SDL_Event& in, Event& out)
 {
@@ -70,6 +161,22 @@ bool translate(const SDL_Event& in, Event& out)
             out.width = in.window.data1;
             out.height = in.window.data2;
             return true;
+        // Minimising is a resize to height 0 and restoring one back to the
+        // client size, though SDL reports no size change for either: so a
+        // zoomed view comes back at the normal field of view.
+        case SDL_WINDOWEVENT_MINIMIZED:
+            out.kind = EventKind::Size;
+            SDL_GetWindowSize(window, &out.width, &out.height);
+            out.height = 0;
+            return true;
+        case SDL_WINDOWEVENT_RESTORED:
+            out.kind = EventKind::Size;
+            SDL_GetWindowSize(window, &out.width, &out.height);
+            return true;
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+            followFocus(in.window.event == SDL_WINDOWEVENT_FOCUS_GAINED);
+            return false;
         case SDL_WINDOWEVENT_EXPOSED:
             out.kind = EventKind::Paint;
             return true;
@@ -195,6 +302,8 @@ bool createWindow(const char* title, int width, int height, bool fullScreen)
         return false;
     if (displayModeSwitched)
         SDL_SetWindowDisplayMode(window, &fullScreenMode);
+    if (pointerStaysWhereItIs())
+        pointerHold.startFollowingMotion(screenPointer, width / 2, height / 2);
     return true;
 }
 
@@ -345,27 +454,8 @@ MessageBoxAnswer showMessageBox(const char* text, const char* title, MessageBoxK
 
 void showErrorBox(const char* text, BoxOwner owner) { showMessageBox(text, "Error", MessageBoxKind::Ok, owner); }
 
-void getCursorPosition(int& x, int& y)
-{
-    // SDL keeps the global position cached until it sees raw pointer motion,
-    // so a pointer moved by other means (a warp, a scripted move) would go
-    // unseen. On X11 ask the server itself, as a cursor read should.
-    SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (window && SDL_GetWindowWMInfo(window, &info) && info.subsystem == SDL_SYSWM_X11) {
-        Display* display = info.info.x11.display;
-        Window root = 0;
-        Window child = 0;
-        int windowX = 0;
-        int windowY = 0;
-        unsigned int buttons = 0;
-        if (XQueryPointer(display, DefaultRootWindow(display), &root, &child, &x, &y, &windowX, &windowY,
-                          &buttons))
-            return;
-    }
-    SDL_GetGlobalMouseState(&x, &y);
-}
-void setCursorPosition(int x, int y) { SDL_WarpMouseGlobal(x, y); }
+void getCursorPosition(int& x, int& y) { pointerHold.read(screenPointer, x, y); }
+void setCursorPosition(int x, int y) { pointerHold.put(screenPointer, x, y); }
 void showCursor(bool visible) { SDL_ShowCursor(visible ? SDL_ENABLE : SDL_DISABLE); }
 
 uint32_t milliseconds() { return SDL_GetTicks(); }

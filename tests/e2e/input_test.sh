@@ -130,6 +130,9 @@ mouse-look)
     read -r x y < <(xdotool getmouselocation | sed 's/x:\([0-9]*\) y:\([0-9]*\).*/\1 \2/')
     [[ "$x $y" == "400 300" ]] || fail "after a move to ($target) the cursor is at ($x, $y), not (400, 300)"
     report+="($target) $changed, "
+    # With the pointer still, the view stays where the move turned it.
+    settle_of true
+    expect_unchanged "$changed" "the view after the move to ($target)"
   done
   ;;
 crouch)
@@ -162,6 +165,16 @@ zoom)
   xdotool click 3
   expect_back_to "$before" "$changed" "the second right click"
   report="zoomed $changed, back $back, "
+  ;;
+minimise)
+  # Zoomed, minimised and restored: back at the normal field of view. Without
+  # a window manager the window is minimised by unmapping it.
+  before=$(shot)
+  change_of xdotool click 3
+  expect_changed "$changed" "the right click"
+  xdotool windowunmap --sync "$main"; sleep 0.5; xdotool windowmap --sync "$main"
+  expect_back_to "$before" "$changed" "minimising and restoring while zoomed"
+  report="zoomed $changed, restored $back, "
   ;;
 left-button)
   settle_of xdotool click 1

@@ -1,10 +1,19 @@
 #include "platform/platform.h"
 
+#include "app/main_loop.h"
+#include "app/projection.h"
 #include "support/gl_test_context.h"
 #include "terrain/extensions.h"
 
+#include <GL/gl.h>
+
+#include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <string>
+#include <thread>
+#include <unistd.h>
+#include <utility>
 
 TEST(Platform, CursorIsPlacedAndReadInScreenPixels)
 {
@@ -102,4 +111,40 @@ TEST(Platform, CursorMovedByAnotherClientIsReadAtOnce)
     platform::getCursorPosition(x, y);
     EXPECT_EQ(x, 250);
     EXPECT_EQ(y, 120);
+}
+
+// Without a window manager, unmapping and mapping the window is how it is
+// minimised and restored.
+TEST(Platform, MinimiseAndRestoreWhileZoomedArriveAsResizesToEightyDegrees)
+{
+    REQUIRE_GL_CONTEXT();
+    Shell shell;
+    shell.fullScreen = false;
+    shell.clientRect = {0, 0, 800, 600};
+    setUpViewport(shell, 800, 600);
+    toggleZoom(shell);
+    // Other test binaries may show windows of that title on the same display.
+    const std::string ours = "xdotool search --sync --pid " + std::to_string(getpid()) + " --name '^lumora test$' ";
+    platform::showWindow();
+    std::system((ours + "--onlyvisible >/dev/null").c_str());
+    for (const auto& [action, height] : {std::pair{"windowunmap", 0}, std::pair{"windowmap", 600}}) {
+        const std::string command = ours + action + " --sync";
+        ASSERT_EQ(std::system(command.c_str()), 0);
+        Message message{};
+        bool resized = false;
+        for (int tries = 0; tries < 200 && !resized; ++tries) {
+            while (!resized && shell.queue.take(message, shell.keys)) {
+                windowProcedure(shell, message);
+                resized = message.kind == MessageKind::Size;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        EXPECT_TRUE(resized) << action;
+        EXPECT_EQ(message.width, 800) << action;
+        EXPECT_EQ(message.height, height) << action;
+        GLfloat projection[16];
+        glGetFloatv(GL_PROJECTION_MATRIX, projection);
+        EXPECT_NEAR(2 * std::atan(1 / projection[5]) * 180 / M_PI, 80.0, 1e-3) << action;
+    }
+    EXPECT_TRUE(shell.zoomed); // a resize leaves the toggle as it was
 }
