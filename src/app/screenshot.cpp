@@ -46,6 +46,18 @@ std::string environmentValue(const char* name)
     return value ? value : "";
 }
 
+// FOLDER/NAME, or FOLDER/NAME-2 and on when a press in the same second took
+// that name already: a save never replaces an earlier picture.
+std::string unusedPath(const std::string& folder, const char* name)
+{
+    const std::string stem = fs::path(name).stem().string();
+    std::string path = (fs::path(folder) / name).string();
+    std::error_code error;
+    for (int n = 2; fs::exists(path, error) && n < 1000; ++n)
+        path = (fs::path(folder) / (stem + "-" + std::to_string(n) + ".png")).string();
+    return path;
+}
+
 } // namespace
 
 void requestScreenshot(int width, int height)
@@ -123,7 +135,7 @@ bool saveScreenshot(int width, int height, const uint8_t* pixels)
             continue;
         std::error_code error;
         fs::create_directories(folder, error); // the picture folder may not exist yet
-        const std::string path = (fs::path(folder) / name).string();
+        const std::string path = unusedPath(folder, name);
         if (stbi_write_png(path.c_str(), width, height, 3, pixels, width * 3) != 0) {
             std::fprintf(stderr, "lumora: saved the frame as %s\n", path.c_str());
             return true;
