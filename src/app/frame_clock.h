@@ -10,10 +10,10 @@
 constexpr double kTitleInterval = 1.0; // seconds; the title changes at most this often
 
 struct FrameClock {
-    float delta = 0;          // seconds between the two most recent ticks
-    double previousTime = 0;  // clock reading of the most recent tick
-    float frameCount = 0;     // ticks since the title was last written
-    double titleTime = 0;     // clock reading when the title was last written
+    float delta = 0;         // seconds between the two most recent ticks
+    double previousTime = 0; // clock reading of the most recent tick
+    float frameCount = 0;    // ticks since the title was last written
+    double titleTime = 0;    // clock reading when the title was last written
     bool started = false;
 
     // One tick at clock reading now. Returns true when the title is due, with

@@ -38,7 +38,8 @@ struct Channel {
     int bits;  // width from its lowest to its highest bit
 
     explicit Channel(uint32_t m = 0)
-        : mask(m), shift(m ? std::countr_zero(m) : 0), bits(m ? std::bit_width(m >> shift) : 0) {}
+        : mask(m), shift(m ? std::countr_zero(m) : 0), bits(m ? std::bit_width(m >> shift) : 0)
+    {}
 
     // Widens the channel to 8 bits by repeating its bits, so that all ones
     // becomes 255 (a 5-bit 31 is v << 3 | v >> 2); wider channels keep their
@@ -65,10 +66,10 @@ struct Rgb {
 struct DibHeader {
     uint32_t headerBytes;
     int64_t width;
-    int64_t height;  // negative: stored top row first
+    int64_t height; // negative: stored top row first
     uint32_t bitCount;
     uint32_t compression;
-    uint64_t pixelOffset; // from the start of the file
+    uint64_t pixelOffset;            // from the start of the file
     Rgb palette[kMaxPaletteEntries]; // entries the file does not hold stay black
     Channel red, green, blue;
 };
@@ -249,7 +250,9 @@ const char* decodeRunLength(const Bytes& file, const DibHeader& header, Image& i
 
     const bool fourBit = header.compression == kRle4;
     // RLE4 packs two indices in a byte, the first in the high nibble.
-    auto indexAt = [fourBit](uint8_t byte, int i) { return fourBit ? uint8_t(i % 2 ? byte & 0x0F : byte >> 4) : byte; };
+    auto indexAt = [fourBit](uint8_t byte, int i) {
+        return fourBit ? uint8_t(i % 2 ? byte & 0x0F : byte >> 4) : byte;
+    };
     uint64_t x = 0;
     uint64_t y = 0;
     auto put = [&](uint8_t index) {

@@ -10,7 +10,7 @@
 
 // The face asked for; the font matching picks a substitute where it is missing.
 constexpr const char* kOverlayFaceName = "Stencil";
-constexpr int kOverlayFontPixels = 34; // character height
+constexpr int kOverlayFontPixels = 34;  // character height
 constexpr int kOverlayFontWeight = 700; // bold
 
 // Compiles one list per glyph of the set; returns the first list's name, or 0

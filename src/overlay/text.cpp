@@ -4,10 +4,7 @@
 
 namespace {
 
-bool hasGlyph(unsigned char byte)
-{
-    return byte >= kFirstGlyphCode && byte < kFirstGlyphCode + kGlyphCodeCount;
-}
+bool hasGlyph(unsigned char byte) { return byte >= kFirstGlyphCode && byte < kFirstGlyphCode + kGlyphCodeCount; }
 
 } // namespace
 

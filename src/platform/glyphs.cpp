@@ -18,24 +18,22 @@ constexpr int kMinOpenTypeWeight = 1;
 constexpr int kMaxOpenTypeWeight = 1000;
 constexpr double kPixelsPer26Dot6 = 1.0 / 64.0;
 
-bool sourcePixelSet(const uint8_t* row, int x) {
-    return (row[x >> 3] & (0x80u >> (x & 7))) != 0;
-}
+bool sourcePixelSet(const uint8_t* row, int x) { return (row[x >> 3] & (0x80u >> (x & 7))) != 0; }
 
-void setGlyphPixel(GlyphBitmap& glyph, int rowBytes, int row, int x) {
+void setGlyphPixel(GlyphBitmap& glyph, int rowBytes, int row, int x)
+{
     glyph.bits[row * rowBytes + (x >> 3)] |= static_cast<uint8_t>(0x80u >> (x & 7));
 }
 
-void clearGlyph(GlyphBitmap& glyph) {
-    std::memset(&glyph, 0, sizeof glyph);
-}
+void clearGlyph(GlyphBitmap& glyph) { std::memset(&glyph, 0, sizeof glyph); }
 
 // Opens the best candidate for the request that FreeType can read and size.
 // fontconfig orders every installed face by how well it fits, so a missing
 // family still yields the nearest substitute, and a file FreeType rejects
 // simply hands over to the next one.
-bool openBestFace(FcConfig* config, FT_Library library, const char* faceName, int pixelHeight,
-                  int weight, FT_Face& face, bool& faceIsBold, GlyphSet& out) {
+bool openBestFace(FcConfig* config, FT_Library library, const char* faceName, int pixelHeight, int weight,
+                  FT_Face& face, bool& faceIsBold, GlyphSet& out)
+{
     FcPattern* pattern = FcPatternCreate();
     if (!pattern)
         return false;
@@ -79,7 +77,8 @@ bool openBestFace(FcConfig* config, FT_Library library, const char* faceName, in
     return opened;
 }
 
-void renderGlyph(FT_Face face, int code, bool embolden, GlyphBitmap& glyph) {
+void renderGlyph(FT_Face face, int code, bool embolden, GlyphBitmap& glyph)
+{
     clearGlyph(glyph);
     const FT_UInt index = FT_Get_Char_Index(face, static_cast<FT_ULong>(code));
     if (index == 0)
@@ -102,15 +101,15 @@ void renderGlyph(FT_Face face, int code, bool embolden, GlyphBitmap& glyph) {
     const int width = static_cast<int>(bitmap.width);
     const int rows = static_cast<int>(bitmap.rows);
     // A negative pitch means the buffer starts at the bottom row.
-    const uint8_t* topRow = bitmap.pitch >= 0 ? bitmap.buffer
-                                              : bitmap.buffer - static_cast<long>(bitmap.pitch) * (rows - 1);
+    const uint8_t* topRow =
+        bitmap.pitch >= 0 ? bitmap.buffer : bitmap.buffer - static_cast<long>(bitmap.pitch) * (rows - 1);
     packGlyphBitmap(topRow, bitmap.pitch, width, rows, slot->bitmap_left, slot->bitmap_top, glyph);
 }
 
 } // namespace
 
-void packGlyphBitmap(const uint8_t* topRow, int pitch, int width, int height,
-                     int left, int top, GlyphBitmap& glyph) {
+void packGlyphBitmap(const uint8_t* topRow, int pitch, int width, int height, int left, int top, GlyphBitmap& glyph)
+{
     std::memset(glyph.bits, 0, sizeof glyph.bits);
     glyph.width = 0;
     glyph.height = 0;
@@ -136,7 +135,8 @@ void packGlyphBitmap(const uint8_t* topRow, int pitch, int width, int height,
     glyph.originY = keptRows - top;
 }
 
-bool loadGlyphs(const char* faceName, int pixelHeight, int weight, GlyphSet& out) {
+bool loadGlyphs(const char* faceName, int pixelHeight, int weight, GlyphSet& out)
+{
     std::memset(&out, 0, sizeof out);
     if (pixelHeight <= 0)
         return false;

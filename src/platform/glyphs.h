@@ -27,16 +27,17 @@ constexpr int kMaxGlyphBytes = kMaxGlyphRowBytes * kMaxGlyphRows;
 constexpr int kBoldWeightThreshold = 600;
 
 struct GlyphBitmap {
-    int width;   // pixels; 0 for a glyph that draws nothing (space, missing codes)
-    int height;  // rows
-    int originX; // glBitmap's xorig: the bitmap's left edge lies originX pixels left of the pen
-    int originY; // glBitmap's yorig: its bottom row lies originY pixels below the baseline
+    int width;     // pixels; 0 for a glyph that draws nothing (space, missing codes)
+    int height;    // rows
+    int originX;   // glBitmap's xorig: the bitmap's left edge lies originX pixels left of the pen
+    int originY;   // glBitmap's yorig: its bottom row lies originY pixels below the baseline
     float advance; // pixels the raster position moves on after the glyph
-    uint8_t bits[kMaxGlyphBytes]; // rows bottom-up, (width + 7) / 8 bytes each, leftmost pixel in the MSB; unused bytes are 0
+    uint8_t bits
+        [kMaxGlyphBytes]; // rows bottom-up, (width + 7) / 8 bytes each, leftmost pixel in the MSB; unused bytes are 0
 };
 
 struct GlyphSet {
-    char facePath[256]; // file of the face actually used, cut to fit; empty when none was loaded
+    char facePath[256];              // file of the face actually used, cut to fit; empty when none was loaded
     GlyphBitmap glyphs[kGlyphCount]; // index = character code - kFirstGlyph
 };
 
@@ -53,7 +54,6 @@ bool loadGlyphs(const char* faceName, int pixelHeight, int weight, GlyphSet& out
 // row to the next below it, leftmost pixel in the MSB. left and top place the
 // image's top-left pixel relative to the pen, x to the right and y up. An image
 // beyond kMaxGlyphWidth x kMaxGlyphRows is clipped to its top-left part.
-void packGlyphBitmap(const uint8_t* topRow, int pitch, int width, int height,
-                     int left, int top, GlyphBitmap& glyph);
+void packGlyphBitmap(const uint8_t* topRow, int pitch, int width, int height, int left, int top, GlyphBitmap& glyph);
 
 } // namespace platform

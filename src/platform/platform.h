@@ -14,11 +14,11 @@ namespace platform {
 
 // What the window system reported, in our own terms.
 enum class EventKind : uint8_t {
-    Size,             // client area resized: width, height
-    Paint,            // the window needs repainting
-    Close,            // the user asked to close the window
-    KeyDown,          // key, repeat
-    KeyUp,            // key
+    Size,    // client area resized: width, height
+    Paint,   // the window needs repainting
+    Close,   // the user asked to close the window
+    KeyDown, // key, repeat
+    KeyUp,   // key
     LeftButtonDown,
     RightButtonDown,
 };

@@ -49,15 +49,24 @@ int virtualKey(SDL_Keycode code)
         return '0' + (code - SDLK_0);
     switch (code) {
     case SDLK_RETURN:
-    case SDLK_KP_ENTER: return kKeyReturn;
-    case SDLK_ESCAPE: return kKeyEscape;
-    case SDLK_SPACE: return kKeySpace;
-    case SDLK_LEFT: return kKeyLeft;
-    case SDLK_UP: return kKeyUp;
-    case SDLK_RIGHT: return kKeyRight;
-    case SDLK_DOWN: return kKeyDown;
-    case SDLK_F12: return kKeyF12;
-    default: return 0;
+    case SDLK_KP_ENTER:
+        return kKeyReturn;
+    case SDLK_ESCAPE:
+        return kKeyEscape;
+    case SDLK_SPACE:
+        return kKeySpace;
+    case SDLK_LEFT:
+        return kKeyLeft;
+    case SDLK_UP:
+        return kKeyUp;
+    case SDLK_RIGHT:
+        return kKeyRight;
+    case SDLK_DOWN:
+        return kKeyDown;
+    case SDLK_F12:
+        return kKeyF12;
+    default:
+        return 0;
     }
 }
 
@@ -81,8 +90,7 @@ void pointerPosition(int& x, int& y)
         int windowX = 0;
         int windowY = 0;
         unsigned int buttons = 0;
-        if (XQueryPointer(display, DefaultRootWindow(display), &root, &child, &x, &y, &windowX, &windowY,
-                          &buttons))
+        if (XQueryPointer(display, DefaultRootWindow(display), &root, &child, &x, &y, &windowX, &windowY, &buttons))
             return;
     }
     SDL_GetGlobalMouseState(&x, &y);
@@ -429,8 +437,8 @@ MessageBoxAnswer showMessageBox(const char* text, const char* title, MessageBoxK
     };
     SDL_MessageBoxData data{};
     const bool question = kind == MessageBoxKind::YesNoQuestion;
-    data.flags = (question ? SDL_MESSAGEBOX_INFORMATION : SDL_MESSAGEBOX_ERROR) |
-                 SDL_MESSAGEBOX_BUTTONS_LEFT_TO_RIGHT;
+    data.flags =
+        (question ? SDL_MESSAGEBOX_INFORMATION : SDL_MESSAGEBOX_ERROR) | SDL_MESSAGEBOX_BUTTONS_LEFT_TO_RIGHT;
     data.window = owner == BoxOwner::MainWindow && !windowClosed ? window : nullptr;
     data.title = title;
     data.message = text;
@@ -445,10 +453,14 @@ MessageBoxAnswer showMessageBox(const char* text, const char* title, MessageBoxK
         return dismissedAnswer(kind);
     }
     switch (pressed) {
-    case kOk: return MessageBoxAnswer::Ok;
-    case kYes: return MessageBoxAnswer::Yes;
-    case kNo: return MessageBoxAnswer::No;
-    default: return MessageBoxAnswer::Closed;
+    case kOk:
+        return MessageBoxAnswer::Ok;
+    case kYes:
+        return MessageBoxAnswer::Yes;
+    case kNo:
+        return MessageBoxAnswer::No;
+    default:
+        return MessageBoxAnswer::Closed;
     }
 }
 

@@ -45,10 +45,7 @@ TerrainVertex terrainStripVertex(int index)
     return {firstOfPair ? x : x + kTerrainGridStep, lastZ - row * kTerrainGridStep};
 }
 
-TerrainTexCoord terrainTexCoord(float x, float z)
-{
-    return {x * kTerrainTexCoordScale, z * -kTerrainTexCoordScale};
-}
+TerrainTexCoord terrainTexCoord(float x, float z) { return {x * kTerrainTexCoordScale, z * -kTerrainTexCoordScale}; }
 
 void setTerrainTexCoord(const ExtensionEntryPoints& entryPoints, float x, float z)
 {

@@ -20,8 +20,7 @@ TEST(RenderFrame, LeavesTheGraphicsStateAsItFoundIt)
     glEnable(GL_TEXTURE_2D);
     glEnable(GL_CULL_FACE);
     world->camera.place(kStartPosition, kStartViewPoint, kUpVector);
-    while (glGetError() != GL_NO_ERROR) {
-    }
+    while (glGetError() != GL_NO_ERROR) {}
 
     for (int frame = 0; frame < 3; ++frame)
         renderFrame(shell, *world, 0);

@@ -109,9 +109,15 @@ TEST_P(MainLoopEnding, EndsThroughTheSamePath)
     const GLuint list = world->terrain.terrainList;
 
     switch (GetParam()) {
-    case 0: shell.queue.post(message(MessageKind::KeyDown, platform::kKeyEscape)); break;
-    case 1: shell.queue.post(message(MessageKind::Close)); break;
-    default: shell.queue.postQuit(0); break;
+    case 0:
+        shell.queue.post(message(MessageKind::KeyDown, platform::kKeyEscape));
+        break;
+    case 1:
+        shell.queue.post(message(MessageKind::Close));
+        break;
+    default:
+        shell.queue.postQuit(0);
+        break;
     }
     EXPECT_EQ(runMainLoop(shell, *world, countingIdleTurn), 0);
     EXPECT_EQ(idleTurns, 0);

@@ -50,7 +50,8 @@ TEST_F(StartUp, EachMissingExtensionGroupHasItsOwnMessageAndPostsAQuit)
         {"glMultiTexCoord2fARB glFogCoordfEXT", {"Your current setup does not support multitexturing"}},
         {"glActiveTextureARB glMultiTexCoord2fARB", {"Your current setup does not support volumetric fog"}},
         {"",
-         {"Your current setup does not support multitexturing", "Your current setup does not support volumetric fog"}},
+         {"Your current setup does not support multitexturing",
+          "Your current setup does not support volumetric fog"}},
     };
     for (const Case& c : cases) {
         recordedBoxes.clear();

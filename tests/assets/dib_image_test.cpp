@@ -44,8 +44,7 @@ TEST(DibLayout, EightBitPaletteGivesEachPixelsColourAsRedGreenBlue)
     EXPECT_EQ(result.image->components, 3);
     EXPECT_EQ(result.image->width, 2);
     EXPECT_EQ(result.image->height, 2);
-    EXPECT_EQ(result.image->pixels,
-              (Bytes{0xFE, 0x01, 0x02, 0x40, 0x50, 0x60, 0x70, 0x80, 0x90, 0xA0, 0xB0, 0xC0}));
+    EXPECT_EQ(result.image->pixels, (Bytes{0xFE, 0x01, 0x02, 0x40, 0x50, 0x60, 0x70, 0x80, 0x90, 0xA0, 0xB0, 0xC0}));
 }
 
 TEST(DibLayout, PackedDibDecodesLikeTheSameFileWithItsHeaderAndTakesPixelsAfterThePalette)
@@ -169,8 +168,8 @@ TEST(DibPixels, SixteenBitsAreFiveFiveFiveWidenedSoThatThirtyOneIs255)
         Bytes rgb;
     };
     const Case cases[] = {
-        {0x7FFF, {255, 255, 255}}, {0x8000, {0, 0, 0}},     {0xFFFF, {255, 255, 255}}, {0x001F, {0, 0, 255}},
-        {0x03E0, {0, 255, 0}},     {0x7C00, {255, 0, 0}},   {0x0421, {8, 8, 8}},       {0x4210, {132, 132, 132}},
+        {0x7FFF, {255, 255, 255}}, {0x8000, {0, 0, 0}},   {0xFFFF, {255, 255, 255}}, {0x001F, {0, 0, 255}},
+        {0x03E0, {0, 255, 0}},     {0x7C00, {255, 0, 0}}, {0x0421, {8, 8, 8}},       {0x4210, {132, 132, 132}},
     };
     for (const Case& c : cases) {
         Bmp bmp;
@@ -312,11 +311,21 @@ TEST(DibRefusal, BadDimensionsAndUnfitCompressionsAreConversionErrors)
         uint32_t compression;
     };
     const Case cases[] = {
-        {"width 0", 0, 1, 24, 0},         {"height 0", 1, 0, 24, 0},       {"negative width", -5, 1, 24, 0},
-        {"2 bits", 1, 1, 2, 0},           {"64 bits", 1, 1, 64, 0},        {"0 bits", 1, 1, 0, 0},
-        {"RLE8 at 4 bits", 1, 1, 4, 1},   {"RLE4 at 8 bits", 1, 1, 8, 2},  {"RLE8 at 24 bits", 1, 1, 24, 1},
-        {"bit fields at 24", 1, 1, 24, 3}, {"bit fields at 8", 1, 1, 8, 3}, {"JPEG", 1, 1, 24, 4},
-        {"PNG", 1, 1, 24, 5},             {"alpha bit fields", 1, 1, 32, 6}, {"top-down RLE8", 1, -1, 8, 1},
+        {"width 0", 0, 1, 24, 0},
+        {"height 0", 1, 0, 24, 0},
+        {"negative width", -5, 1, 24, 0},
+        {"2 bits", 1, 1, 2, 0},
+        {"64 bits", 1, 1, 64, 0},
+        {"0 bits", 1, 1, 0, 0},
+        {"RLE8 at 4 bits", 1, 1, 4, 1},
+        {"RLE4 at 8 bits", 1, 1, 8, 2},
+        {"RLE8 at 24 bits", 1, 1, 24, 1},
+        {"bit fields at 24", 1, 1, 24, 3},
+        {"bit fields at 8", 1, 1, 8, 3},
+        {"JPEG", 1, 1, 24, 4},
+        {"PNG", 1, 1, 24, 5},
+        {"alpha bit fields", 1, 1, 32, 6},
+        {"top-down RLE8", 1, -1, 8, 1},
     };
     for (const Case& c : cases) {
         Bmp bmp;
@@ -342,9 +351,9 @@ TEST(DibTruncation, ATruncatedFileKeepsItsSizeAndItsMissingPixelsAreBlack)
         uint16_t bitCount;
         uint32_t compression;
         int32_t height;
-        Bytes row;          // one stored row of two white pixels, padded
-        size_t kept;        // pixel bytes left in the file
-        const char* lit;    // per pixel in Image order, bottom row first: 1 white, 0 black
+        Bytes row;       // one stored row of two white pixels, padded
+        size_t kept;     // pixel bytes left in the file
+        const char* lit; // per pixel in Image order, bottom row first: 1 white, 0 black
         int missingRows;
     };
     const Bytes white24 = {255, 255, 255, 255, 255, 255, 0, 0};
@@ -384,7 +393,8 @@ TEST(DibTruncation, ATruncatedFileKeepsItsSizeAndItsMissingPixelsAreBlack)
         std::string lit;
         for (size_t i = 0; i < result.image->pixels.size(); i += 3)
             lit += result.image->pixels[i] == 255 && result.image->pixels[i + 2] == 255 ? '1'
-                   : result.image->pixels[i] == 0 && result.image->pixels[i + 2] == 0 ? '0' : '?';
+                   : result.image->pixels[i] == 0 && result.image->pixels[i + 2] == 0   ? '0'
+                                                                                        : '?';
         EXPECT_EQ(lit, c.lit);
     }
 }

@@ -167,8 +167,8 @@ TEST(MeshParse, NumbersAreDecimalAndCountsWhole)
         float value;
     };
     const Case accepted[] = {
-        {"0", 0.0f},      {"-1.5", -1.5f}, {"+2", 2.0f},       {"1e2", 100.0f}, {"1.5E-1", 0.15f},
-        {".5", 0.5f},     {"5.", 5.0f},    {"-0.000001", -1e-6f}, {"3.25e+2", 325.0f},
+        {"0", 0.0f},  {"-1.5", -1.5f}, {"+2", 2.0f},          {"1e2", 100.0f},     {"1.5E-1", 0.15f},
+        {".5", 0.5f}, {"5.", 5.0f},    {"-0.000001", -1e-6f}, {"3.25e+2", 325.0f},
     };
     for (const Case& c : accepted) {
         const Parsed parsed = parse(std::string("1 0 1 ") + c.token + " 0 0 0 0 0 0");
@@ -176,7 +176,8 @@ TEST(MeshParse, NumbersAreDecimalAndCountsWhole)
         EXPECT_FLOAT_EQ(parsed.model->subMeshes[0].vertices[0].x, c.value) << c.token;
     }
 
-    for (const char* token : {"abc", "1,5", "1e", "1e+", "--1", "+-1", "0x10", "inf", "nan", "1.2.3", ".", "-", "1f"}) {
+    for (const char* token :
+         {"abc", "1,5", "1e", "1e+", "--1", "+-1", "0x10", "inf", "nan", "1.2.3", ".", "-", "1f"}) {
         const Parsed parsed = parse(std::string("1 0 1 ") + token + " 0 0 0 0 0 0");
         EXPECT_EQ(faultOf(parsed), "expected a decimal number") << token;
         EXPECT_EQ(parsed.model->subMeshes[0].vertexCount, 0) << token;
@@ -202,7 +203,7 @@ TEST(MeshParse, AFaultStopsTheReadingAndKeepsWhatWasRead)
         std::string text;
         const char* fault;
         int subMeshes;
-        int lastVertices;  // of the last sub-mesh begun
+        int lastVertices; // of the last sub-mesh begun
         int lastTriangles;
         int textures;
     };
@@ -252,11 +253,10 @@ TEST(MeshParse, EveryCapacityHoldsExactlyItsLimit)
     EXPECT_EQ(parse("1 0 " + std::to_string(kMaxSubMeshVertices) + "\n" + repeat(vertex, kMaxSubMeshVertices) + "0 0")
                   .fault,
               nullptr);
-    EXPECT_EQ(
-        parse("1 0 3\n" + repeat(vertex, 3) + std::to_string(kMaxSubMeshTriangles) + "\n" +
-              repeat(triangle, kMaxSubMeshTriangles) + "0")
-            .fault,
-        nullptr);
+    EXPECT_EQ(parse("1 0 3\n" + repeat(vertex, 3) + std::to_string(kMaxSubMeshTriangles) + "\n" +
+                    repeat(triangle, kMaxSubMeshTriangles) + "0")
+                  .fault,
+              nullptr);
     const Parsed names = parse("0 " + std::to_string(kMaxMeshTextures) + "\n" + repeat("t.bmp\n", kMaxMeshTextures));
     EXPECT_EQ(names.fault, nullptr);
     EXPECT_EQ(names.model->textureCount, kMaxMeshTextures);
@@ -269,8 +269,8 @@ TEST(MeshParse, EveryCapacityHoldsExactlyItsLimit)
 
 TEST(MeshParse, OneVertexTooManyWritesNothingIntoTheNextSubMesh)
 {
-    const Parsed parsed =
-        parse("2 0 " + std::to_string(kMaxSubMeshVertices + 1) + "\n" + repeat("1 1 1 1 1\n", kMaxSubMeshVertices + 1));
+    const Parsed parsed = parse("2 0 " + std::to_string(kMaxSubMeshVertices + 1) + "\n" +
+                                repeat("1 1 1 1 1\n", kMaxSubMeshVertices + 1));
     EXPECT_EQ(faultOf(parsed), "a sub-mesh has too many vertices");
     EXPECT_TRUE(isZero(parsed.model->subMeshes[1]));
     EXPECT_EQ(parsed.model->subMeshes[0].vertexCount, 0);
@@ -305,7 +305,8 @@ TEST(MeshParse, GeneratedMeshesReadBackWhole)
     shape.leafletDroop = 0.3f;
     shape.barkTexture = "palmBark.bmp";
     shape.frondTexture = "palmFrond.bmp";
-    for (const landscape::Mesh& mesh : {landscape::buildGrassTuft(7, "grassBlade.bmp"), landscape::buildPalm(shape, 7)}) {
+    for (const landscape::Mesh& mesh :
+         {landscape::buildGrassTuft(7, "grassBlade.bmp"), landscape::buildPalm(shape, 7)}) {
         const Parsed parsed = parse(landscape::formatVxm(mesh));
         ASSERT_EQ(parsed.fault, nullptr) << parsed.fault;
         const MeshModel& m = *parsed.model;
@@ -370,8 +371,8 @@ TEST(MeshParse, MutatedFilesStayWithinBounds)
         landscape::formatVxm(landscape::buildGrassTuft(3, "grassBlade.bmp")),
         "3 0 2 1 1 1 1 1 2 2 2 2 2 1 0 1 1 99 0 0 5 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 1 0 0 1 2 a b",
     };
-    const char* const pieces[] = {"-", "+", "0", "1", "9", "99", "100", "101", "500", "501", "-1", "2147483647",
-                                  " ", "\n", ".", "e", "x", "\0", "1e38", "nan"};
+    const char* const pieces[] = {"-",  "+",          "0", "1",  "9", "99", "100", "101", "500",  "501",
+                                  "-1", "2147483647", " ", "\n", ".", "e",  "x",   "\0",  "1e38", "nan"};
     std::mt19937 random(20260101);
     int parsedWhole = 0;
     const std::unique_ptr<MeshModel> model = std::make_unique<MeshModel>();
@@ -486,8 +487,7 @@ protected:
         glGenTextures(2, textures);
         for (GLuint name : textures)
             glBindTexture(GL_TEXTURE_2D, name);
-        while (glGetError() != GL_NO_ERROR) {
-        }
+        while (glGetError() != GL_NO_ERROR) {}
     }
     void TearDown() override
     {

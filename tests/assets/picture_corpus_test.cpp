@@ -123,8 +123,8 @@ int largestDifference(const Image& image, const Reference& ref, bool bottomUp, W
 
 bool isReaderMessage(const char* failure)
 {
-    static const std::set<std::string> messages = {
-        "Unknown DIB file format.", "Out of memory.", "Image file conversion error."};
+    static const std::set<std::string> messages = {"Unknown DIB file format.", "Out of memory.",
+                                                   "Image file conversion error."};
     return failure && messages.count(failure);
 }
 
@@ -207,8 +207,8 @@ TEST(BmpCorpus, GoodFilesMatchTheirReferencesAndTheRestDecodeOrGiveAReaderMessag
         mismatches += " " + file;
     std::cout << "BMP corpus: " << matchedGood << " of " << decodedGood << " good files match their reference; "
               << refusedAsExpected << " refused as their scope says; questionable and bad: " << otherDecoded
-              << " decoded (" << otherMatched << " match a reference, " << otherWithoutReference
-              << " have none), " << otherRefused << " refused with a reader message; differing from their references:"
+              << " decoded (" << otherMatched << " match a reference, " << otherWithoutReference << " have none), "
+              << otherRefused << " refused with a reader message; differing from their references:"
               << (mismatches.empty() ? " none" : mismatches) << "\n";
     EXPECT_GT(decodedGood, 0);
 }
@@ -232,7 +232,8 @@ TEST(TgaCorpus, TrueColourFilesMatchTheirReferencesAndTheRestFollowTheDepthRules
         const bool bottomUp = row.at("origin") == "bottom-left";
 
         // Grey, colour-mapped and run-length 16-bit files are refused in silence.
-        const bool refusedByDepth = type == 10 ? (bits != 24 && bits != 32) : (bits != 16 && bits != 24 && bits != 32);
+        const bool refusedByDepth =
+            type == 10 ? (bits != 24 && bits != 32) : (bits != 16 && bits != 24 && bits != 32);
         if (refusedByDepth) {
             EXPECT_FALSE(result.image);
             EXPECT_EQ(result.failure, nullptr);
@@ -270,7 +271,8 @@ TEST(TgaCorpus, TrueColourFilesMatchTheirReferencesAndTheRestFollowTheDepthRules
                 const int refRow = height - 1 - source / width;
                 for (int c = 0; c < 3; ++c) {
                     const int got = image.pixels[size_t(p) * 3 + size_t(c)];
-                    const int want = ref.pixels[(size_t(refRow) * size_t(width) + size_t(source % width)) * 3 + size_t(c)];
+                    const int want =
+                        ref.pixels[(size_t(refRow) * size_t(width) + size_t(source % width)) * 3 + size_t(c)];
                     worst = std::max(worst, std::abs(got - want));
                 }
             }
@@ -284,7 +286,8 @@ TEST(TgaCorpus, TrueColourFilesMatchTheirReferencesAndTheRestFollowTheDepthRules
         }
     }
     std::cout << "TGA corpus: " << matched << " of " << decoded << " true-colour files match their reference; "
-              << refused << " refused by depth in silence; " << edges << " edge files decoded as the depth rules say\n";
+              << refused << " refused by depth in silence; " << edges
+              << " edge files decoded as the depth rules say\n";
     EXPECT_GT(decoded, 0);
 }
 
@@ -300,8 +303,8 @@ TEST(GeneratedLandscape, EveryPictureDecodesAsTheIndependentReaderSeesIt)
             continue;
         SCOPED_TRACE(file.name);
         const bool bmp = extension == ".bmp";
-        const ImageResult result =
-            bmp ? decodeDibImage(file.bytes.data(), file.bytes.size()) : decodeTga(file.bytes.data(), file.bytes.size());
+        const ImageResult result = bmp ? decodeDibImage(file.bytes.data(), file.bytes.size())
+                                       : decodeTga(file.bytes.data(), file.bytes.size());
         ASSERT_TRUE(result.image) << (result.failure ? result.failure : "(no message)");
         const Image& image = *result.image;
 

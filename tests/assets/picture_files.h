@@ -82,11 +82,27 @@ struct Bmp {
 using Bytes = std::vector<uint8_t>;
 
 // An 18-byte TGA header followed by the ID field and the given data.
-inline Bytes tga(uint8_t type, uint8_t depth, uint16_t width, uint16_t height, const Bytes& data, uint8_t idLength = 0,
-          uint8_t descriptor = 0)
+inline Bytes tga(uint8_t type, uint8_t depth, uint16_t width, uint16_t height, const Bytes& data,
+                 uint8_t idLength = 0, uint8_t descriptor = 0)
 {
-    Bytes file = {idLength, 0, type, 0, 0, 0, 0, 0, 0, 0, 0, 0, uint8_t(width), uint8_t(width >> 8),
-                  uint8_t(height), uint8_t(height >> 8), depth, descriptor};
+    Bytes file = {idLength,
+                  0,
+                  type,
+                  0,
+                  0,
+                  0,
+                  0,
+                  0,
+                  0,
+                  0,
+                  0,
+                  0,
+                  uint8_t(width),
+                  uint8_t(width >> 8),
+                  uint8_t(height),
+                  uint8_t(height >> 8),
+                  depth,
+                  descriptor};
     for (uint8_t i = 0; i < idLength; ++i)
         file.push_back(uint8_t(0xA0 + i));
     file.insert(file.end(), data.begin(), data.end());

@@ -113,8 +113,8 @@ TEST(TgaRunLength, PacketHeadersCountOneTo128PixelsAndPacketsRunOnAcrossRows)
         const Bytes& pixels = result.image->pixels;
         ASSERT_EQ(pixels.size(), size_t(total) * 3);
         for (int i = 0; i < c.pixels; ++i)
-            ASSERT_EQ((Bytes{pixels[size_t(i) * 3], pixels[size_t(i) * 3 + 2]}),
-                      (Bytes{uint8_t(c.run ? 0 : i), 1})) << i;
+            ASSERT_EQ((Bytes{pixels[size_t(i) * 3], pixels[size_t(i) * 3 + 2]}), (Bytes{uint8_t(c.run ? 0 : i), 1}))
+                << i;
         EXPECT_EQ((Bytes(pixels.end() - 3, pixels.end())), (Bytes{9, 9, 9}));
     }
 }
@@ -180,8 +180,12 @@ TEST(TgaTruncation, ATruncatedFileKeepsItsSizeAndEveryMissingPixelRepeatsTheLast
         {"24 bits, a pixel cut", 2, 24, {1, 2, 3, 4, 5, 6, 7, 8}, {a3, b3, b3, b3, b3, b3}, 2},
         {"24 bits, a row short", 2, 24, {1, 2, 3, 4, 5, 6, 1, 2, 3, 4, 5, 6}, {a3, b3, a3, b3, b3, b3}, 1},
         {"32 bits, a pixel cut", 2, 32, {1, 2, 3, 4, 5, 6, 7, 8, 9}, {a4, b4, b4, b4, b4, b4}, 2},
-        {"RLE24, inside a raw packet", 10, 24, {0x00, 1, 2, 3, 0x81, 4, 5, 6, 0x02, 7, 8, 9},
-         {a3, b3, b3, c3, c3, c3}, 1},
+        {"RLE24, inside a raw packet",
+         10,
+         24,
+         {0x00, 1, 2, 3, 0x81, 4, 5, 6, 0x02, 7, 8, 9},
+         {a3, b3, b3, c3, c3, c3},
+         1},
         {"RLE32, after a run packet", 10, 32, {0x81, 1, 2, 3, 4}, {a4, a4, a4, a4, a4, a4}, 2},
     };
     for (const Case& c : cases) {
@@ -215,15 +219,16 @@ TEST(TgaTruncation, AClaimBeyondTheSizeLimitIsUnloadableAndAllocatesNothingLarge
 
 TEST(TgaTruncation, EveryCutOfAFileDecodesWithinItOrIsUnloadable)
 {
-    for (const Bytes& full : {tga(10, 32, 5, 3, {0x82, 1, 2, 3, 4, 0x03, 5, 5, 5, 5, 6, 6, 6, 6, 7, 7, 7, 7, 8, 8, 8, 8,
-                                                 0xC0, 9, 9, 9, 9}),
+    for (const Bytes& full : {tga(10, 32, 5, 3, {0x82, 1, 2, 3, 4, 0x03, 5, 5, 5,    5, 6, 6, 6, 6,
+                                                 7,    7, 7, 7, 8, 8,    8, 8, 0xC0, 9, 9, 9, 9}),
                               tga(2, 16, 5, 3, Bytes(30, 0x5A), 3)}) {
         for (size_t size = 0; size <= full.size(); ++size) {
             const Bytes cut(full.begin(), full.begin() + long(size)); // the sanitizer knows its end
             const ImageResult result = decode(cut);
             if (result.image)
                 EXPECT_EQ(result.image->pixels.size(),
-                          size_t(result.image->height) * 5 * size_t(result.image->components)) << size;
+                          size_t(result.image->height) * 5 * size_t(result.image->components))
+                    << size;
             else
                 EXPECT_STREQ(result.failure, "Unable to load TGA File!") << size;
         }

@@ -42,8 +42,8 @@ int main(int argc, char** argv)
     const Window root = DefaultRootWindow(display);
     XWindowAttributes attributes;
     XGetWindowAttributes(display, root, &attributes);
-    XImage* image = XGetImage(display, root, 0, 0, (unsigned)attributes.width, (unsigned)attributes.height,
-                              AllPlanes, ZPixmap);
+    XImage* image =
+        XGetImage(display, root, 0, 0, (unsigned)attributes.width, (unsigned)attributes.height, AllPlanes, ZPixmap);
     if (!image) {
         fprintf(stderr, "x_count_pixels: cannot read the screen\n");
         XCloseDisplay(display);

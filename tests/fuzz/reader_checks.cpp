@@ -234,7 +234,8 @@ const char* checkHeightMap(const uint8_t* bytes, size_t size)
     if (size > 0)
         std::memcpy(world, bytes, size < sizeof world ? size : sizeof world);
     if (size > sizeof world)
-        std::memcpy(grid, bytes + sizeof world, size - sizeof world < sizeof grid ? size - sizeof world : sizeof grid);
+        std::memcpy(grid, bytes + sizeof world,
+                    size - sizeof world < sizeof grid ? size - sizeof world : sizeof grid);
     const int points[][2] = {
         {gridCoordinate(world[0]), gridCoordinate(world[1])},
         {grid[0], grid[1]},

@@ -24,7 +24,7 @@ TEST(KeyStateTable, PressRepeatReleaseSequences)
     };
     // Held bit 0x80 follows the key; toggle bit 0x01 flips on real presses only.
     const Step steps[] = {
-        {MessageKind::KeyDown, false, 0x81}, {MessageKind::KeyDown, true, 0x81}, {MessageKind::KeyDown, true, 0x81},
+        {MessageKind::KeyDown, false, 0x81}, {MessageKind::KeyDown, true, 0x81},  {MessageKind::KeyDown, true, 0x81},
         {MessageKind::KeyUp, false, 0x01},   {MessageKind::KeyDown, false, 0x80}, {MessageKind::KeyUp, false, 0x00},
         {MessageKind::KeyUp, false, 0x00},   {MessageKind::KeyDown, true, 0x80},
     };

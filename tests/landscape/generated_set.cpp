@@ -21,7 +21,8 @@ std::string binaryFingerprint()
 {
     std::error_code error;
     const fs::path self = fs::read_symlink("/proc/self/exe", error);
-    if (error) return "unknown";
+    if (error)
+        return "unknown";
     const auto size = fs::file_size(self, error);
     const auto time = fs::last_write_time(self, error).time_since_epoch().count();
     return std::to_string(size) + "-" + std::to_string(time);
@@ -33,7 +34,8 @@ fs::path generateShared()
 {
     const fs::path root = LANDSCAPE_TEST_OUTPUT;
     const fs::path folder = root / ("default-" + binaryFingerprint());
-    if (complete(folder)) return folder;
+    if (complete(folder))
+        return folder;
 
     // Write aside, then move into place in one step: processes that start
     // together each generate, and the first to finish wins.
@@ -45,13 +47,16 @@ fs::path generateShared()
     }
     std::error_code error;
     fs::rename(scratch, folder, error);
-    if (error) fs::remove_all(scratch);
-    if (!complete(folder)) throw std::runtime_error("no generated landscape in " + folder.string());
+    if (error)
+        fs::remove_all(scratch);
+    if (!complete(folder))
+        throw std::runtime_error("no generated landscape in " + folder.string());
 
     // Sets left by earlier builds of this binary are of no further use.
     for (const fs::directory_entry& entry : fs::directory_iterator(root)) {
         const std::string name = entry.path().filename().string();
-        if (entry.path() != folder && name.rfind("default-", 0) == 0) fs::remove_all(entry.path(), error);
+        if (entry.path() != folder && name.rfind("default-", 0) == 0)
+            fs::remove_all(entry.path(), error);
     }
     return folder;
 }
@@ -107,8 +112,8 @@ Decoded decodeBytes(const std::vector<uint8_t>& bytes)
     int width = 0;
     int height = 0;
     int channels = 0;
-    stbi_uc* data = stbi_load_from_memory(bytes.data(), static_cast<int>(bytes.size()), &width, &height,
-                                          &channels, 4);
+    stbi_uc* data =
+        stbi_load_from_memory(bytes.data(), static_cast<int>(bytes.size()), &width, &height, &channels, 4);
     return decodeWith(data, width, height, channels);
 }
 

@@ -23,8 +23,8 @@ const std::vector<uint8_t>& defaultFile(const std::string& name);
 struct Decoded {
     int width = 0;
     int height = 0;
-    int channels = 0;  // as stored in the file
-    std::vector<uint8_t> pixels;  // width × height × 4 (RGBA; alpha 255 where the file has none)
+    int channels = 0;            // as stored in the file
+    std::vector<uint8_t> pixels; // width × height × 4 (RGBA; alpha 255 where the file has none)
 
     const uint8_t* at(int x, int y) const { return &pixels[(static_cast<size_t>(y) * width + x) * 4]; }
 };

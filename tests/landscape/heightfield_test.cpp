@@ -32,10 +32,12 @@ TEST(StartSite, ViewAlongPlusXCrossesLowGroundThenHills)
 {
     const int start = groundAt(500, 500);
     // A valley floor or plain in front: no rise that blocks the view nearby.
-    for (int x = 500; x <= 560; ++x) EXPECT_LE(std::abs(groundAt(x, 500) - start), 15) << "x = " << x;
+    for (int x = 500; x <= 560; ++x)
+        EXPECT_LE(std::abs(groundAt(x, 500) - start), 15) << "x = " << x;
     // Hills within a few hundred units, well above the eye.
     int highest = 0;
-    for (int x = 560; x <= 850; ++x) highest = std::max(highest, groundAt(x, 500));
+    for (int x = 560; x <= 850; ++x)
+        highest = std::max(highest, groundAt(x, 500));
     EXPECT_GE(highest, start + 80);
 }
 
@@ -44,7 +46,8 @@ TEST(OriginShore, GroundNearTheOriginStaysWithinThreeUnits)
 {
     for (int z = -35; z <= 35; ++z) {
         for (int x = -35; x <= 35; ++x) {
-            if (x * x + z * z > 35 * 35) continue;
+            if (x * x + z * z > 35 * 35)
+                continue;
             const int ground = groundAt(x, z);
             EXPECT_LE(ground, 3) << "at (" << x << ", " << z << ")";
         }
@@ -59,7 +62,8 @@ TEST(Relief, UsesMostOfTheByteRange)
     EXPECT_GE(sorted.back(), 230);
     const double mean = std::accumulate(sorted.begin(), sorted.end(), 0.0) / static_cast<double>(sorted.size());
     double variance = 0.0;
-    for (uint8_t h : sorted) variance += (h - mean) * (h - mean);
+    for (uint8_t h : sorted)
+        variance += (h - mean) * (h - mean);
     EXPECT_GT(std::sqrt(variance / static_cast<double>(sorted.size())), 30.0);
 }
 
@@ -88,7 +92,8 @@ std::vector<float> cone(int size, float peak)
     for (int z = 0; z < size; ++z) {
         for (int x = 0; x < size; ++x) {
             const float r = std::hypot(static_cast<float>(x - size / 2), static_cast<float>(z - size / 2));
-            h[static_cast<size_t>(z) * size + x] = std::max(0.0f, peak - r * peak / (0.4f * static_cast<float>(size)));
+            h[static_cast<size_t>(z) * size + x] =
+                std::max(0.0f, peak - r * peak / (0.4f * static_cast<float>(size)));
         }
     }
     return h;
@@ -113,7 +118,8 @@ TEST(Erosion, SlumpingKeepsTheVolumeAndFlattensSteepWalls)
     // A one-cell pillar beside a wall that crosses the wrapping edge.
     std::vector<float> h(16 * 16, 0.0f);
     h[5 * 16 + 5] = 10.0f;
-    for (int z = 0; z < 16; ++z) h[static_cast<size_t>(z) * 16 + 15] = 6.0f;
+    for (int z = 0; z < 16; ++z)
+        h[static_cast<size_t>(z) * 16 + 15] = 6.0f;
     const double before = std::accumulate(h.begin(), h.end(), 0.0);
 
     landscape::relaxSlopes(h, 16, 1.0f, 200);

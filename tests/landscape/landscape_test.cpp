@@ -21,13 +21,11 @@ struct ExpectedPicture {
 
 // The pictures the viewer opens by name, and those the meshes name.
 const ExpectedPicture kPictures[] = {
-    {"Terrain2.bmp", 1024, 1024, 3},   {"Detail1.bmp", 256, 256, 3},
-    {"hillBack.bmp", 512, 512, 3},     {"hillFront.bmp", 512, 512, 3},
-    {"hillBottom.bmp", 512, 512, 3},   {"hillTop.bmp", 512, 512, 3},
-    {"hillLeft.bmp", 512, 512, 3},     {"hillRight.bmp", 512, 512, 3},
-    {"busch2.tga", 128, 128, 4},       {"palmBark.bmp", 128, 128, 3},
-    {"palmFrond.bmp", 64, 64, 3},      {"palmFrondPale.bmp", 64, 64, 3},
-    {"palmFrondDark.bmp", 64, 64, 3},  {"grassBlade.bmp", 64, 64, 3},
+    {"Terrain2.bmp", 1024, 1024, 3},  {"Detail1.bmp", 256, 256, 3},    {"hillBack.bmp", 512, 512, 3},
+    {"hillFront.bmp", 512, 512, 3},   {"hillBottom.bmp", 512, 512, 3}, {"hillTop.bmp", 512, 512, 3},
+    {"hillLeft.bmp", 512, 512, 3},    {"hillRight.bmp", 512, 512, 3},  {"busch2.tga", 128, 128, 4},
+    {"palmBark.bmp", 128, 128, 3},    {"palmFrond.bmp", 64, 64, 3},    {"palmFrondPale.bmp", 64, 64, 3},
+    {"palmFrondDark.bmp", 64, 64, 3}, {"grassBlade.bmp", 64, 64, 3},
 };
 
 const char* const kMeshes[] = {"palme4.vxm", "palmect.vxm", "palme2ct.vxm", "palme3ct.vxm", "grass2.vxm"};
@@ -41,7 +39,8 @@ uint16_t le16(const std::vector<uint8_t>& b, size_t at) { return static_cast<uin
 const landscape::LandscapeFile* findFile(const std::vector<landscape::LandscapeFile>& files, const std::string& name)
 {
     for (const landscape::LandscapeFile& file : files) {
-        if (file.name == name) return &file;
+        if (file.name == name)
+            return &file;
     }
     return nullptr;
 }
@@ -50,12 +49,15 @@ const landscape::LandscapeFile* findFile(const std::vector<landscape::LandscapeF
 TEST(GeneratedSet, HoldsEveryFileTheViewerOpens)
 {
     std::vector<std::string> expected = {landscape::kVersionFileName};
-    for (const DataFileRow& row : kDataFiles) expected.push_back(row.name);
+    for (const DataFileRow& row : kDataFiles)
+        expected.push_back(row.name);
     for (const ExpectedPicture& p : kPictures) {
-        if (std::find(expected.begin(), expected.end(), p.name) == expected.end()) expected.push_back(p.name);
+        if (std::find(expected.begin(), expected.end(), p.name) == expected.end())
+            expected.push_back(p.name);
     }
     for (const char* mesh : kMeshes) {
-        EXPECT_NE(std::find(expected.begin(), expected.end(), mesh), expected.end()) << mesh << " is not in the table";
+        EXPECT_NE(std::find(expected.begin(), expected.end(), mesh), expected.end())
+            << mesh << " is not in the table";
     }
 
     std::vector<std::string> written;
@@ -67,10 +69,7 @@ TEST(GeneratedSet, HoldsEveryFileTheViewerOpens)
     EXPECT_EQ(written, expected);
 }
 
-TEST(GeneratedSet, RawHeightsHoldExactlyTheMap)
-{
-    EXPECT_EQ(defaultFile("Tertest.raw").size(), 1024u * 1024u);
-}
+TEST(GeneratedSet, RawHeightsHoldExactlyTheMap) { EXPECT_EQ(defaultFile("Tertest.raw").size(), 1024u * 1024u); }
 
 TEST(GeneratedSet, PicturesDecodeWithTheirSizeAndChannels)
 {
@@ -88,7 +87,8 @@ TEST(GeneratedSet, PicturesDecodeWithTheirSizeAndChannels)
 TEST(GeneratedSet, BmpFilesUseTheFormThatTheViewerReads)
 {
     for (const ExpectedPicture& p : kPictures) {
-        if (p.channels != 3) continue;
+        if (p.channels != 3)
+            continue;
         SCOPED_TRACE(p.name);
         const std::vector<uint8_t>& b = defaultFile(p.name);
         ASSERT_GE(b.size(), 54u);
@@ -165,7 +165,8 @@ TEST(GeneratedSet, AnotherSeedGivesAnotherLandscape)
         const std::vector<uint8_t>& mine = defaultFile(name);
         ASSERT_EQ(file->bytes.size(), mine.size());
         size_t differing = 0;
-        for (size_t i = 0; i < mine.size(); ++i) differing += file->bytes[i] != mine[i];
+        for (size_t i = 0; i < mine.size(); ++i)
+            differing += file->bytes[i] != mine[i];
         EXPECT_GT(differing, mine.size() / 2);
     }
 }

@@ -56,7 +56,8 @@ TEST(OwnTerrain, TileHolesFillFromTheirNeighboursAndNorthWestStaysAtTheOrigin)
     EXPECT_TRUE(std::isnan(grid.at(602, 302)));
     EXPECT_EQ(landscape::fillNoData(grid), 26);
     for (int y = 300; y < 305; ++y)
-        for (int x = 600; x < 605; ++x) EXPECT_NEAR(grid.at(x, y), value(x, y), 12.0) << x << "," << y;
+        for (int x = 600; x < 605; ++x)
+            EXPECT_NEAR(grid.at(x, y), value(x, y), 12.0) << x << "," << y;
     EXPECT_NEAR(grid.at(0, 0), value(1, 1), 3.0);
 
     const landscape::GroundFit fit = landscape::fitGround(grid);
@@ -73,7 +74,7 @@ TEST(OwnTerrain, EightBitPictureWiderThanTallStretchesOntoTheGround)
 {
     const int width = 300, height = 120;
     std::vector<uint8_t> pixels(width * height, 128);
-    for (int d = 0; d < 9; ++d) {  // 3 x 3 blocks, so the cells in the middle keep their height
+    for (int d = 0; d < 9; ++d) { // 3 x 3 blocks, so the cells in the middle keep their height
         pixels[(29 + d / 3) * width + 249 + d % 3] = 248;
         pixels[(99 + d / 3) * width + 39 + d % 3] = 18;
     }
@@ -94,13 +95,17 @@ TEST(OwnTerrain, EightBitPictureWiderThanTallStretchesOntoTheGround)
     EXPECT_NEAR(fit.ground.at(512, 512), 55.0f, 0.5f);
 }
 
-struct CommandRun { int status; std::string out, err; };
+struct CommandRun {
+    int status;
+    std::string out, err;
+};
 
 CommandRun generate(const fs::path& folder, const std::string& arguments)
 {
     const std::string base = folder.string();
-    const int status = std::system((std::string(LUMORA_LANDSCAPE) + " " + base + " " + arguments + " >" + base +
-                                    ".out 2>" + base + ".err").c_str());
+    const int status = std::system(
+        (std::string(LUMORA_LANDSCAPE) + " " + base + " " + arguments + " >" + base + ".out 2>" + base + ".err")
+            .c_str());
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readText(base + ".out"), readText(base + ".err")};
 }
 
@@ -144,14 +149,14 @@ TEST(OwnTerrainCommand, ImageMagicksHeightMapIsNeitherMirroredNorTurned)
     // neighbouring samples); a mirrored or turned map would not.
     const auto [low, high] = std::minmax_element(input.begin(), input.end());
     const double step = (*high - *low) / 255.0;
-    const auto [bottom, top] = std::minmax_element(raw.begin(), raw.end(), [](char a, char b) {
-        return static_cast<uint8_t>(a) < static_cast<uint8_t>(b);
-    });
+    const auto [bottom, top] = std::minmax_element(
+        raw.begin(), raw.end(), [](char a, char b) { return static_cast<uint8_t>(a) < static_cast<uint8_t>(b); });
     const auto around = [&](auto cell, auto pick) {
         const int i = static_cast<int>(cell - raw.begin()), x = i % 1024 / 2, y = i / 1024 / 2;
         int value = input[y * w + x];
         for (int v = std::max(y - 1, 0); v <= std::min(y + 1, h - 1); ++v)
-            for (int u = std::max(x - 1, 0); u <= std::min(x + 1, w - 1); ++u) value = pick(value, input[v * w + u]);
+            for (int u = std::max(x - 1, 0); u <= std::min(x + 1, w - 1); ++u)
+                value = pick(value, input[v * w + u]);
         return value;
     };
     EXPECT_LE(*high - around(top, [](int a, int b) { return std::max(a, b); }), 2.0 * step);

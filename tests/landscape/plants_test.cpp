@@ -90,7 +90,7 @@ ParsedMesh parseDefault(const std::string& file)
 
 struct MeshBudget {
     const char* file;
-    double minHeight, maxHeight;  // highest vertex above the mesh origin
+    double minHeight, maxHeight; // highest vertex above the mesh origin
     int minTriangles, maxTriangles;
 };
 
@@ -100,11 +100,8 @@ struct MeshBudget {
 // up, may have about twice a kind's. The floors catch a mesh that lost its
 // fronds or blades. These are the leanest level's; each level up doubles them.
 const MeshBudget kBudgets[] = {
-    {"palme4.vxm", 40.0, 80.0, 60, 120},
-    {"palmect.vxm", 40.0, 80.0, 24, 60},
-    {"palme2ct.vxm", 40.0, 80.0, 24, 60},
-    {"palme3ct.vxm", 40.0, 80.0, 24, 60},
-    {"grass2.vxm", 3.0, 6.0, 6, 12},
+    {"palme4.vxm", 40.0, 80.0, 60, 120},  {"palmect.vxm", 40.0, 80.0, 24, 60}, {"palme2ct.vxm", 40.0, 80.0, 24, 60},
+    {"palme3ct.vxm", 40.0, 80.0, 24, 60}, {"grass2.vxm", 3.0, 6.0, 6, 12},
 };
 // The default set is made at the default level.
 const int kDetailFactor = 1 << (landscape::kDefaultDetail - 1);
@@ -158,7 +155,8 @@ TEST(Meshes, EveryTriangleHasArea)
 {
     for (const MeshBudget& budget : kBudgets) {
         SCOPED_TRACE(budget.file);
-        for (double area : doubledAreas(parseDefault(budget.file))) EXPECT_GT(area, 0.05);
+        for (double area : doubledAreas(parseDefault(budget.file)))
+            EXPECT_GT(area, 0.05);
     }
 }
 
@@ -173,9 +171,10 @@ TEST(Meshes, PalmCrownsSpreadAllRound)
         ASSERT_FALSE(mesh.subMeshVertices.empty());
         Vertex top = mesh.subMeshVertices[0][0];
         for (const Vertex& v : mesh.subMeshVertices[0]) {
-            if (v.y > top.y) top = v;
+            if (v.y > top.y)
+                top = v;
         }
-        double reach[4] = {0, 0, 0, 0};  // farthest vertex per quarter around the top
+        double reach[4] = {0, 0, 0, 0}; // farthest vertex per quarter around the top
         for (size_t i = 1; i < mesh.subMeshVertices.size(); ++i) {
             for (const Vertex& v : mesh.subMeshVertices[i]) {
                 const double dx = v.x - top.x, dz = v.z - top.z;
@@ -183,7 +182,8 @@ TEST(Meshes, PalmCrownsSpreadAllRound)
                 reach[quarter] = std::max(reach[quarter], std::hypot(dx, dz));
             }
         }
-        for (double r : reach) EXPECT_GT(r, 8.0);
+        for (double r : reach)
+            EXPECT_GT(r, 8.0);
     }
 }
 
@@ -242,7 +242,8 @@ landscape::PalmShape plainPalm()
 int triangleCount(const landscape::Mesh& mesh)
 {
     int count = 0;
-    for (const landscape::SubMesh& sub : mesh.subMeshes) count += static_cast<int>(sub.triangles.size());
+    for (const landscape::SubMesh& sub : mesh.subMeshes)
+        count += static_cast<int>(sub.triangles.size());
     return count;
 }
 
@@ -301,7 +302,7 @@ TEST(PalmBuilder, BarkRingsFollowTheTrunksLengthNotItsSegments)
     };
     const float coarse = topV(2);
     const float fine = topV(12);
-    EXPECT_GT(fine, 3.0f);  // a 50-unit trunk holds several repeats of four rings
+    EXPECT_GT(fine, 3.0f); // a 50-unit trunk holds several repeats of four rings
     EXPECT_NEAR(coarse, fine, 0.03f * fine);
 }
 
@@ -335,7 +336,8 @@ TEST(Detail, EachLevelUpDoublesTrianglesWithinTheCapacities)
             EXPECT_GT(ratio, 0.75);
             EXPECT_LT(ratio, 1.3);
             EXPECT_GT(shape.trunkSides, landscape::atDetail(leanest, level - 1).trunkSides);
-            EXPECT_EQ(triangleCount(landscape::buildGrassTuft(3, "b.bmp", level)), landscape::kGrassBlades << (level - 1));
+            EXPECT_EQ(triangleCount(landscape::buildGrassTuft(3, "b.bmp", level)),
+                      landscape::kGrassBlades << (level - 1));
         }
     }
     EXPECT_THROW(landscape::atDetail(rich, landscape::kMostDetail + 1), std::invalid_argument);
@@ -354,7 +356,7 @@ TEST(GrassBuilder, EverySeedGivesASmallTuftOfStandingBlades)
         for (const landscape::MeshVertex& v : blades.vertices) {
             EXPECT_GE(v.y, 0.0f);
             if (v.y == 0.0f) {
-                EXPECT_LT(std::hypot(v.x, v.z), 0.7f);  // rooted near the tuft's centre
+                EXPECT_LT(std::hypot(v.x, v.z), 0.7f); // rooted near the tuft's centre
             }
             highest = std::max(highest, v.y);
         }
@@ -367,8 +369,10 @@ TEST(GrassBuilder, EverySeedGivesASmallTuftOfStandingBlades)
 landscape::MeshPiece pieceOf(int vertices, int triangles)
 {
     landscape::MeshPiece piece;
-    for (int i = 0; i < vertices; ++i) piece.addVertex({static_cast<float>(i), 0, 0, 0, 0});
-    for (int i = 0; i < triangles; ++i) piece.addTriangle(0, 1, 2);
+    for (int i = 0; i < vertices; ++i)
+        piece.addVertex({static_cast<float>(i), 0, 0, 0, 0});
+    for (int i = 0; i < triangles; ++i)
+        piece.addTriangle(0, 1, 2);
     return piece;
 }
 
@@ -377,7 +381,7 @@ TEST(MeshBuilder, OpensANewSubMeshWhenAPieceWouldOverflow)
     landscape::MeshBuilder builder;
     const int texture = builder.texture("a.bmp");
     builder.add(texture, pieceOf(250, 10));
-    builder.add(texture, pieceOf(250, 10));  // exactly 500 vertices: still one
+    builder.add(texture, pieceOf(250, 10)); // exactly 500 vertices: still one
     EXPECT_EQ(builder.mesh().subMeshes.size(), 1u);
     builder.add(texture, pieceOf(3, 1));
     ASSERT_EQ(builder.mesh().subMeshes.size(), 2u);
@@ -386,11 +390,11 @@ TEST(MeshBuilder, OpensANewSubMeshWhenAPieceWouldOverflow)
     EXPECT_EQ(builder.mesh().subMeshes[1].triangles[0].a, 0);
 
     builder.add(texture, pieceOf(3, 499));
-    builder.add(texture, pieceOf(3, 1));  // 501 triangles would not fit
+    builder.add(texture, pieceOf(3, 1)); // 501 triangles would not fit
     EXPECT_EQ(builder.mesh().subMeshes.size(), 3u);
 
     const int other = builder.texture("b.bmp");
-    builder.add(other, pieceOf(3, 1));  // another texture: its own sub-mesh
+    builder.add(other, pieceOf(3, 1)); // another texture: its own sub-mesh
     EXPECT_EQ(builder.mesh().subMeshes.size(), 4u);
     EXPECT_EQ(builder.mesh().subMeshes.back().textureIndex, other);
 }
@@ -401,7 +405,8 @@ TEST(MeshBuilder, RefusesWhatNoSubMeshOrNameCanHold)
     const int texture = builder.texture("a.bmp");
     EXPECT_THROW(builder.add(texture, pieceOf(501, 1)), std::length_error);
     EXPECT_THROW(builder.add(texture, pieceOf(3, 501)), std::length_error);
-    for (int i = 0; i < 100; ++i) builder.add(texture, pieceOf(300, 1));
+    for (int i = 0; i < 100; ++i)
+        builder.add(texture, pieceOf(300, 1));
     EXPECT_THROW(builder.add(texture, pieceOf(300, 1)), std::length_error);
 
     EXPECT_NO_THROW(builder.texture(std::string(63, 'n')));

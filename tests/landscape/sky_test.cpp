@@ -33,18 +33,25 @@ struct Face {
 };
 
 const Face kFaces[6] = {
-    {"hillBack.bmp", {{{kX1, kY0, kZ0}, 1, 0}, {{kX1, kY1, kZ0}, 1, 1}, {{kX0, kY1, kZ0}, 0, 1}, {{kX0, kY0, kZ0}, 0, 0}}},
-    {"hillFront.bmp", {{{kX0, kY0, kZ1}, 1, 0}, {{kX0, kY1, kZ1}, 1, 1}, {{kX1, kY1, kZ1}, 0, 1}, {{kX1, kY0, kZ1}, 0, 0}}},
-    {"hillBottom.bmp", {{{kX0, kY0, kZ0}, 1, 0}, {{kX0, kY0, kZ1}, 1, 1}, {{kX1, kY0, kZ1}, 0, 1}, {{kX1, kY0, kZ0}, 0, 0}}},
-    {"hillTop.bmp", {{{kX1, kY1, kZ0}, 0, 1}, {{kX1, kY1, kZ1}, 0, 0}, {{kX0, kY1, kZ1}, 1, 0}, {{kX0, kY1, kZ0}, 1, 1}}},
-    {"hillRight.bmp", {{{kX0, kY1, kZ0}, 1, 1}, {{kX0, kY1, kZ1}, 0, 1}, {{kX0, kY0, kZ1}, 0, 0}, {{kX0, kY0, kZ0}, 1, 0}}},
-    {"hillLeft.bmp", {{{kX1, kY0, kZ0}, 0, 0}, {{kX1, kY0, kZ1}, 1, 0}, {{kX1, kY1, kZ1}, 1, 1}, {{kX1, kY1, kZ0}, 0, 1}}},
+    {"hillBack.bmp",
+     {{{kX1, kY0, kZ0}, 1, 0}, {{kX1, kY1, kZ0}, 1, 1}, {{kX0, kY1, kZ0}, 0, 1}, {{kX0, kY0, kZ0}, 0, 0}}},
+    {"hillFront.bmp",
+     {{{kX0, kY0, kZ1}, 1, 0}, {{kX0, kY1, kZ1}, 1, 1}, {{kX1, kY1, kZ1}, 0, 1}, {{kX1, kY0, kZ1}, 0, 0}}},
+    {"hillBottom.bmp",
+     {{{kX0, kY0, kZ0}, 1, 0}, {{kX0, kY0, kZ1}, 1, 1}, {{kX1, kY0, kZ1}, 0, 1}, {{kX1, kY0, kZ0}, 0, 0}}},
+    {"hillTop.bmp",
+     {{{kX1, kY1, kZ0}, 0, 1}, {{kX1, kY1, kZ1}, 0, 0}, {{kX0, kY1, kZ1}, 1, 0}, {{kX0, kY1, kZ0}, 1, 1}}},
+    {"hillRight.bmp",
+     {{{kX0, kY1, kZ0}, 1, 1}, {{kX0, kY1, kZ1}, 0, 1}, {{kX0, kY0, kZ1}, 0, 0}, {{kX0, kY0, kZ0}, 1, 0}}},
+    {"hillLeft.bmp",
+     {{{kX1, kY0, kZ0}, 0, 0}, {{kX1, kY0, kZ1}, 1, 0}, {{kX1, kY1, kZ1}, 1, 1}, {{kX1, kY1, kZ0}, 0, 1}}},
 };
 
 Vec3 cornerAt(const Face& face, float s, float t)
 {
     for (const Corner& c : face.corners) {
-        if (c.s == s && c.t == t) return c.position;
+        if (c.s == s && c.t == t)
+            return c.position;
     }
     ADD_FAILURE() << "no corner (" << s << ", " << t << ") in " << face.file;
     return {};
@@ -64,7 +71,8 @@ bool faceCoordinates(const Face& face, Vec3 p, float& s, float& t)
     const Vec3 sAxis = cornerAt(face, 1, 0) - origin;
     const Vec3 tAxis = cornerAt(face, 0, 1) - origin;
     const Vec3 normal = landscape::normalize(landscape::cross(sAxis, tAxis));
-    if (std::fabs(dot(p - origin, normal)) > 0.01f) return false;
+    if (std::fabs(dot(p - origin, normal)) > 0.01f)
+        return false;
     s = dot(p - origin, sAxis) / dot(sAxis, sAxis);
     t = dot(p - origin, tAxis) / dot(tAxis, tAxis);
     return s >= -1e-4f && s <= 1.0001f && t >= -1e-4f && t <= 1.0001f;
@@ -87,7 +95,8 @@ class SkyFaces : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        for (int f = 0; f < 6; ++f) pictures_[f] = decodeDefault(kFaces[f].file);
+        for (int f = 0; f < 6; ++f)
+            pictures_[f] = decodeDefault(kFaces[f].file);
     }
     static Decoded pictures_[6];
 };
@@ -116,7 +125,8 @@ TEST_F(SkyFaces, BorderTexelsAgreeAlongAllTwelveEdges)
                 for (int b = 0; b < 6; ++b) {
                     float s = 0.0f;
                     float t = 0.0f;
-                    if (b == a || !faceCoordinates(kFaces[b], p, s, t)) continue;
+                    if (b == a || !faceCoordinates(kFaces[b], p, s, t))
+                        continue;
                     edges.insert({std::min(a, b), std::max(a, b)});
                     const uint8_t* mine = pa.at(here.column, here.row);
                     const uint8_t* theirs = pictures_[b].at(columnOf(s, n), rowOf(t, n));
@@ -146,7 +156,8 @@ TEST_F(SkyFaces, SunStandsWhereTheGroundIsLitFrom)
         for (int y = 0; y < p.height; ++y) {
             for (int x = 0; x < p.width; ++x) {
                 const uint8_t* c = p.at(x, y);
-                if (c[0] < 255 || c[1] < 255 || c[2] < 255) continue;
+                if (c[0] < 255 || c[1] < 255 || c[2] < 255)
+                    continue;
                 sum = sum + landscape::normalize(boxPoint(kFaces[f], texelS(x, p.width), texelT(y, p.height)));
                 ++white;
             }
@@ -164,19 +175,21 @@ TEST_F(SkyFaces, WallsStandUprightOverDarkGround)
 {
     auto rowMean = [](const Decoded& p, int row, int channel) {
         double sum = 0.0;
-        for (int x = 0; x < p.width; ++x) sum += p.at(x, row)[channel];
+        for (int x = 0; x < p.width; ++x)
+            sum += p.at(x, row)[channel];
         return sum / p.width;
     };
     auto pictureMean = [](const Decoded& p) {
         double sum = 0.0;
-        for (size_t i = 0; i < p.pixels.size(); i += 4) sum += p.pixels[i] + p.pixels[i + 1] + p.pixels[i + 2];
+        for (size_t i = 0; i < p.pixels.size(); i += 4)
+            sum += p.pixels[i] + p.pixels[i + 1] + p.pixels[i + 2];
         return sum / (3.0 * p.width * p.height);
     };
     for (int f : {0, 1, 4, 5}) {
         const Decoded& p = pictures_[f];
         SCOPED_TRACE(kFaces[f].file);
-        EXPECT_GT(rowMean(p, 0, 2), rowMean(p, 0, 0) + 40.0);             // blue sky at the top
-        EXPECT_GT(rowMean(p, 0, 2), rowMean(p, p.height - 1, 2) + 80.0);  // dark ground at the foot
+        EXPECT_GT(rowMean(p, 0, 2), rowMean(p, 0, 0) + 40.0);            // blue sky at the top
+        EXPECT_GT(rowMean(p, 0, 2), rowMean(p, p.height - 1, 2) + 80.0); // dark ground at the foot
     }
     EXPECT_LT(pictureMean(pictures_[2]), 60.0);
     EXPECT_GT(pictureMean(pictures_[3]), 150.0);

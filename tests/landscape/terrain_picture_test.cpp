@@ -20,7 +20,7 @@ constexpr int kSize = 1024;
 
 struct Texel {
     int column;
-    int row;  // from the top of the decoded picture
+    int row; // from the top of the decoded picture
 };
 
 // Where the viewer samples the picture for the centre of cell (x, z).
@@ -28,8 +28,8 @@ Texel viewerTexel(int x, int z)
 {
     const double s = (x + 0.5) / kSize;
     double t = -(z + 0.5) / kSize;
-    t -= std::floor(t);  // repeat wrap
-    const int storedRow = static_cast<int>(std::floor(t * kSize));  // 0 = first stored row
+    t -= std::floor(t);                                            // repeat wrap
+    const int storedRow = static_cast<int>(std::floor(t * kSize)); // 0 = first stored row
     const int column = static_cast<int>(std::floor(s * kSize));
     return {column, kSize - 1 - storedRow};
 }
@@ -56,7 +56,8 @@ double meanHeightUnderSnow(const Decoded& picture, const std::function<Texel(int
     for (int z = 0; z < kSize; ++z) {
         for (int x = 0; x < kSize; ++x) {
             const Texel texel = place(x, z);
-            if (!isSnow(picture.at(texel.column, texel.row))) continue;
+            if (!isSnow(picture.at(texel.column, texel.row)))
+                continue;
             sum += groundAt(x, z);
             ++count;
         }
@@ -79,8 +80,16 @@ TEST(TerrainPicture, SnowLiesOnTheHighestGroundAsTheViewerMapsIt)
 
     // Laid on mirrored or turned, the same snow would cover ordinary ground.
     int ignored = 0;
-    const auto flippedZ = [](int x, int z) { Texel t = viewerTexel(x, z); t.row = kSize - 1 - t.row; return t; };
-    const auto flippedX = [](int x, int z) { Texel t = viewerTexel(x, z); t.column = kSize - 1 - t.column; return t; };
+    const auto flippedZ = [](int x, int z) {
+        Texel t = viewerTexel(x, z);
+        t.row = kSize - 1 - t.row;
+        return t;
+    };
+    const auto flippedX = [](int x, int z) {
+        Texel t = viewerTexel(x, z);
+        t.column = kSize - 1 - t.column;
+        return t;
+    };
     const auto turned = [](int x, int z) { return viewerTexel(z, x); };
     EXPECT_LT(meanHeightUnderSnow(picture, flippedZ, ignored), onTops - 50.0);
     EXPECT_LT(meanHeightUnderSnow(picture, flippedX, ignored), onTops - 50.0);
@@ -103,7 +112,8 @@ TEST(TerrainPicture, SlopesFacingTheSunAreBrighter)
             const double dx = groundAt(x - 2, z) - groundAt(x + 2, z);
             const double dz = groundAt(x, z - 2) - groundAt(x, z + 2);
             const double steepness = std::hypot(dx, dz) / 4.0;
-            if (steepness < 0.4 || steepness > 1.0) continue;
+            if (steepness < 0.4 || steepness > 1.0)
+                continue;
             const double facing = (dx * sun.x + dz * sun.z) / (std::hypot(dx, dz) * std::hypot(sun.x, sun.z));
             const Texel texel = viewerTexel(x, z);
             const uint8_t* p = picture.at(texel.column, texel.row);

@@ -16,7 +16,8 @@ double lineDifference(const Decoded& p, int a, int b, bool columns)
     for (int i = 0; i < n; ++i) {
         const uint8_t* first = columns ? p.at(a, i) : p.at(i, a);
         const uint8_t* second = columns ? p.at(b, i) : p.at(i, b);
-        for (int c = 0; c < 3; ++c) sum += std::abs(first[c] - second[c]);
+        for (int c = 0; c < 3; ++c)
+            sum += std::abs(first[c] - second[c]);
     }
     return sum / (3.0 * n);
 }
@@ -31,7 +32,8 @@ TEST(DetailPicture, ContinuesAcrossItsEdges)
         SCOPED_TRACE(columns ? "columns" : "rows");
         const int n = columns ? p.width : p.height;
         double neighbours = 0.0;
-        for (int i = 0; i + 1 < n; ++i) neighbours += lineDifference(p, i, i + 1, columns);
+        for (int i = 0; i + 1 < n; ++i)
+            neighbours += lineDifference(p, i, i + 1, columns);
         neighbours /= n - 1;
         const double seam = lineDifference(p, n - 1, 0, columns);
         const double apart = lineDifference(p, 0, n / 2, columns);
@@ -47,13 +49,16 @@ TEST(DetailPicture, IsBrightWithAFineGrain)
     const Decoded p = decodeDefault("Detail1.bmp");
     double sum[3] = {0.0, 0.0, 0.0};
     for (size_t i = 0; i < p.pixels.size(); i += 4) {
-        for (int c = 0; c < 3; ++c) sum[c] += p.pixels[i + c];
+        for (int c = 0; c < 3; ++c)
+            sum[c] += p.pixels[i + c];
     }
     const double count = static_cast<double>(p.width) * p.height;
-    for (int c = 0; c < 3; ++c) EXPECT_GT(sum[c] / count, 190.0) << "channel " << c;
+    for (int c = 0; c < 3; ++c)
+        EXPECT_GT(sum[c] / count, 190.0) << "channel " << c;
 
     double neighbours = 0.0;
-    for (int x = 0; x + 1 < p.width; ++x) neighbours += lineDifference(p, x, x + 1, true);
+    for (int x = 0; x + 1 < p.width; ++x)
+        neighbours += lineDifference(p, x, x + 1, true);
     EXPECT_GT(neighbours / (p.width - 1), 1.0);
 }
 
@@ -87,7 +92,8 @@ TEST(WingSprite, WingSpansFromTheBodyEdgeTowardsTheTip)
     const Decoded p = decodeDefault("busch2.tga");
     auto columnCover = [&](int x) {
         int covered = 0;
-        for (int y = 0; y < p.height; ++y) covered += p.at(x, y)[3] > 128;
+        for (int y = 0; y < p.height; ++y)
+            covered += p.at(x, y)[3] > 128;
         return covered;
     };
     EXPECT_GT(columnCover(p.width - 4), p.height / 4);

@@ -109,9 +109,8 @@ TEST(OverlayClock, CaptionWindow)
         bool shown;
     };
     const Row rows[] = {
-        {0, 0, true},      {0, 3.999f, true},  {0, 4, false}, {0, 5999, false},
-        {1, 0, true},      {1, 3.999f, true},  {1, 4, false},
-        {2, 0, false},     {2, 3.999f, false}, {7, 0, false},
+        {0, 0, true},      {0, 3.999f, true}, {0, 4, false}, {0, 5999, false},   {1, 0, true},
+        {1, 3.999f, true}, {1, 4, false},     {2, 0, false}, {2, 3.999f, false}, {7, 0, false},
     };
     for (const Row& row : rows) {
         Overlay overlay;

@@ -57,8 +57,7 @@ void prepareFrame(int width, int height)
     glColor3f(1, 1, 1);
     glClearColor(0, 0, 0, 0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    while (glGetError() != GL_NO_ERROR) {
-    }
+    while (glGetError() != GL_NO_ERROR) {}
 }
 
 Picture drawOneFrame(Overlay& overlay, const Camera& camera, int width = 800, int height = 600, float frameDelta = 0)

@@ -76,15 +76,11 @@ inline void prepareFlatWindow()
     glColor3f(1, 1, 1);
     glClearColor(0, 0, 0, 0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    while (glGetError() != GL_NO_ERROR) {
-    }
+    while (glGetError() != GL_NO_ERROR) {}
 }
 
 // Sets the raster position to window pixel (x, y) of the flat window.
-inline void rasterAtPixel(float x, float y)
-{
-    glRasterPos2f(x / 400 - 1, y / 300 - 1);
-}
+inline void rasterAtPixel(float x, float y) { glRasterPos2f(x / 400 - 1, y / 300 - 1); }
 
 inline float rasterX()
 {

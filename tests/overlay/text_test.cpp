@@ -47,8 +47,13 @@ TEST(FormatText, KeepsOnlyBytesThatHaveGlyphs)
 {
     char text[kTextBufferBytes];
     // 32 and 127 are the first and last codes with lists; 31 and 128 the first outside.
-    EXPECT_EQ(formatText(text, "%s", "\x01" "A\x1f \x7f\x80" "B\xff\t"), 4);
-    EXPECT_STREQ(text, "A \x7f" "B");
+    EXPECT_EQ(formatText(text, "%s",
+                         "\x01"
+                         "A\x1f \x7f\x80"
+                         "B\xff\t"),
+              4);
+    EXPECT_STREQ(text, "A \x7f"
+                       "B");
     EXPECT_EQ(formatText(text, "%d:%s", -7, "\xc3\xa9t\xc3\xa9"), 4);
     EXPECT_STREQ(text, "-7:t");
 }
@@ -194,7 +199,9 @@ TEST(PrintText, BytesOutside32To127CallNoList)
     prepareTextWindow();
 
     rasterAtPixel(100, 100);
-    printText(font, "%s", "A\x01\x1f\x80\x9f\xff" "B");
+    printText(font, "%s",
+              "A\x01\x1f\x80\x9f\xff"
+              "B");
     EXPECT_NEAR(rasterX(), 100 + 2 * kBlockAdvance, 1e-3f) << "only A and B advance";
     EXPECT_EQ(currentColour(), kWhite) << "a trap list ran";
     const Picture picture = readPicture(800, 600);

@@ -18,18 +18,21 @@ constexpr int kRegular = 400;
 int rowBytes(const GlyphBitmap& g) { return (g.width + 7) / 8; }
 
 // row counts from the bottom, as glBitmap reads it
-bool pixel(const GlyphBitmap& g, int x, int row) {
+bool pixel(const GlyphBitmap& g, int x, int row)
+{
     return (g.bits[row * rowBytes(g) + x / 8] & (0x80 >> (x % 8))) != 0;
 }
 
-int pixelsInRow(const GlyphBitmap& g, int row) {
+int pixelsInRow(const GlyphBitmap& g, int row)
+{
     int n = 0;
     for (int x = 0; x < g.width; ++x)
         n += pixel(g, x, row);
     return n;
 }
 
-int longestRunInRow(const GlyphBitmap& g, int row) {
+int longestRunInRow(const GlyphBitmap& g, int row)
+{
     int best = 0, run = 0;
     for (int x = 0; x < g.width; ++x) {
         run = pixel(g, x, row) ? run + 1 : 0;
@@ -38,19 +41,22 @@ int longestRunInRow(const GlyphBitmap& g, int row) {
     return best;
 }
 
-bool drawsNothing(const GlyphBitmap& g) {
+bool drawsNothing(const GlyphBitmap& g)
+{
     for (int row = 0; row < g.height; ++row)
         if (pixelsInRow(g, row) > 0)
             return false;
     return true;
 }
 
-bool sameBitmap(const GlyphBitmap& a, const GlyphBitmap& b) {
+bool sameBitmap(const GlyphBitmap& a, const GlyphBitmap& b)
+{
     return a.width == b.width && a.height == b.height && std::memcmp(a.bits, b.bits, sizeof a.bits) == 0;
 }
 
 // Bytes past the rows and pad bits past each row's width must stay clear.
-bool unusedBitsClear(const GlyphBitmap& g) {
+bool unusedBitsClear(const GlyphBitmap& g)
+{
     for (int i = rowBytes(g) * g.height; i < kMaxGlyphBytes; ++i)
         if (g.bits[i] != 0)
             return false;
@@ -63,7 +69,8 @@ bool unusedBitsClear(const GlyphBitmap& g) {
 
 const GlyphBitmap& glyphOf(const GlyphSet& set, char c) { return set.glyphs[c - kFirstGlyph]; }
 
-std::unique_ptr<GlyphSet> load(const char* face, int height, int weight) {
+std::unique_ptr<GlyphSet> load(const char* face, int height, int weight)
+{
     auto set = std::make_unique<GlyphSet>();
     EXPECT_TRUE(loadGlyphs(face, height, weight, *set)) << face << " at " << height;
     return set;
@@ -81,14 +88,16 @@ GlyphSet* OverlayFace::face = nullptr;
 
 // loadGlyphs: the overlay's face
 
-TEST_F(OverlayFace, ComesFromAReadableFile) {
+TEST_F(OverlayFace, ComesFromAReadableFile)
+{
     std::FILE* file = std::fopen(face->facePath, "rb");
     EXPECT_NE(file, nullptr) << face->facePath;
     if (file)
         std::fclose(file);
 }
 
-TEST_F(OverlayFace, CapitalsStandOnTheBaselineAtCapitalHeight) {
+TEST_F(OverlayFace, CapitalsStandOnTheBaselineAtCapitalHeight)
+{
     for (char c : {'E', 'H', 'I', 'N', 'T'}) {
         const GlyphBitmap& g = glyphOf(*face, c);
         EXPECT_GE(g.height, 22) << c;
@@ -98,17 +107,20 @@ TEST_F(OverlayFace, CapitalsStandOnTheBaselineAtCapitalHeight) {
     }
 }
 
-TEST_F(OverlayFace, LowercaseDescendersHangBelowTheBaseline) {
+TEST_F(OverlayFace, LowercaseDescendersHangBelowTheBaseline)
+{
     EXPECT_GE(glyphOf(*face, 'p').originY, 4);
     EXPECT_GE(glyphOf(*face, 'g').originY, 4);
 }
 
-TEST_F(OverlayFace, StrokesAreBold) {
+TEST_F(OverlayFace, StrokesAreBold)
+{
     const GlyphBitmap& i = glyphOf(*face, 'I');
     EXPECT_GE(longestRunInRow(i, i.height / 2), 4);
 }
 
-TEST_F(OverlayFace, RowsRunBottomUpWithTheLeftPixelInTheTopBit) {
+TEST_F(OverlayFace, RowsRunBottomUpWithTheLeftPixelInTheTopBit)
+{
     const GlyphBitmap& t = glyphOf(*face, 'T'); // bar on top, stem below
     EXPECT_GT(pixelsInRow(t, t.height - 1), 2 * pixelsInRow(t, 0));
     const GlyphBitmap& l = glyphOf(*face, 'L'); // stem on the left, foot on the bottom
@@ -117,7 +129,8 @@ TEST_F(OverlayFace, RowsRunBottomUpWithTheLeftPixelInTheTopBit) {
     EXPECT_GT(pixelsInRow(l, 0), 2 * pixelsInRow(l, l.height - 1));
 }
 
-TEST_F(OverlayFace, CompassGlyphsAreDrawnAndDistinct) {
+TEST_F(OverlayFace, CompassGlyphsAreDrawnAndDistinct)
+{
     const char compass[] = {'N', 'S', 'W', 'O', '+'};
     for (char a : compass) {
         EXPECT_FALSE(drawsNothing(glyphOf(*face, a))) << a;
@@ -129,13 +142,15 @@ TEST_F(OverlayFace, CompassGlyphsAreDrawnAndDistinct) {
     }
 }
 
-TEST_F(OverlayFace, SpaceDrawsNothingButAdvances) {
+TEST_F(OverlayFace, SpaceDrawsNothingButAdvances)
+{
     const GlyphBitmap& space = glyphOf(*face, ' ');
     EXPECT_TRUE(space.width == 0 || drawsNothing(space));
     EXPECT_GT(space.advance, 0.0f);
 }
 
-TEST_F(OverlayFace, EveryGlyphFitsItsRecord) {
+TEST_F(OverlayFace, EveryGlyphFitsItsRecord)
+{
     for (const GlyphBitmap& g : face->glyphs) {
         EXPECT_LE(g.width, kMaxGlyphWidth);
         EXPECT_LE(g.height, kMaxGlyphRows);
@@ -145,7 +160,8 @@ TEST_F(OverlayFace, EveryGlyphFitsItsRecord) {
 
 // loadGlyphs: other requests
 
-TEST(LoadGlyphs, BoldIsThickerThanRegular) {
+TEST(LoadGlyphs, BoldIsThickerThanRegular)
+{
     auto regular = load("Stencil", kOverlayHeight, kRegular);
     auto bold = load("Stencil", kOverlayHeight, kBold);
     const GlyphBitmap& thin = glyphOf(*regular, 'I');
@@ -155,7 +171,8 @@ TEST(LoadGlyphs, BoldIsThickerThanRegular) {
 
 // Only a face without a bold style exercises the thickening; skip when the
 // machine has none under this name.
-TEST(LoadGlyphs, AFaceWithoutBoldIsThickened) {
+TEST(LoadGlyphs, AFaceWithoutBoldIsThickened)
+{
     auto regular = load("Noto Mono", kOverlayHeight, kRegular);
     auto bold = load("Noto Mono", kOverlayHeight, kBold);
     if (std::strcmp(regular->facePath, bold->facePath) != 0)
@@ -166,7 +183,8 @@ TEST(LoadGlyphs, AFaceWithoutBoldIsThickened) {
     EXPECT_GE(glyphOf(*bold, 'M').advance, glyphOf(*regular, 'M').advance);
 }
 
-TEST(LoadGlyphs, AnUnknownOrMissingNameGetsASubstitute) {
+TEST(LoadGlyphs, AnUnknownOrMissingNameGetsASubstitute)
+{
     for (const char* name : {"No Such Face Lumora 7q", "", static_cast<const char*>(nullptr)}) {
         auto set = load(name, kOverlayHeight, kBold);
         EXPECT_NE(set->facePath[0], '\0');
@@ -174,13 +192,15 @@ TEST(LoadGlyphs, AnUnknownOrMissingNameGetsASubstitute) {
     }
 }
 
-TEST(LoadGlyphs, RepeatsExactly) {
+TEST(LoadGlyphs, RepeatsExactly)
+{
     auto first = load("Stencil", kOverlayHeight, kBold);
     auto second = load("Stencil", kOverlayHeight, kBold);
     EXPECT_EQ(std::memcmp(first.get(), second.get(), sizeof(GlyphSet)), 0);
 }
 
-TEST(LoadGlyphs, ANonPositiveHeightFailsAndLeavesTheSetEmpty) {
+TEST(LoadGlyphs, ANonPositiveHeightFailsAndLeavesTheSetEmpty)
+{
     for (int height : {0, -kOverlayHeight}) {
         auto set = std::make_unique<GlyphSet>();
         std::memset(set.get(), 0xAB, sizeof(GlyphSet));
@@ -196,7 +216,8 @@ TEST(LoadGlyphs, ANonPositiveHeightFailsAndLeavesTheSetEmpty) {
 
 // At 400 pixels nearly every glyph is larger than the record: each keeps its
 // top-left corner where the whole glyph would have it.
-TEST(LoadGlyphs, AHugeHeightIsClippedToTheBound) {
+TEST(LoadGlyphs, AHugeHeightIsClippedToTheBound)
+{
     constexpr int kHuge = 400;
     auto set = load("Stencil", kHuge, kBold);
     for (const GlyphBitmap& g : set->glyphs) {
@@ -215,7 +236,8 @@ TEST(LoadGlyphs, AHugeHeightIsClippedToTheBound) {
 
 // packGlyphBitmap
 
-TEST(PackGlyphBitmap, FlipsRowsAndPlacesTheOrigin) {
+TEST(PackGlyphBitmap, FlipsRowsAndPlacesTheOrigin)
+{
     const uint8_t source[] = {0b10100000, 0b01000000}; // top row X.X, bottom row .X.
     GlyphBitmap g{};
     packGlyphBitmap(source, 1, 3, 2, 2, 5, g);
@@ -227,7 +249,8 @@ TEST(PackGlyphBitmap, FlipsRowsAndPlacesTheOrigin) {
     EXPECT_EQ(g.originY, -3); // its bottom row is 3 above the baseline
 }
 
-TEST(PackGlyphBitmap, IgnoresSourcePaddingAndFollowsThePitch) {
+TEST(PackGlyphBitmap, IgnoresSourcePaddingAndFollowsThePitch)
+{
     // 9 pixels wide: the ninth is the top bit of a second byte; the source
     // pads rows to 4 bytes with set bits that must not leak in.
     const uint8_t source[] = {0xFF, 0x80, 0xFF, 0xFF,  // 9 set
@@ -247,7 +270,8 @@ TEST(PackGlyphBitmap, IgnoresSourcePaddingAndFollowsThePitch) {
     EXPECT_EQ(pixelsInRow(up, 0), 9);
 }
 
-TEST(PackGlyphBitmap, EmptyImagesDrawNothing) {
+TEST(PackGlyphBitmap, EmptyImagesDrawNothing)
+{
     const uint8_t source[] = {0xFF};
     for (auto [width, height] : {std::pair{0, 1}, {1, 0}, {-3, 1}, {1, -3}}) {
         GlyphBitmap g{};
@@ -262,7 +286,8 @@ TEST(PackGlyphBitmap, EmptyImagesDrawNothing) {
 
 // The record is allocated alone so that AddressSanitizer sees any write past
 // its bits; one pixel beyond the bound in each direction must be dropped.
-TEST(PackGlyphBitmap, KeepsTheTopLeftOfAnImageBeyondTheBound) {
+TEST(PackGlyphBitmap, KeepsTheTopLeftOfAnImageBeyondTheBound)
+{
     for (int extra : {0, 1, 37}) {
         const int width = kMaxGlyphWidth + extra, height = kMaxGlyphRows + extra;
         const int pitch = (width + 7) / 8;

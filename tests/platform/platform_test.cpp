@@ -36,8 +36,7 @@ TEST(Platform, ClocksAdvanceTogether)
 {
     const double startSeconds = platform::seconds();
     const uint32_t startMilliseconds = platform::milliseconds();
-    while (platform::seconds() - startSeconds < 0.05) {
-    }
+    while (platform::seconds() - startSeconds < 0.05) {}
     const double elapsed = platform::seconds() - startSeconds;
     const uint32_t elapsedMilliseconds = platform::milliseconds() - startMilliseconds;
     EXPECT_GE(elapsed, 0.05);
@@ -81,10 +80,11 @@ TEST(MessageBox, ABoxThatCannotBeShownWritesItsLineAndAnswersAsDismissed)
     unsetenv("WAYLAND_DISPLAY");
 
     testing::internal::CaptureStderr();
-    const platform::MessageBoxAnswer okAnswer =
-        platform::showMessageBox("Unable to load TGA File!", "Error", platform::MessageBoxKind::Ok, platform::BoxOwner::None);
-    const platform::MessageBoxAnswer questionAnswer = platform::showMessageBox(
-        "Click Yes to go to full screen (Recommended)", "Options", platform::MessageBoxKind::YesNoQuestion, platform::BoxOwner::None);
+    const platform::MessageBoxAnswer okAnswer = platform::showMessageBox(
+        "Unable to load TGA File!", "Error", platform::MessageBoxKind::Ok, platform::BoxOwner::None);
+    const platform::MessageBoxAnswer questionAnswer =
+        platform::showMessageBox("Click Yes to go to full screen (Recommended)", "Options",
+                                 platform::MessageBoxKind::YesNoQuestion, platform::BoxOwner::None);
     const std::string written = testing::internal::GetCapturedStderr();
 
     if (display)

@@ -125,10 +125,10 @@ TEST(FlyerAdvance, ProgressMovesAtOneTwentiethPerSecondAndEndsOnlyPastOne)
         int draws;
     };
     const Case cases[] = {
-        {0, 0, 0, 0},       // the first frame's delta is 0: nothing moves
-        {0, 10, 0.5f, 0},   // half a leg in ten seconds
-        {1, 0, 1, 0},       // exactly 1 is not past the end
-        {0.5f, 25, 0, 2},   // far past the end: the excess is dropped
+        {0, 0, 0, 0},     // the first frame's delta is 0: nothing moves
+        {0, 10, 0.5f, 0}, // half a leg in ten seconds
+        {1, 0, 1, 0},     // exactly 1 is not past the end
+        {0.5f, 25, 0, 2}, // far past the end: the excess is dropped
     };
     for (const Case& c : cases) {
         RandomSource random;
@@ -152,12 +152,8 @@ TEST_F(FlyerGround, AFlyerKeeps15AboveGroundHigherThanItsLeg)
         float y, yAfter;
     };
     const Case cases[] = {
-        {200, 0, 215},
-        {200, 199.5f, 215},
-        {200, 200, 200}, // level with the ground is not below it
-        {200, 200.5f, 200.5f},
-        {0, 0, 0},
-        {0, 9, 9},
+        {200, 0, 215},         {200, 199.5f, 215}, {200, 200, 200}, // level with the ground is not below it
+        {200, 200.5f, 200.5f}, {0, 0, 0},          {0, 9, 9},
     };
     for (const Case& c : cases) {
         fill(c.ground);
@@ -179,11 +175,9 @@ TEST_F(FlyerGround, TheHeightIsReadAtTheTruncatedPositionAndWraps)
         float x, z, yAfter;
     };
     const Case cases[] = {
-        {1032, 5, 115},     // a first-leg target 9 beyond the grid
-        {8.99f, 5.99f, 115}, // truncated, not rounded
-        {9, 5, 0},
-        {1023.5f, 6.5f, 65},
-        {-0.5f, 6, 0},      // truncation toward zero reads column 0
+        {1032, 5, 115},                                          // a first-leg target 9 beyond the grid
+        {8.99f, 5.99f, 115},                                     // truncated, not rounded
+        {9, 5, 0},           {1023.5f, 6.5f, 65}, {-0.5f, 6, 0}, // truncation toward zero reads column 0
     };
     for (const Case& c : cases) {
         Flyer flyer = {};
@@ -205,8 +199,8 @@ TEST(FlyerWings, EightCornersWithTheTipsLifted)
     WingVertex quads[kWingVertexCount];
     flyerWingQuads(flyer, 0.5f, quads);
     const WingVertex expected[kWingVertexCount] = {
-        {0, 1, 9, 20.5f, 29},  {0, 0, 9, 20.5f, 30},    {1, 0, 10, 20, 30}, {1, 1, 10, 20, 29},
-        {0, -1, 10, 20, 30},   {0, 0, 10, 20, 29},      {-1, 0, 11, 20.5f, 29}, {-1, -1, 11, 20.5f, 30},
+        {0, 1, 9, 20.5f, 29}, {0, 0, 9, 20.5f, 30}, {1, 0, 10, 20, 30},     {1, 1, 10, 20, 29},
+        {0, -1, 10, 20, 30},  {0, 0, 10, 20, 29},   {-1, 0, 11, 20.5f, 29}, {-1, -1, 11, 20.5f, 30},
     };
     for (int i = 0; i < kWingVertexCount; ++i) {
         EXPECT_EQ(quads[i].s, expected[i].s) << "vertex " << i + 1;
@@ -238,8 +232,7 @@ protected:
         flyer.position[1] = 50;
         flyer.position[2] = -20;
         flyer.flapPhase = static_cast<float>(M_PI / 2); // tips fully up
-        while (glGetError() != GL_NO_ERROR) {
-        }
+        while (glGetError() != GL_NO_ERROR) {}
     }
     void TearDown() override
     {
@@ -326,6 +319,5 @@ TEST_F(FlyerDraw, AFlyerNotMarkedExactlyOneIssuesNothingAndDoesNotFlap)
         EXPECT_EQ(flyer.flapPhase, phase) << visible;
     }
 }
-
 
 } // namespace

@@ -14,7 +14,7 @@ struct FeedbackVertex {
 };
 
 struct FeedbackRecord {
-    GLenum token;     // GL_POINT_TOKEN, GL_POLYGON_TOKEN, GL_PASS_THROUGH_TOKEN, ...
+    GLenum token;      // GL_POINT_TOKEN, GL_POLYGON_TOKEN, GL_PASS_THROUGH_TOKEN, ...
     float passThrough; // the marker of a GL_PASS_THROUGH_TOKEN
     std::vector<FeedbackVertex> vertices;
 };

@@ -174,8 +174,7 @@ protected:
             glEnd();
             glEndList();
         }
-        while (glGetError() != GL_NO_ERROR) {
-        }
+        while (glGetError() != GL_NO_ERROR) {}
     }
     void TearDown() override
     {
@@ -213,13 +212,13 @@ TEST_F(VegetationDraw, TuftsNearerThan300AndVisibleAreDrawnInOrder)
     const auto grass = std::make_unique<GrassField>();
     grass->list = lists;
     const GrassTuft tufts[] = {
-        {300, 0, 0, true},          // exactly at the limit: not drawn
-        {299.9f, 0, 0, true},       // drawn
-        {10, 0, 0, false},          // near but not visible
+        {300, 0, 0, true},              // exactly at the limit: not drawn
+        {299.9f, 0, 0, true},           // drawn
+        {10, 0, 0, false},              // near but not visible
         {173.2f, 173.2f, 173.2f, true}, // 299.99 in three dimensions: drawn
-        {173.3f, 0, 0, true},       // drawn
+        {173.3f, 0, 0, true},           // drawn
         {173.3f, 173.3f, 173.3f, true}, // 300.16: not drawn
-        {0, -1, 0, true},           // drawn, one below the eye
+        {0, -1, 0, true},               // drawn, one below the eye
     };
     std::memcpy(grass->tufts, tufts, sizeof tufts);
 

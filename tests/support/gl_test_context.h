@@ -33,8 +33,8 @@ inline bool ensureGlContext()
     return platform::hasRenderingContext();
 }
 
-#define REQUIRE_GL_CONTEXT()                                                                                 \
-    do {                                                                                                      \
-        if (!ensureGlContext())                                                                               \
-            GTEST_FAIL() << "no GL context: run the tests under a display (the test command uses Xvfb)";   \
+#define REQUIRE_GL_CONTEXT()                                                                                         \
+    do {                                                                                                             \
+        if (!ensureGlContext())                                                                                      \
+            GTEST_FAIL() << "no GL context: run the tests under a display (the test command uses Xvfb)";             \
     } while (0)

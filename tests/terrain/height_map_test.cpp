@@ -70,23 +70,19 @@ protected:
 TEST(HeightAt, WrapsBothCoordinatesIntoTheMap)
 {
     auto map = std::make_unique<HeightMap>();
-    map->heights[0] = 11;                                // (0, 0)
-    map->heights[5 * kHeightMapSide + 8] = 22;           // (8, 5)
-    map->heights[1023 * kHeightMapSide + 1023] = 33;     // (1023, 1023)
-    map->heights[8 * kHeightMapSide + 5] = 44;           // (5, 8): x and z are not swapped
-    map->heights[1023] = 0xFF;                           // (1023, 0)
+    map->heights[0] = 11;                            // (0, 0)
+    map->heights[5 * kHeightMapSide + 8] = 22;       // (8, 5)
+    map->heights[1023 * kHeightMapSide + 1023] = 33; // (1023, 1023)
+    map->heights[8 * kHeightMapSide + 5] = 44;       // (5, 8): x and z are not swapped
+    map->heights[1023] = 0xFF;                       // (1023, 0)
     struct Case {
         int x, z;
         int height;
     };
     const Case cases[] = {
-        {0, 0, 11},         {1024, 1024, 11},  {-1024, -1024, 11}, {2048, -3072, 11},
-        {8, 5, 22},         {1032, 5, 22},     {8, -1019, 22},
-        {1023, 1023, 33},   {-1, -1, 33},      {-1025, -1025, 33},
-        {5, 8, 44},
-        {1023, 0, 255},     {-1, 0, 255},      {-1, 1024, 255},
-        {INT_MIN, INT_MIN, 11}, {INT_MAX, INT_MAX, 33},
-        {1, 0, 0},
+        {0, 0, 11},     {1024, 1024, 11}, {-1024, -1024, 11},     {2048, -3072, 11},      {8, 5, 22}, {1032, 5, 22},
+        {8, -1019, 22}, {1023, 1023, 33}, {-1, -1, 33},           {-1025, -1025, 33},     {5, 8, 44}, {1023, 0, 255},
+        {-1, 0, 255},   {-1, 1024, 255},  {INT_MIN, INT_MIN, 11}, {INT_MAX, INT_MAX, 33}, {1, 0, 0},
     };
     for (const Case& c : cases)
         EXPECT_EQ(heightAt(map.get(), c.x, c.z), c.height) << "(" << c.x << ", " << c.z << ")";
@@ -101,21 +97,22 @@ TEST(HeightAt, WithoutAMapIsZeroEverywhere)
 TEST(HeightAt, FloatPositionsTruncateTowardZeroAndStayDefinedForAnyFloat)
 {
     auto map = std::make_unique<HeightMap>();
-    map->heights[0] = 10;    // column 0 of row 0
-    map->heights[1] = 20;    // column 1
-    map->heights[1023] = 30; // column 1023
+    map->heights[0] = 10;                     // column 0 of row 0
+    map->heights[1] = 20;                     // column 1
+    map->heights[1023] = 30;                  // column 1023
     map->heights[1023 * kHeightMapSide] = 40; // (0, 1023)
     struct Case {
         float x, z;
         int height;
     };
-    const Case cases[] = {
-        {-0.5f, 0, 10},  {-1.5f, 0, 30}, {0.999f, 0.5f, 10}, {1.0f, 0, 20}, {1023.9f, 0, 30},
-        {NAN, 0, 10},    {0, NAN, 10},   {-NAN, -NAN, 10},
-        {1e30f, 0, 30},  {INFINITY, 0, 30}, // saturated at the largest integer: column 1023
-        {-1e30f, 0, 10}, {-INFINITY, 0, 10}, // the smallest integer wraps to column 0
-        {0, 1e30f, 40},
-    };
+    const Case cases[] =
+        {
+            {-0.5f, 0, 10},   {-1.5f, 0, 30},     {0.999f, 0.5f, 10}, {1.0f, 0, 20},
+            {1023.9f, 0, 30}, {NAN, 0, 10},       {0, NAN, 10},       {-NAN, -NAN, 10},
+            {1e30f, 0, 30},   {INFINITY, 0, 30},  // saturated at the largest integer: column 1023
+            {-1e30f, 0, 10},  {-INFINITY, 0, 10}, // the smallest integer wraps to column 0
+            {0, 1e30f, 40},
+        };
     for (const Case& c : cases)
         EXPECT_EQ(heightAt(map.get(), gridCoordinate(c.x), gridCoordinate(c.z)), c.height) << c.x << ", " << c.z;
 }

@@ -151,7 +151,8 @@ protected:
     {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         glLoadIdentity();
-        world->camera.place({eye.x, eye.y, eye.z}, {eye.x + direction.x, eye.y + direction.y, eye.z + direction.z}, {up.x, up.y, up.z});
+        world->camera.place({eye.x, eye.y, eye.z}, {eye.x + direction.x, eye.y + direction.y, eye.z + direction.z},
+                            {up.x, up.y, up.z});
         world->camera.applyView();
         if (withTerrain)
             glCallList(world->terrain.terrainList);

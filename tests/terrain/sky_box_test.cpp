@@ -32,12 +32,18 @@ struct Plane {
 Plane planeOf(SkyTextureEntry entry)
 {
     switch (entry) {
-    case kSkyBack: return {2, kZ0};
-    case kSkyFront: return {2, kZ1};
-    case kSkyBottom: return {1, kY0};
-    case kSkyTop: return {1, kY1};
-    case kSkyRight: return {0, kX0};
-    case kSkyLeft: return {0, kX1};
+    case kSkyBack:
+        return {2, kZ0};
+    case kSkyFront:
+        return {2, kZ1};
+    case kSkyBottom:
+        return {1, kY0};
+    case kSkyTop:
+        return {1, kY1};
+    case kSkyRight:
+        return {0, kX0};
+    case kSkyLeft:
+        return {0, kX1};
     }
     return {-1, 0};
 }
@@ -161,8 +167,7 @@ protected:
         glColor3f(1, 1, 1);
         glClearColor(0, 0, 0, 1);
         glGenTextures(kSkyFaceCount, sky.skyTextures);
-        while (glGetError() != GL_NO_ERROR) {
-        }
+        while (glGetError() != GL_NO_ERROR) {}
     }
     void TearDown() override { glDeleteTextures(kSkyFaceCount, made); }
 

@@ -134,8 +134,7 @@ protected:
         glEnable(GL_CULL_FACE);
         glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
         glColor3f(1, 1, 1);
-        while (glGetError() != GL_NO_ERROR) {
-        }
+        while (glGetError() != GL_NO_ERROR) {}
     }
     void TearDown() override
     {
@@ -262,7 +261,7 @@ TEST_F(TerrainList, LaysTheBasePictureOnceWithItsFirstRowAtTheFarEdge)
         float x, z;
         unsigned char rgb[3];
     } cases[] = {
-        {100, 100, {0, 0, 255}},    // low x, low z: second row, first column
+        {100, 100, {0, 0, 255}},     // low x, low z: second row, first column
         {900, 100, {255, 255, 255}}, // high x, low z
         {100, 900, {255, 0, 0}},     // low x, high z: first row
         {900, 900, {0, 255, 0}},
@@ -297,8 +296,8 @@ TEST_F(TerrainList, MultipliesInTheDetailSixtyTimesAcrossTheMap)
         const bool darkBefore = px > 0 && row[(px - 1) * 3] < 128;
         if (dark && !darkBefore)
             ++darkRuns;
-        EXPECT_TRUE(row[px * 3] == 0 || row[px * 3] == 255) << "pixel " << px << ": " << int{row[px * 3]}
-                                                              << " is not the detail texel times white";
+        EXPECT_TRUE(row[px * 3] == 0 || row[px * 3] == 255)
+            << "pixel " << px << ": " << int{row[px * 3]} << " is not the detail texel times white";
     }
     EXPECT_NEAR(darkRuns, 60, 1);
 }

@@ -11,7 +11,6 @@
 
 namespace {
 
-
 struct PathAfter {
     Camera camera;
     float maxDistanceFromStart = 0;
@@ -81,7 +80,6 @@ TEST(CameraPath, EachStepWalksTwelveUnitsASecondAsTheCameraWould)
     EXPECT_NEAR(std::hypot(camera.position.x - 500, camera.position.z - 500), 6, 1e-4f);
 }
 
-
 TEST(Figures, MedianOfOddAndEvenCounts)
 {
     EXPECT_DOUBLE_EQ(median({3, 1, 2}), 2);
@@ -131,7 +129,6 @@ TEST(Figures, MediansAreTakenPerKeyOverTheRunsThatHaveIt)
     EXPECT_DOUBLE_EQ(medians[0].value, 80);
     EXPECT_DOUBLE_EQ(medians[1].value, 10);
 }
-
 
 const char* const kEveryFigure[] = {
     "start-up, process start to first swap",

@@ -15,7 +15,6 @@ namespace fs = std::filesystem;
 
 std::string check() { return quotedArgument(LUMORA_CHECK); }
 
-
 TEST(CheckFolder, TheGeneratedLandscapePassesWithOneLinePerFile)
 {
     const ToolRun run = runTool(check() + " " + quotedArgument(generatedSet().string()));
@@ -52,43 +51,117 @@ struct BrokenCase {
 };
 
 const BrokenCase kBrokenCases[] = {
-    {"height map missing", "Tertest.raw", Damage::Remove, 0, nullptr, CheckVerdict::Error,
-     {"\"Can't find the height map!\"", "flat ground at height 0"}, "the viewer would start after 1 message"},
-    {"height map short", "Tertest.raw", Damage::Truncate, 1000, nullptr, CheckVerdict::Warning,
+    {"height map missing",
+     "Tertest.raw",
+     Damage::Remove,
+     0,
+     nullptr,
+     CheckVerdict::Error,
+     {"\"Can't find the height map!\"", "flat ground at height 0"},
+     "the viewer would start after 1 message"},
+    {"height map short",
+     "Tertest.raw",
+     Damage::Truncate,
+     1000,
+     nullptr,
+     CheckVerdict::Warning,
      {"no message", "only 1000 of 1048576 bytes", "the rest of the ground is height 0"},
      "the viewer would start without any message, but loses data"},
-    {"terrain picture empty", "Terrain2.bmp", Damage::Truncate, 0, nullptr, CheckVerdict::Error,
+    {"terrain picture empty",
+     "Terrain2.bmp",
+     Damage::Truncate,
+     0,
+     nullptr,
+     CheckVerdict::Error,
      {"\"Failed to open DIB file Terrain2.bmp.\"", "the terrain draws without its base picture"},
      "the viewer would start after 1 message"},
-    {"terrain picture cut to half its rows", "Terrain2.bmp", Damage::Truncate, 54 + 512 * 1024 * 3, nullptr,
-     CheckVerdict::Warning, {"no message, but 512 of 1024 rows are missing from the file", "-> they are black"},
+    {"terrain picture cut to half its rows",
+     "Terrain2.bmp",
+     Damage::Truncate,
+     54 + 512 * 1024 * 3,
+     nullptr,
+     CheckVerdict::Warning,
+     {"no message, but 512 of 1024 rows are missing from the file", "-> they are black"},
      "the viewer would start without any message, but loses data"},
-    {"detail picture cut inside its header", "Detail1.bmp", Damage::Truncate, 20, nullptr, CheckVerdict::Error,
-     {"-> the terrain draws without its detail picture"}, "the viewer would start after 1 message"},
-    {"sky top missing", "hillTop.bmp", Damage::Remove, 0, nullptr, CheckVerdict::Error,
+    {"detail picture cut inside its header",
+     "Detail1.bmp",
+     Damage::Truncate,
+     20,
+     nullptr,
+     CheckVerdict::Error,
+     {"-> the terrain draws without its detail picture"},
+     "the viewer would start after 1 message"},
+    {"sky top missing",
+     "hillTop.bmp",
+     Damage::Remove,
+     0,
+     nullptr,
+     CheckVerdict::Error,
      {"\"Unable to load BMP File!\"", "the top face of the sky box draws untextured"},
      "the viewer would start after 1 message"},
-    {"grass mesh missing", "grass2.vxm", Damage::Remove, 0, nullptr, CheckVerdict::Error,
-     {"grass2.vxm", "the model is empty: the grass tufts are not drawn"}, "the viewer would start after 1 message"},
-    {"palm mesh cut short", "palmect.vxm", Damage::Truncate, 1000, nullptr, CheckVerdict::Error,
+    {"grass mesh missing",
+     "grass2.vxm",
+     Damage::Remove,
+     0,
+     nullptr,
+     CheckVerdict::Error,
+     {"grass2.vxm", "the model is empty: the grass tufts are not drawn"},
+     "the viewer would start after 1 message"},
+    {"palm mesh cut short",
+     "palmect.vxm",
+     Damage::Truncate,
+     1000,
+     nullptr,
+     CheckVerdict::Error,
      {"\"Could not read mesh file palmect.vxm", "keep only what was read before the problem"},
      "the viewer would start after 1 message"},
-    {"bark picture missing", "palmBark.bmp", Damage::Remove, 0, nullptr, CheckVerdict::Error,
+    {"bark picture missing",
+     "palmBark.bmp",
+     Damage::Remove,
+     0,
+     nullptr,
+     CheckVerdict::Error,
      {"\"Failed to open DIB file palmBark.bmp.\"", "the viewer ends at once with status 0"},
      "the viewer would end before its first frame, at palmBark.bmp"},
-    {"frond picture with a 108-byte header", "palmFrond.bmp", Damage::Replace, 0, "bmpsuite/g/pal8v4.bmp",
-     CheckVerdict::Error, {"\"Unknown DIB file format.\"", "the viewer ends at once with status 0"},
+    {"frond picture with a 108-byte header",
+     "palmFrond.bmp",
+     Damage::Replace,
+     0,
+     "bmpsuite/g/pal8v4.bmp",
+     CheckVerdict::Error,
+     {"\"Unknown DIB file format.\"", "the viewer ends at once with status 0"},
      "the viewer would end before its first frame, at palmFrond.bmp"},
-    {"flyer sprite missing", "busch2.tga", Damage::Remove, 0, nullptr, CheckVerdict::Error,
+    {"flyer sprite missing",
+     "busch2.tga",
+     Damage::Remove,
+     0,
+     nullptr,
+     CheckVerdict::Error,
      {"\"Unable to load TGA File!\"", "the viewer ends at once with status 0"},
      "the viewer would end before its first frame, at busch2.tga"},
-    {"flyer sprite cut inside its header", "busch2.tga", Damage::Truncate, 10, nullptr, CheckVerdict::Error,
-     {"-> the viewer ends at once with status 0"}, "the viewer would end before its first frame, at busch2.tga"},
-    {"flyer sprite cut short", "busch2.tga", Damage::Truncate, 18 + 32 * 128 * 4 + 2, nullptr, CheckVerdict::Warning,
+    {"flyer sprite cut inside its header",
+     "busch2.tga",
+     Damage::Truncate,
+     10,
+     nullptr,
+     CheckVerdict::Error,
+     {"-> the viewer ends at once with status 0"},
+     "the viewer would end before its first frame, at busch2.tga"},
+    {"flyer sprite cut short",
+     "busch2.tga",
+     Damage::Truncate,
+     18 + 32 * 128 * 4 + 2,
+     nullptr,
+     CheckVerdict::Warning,
      {"no message, but 96 of 128 rows are missing from the file", "-> they repeat the last pixel"},
      "the viewer would start without any message, but loses data"},
-    {"flyer sprite in 8-bit grey", "busch2.tga", Damage::Replace, 0, "tga/pillow/200x32_l_bl_raw.tga",
-     CheckVerdict::Error, {"no message -> the viewer ends at once with status 0"},
+    {"flyer sprite in 8-bit grey",
+     "busch2.tga",
+     Damage::Replace,
+     0,
+     "tga/pillow/200x32_l_bl_raw.tga",
+     CheckVerdict::Error,
+     {"no message -> the viewer ends at once with status 0"},
      "the viewer would end before its first frame, at busch2.tga"},
 };
 
@@ -151,7 +224,6 @@ TEST(CheckCommandLine, WrongUseIsStatus2AndHelpIsStatus0)
     EXPECT_EQ(help.status, 0);
     EXPECT_NE(help.output.find("--image FILE"), std::string::npos);
 }
-
 
 struct CorpusPicture {
     const char* file;      // under tests/corpora
@@ -223,7 +295,6 @@ TEST(CheckImage, ARefusedPictureGivesTheReadersMessageAndStatus1)
         << missing.output;
 }
 
-
 TEST(CheckImage, APictureCutShortIsAWarningWithTheRowsItLacks)
 {
     const std::string corpora = LUMORA_CORPORA_DIR "/";
@@ -238,7 +309,6 @@ TEST(CheckImage, APictureCutShortIsAWarningWithTheRowsItLacks)
         << shortFile.output;
     fs::remove(cut);
 }
-
 
 fs::path writeMesh(const std::string& name, const std::string& text)
 {

@@ -16,7 +16,8 @@ namespace {
 // Kept where the compiler cannot see it unused, so no allocation is elided.
 void* volatile sink = nullptr;
 
-template <typename T> T* keep(T* block)
+template <typename T>
+T* keep(T* block)
 {
     sink = block;
     return block;

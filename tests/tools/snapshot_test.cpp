@@ -9,10 +9,10 @@ namespace fs = std::filesystem;
 
 std::string snapshot() { return quotedArgument(LUMORA_SNAPSHOT); }
 
-#define REQUIRE_DISPLAY()                                                                                     \
-    do {                                                                                                      \
-        if (!hasDisplay())                                                                                    \
-            GTEST_FAIL() << "no display: run the tests under one (the test command uses Xvfb)";              \
+#define REQUIRE_DISPLAY()                                                                                            \
+    do {                                                                                                             \
+        if (!hasDisplay())                                                                                           \
+            GTEST_FAIL() << "no display: run the tests under one (the test command uses Xvfb)";                      \
     } while (0)
 
 struct RegionMean {
@@ -52,8 +52,8 @@ PngPicture takeSnapshot(const std::string& options, const std::string& name)
     const fs::path out = fs::path(TOOLS_TEST_SCRATCH) / (name + "." + std::to_string(getpid()) + ".png");
     fs::create_directories(out.parent_path());
     fs::remove(out);
-    const ToolRun run =
-        runTool(snapshot() + " " + quotedArgument(generatedSet().string()) + " " + quotedArgument(out.string()) + options);
+    const ToolRun run = runTool(snapshot() + " " + quotedArgument(generatedSet().string()) + " " +
+                                quotedArgument(out.string()) + options);
     EXPECT_EQ(run.status, 0) << run.output;
     PngPicture picture = readPng(out, 3);
     fs::remove(out);
@@ -88,8 +88,9 @@ TEST(Snapshot, WireframeLeavesTheClearColourBetweenTheLines)
 TEST(Snapshot, WithoutADisplayItSaysSoAndEndsWithStatus1)
 {
     const fs::path out = fs::path(TOOLS_TEST_SCRATCH) / "never.png";
-    const ToolRun run = runTool("env -u DISPLAY -u WAYLAND_DISPLAY " + snapshot() + " " +
-                                quotedArgument(generatedSet().string()) + " " + quotedArgument(out.string()) + " 2>&1");
+    const ToolRun run =
+        runTool("env -u DISPLAY -u WAYLAND_DISPLAY " + snapshot() + " " + quotedArgument(generatedSet().string()) +
+                " " + quotedArgument(out.string()) + " 2>&1");
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.output.find("no display"), std::string::npos) << run.output;
     EXPECT_FALSE(fs::exists(out));
@@ -99,10 +100,10 @@ TEST(Snapshot, OptionsItCannotUseAreStatus2)
 {
     const std::string folder = " " + quotedArgument(generatedSet().string()) + " out.png";
     const char* wrong[] = {
-        " --eye 1,2,3",                   // without --look
-        " --eye 1,2 --look 3,4,5",        // two coordinates
-        " --eye 1,2,3,4 --look 3,4,5",    // four
-        " --eye 1,2,3 --look 1,2,3",      // looking at itself
+        " --eye 1,2,3",                // without --look
+        " --eye 1,2 --look 3,4,5",     // two coordinates
+        " --eye 1,2,3,4 --look 3,4,5", // four
+        " --eye 1,2,3 --look 1,2,3",   // looking at itself
         " --eye a,b,c --look 3,4,5",
         " --frames 0",
         " --frames 2x",

@@ -7,8 +7,8 @@
 #include <vector>
 
 struct ToolRun {
-    int status = -1;     // exit status, -1 when the tool did not end normally
-    std::string output;  // standard output
+    int status = -1;    // exit status, -1 when the tool did not end normally
+    std::string output; // standard output
     std::vector<std::string> lines;
 };
 

@@ -159,8 +159,8 @@ TEST_F(CameraTest, AnAccumulatorLandingExactlyOnABoundStillTilts)
         int oneMorePixelY; // one pixel further the same way
     };
     const Case cases[] = {
-        {50, -1, 1, 299},   // up
-        {550, 1, -1, 301},  // down
+        {50, -1, 1, 299},  // up
+        {550, 1, -1, 301}, // down
     };
     for (const Case& c : cases) {
         SetUp();
@@ -228,7 +228,7 @@ TEST_F(CameraTest, EachWalkingKeyAndItsArrowMoveTwelveUnitsPerSecond)
         float dx, dz; // per second, with the start-up view along +x
     };
     const Case cases[] = {
-        {'W', 12, 0}, {platform::kKeyUp, 12, 0},     {'S', -12, 0}, {platform::kKeyDown, -12, 0},
+        {'W', 12, 0},  {platform::kKeyUp, 12, 0},    {'S', -12, 0}, {platform::kKeyDown, -12, 0},
         {'A', 0, -12}, {platform::kKeyLeft, 0, -12}, {'D', 0, 12},  {platform::kKeyRight, 0, 12},
     };
     for (const Case& c : cases) {

@@ -92,10 +92,7 @@ FrustumPlanes unitBox()
     return box;
 }
 
-TEST(FrustumPlanes, TheStartUpViewGivesTheKnownPlanesInTheirOrder)
-{
-    expectStartUpPlanes(startUpFrustum());
-}
+TEST(FrustumPlanes, TheStartUpViewGivesTheKnownPlanesInTheirOrder) { expectStartUpPlanes(startUpFrustum()); }
 
 TEST(FrustumPlanes, TheStartUpViewUnderARealContextGivesTheSamePlanes)
 {
@@ -174,11 +171,23 @@ TEST(FrustumPlanes, TheSphereTestIsStrictAtEveryFace)
     const Case cases[] = {
         {5, 5, 5, 0, true},
         // a point exactly on a face is outside, just inside it is in
-        {0, 5, 5, 0, false},   {e, 5, 5, 0, true},     {10, 5, 5, 0, false},  {10 - e, 5, 5, 0, true},
-        {5, 0, 5, 0, false},   {5, e, 5, 0, true},     {5, 10, 5, 0, false},  {5, 10 - e, 5, 0, true},
-        {5, 5, 0, 0, false},   {5, 5, e, 0, true},     {5, 5, 10, 0, false},  {5, 5, 10 - e, 0, true},
+        {0, 5, 5, 0, false},
+        {e, 5, 5, 0, true},
+        {10, 5, 5, 0, false},
+        {10 - e, 5, 5, 0, true},
+        {5, 0, 5, 0, false},
+        {5, e, 5, 0, true},
+        {5, 10, 5, 0, false},
+        {5, 10 - e, 5, 0, true},
+        {5, 5, 0, 0, false},
+        {5, 5, e, 0, true},
+        {5, 5, 10, 0, false},
+        {5, 5, 10 - e, 0, true},
         // a sphere whose centre is its radius outside is out; a little less and it reaches in
-        {-2, 5, 5, 2, false},  {-2 + e, 5, 5, 2, true}, {5, 12, 5, 2, false}, {5, 12 - e, 5, 2, true},
+        {-2, 5, 5, 2, false},
+        {-2 + e, 5, 5, 2, true},
+        {5, 12, 5, 2, false},
+        {5, 12 - e, 5, 2, true},
         {5, 5, -3, 2, false},
         // the test is per plane: a sphere off a corner on both axes passes
         {-1.5f, -1.5f, 5, 2, true},

@@ -83,13 +83,13 @@ TEST_F(GroundFollowingTest, TenOrMoreAboveTheGroundTheViewerFloats)
         float expectedY;
     };
     const Case cases[] = {
-        {35, 25, 35},       // the start-up eye over ground 25: floats
-        {35, 0, 35},        // over flat ground from a missing height map
-        {35, 26, 31.5f},    // over ground 26: brought down
-        {40, 30, 40},       // exactly 10 above
+        {35, 25, 35},        // the start-up eye over ground 25: floats
+        {35, 0, 35},         // over flat ground from a missing height map
+        {35, 26, 31.5f},     // over ground 26: brought down
+        {40, 30, 40},        // exactly 10 above
         {39.99f, 30, 35.5f}, // just under
-        {-20, 30, 35.5f},   // below the ground: brought up
-        {265, 255, 265},    // the highest ground, 10 above
+        {-20, 30, 35.5f},    // below the ground: brought up
+        {265, 255, 265},     // the highest ground, 10 above
         {264, 255, 260.5f},
     };
     for (const Case& c : cases) {
@@ -102,18 +102,18 @@ TEST_F(GroundFollowingTest, TenOrMoreAboveTheGroundTheViewerFloats)
 
 TEST_F(GroundFollowingTest, TheGroundIsTheCellTheEyeIsInWrappedAround)
 {
-    map->heights[0] = 100;                                          // (0, 0)
-    map->heights[1023 * kHeightMapSide + 1023] = 50;                // (1023, 1023)
-    map->heights[7 * kHeightMapSide + 3] = 70;                      // (3, 7)
+    map->heights[0] = 100;                           // (0, 0)
+    map->heights[1023 * kHeightMapSide + 1023] = 50; // (1023, 1023)
+    map->heights[7 * kHeightMapSide + 3] = 70;       // (3, 7)
     struct Case {
         float x, z;
         float expectedY;
     };
     const Case cases[] = {
-        {0.99f, 0.99f, 105.5f},     {-0.5f, -0.5f, 105.5f},  // truncated toward zero: cell 0
-        {-1.5f, -1.5f, 55.5f},      {1023.5f, -1, 55.5f},    // one step below 0 wraps to 1023
-        {1027.2f, 1031.9f, 75.5f},  {3, 7, 75.5f},           // past the far edge wraps to the start
-        {NAN, 0, 105.5f},                                    // a NaN position reads cell 0
+        {0.99f, 0.99f, 105.5f},    {-0.5f, -0.5f, 105.5f}, // truncated toward zero: cell 0
+        {-1.5f, -1.5f, 55.5f},     {1023.5f, -1, 55.5f},   // one step below 0 wraps to 1023
+        {1027.2f, 1031.9f, 75.5f}, {3, 7, 75.5f},          // past the far edge wraps to the start
+        {NAN, 0, 105.5f},                                  // a NaN position reads cell 0
     };
     for (const Case& c : cases) {
         camera.place({c.x, 5, c.z}, {c.x + 1, 5, c.z}, kUpVector);

@@ -107,14 +107,8 @@ void* operator new[](size_t size, const std::nothrow_t&) noexcept
     countIfOurs();
     return __real_malloc(size == 0 ? 1 : size);
 }
-void* operator new(size_t size, std::align_val_t alignment)
-{
-    return allocateAligned(size, alignment);
-}
-void* operator new[](size_t size, std::align_val_t alignment)
-{
-    return allocateAligned(size, alignment);
-}
+void* operator new(size_t size, std::align_val_t alignment) { return allocateAligned(size, alignment); }
+void* operator new[](size_t size, std::align_val_t alignment) { return allocateAligned(size, alignment); }
 
 void operator delete(void* block) noexcept { std::free(block); }
 void operator delete[](void* block) noexcept { std::free(block); }

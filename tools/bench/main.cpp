@@ -56,28 +56,27 @@ void printUsage(std::FILE* out)
 void printHelp()
 {
     printUsage(stdout);
-    std::printf(
-        "\n"
-        "Runs the viewer's own start-up on the data in DIR in an 800 x 600 window (as if\n"
-        "the start-up question had been answered No), then its frames along a fixed path:\n"
-        "from (500, ground + 5.5, 500) looking along +x, walking 12 units per second while\n"
-        "turning 6 degrees per second (a circle of radius about 114.6, one turn a minute),\n"
-        "with the real frame clock. Between half-second blocks of the path, in the same\n"
-        "window, the renderer's limits: clear + swap; clear + one full-screen quad with the\n"
-        "terrain's two texture units + swap; that quad + the terrain's display list + swap.\n"
-        "Every run is a fresh process; the figures are medians over the runs.\n"
-        "\n"
-        "  --seconds S   seconds of path per run (default %.0f)\n"
-        "  --runs R      runs (default %d)\n"
-        "  --json        print the figures of every run and the medians as JSON\n"
-        "  --profile     after the path, walk on with glFinish between the passes and\n"
-        "                report the milliseconds of each pass\n"
-        "\n"
-        "Heap allocations count operator new and malloc, calloc and realloc called from\n"
-        "the viewer's code. Turn vertical sync off for timing (vblank_mode=0); without a\n"
-        "display, run it on a virtual one:\n"
-        "  xvfb-run -a -s \"-screen 0 1024x768x24\" lumora-bench DIR\n",
-        kDefaultSeconds, kDefaultRuns);
+    std::printf("\n"
+                "Runs the viewer's own start-up on the data in DIR in an 800 x 600 window (as if\n"
+                "the start-up question had been answered No), then its frames along a fixed path:\n"
+                "from (500, ground + 5.5, 500) looking along +x, walking 12 units per second while\n"
+                "turning 6 degrees per second (a circle of radius about 114.6, one turn a minute),\n"
+                "with the real frame clock. Between half-second blocks of the path, in the same\n"
+                "window, the renderer's limits: clear + swap; clear + one full-screen quad with the\n"
+                "terrain's two texture units + swap; that quad + the terrain's display list + swap.\n"
+                "Every run is a fresh process; the figures are medians over the runs.\n"
+                "\n"
+                "  --seconds S   seconds of path per run (default %.0f)\n"
+                "  --runs R      runs (default %d)\n"
+                "  --json        print the figures of every run and the medians as JSON\n"
+                "  --profile     after the path, walk on with glFinish between the passes and\n"
+                "                report the milliseconds of each pass\n"
+                "\n"
+                "Heap allocations count operator new and malloc, calloc and realloc called from\n"
+                "the viewer's code. Turn vertical sync off for timing (vblank_mode=0); without a\n"
+                "display, run it on a virtual one:\n"
+                "  xvfb-run -a -s \"-screen 0 1024x768x24\" lumora-bench DIR\n",
+                kDefaultSeconds, kDefaultRuns);
 }
 
 bool parseNumber(std::string_view text, double& value)
@@ -130,8 +129,8 @@ constexpr int kLimitCount = 3; // clear + swap; + the quad; + the quad and the t
 
 constexpr int kPassCount = static_cast<int>(FramePass::Swap) + 1;
 constexpr const char* kPassKeys[kPassCount] = {
-    "pass_view_ms",   "pass_terrain_ms", "pass_sky_box_ms", "pass_origin_palm_ms", "pass_palms_ms",
-    "pass_grass_ms",  "pass_flyers_ms",  "pass_overlay_ms", "pass_swap_ms",
+    "pass_view_ms",  "pass_terrain_ms", "pass_sky_box_ms", "pass_origin_palm_ms", "pass_palms_ms",
+    "pass_grass_ms", "pass_flyers_ms",  "pass_overlay_ms", "pass_swap_ms",
 };
 
 struct LimitTally {
@@ -367,8 +366,8 @@ RunFigures runFigures()
     };
     if (run.options.profile && run.profile.frames > 0)
         for (int pass = 0; pass < kPassCount; ++pass)
-            figures.push_back(
-                {kPassKeys[pass], run.profile.passSeconds[pass] / static_cast<double>(run.profile.frames + 1) * 1000});
+            figures.push_back({kPassKeys[pass],
+                               run.profile.passSeconds[pass] / static_cast<double>(run.profile.frames + 1) * 1000});
     return figures;
 }
 
@@ -396,7 +395,6 @@ int runOnce(const Options& options)
     std::printf("%s\n", formatRunLine(runFigures()).c_str());
     return 0;
 }
-
 
 // Starts this program again as one run; returns its figures, or false.
 bool spawnRun(const Options& options, RunFigures& figures)
@@ -480,7 +478,8 @@ int main(int argc, char** argv)
 {
     // --run is how the benchmark starts each of its runs; not for users.
     const ToolCommandLine line = parseToolCommandLine(
-        argc, argv, {{"--seconds", true}, {"--runs", true}, {"--run", true}, {"--json", false}, {"--profile", false}});
+        argc, argv,
+        {{"--seconds", true}, {"--runs", true}, {"--run", true}, {"--json", false}, {"--profile", false}});
     switch (line.action) {
     case ToolCommandLine::Action::Help:
         printHelp();

@@ -170,8 +170,9 @@ void checkMesh(const char* name, const char* drawn, std::vector<CheckLine>& line
     const std::string counts = std::to_string(mesh.subMeshes) + " sub-meshes, " + std::to_string(mesh.triangles) +
                                " triangles, " + std::to_string(mesh.pictureNames.size()) + " pictures";
     if (!mesh.problem.empty()) {
-        lines.push_back(failed(name, meshMessage(name, mesh),
-                               what + (one ? " keeps" : " keep") + " only what was read before the problem (" + counts + ")"));
+        lines.push_back(
+            failed(name, meshMessage(name, mesh),
+                   what + (one ? " keeps" : " keep") + " only what was read before the problem (" + counts + ")"));
     } else if (!mesh.untexturedSubMeshes.empty()) {
         std::string list;
         for (int subMesh : mesh.untexturedSubMeshes)
@@ -198,9 +199,9 @@ CheckLine checkFlyerSprite()
     const std::optional<Image> image = loadTga(name);
     if (!image)
         return failed(name, capture.messages.empty() ? "" : capture.messages.front(), kViewerEnds, true);
-    return pictureLine(name, *image,
-                       sizeText(image->width, image->height) + ", " + std::to_string(image->components) + " components",
-                       true);
+    return pictureLine(
+        name, *image,
+        sizeText(image->width, image->height) + ", " + std::to_string(image->components) + " components", true);
 }
 
 // Restores the working directory however the check ends.
@@ -264,10 +265,18 @@ FolderCheck checkDataFolder(const std::filesystem::path& folder)
     for (const DataFileRow& row : kDataFiles) {
         const char* consequence = consequences[static_cast<int>(row.file)];
         switch (row.reader) {
-        case DataReader::HeightMap: lines.push_back(checkHeightMap()); break;
-        case DataReader::Bmp: lines.push_back(checkStartUpPicture(row.name, consequence)); break;
-        case DataReader::Mesh: checkMesh(row.name, consequence, lines, picturesSeen); break;
-        case DataReader::Tga: lines.push_back(checkFlyerSprite()); break;
+        case DataReader::HeightMap:
+            lines.push_back(checkHeightMap());
+            break;
+        case DataReader::Bmp:
+            lines.push_back(checkStartUpPicture(row.name, consequence));
+            break;
+        case DataReader::Mesh:
+            checkMesh(row.name, consequence, lines, picturesSeen);
+            break;
+        case DataReader::Tga:
+            lines.push_back(checkFlyerSprite());
+            break;
         }
     }
 
@@ -283,9 +292,12 @@ FolderCheck checkDataFolder(const std::filesystem::path& folder)
 std::string formatCheckLine(const CheckLine& line)
 {
     switch (line.verdict) {
-    case CheckVerdict::Ok: return line.file + ": OK (" + line.detail + ")";
-    case CheckVerdict::Warning: return line.file + ": WARNING " + line.detail;
-    case CheckVerdict::Error: return line.file + ": ERROR " + line.detail;
+    case CheckVerdict::Ok:
+        return line.file + ": OK (" + line.detail + ")";
+    case CheckVerdict::Warning:
+        return line.file + ": WARNING " + line.detail;
+    case CheckVerdict::Error:
+        return line.file + ": ERROR " + line.detail;
     }
     return line.file;
 }

@@ -21,7 +21,7 @@ enum class CheckVerdict : uint8_t {
 };
 
 struct CheckLine {
-    std::string file;   // as the viewer names it
+    std::string file; // as the viewer names it
     CheckVerdict verdict;
     std::string detail; // sizes or counts when OK; otherwise the message and what follows
     bool endsViewer;    // the viewer ends the process at this file

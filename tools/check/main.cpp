@@ -22,20 +22,19 @@ void printUsage(std::FILE* out)
 void printHelp()
 {
     printUsage(stdout);
-    std::printf(
-        "\n"
-        "DIR            checks every file the viewer reads at start-up from DIR, and every\n"
-        "               picture its meshes name, with the viewer's own readers. One line per\n"
-        "               file: OK, WARNING (no message, but data is lost) or ERROR with the\n"
-        "               message the viewer would show and what would follow; then a summary.\n"
-        "--image FILE   decodes one BMP or TGA (by its extension) as the viewer does and\n"
-        "               prints its size, or the reader's message\n"
-        "  --png OUT    also writes the decoded picture as a PNG, top row first\n"
-        "--mesh FILE    reads one .vxm file and prints its counts and picture names, or its\n"
-        "               problem\n"
-        "\n"
-        "Exit status: 0 when the viewer would start without any message (WARNING lines\n"
-        "included), 1 otherwise, 2 for a wrong command line.\n");
+    std::printf("\n"
+                "DIR            checks every file the viewer reads at start-up from DIR, and every\n"
+                "               picture its meshes name, with the viewer's own readers. One line per\n"
+                "               file: OK, WARNING (no message, but data is lost) or ERROR with the\n"
+                "               message the viewer would show and what would follow; then a summary.\n"
+                "--image FILE   decodes one BMP or TGA (by its extension) as the viewer does and\n"
+                "               prints its size, or the reader's message\n"
+                "  --png OUT    also writes the decoded picture as a PNG, top row first\n"
+                "--mesh FILE    reads one .vxm file and prints its counts and picture names, or its\n"
+                "               problem\n"
+                "\n"
+                "Exit status: 0 when the viewer would start without any message (WARNING lines\n"
+                "included), 1 otherwise, 2 for a wrong command line.\n");
 }
 
 int checkFolder(const char* folder)
@@ -63,8 +62,8 @@ int checkImage(const char* file, const char* png)
 {
     const ImageCheck image = checkImageFile(file);
     if (!image.decoded) {
-        const std::string message = image.message.empty() ? "the reader refuses it without a message"
-                                                          : "\"" + image.message + "\"";
+        const std::string message =
+            image.message.empty() ? "the reader refuses it without a message" : "\"" + image.message + "\"";
         std::printf("%s: ERROR %s\n", file, message.c_str());
         return 1;
     }

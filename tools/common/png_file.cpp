@@ -23,8 +23,8 @@ bool writePngBottomRowFirst(const char* path, int width, int height, int compone
     const size_t rowBytes = static_cast<size_t>(width) * static_cast<size_t>(components);
     std::vector<uint8_t> topFirst(rowBytes * static_cast<size_t>(height));
     for (int row = 0; row < height; ++row)
-        std::memcpy(&topFirst[static_cast<size_t>(row) * rowBytes], pixels + static_cast<size_t>(height - 1 - row) * rowBytes,
-                    rowBytes);
+        std::memcpy(&topFirst[static_cast<size_t>(row) * rowBytes],
+                    pixels + static_cast<size_t>(height - 1 - row) * rowBytes, rowBytes);
 
     std::FILE* file = std::fopen(path, "wb");
     if (!file)

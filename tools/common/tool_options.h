@@ -10,8 +10,8 @@
 #include <vector>
 
 struct ToolOption {
-    const char* name;  // "--seed"
-    bool takesValue;   // the next word is its value
+    const char* name; // "--seed"
+    bool takesValue;  // the next word is its value
 };
 
 struct ToolCommandLine {

@@ -17,11 +17,14 @@ const float kMissing = std::numeric_limits<float>::quiet_NaN();
 std::vector<uint8_t> readBytes(const std::filesystem::path& path)
 {
     std::error_code error;
-    if (std::filesystem::is_directory(path, error)) throw std::runtime_error("is a folder, not a file");
+    if (std::filesystem::is_directory(path, error))
+        throw std::runtime_error("is a folder, not a file");
     std::ifstream in(path, std::ios::binary);
-    if (!in) throw std::runtime_error("cannot be opened");
+    if (!in)
+        throw std::runtime_error("cannot be opened");
     std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) throw std::runtime_error("cannot be read");
+    if (in.bad())
+        throw std::runtime_error("cannot be read");
     return bytes;
 }
 
@@ -45,7 +48,8 @@ void resampleLine(const float* in, int inCount, int inStride, float* out, int ou
             const int first = static_cast<int>(i * ratio);
             const int last = std::max(first + 1, static_cast<int>((i + 1) * ratio));
             double sum = 0.0;
-            for (int k = first; k < last; ++k) sum += in[k * inStride];
+            for (int k = first; k < last; ++k)
+                sum += in[k * inStride];
             value = static_cast<float>(sum / (last - first));
         } else {
             const double at = std::clamp((i + 0.5) * ratio - 0.5, 0.0, static_cast<double>(inCount - 1));
@@ -64,11 +68,13 @@ ElevationGrid decodeElevationTile(const std::vector<uint8_t>& bytes)
 {
     int side = 0;
     for (const int candidate : {1201, 3601}) {
-        if (bytes.size() == static_cast<size_t>(candidate) * candidate * 2) side = candidate;
+        if (bytes.size() == static_cast<size_t>(candidate) * candidate * 2)
+            side = candidate;
     }
     if (side == 0) {
-        throw std::runtime_error("not an elevation tile: " + std::to_string(bytes.size()) +
-                                 " bytes, where a tile of 1201 x 1201 or 3601 x 3601 samples has 2884802 or 25934402");
+        throw std::runtime_error(
+            "not an elevation tile: " + std::to_string(bytes.size()) +
+            " bytes, where a tile of 1201 x 1201 or 3601 x 3601 samples has 2884802 or 25934402");
     }
     ElevationGrid grid;
     grid.width = side;
@@ -102,23 +108,28 @@ int fillNoData(ElevationGrid& grid)
         for (int dy = -1; dy <= 1; ++dy)
             for (int dx = -1; dx <= 1; ++dx) {
                 const int nx = x + dx, ny = y + dy;
-                if (nx >= 0 && ny >= 0 && nx < w && ny < h && !missing(nx, ny)) return true;
+                if (nx >= 0 && ny >= 0 && nx < w && ny < h && !missing(nx, ny))
+                    return true;
             }
         return false;
     };
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
-            if (!missing(x, y)) ++known;
-            else if (touchesData(x, y)) front.push_back(static_cast<size_t>(y) * w + x);
+            if (!missing(x, y))
+                ++known;
+            else if (touchesData(x, y))
+                front.push_back(static_cast<size_t>(y) * w + x);
         }
-    if (known == 0) throw std::runtime_error("no sample has data");
+    if (known == 0)
+        throw std::runtime_error("no sample has data");
 
     // Each round fills the holes' current rim from the samples known before
     // it, so a hole closes evenly from all sides, not from one corner.
     int filled = 0;
     std::vector<std::pair<size_t, float>> values;
     std::vector<uint8_t> queued(grid.samples.size(), 0);
-    for (size_t i : front) queued[i] = 1;
+    for (size_t i : front)
+        queued[i] = 1;
     while (!front.empty()) {
         values.clear();
         for (size_t i : front) {
@@ -128,7 +139,8 @@ int fillNoData(ElevationGrid& grid)
             for (int dy = -1; dy <= 1; ++dy)
                 for (int dx = -1; dx <= 1; ++dx) {
                     const int nx = x + dx, ny = y + dy;
-                    if (nx < 0 || ny < 0 || nx >= w || ny >= h || missing(nx, ny)) continue;
+                    if (nx < 0 || ny < 0 || nx >= w || ny >= h || missing(nx, ny))
+                        continue;
                     sum += grid.at(nx, ny);
                     ++count;
                 }
@@ -144,7 +156,8 @@ int fillNoData(ElevationGrid& grid)
             for (int dy = -1; dy <= 1; ++dy)
                 for (int dx = -1; dx <= 1; ++dx) {
                     const int nx = x + dx, ny = y + dy;
-                    if (nx < 0 || ny < 0 || nx >= w || ny >= h) continue;
+                    if (nx < 0 || ny < 0 || nx >= w || ny >= h)
+                        continue;
                     const size_t n = static_cast<size_t>(ny) * w + nx;
                     if (!queued[n] && missing(nx, ny)) {
                         queued[n] = 1;
@@ -197,7 +210,8 @@ GroundFit fitGround(const ElevationGrid& grid, std::optional<float> unitsPerStep
     }
     for (float& height : fit.ground.heights) {
         const float scaled = (height - fit.inputMin) / fit.unitsPerStep;
-        if (scaled > 255.0f) ++fit.clipped;
+        if (scaled > 255.0f)
+            ++fit.clipped;
         height = std::clamp(scaled, 0.0f, 255.0f);
     }
     return fit;

@@ -50,10 +50,10 @@ ElevationGrid crop(const ElevationGrid& grid, const CropBox& box);
 
 struct GroundFit {
     HeightField ground;
-    float unitsPerStep = 0.0f;  // input units per height step of the ground
+    float unitsPerStep = 0.0f; // input units per height step of the ground
     float inputMin = 0.0f;
     float inputMax = 0.0f;
-    int clipped = 0;            // ground cells that a given scale put above 255
+    int clipped = 0; // ground cells that a given scale put above 255
 };
 
 // Resamples to 1024 × 1024 (averaging where it shrinks, blending where it

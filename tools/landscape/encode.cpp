@@ -17,7 +17,8 @@ void appendBytes(void* context, void* data, int size)
 
 void require(bool ok, const char* what)
 {
-    if (!ok) throw std::runtime_error(what);
+    if (!ok)
+        throw std::runtime_error(what);
 }
 
 } // namespace
@@ -26,8 +27,7 @@ std::vector<uint8_t> encodeBmp(const Picture& picture)
 {
     require(picture.channels == 3, "a BMP picture must have 3 channels");
     std::vector<uint8_t> out;
-    require(stbi_write_bmp_to_func(appendBytes, &out, picture.width, picture.height, 3,
-                                   picture.pixels.data()) != 0,
+    require(stbi_write_bmp_to_func(appendBytes, &out, picture.width, picture.height, 3, picture.pixels.data()) != 0,
             "BMP encoding failed");
     return out;
 }
@@ -39,8 +39,7 @@ std::vector<uint8_t> encodeTga(const Picture& picture)
     // for every reader.
     stbi_write_tga_with_rle = 0;
     std::vector<uint8_t> out;
-    require(stbi_write_tga_to_func(appendBytes, &out, picture.width, picture.height, 4,
-                                   picture.pixels.data()) != 0,
+    require(stbi_write_tga_to_func(appendBytes, &out, picture.width, picture.height, 4, picture.pixels.data()) != 0,
             "TGA encoding failed");
     return out;
 }

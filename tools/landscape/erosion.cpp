@@ -32,7 +32,8 @@ std::vector<BrushCell> makeBrush(int radius)
             }
         }
     }
-    for (BrushCell& cell : brush) cell.weight /= sum;
+    for (BrushCell& cell : brush)
+        cell.weight /= sum;
     return brush;
 }
 
@@ -61,23 +62,23 @@ Sample sampleAt(const std::vector<float>& h, int size, float x, float z)
     Sample s;
     s.gradX = (h10 - h00) * (1.0f - fz) + (h11 - h01) * fz;
     s.gradZ = (h01 - h00) * (1.0f - fx) + (h11 - h10) * fx;
-    s.height = h00 * (1.0f - fx) * (1.0f - fz) + h10 * fx * (1.0f - fz) + h01 * (1.0f - fx) * fz +
-               h11 * fx * fz;
+    s.height = h00 * (1.0f - fx) * (1.0f - fz) + h10 * fx * (1.0f - fz) + h01 * (1.0f - fx) * fz + h11 * fx * fz;
     return s;
 }
 
 float wrapCoordinate(float v, float size)
 {
-    if (v < 0.0f) v += size;
-    if (v >= size) v -= size;
+    if (v < 0.0f)
+        v += size;
+    if (v >= size)
+        v -= size;
     // A value a hair below 0 can round up to exactly size after the add.
     return v >= size ? 0.0f : v;
 }
 
 } // namespace
 
-void erodeWithDroplets(std::vector<float>& heights, int size, uint64_t seed,
-                       const ErosionSettings& settings)
+void erodeWithDroplets(std::vector<float>& heights, int size, uint64_t seed, const ErosionSettings& settings)
 {
     const std::vector<BrushCell> brush = makeBrush(settings.radius);
     const int mask = size - 1;
@@ -103,21 +104,21 @@ void erodeWithDroplets(std::vector<float>& heights, int size, uint64_t seed,
             dirX = dirX * settings.inertia - here.gradX * (1.0f - settings.inertia);
             dirZ = dirZ * settings.inertia - here.gradZ * (1.0f - settings.inertia);
             const float len = std::sqrt(dirX * dirX + dirZ * dirZ);
-            if (len < 1e-9f) break;  // a perfectly flat spot: the droplet soaks in
+            if (len < 1e-9f)
+                break; // a perfectly flat spot: the droplet soaks in
             dirX /= len;
             dirZ /= len;
             x = wrapCoordinate(x + dirX, fsize);
             z = wrapCoordinate(z + dirZ, fsize);
 
             const float drop = sampleAt(heights, size, x, z).height - here.height;
-            const float capacity =
-                std::max(-drop * speed * water * settings.capacity, settings.minCapacity);
+            const float capacity = std::max(-drop * speed * water * settings.capacity, settings.minCapacity);
 
             if (sediment > capacity || drop > 0.0f) {
                 // Uphill: fill the hollow behind (never above the rim); otherwise
                 // set down part of what exceeds the capacity.
-                const float amount = drop > 0.0f ? std::min(drop, sediment)
-                                                 : (sediment - capacity) * settings.depositRate;
+                const float amount =
+                    drop > 0.0f ? std::min(drop, sediment) : (sediment - capacity) * settings.depositRate;
                 sediment -= amount;
                 const int x0 = cellX & mask;
                 const int z0 = cellZ & mask;
@@ -160,14 +161,16 @@ void relaxSlopes(std::vector<float>& heights, int size, float maxDrop, int itera
                 for (const int there : {z * size + ((x + 1) & mask), ((z + 1) & mask) * size + x}) {
                     const float drop = heights[here] - heights[there];
                     const float excess = std::fabs(drop) - maxDrop;
-                    if (excess <= 0.0f) continue;
+                    if (excess <= 0.0f)
+                        continue;
                     const float moved = drop > 0.0f ? 0.25f * excess : -0.25f * excess;
                     change[here] -= moved;
                     change[there] += moved;
                 }
             }
         }
-        for (size_t i = 0; i < heights.size(); ++i) heights[i] += change[i];
+        for (size_t i = 0; i < heights.size(); ++i)
+            heights[i] += change[i];
     }
 }
 

@@ -14,20 +14,19 @@ namespace landscape {
 
 struct ErosionSettings {
     int droplets = 0;
-    int maxSteps = 32;          // cells a droplet may run before it evaporates
-    float inertia = 0.05f;      // 0: follows the slope at once; 1: never turns
-    float capacity = 4.0f;      // soil carried per unit of drop, speed and water
-    float minCapacity = 0.01f;  // keeps flat runs from depositing everything at once
-    float erodeRate = 0.3f;     // share of free capacity taken per step
-    float depositRate = 0.3f;   // share of excess sediment set down per step
-    float evaporation = 0.02f;  // share of water lost per step
+    int maxSteps = 32;         // cells a droplet may run before it evaporates
+    float inertia = 0.05f;     // 0: follows the slope at once; 1: never turns
+    float capacity = 4.0f;     // soil carried per unit of drop, speed and water
+    float minCapacity = 0.01f; // keeps flat runs from depositing everything at once
+    float erodeRate = 0.3f;    // share of free capacity taken per step
+    float depositRate = 0.3f;  // share of excess sediment set down per step
+    float evaporation = 0.02f; // share of water lost per step
     float gravity = 4.0f;
-    int radius = 3;             // cells around the droplet that it erodes, weighted
+    int radius = 3; // cells around the droplet that it erodes, weighted
 };
 
 // Erodes `heights` (size × size, row-major, size a power of two) in place.
-void erodeWithDroplets(std::vector<float>& heights, int size, uint64_t seed,
-                       const ErosionSettings& settings);
+void erodeWithDroplets(std::vector<float>& heights, int size, uint64_t seed, const ErosionSettings& settings);
 
 // Thermal erosion: wherever a cell stands more than `maxDrop` above one of
 // its four neighbours, part of the excess slides down to it. Softens the

@@ -33,12 +33,12 @@ ElevationGrid decodeGreyPicture(const std::vector<uint8_t>& bytes)
         grid.samples.assign(pixels, pixels + static_cast<size_t>(width) * height);
     };
     if (stbi_is_16_bit_from_memory(data, size)) {
-        std::unique_ptr<stbi_us, void (*)(void*)> pixels(stbi_load_16_from_memory(data, size, &width, &height, &channels, 1),
-                                                        stbi_image_free);
+        std::unique_ptr<stbi_us, void (*)(void*)> pixels(
+            stbi_load_16_from_memory(data, size, &width, &height, &channels, 1), stbi_image_free);
         fill(pixels.get());
     } else {
-        std::unique_ptr<stbi_uc, void (*)(void*)> pixels(stbi_load_from_memory(data, size, &width, &height, &channels, 1),
-                                                        stbi_image_free);
+        std::unique_ptr<stbi_uc, void (*)(void*)> pixels(
+            stbi_load_from_memory(data, size, &width, &height, &channels, 1), stbi_image_free);
         fill(pixels.get());
     }
     return grid;

@@ -26,8 +26,17 @@ constexpr float kMaxDrop = 2.0f * kWorkCell / 255.0f;
 
 // Streams of the landscape seed that the heights draw from.
 enum Stream : uint64_t {
-    kWarpU = 101, kWarpV, kRolling, kRidges, kMountains, kPlains, kRidgeLine,
-    kErosion, kDetail, kBeach, kShore,
+    kWarpU = 101,
+    kWarpV,
+    kRolling,
+    kRidges,
+    kMountains,
+    kPlains,
+    kRidgeLine,
+    kErosion,
+    kDetail,
+    kBeach,
+    kShore,
 };
 
 float wrappedDistance(float ax, float az, float bx, float bz)
@@ -65,8 +74,7 @@ std::vector<float> shapeRelief(uint64_t seed)
             const float hills = tileFbm(rolling, wu, wv, 3, 6, 0.45f);
             const float crests = tileRidged(ridges, wu, wv, 4, 4);
             const float mountainous = smoothstep(-0.25f, 0.35f, tileFbm(mountains, u, v, 2, 3));
-            const float flat =
-                smoothstep(0.15f, 0.4f, tileFbm(plains, u, v, 2, 3)) * (1.0f - mountainous);
+            const float flat = smoothstep(0.15f, 0.4f, tileFbm(plains, u, v, 2, 3)) * (1.0f - mountainous);
 
             const float x = u * kMapSize;
             const float z = v * kMapSize;
@@ -85,7 +93,8 @@ std::vector<float> shapeRelief(uint64_t seed)
     const float lo = *low;
     const float span = *high - lo;
     // The power widens the valleys and sharpens the tops, as erosion would.
-    for (float& height : h) height = std::pow((height - lo) / span, 1.15f);
+    for (float& height : h)
+        height = std::pow((height - lo) / span, 1.15f);
     return h;
 }
 
@@ -110,18 +119,15 @@ void shapeSites(std::vector<float>& h, uint64_t seed)
 
             // A low shore with a ragged line around the origin, where the
             // origin palm stands.
-            const float fromOrigin = wrappedDistance(x, z, 0.0f, 0.0f) +
-                                     45.0f * tileFbm(shore, x / kMapSize, z / kMapSize, 8, 2);
+            const float fromOrigin =
+                wrappedDistance(x, z, 0.0f, 0.0f) + 45.0f * tileFbm(shore, x / kMapSize, z / kMapSize, 8, 2);
             height = lerp(height, 0.004f, 1.0f - smoothstep(20.0f, 110.0f, fromOrigin));
         }
     }
 }
 
 // Catmull-Rom weights for a sample halfway between two grid points.
-float halfway(float a, float b, float c, float d)
-{
-    return (-a + 9.0f * b + 9.0f * c - d) * (1.0f / 16.0f);
-}
+float halfway(float a, float b, float c, float d) { return (-a + 9.0f * b + 9.0f * c - d) * (1.0f / 16.0f); }
 
 // Doubles the grid in both directions, keeping the original samples and
 // wrapping at the edges.
@@ -143,8 +149,8 @@ std::vector<float> upsample(const std::vector<float>& src, int size)
         for (int i = 0; i < out; ++i) {
             result[(2 * j) * out + i] = rows[j * out + i];
             result[(2 * j + 1) * out + i] =
-                halfway(rows[((j - 1) & mask) * out + i], rows[j * out + i],
-                        rows[((j + 1) & mask) * out + i], rows[((j + 2) & mask) * out + i]);
+                halfway(rows[((j - 1) & mask) * out + i], rows[j * out + i], rows[((j + 1) & mask) * out + i],
+                        rows[((j + 2) & mask) * out + i]);
         }
     }
     return result;
@@ -160,7 +166,8 @@ void stretchToByteRange(std::vector<float>& h)
     const float lo = sorted[lowIndex];
     const float hi = *std::max_element(h.begin(), h.end());
     const float scale = 252.0f / (hi - lo);
-    for (float& height : h) height = std::max(0.0f, (height - lo) * scale);
+    for (float& height : h)
+        height = std::max(0.0f, (height - lo) * scale);
 }
 
 // Fine relief that erosion's grid is too coarse for: it shows only in the
@@ -198,7 +205,8 @@ void settleOriginBeach(HeightField& field, uint64_t seed)
     for (int z = 0; z < kMapSize; ++z) {
         for (int x = 0; x < kMapSize; ++x) {
             const float r = wrappedDistance(static_cast<float>(x), static_cast<float>(z), 0.0f, 0.0f);
-            if (r >= reach) continue;
+            if (r >= reach)
+                continue;
             const float u = static_cast<float>(x) / kMapSize;
             const float v = static_cast<float>(z) / kMapSize;
             const float shore = 1.5f + 0.7f * tileFbm(ripples, u, v, 64, 2);
@@ -236,7 +244,8 @@ HeightField generateHeightField(uint64_t seed)
     addFineDetail(field, seed);
     settleStartSite(field);
     settleOriginBeach(field, seed);
-    for (float& height : field.heights) height = std::clamp(height, 0.0f, 255.0f);
+    for (float& height : field.heights)
+        height = std::clamp(height, 0.0f, 255.0f);
     return field;
 }
 

@@ -26,7 +26,7 @@ constexpr float kOriginBeachRadius = 40.0f;
 
 struct HeightField {
     int size = 0;
-    std::vector<float> heights;  // size × size, index z * size + x
+    std::vector<float> heights; // size × size, index z * size + x
 
     // Height at a grid point, wrapping both coordinates like the viewer does.
     float at(int x, int z) const

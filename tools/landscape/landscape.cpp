@@ -17,7 +17,12 @@ namespace landscape {
 namespace {
 
 enum Stream : uint64_t {
-    kTextures = 1, kOriginPalm, kPalmKind0, kPalmKind1, kPalmKind2, kTuft,
+    kTextures = 1,
+    kOriginPalm,
+    kPalmKind0,
+    kPalmKind1,
+    kPalmKind2,
+    kTuft,
 };
 
 const char* const kBarkFile = "palmBark.bmp";
@@ -133,7 +138,8 @@ std::vector<LandscapeFile> buildSkyAndProps(uint64_t seed, int detail)
     files.push_back({"palmect.vxm", palm(tallPalm(), kPalmKind0)});
     files.push_back({"palme2ct.vxm", palm(archingPalm(), kPalmKind1)});
     files.push_back({"palme3ct.vxm", palm(stoutPalm(), kPalmKind2)});
-    files.push_back({"grass2.vxm", textBytes(formatVxm(buildGrassTuft(streamSeed(seed, kTuft), kBladeFile, detail)))});
+    files.push_back(
+        {"grass2.vxm", textBytes(formatVxm(buildGrassTuft(streamSeed(seed, kTuft), kBladeFile, detail)))});
     return files;
 }
 
@@ -152,15 +158,15 @@ std::vector<LandscapeFile> buildAll(uint64_t seed, int detail, MakeGround makeGr
 {
     // Refused before any thread starts, so that a bad level is one plain error.
     atDetail(originPalm(), detail);
-    std::future<std::vector<LandscapeFile>> props =
-        std::async(std::launch::async, buildSkyAndProps, seed, detail);
+    std::future<std::vector<LandscapeFile>> props = std::async(std::launch::async, buildSkyAndProps, seed, detail);
 
     std::vector<LandscapeFile> files;
     const HeightField& field = makeGround();
     files.push_back({"Tertest.raw", heightBytes(field)});
     files.push_back({"Terrain2.bmp", encodeBmp(paintTerrain(field, seed))});
 
-    for (LandscapeFile& file : props.get()) files.push_back(std::move(file));
+    for (LandscapeFile& file : props.get())
+        files.push_back(std::move(file));
     files.push_back({kVersionFileName, textBytes(versionLine(detail) + "\n")});
     return files;
 }
@@ -185,9 +191,11 @@ void prepareLandscapeFolder(const std::filesystem::path& folder)
 {
     std::error_code error;
     std::filesystem::create_directories(folder, error);
-    if (error) throw std::runtime_error("cannot create " + folder.string() + ": " + error.message());
+    if (error)
+        throw std::runtime_error("cannot create " + folder.string() + ": " + error.message());
     std::filesystem::remove(folder / kVersionFileName, error);
-    if (error) throw std::runtime_error("cannot remove the old version file: " + error.message());
+    if (error)
+        throw std::runtime_error("cannot remove the old version file: " + error.message());
 }
 
 void writeLandscapeFile(const std::filesystem::path& folder, const LandscapeFile& file)
@@ -196,7 +204,8 @@ void writeLandscapeFile(const std::filesystem::path& folder, const LandscapeFile
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(file.bytes.data()), static_cast<std::streamsize>(file.bytes.size()));
     out.close();
-    if (!out) throw std::runtime_error("cannot write " + path.string());
+    if (!out)
+        throw std::runtime_error("cannot write " + path.string());
 }
 
 } // namespace landscape

@@ -9,8 +9,8 @@
 #include <charconv>
 #include <chrono>
 #include <cmath>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <optional>
 #include <string>
@@ -20,46 +20,44 @@ namespace {
 
 void printUsage(std::FILE* out)
 {
-    std::fprintf(out,
-                 "usage: lumora-landscape OUTDIR [--seed N] [--detail N]\n"
-                 "                        [--heightmap FILE [--vertical-scale S] [--crop X,Y,W,H]]\n"
-                 "       lumora-landscape --help | --version\n");
+    std::fprintf(out, "usage: lumora-landscape OUTDIR [--seed N] [--detail N]\n"
+                      "                        [--heightmap FILE [--vertical-scale S] [--crop X,Y,W,H]]\n"
+                      "       lumora-landscape --help | --version\n");
 }
 
 void printHelp()
 {
     printUsage(stdout);
-    std::printf(
-        "\n"
-        "Writes the complete set of data files that the viewer reads from its working\n"
-        "directory into OUTDIR (created if missing): the height map Tertest.raw, the\n"
-        "terrain and detail pictures, the six sky-box faces, the flyer sprite busch2.tga,\n"
-        "the palm and grass meshes (.vxm) with their textures, and landscape.version.\n"
-        "Files already in OUTDIR are overwritten. The same seed always gives the same\n"
-        "bytes; another seed gives another landscape.\n"
-        "\n"
-        "  --seed N    landscape seed, an unsigned integer (default %llu)\n"
-        "  --detail N  palms and grass at level N, %d to %d (default %d); level 1 has a few\n"
-        "              dozen triangles a palm, and each level up about twice as many\n"
-        "  --heightmap FILE\n"
-        "              the ground from your own height map instead of a generated one:\n"
-        "              a greyscale PNG (8 or 16 bits) or an SRTM .hgt tile (1201 or 3601\n"
-        "              samples square; no-data holes are filled from their neighbours).\n"
-        "              It is resampled to 1024 x 1024 and its lowest point set to height\n"
-        "              0, its highest to 255; the picture's top row lies along z = 0 and\n"
-        "              its left column along x = 0. The terrain picture is painted from\n"
-        "              it; the other files are as generated.\n"
-        "  --vertical-scale S\n"
-        "              input units per height step instead (a positive number); heights\n"
-        "              above 255 are cut at 255\n"
-        "  --crop X,Y,W,H\n"
-        "              use only the W x H samples from column X, row Y of the height map\n"
-        "  --version   print the generator version line and exit; landscape.version\n"
-        "              holds the same line, so a folder made by an older generator\n"
-        "              or at another level of detail can be told apart\n"
-        "  --help      print this text and exit\n",
-        static_cast<unsigned long long>(landscape::kDefaultSeed), landscape::kLeastDetail, landscape::kMostDetail,
-        landscape::kDefaultDetail);
+    std::printf("\n"
+                "Writes the complete set of data files that the viewer reads from its working\n"
+                "directory into OUTDIR (created if missing): the height map Tertest.raw, the\n"
+                "terrain and detail pictures, the six sky-box faces, the flyer sprite busch2.tga,\n"
+                "the palm and grass meshes (.vxm) with their textures, and landscape.version.\n"
+                "Files already in OUTDIR are overwritten. The same seed always gives the same\n"
+                "bytes; another seed gives another landscape.\n"
+                "\n"
+                "  --seed N    landscape seed, an unsigned integer (default %llu)\n"
+                "  --detail N  palms and grass at level N, %d to %d (default %d); level 1 has a few\n"
+                "              dozen triangles a palm, and each level up about twice as many\n"
+                "  --heightmap FILE\n"
+                "              the ground from your own height map instead of a generated one:\n"
+                "              a greyscale PNG (8 or 16 bits) or an SRTM .hgt tile (1201 or 3601\n"
+                "              samples square; no-data holes are filled from their neighbours).\n"
+                "              It is resampled to 1024 x 1024 and its lowest point set to height\n"
+                "              0, its highest to 255; the picture's top row lies along z = 0 and\n"
+                "              its left column along x = 0. The terrain picture is painted from\n"
+                "              it; the other files are as generated.\n"
+                "  --vertical-scale S\n"
+                "              input units per height step instead (a positive number); heights\n"
+                "              above 255 are cut at 255\n"
+                "  --crop X,Y,W,H\n"
+                "              use only the W x H samples from column X, row Y of the height map\n"
+                "  --version   print the generator version line and exit; landscape.version\n"
+                "              holds the same line, so a folder made by an older generator\n"
+                "              or at another level of detail can be told apart\n"
+                "  --help      print this text and exit\n",
+                static_cast<unsigned long long>(landscape::kDefaultSeed), landscape::kLeastDetail,
+                landscape::kMostDetail, landscape::kDefaultDetail);
 }
 
 bool parseSeed(std::string_view text, uint64_t& seed)
@@ -91,9 +89,11 @@ bool parseCrop(std::string_view text, landscape::CropBox& box)
     const char* end = at + text.size();
     for (size_t i = 0; i < 4; ++i) {
         const auto [last, error] = std::from_chars(at, end, *fields[i]);
-        if (error != std::errc() || last == at) return false;
+        if (error != std::errc() || last == at)
+            return false;
         const char expected = i < 3 ? ',' : '\0';
-        if ((last == end ? '\0' : *last) != expected) return false;
+        if ((last == end ? '\0' : *last) != expected)
+            return false;
         at = last + (i < 3 ? 1 : 0);
     }
     return box.width > 0 && box.height > 0;
@@ -106,14 +106,17 @@ landscape::HeightField groundFrom(const std::string& file, std::optional<float> 
 {
     landscape::ElevationGrid grid = landscape::readElevationFile(file);
     try {
-        if (box) grid = landscape::crop(grid, *box);
+        if (box)
+            grid = landscape::crop(grid, *box);
         const int filled = landscape::fillNoData(grid);
         landscape::GroundFit fit = landscape::fitGround(grid, scale);
-        std::printf("%s: %d x %d samples, from %g to %g; one height step is %g input units", file.c_str(),
-                    grid.width, grid.height, static_cast<double>(fit.inputMin), static_cast<double>(fit.inputMax),
+        std::printf("%s: %d x %d samples, from %g to %g; one height step is %g input units", file.c_str(), grid.width,
+                    grid.height, static_cast<double>(fit.inputMin), static_cast<double>(fit.inputMax),
                     static_cast<double>(fit.unitsPerStep));
-        if (filled > 0) std::printf("; %d no-data samples filled", filled);
-        if (fit.clipped > 0) std::printf("; %d heights cut at 255", fit.clipped);
+        if (filled > 0)
+            std::printf("; %d no-data samples filled", filled);
+        if (fit.clipped > 0)
+            std::printf("; %d heights cut at 255", fit.clipped);
         std::printf("\n");
         return std::move(fit.ground);
     } catch (const std::runtime_error& e) {
@@ -153,7 +156,8 @@ int main(int argc, char** argv)
         return 2;
     }
     std::optional<float> scale;
-    if (const std::string* text = line.value("--vertical-scale"); text && !parseScale(text->c_str(), scale.emplace())) {
+    if (const std::string* text = line.value("--vertical-scale");
+        text && !parseScale(text->c_str(), scale.emplace())) {
         std::fprintf(stderr, "lumora-landscape: --vertical-scale needs a positive number\n");
         return 2;
     }

@@ -19,10 +19,10 @@ uint32_t hashCell(uint32_t x, uint32_t y, uint32_t seed)
 
 // Sixteen unit gradients, evenly spaced, so no direction is favoured.
 constexpr float kGradients[16][2] = {
-    {1.0f, 0.0f},         {0.92388f, 0.38268f},   {0.70711f, 0.70711f},   {0.38268f, 0.92388f},
-    {0.0f, 1.0f},         {-0.38268f, 0.92388f},  {-0.70711f, 0.70711f},  {-0.92388f, 0.38268f},
-    {-1.0f, 0.0f},        {-0.92388f, -0.38268f}, {-0.70711f, -0.70711f}, {-0.38268f, -0.92388f},
-    {0.0f, -1.0f},        {0.38268f, -0.92388f},  {0.70711f, -0.70711f},  {0.92388f, -0.38268f},
+    {1.0f, 0.0f},  {0.92388f, 0.38268f},   {0.70711f, 0.70711f},   {0.38268f, 0.92388f},
+    {0.0f, 1.0f},  {-0.38268f, 0.92388f},  {-0.70711f, 0.70711f},  {-0.92388f, 0.38268f},
+    {-1.0f, 0.0f}, {-0.92388f, -0.38268f}, {-0.70711f, -0.70711f}, {-0.38268f, -0.92388f},
+    {0.0f, -1.0f}, {0.38268f, -0.92388f},  {0.70711f, -0.70711f},  {0.92388f, -0.38268f},
 };
 
 int wrapIndex(int i, int period)
@@ -39,10 +39,7 @@ float corner(uint32_t seed, int cx, int cy, float dx, float dy)
     return g[0] * dx + g[1] * dy;
 }
 
-uint32_t octaveSeed(uint32_t seed, int octave)
-{
-    return seed + static_cast<uint32_t>(octave) * 0x9E3779B9u;
-}
+uint32_t octaveSeed(uint32_t seed, int octave) { return seed + static_cast<uint32_t>(octave) * 0x9E3779B9u; }
 
 } // namespace
 

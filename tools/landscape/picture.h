@@ -14,20 +14,14 @@ namespace landscape {
 struct Picture {
     int width = 0;
     int height = 0;
-    int channels = 0;             // 3 or 4
-    std::vector<uint8_t> pixels;  // width × height × channels, top row first
+    int channels = 0;            // 3 or 4
+    std::vector<uint8_t> pixels; // width × height × channels, top row first
 
     Picture() = default;
-    Picture(int w, int h, int c)
-        : width(w), height(h), channels(c), pixels(static_cast<size_t>(w) * h * c)
-    {
-    }
+    Picture(int w, int h, int c) : width(w), height(h), channels(c), pixels(static_cast<size_t>(w) * h * c) {}
 
     uint8_t* at(int x, int y) { return &pixels[(static_cast<size_t>(y) * width + x) * channels]; }
-    const uint8_t* at(int x, int y) const
-    {
-        return &pixels[(static_cast<size_t>(y) * width + x) * channels];
-    }
+    const uint8_t* at(int x, int y) const { return &pixels[(static_cast<size_t>(y) * width + x) * channels]; }
 };
 
 // A colour channel in 0..1 as a byte, rounded to nearest.

@@ -73,7 +73,7 @@ MeshPiece buildTrunk(const PalmShape& shape, const Spine& spine)
     MeshPiece piece;
     const int sides = shape.trunkSides;
     const float start = sunAzimuth();
-    float climbed = 0.0f;  // length along the spine, so the rings keep their spacing however few the segments
+    float climbed = 0.0f; // length along the spine, so the rings keep their spacing however few the segments
     Vec3 previousCentre = spine.at(0.0f);
     for (int k = 0; k <= shape.trunkSegments; ++k) {
         const float t = static_cast<float>(k) / static_cast<float>(shape.trunkSegments);
@@ -112,8 +112,8 @@ MeshPiece buildTrunk(const PalmShape& shape, const Spine& spine)
 //   P(k) -------- P(k+1)    midrib
 //          \   /
 //            T              right leaflet's tip
-MeshPiece buildFrond(const PalmShape& shape, Vec3 root, float azimuth, float lift, float droop,
-                     float frondLength, float shadow)
+MeshPiece buildFrond(const PalmShape& shape, Vec3 root, float azimuth, float lift, float droop, float frondLength,
+                     float shadow)
 {
     MeshPiece piece;
     const int segments = shape.frondSamples;
@@ -145,7 +145,8 @@ MeshPiece buildFrond(const PalmShape& shape, Vec3 root, float azimuth, float lif
 
 void requireAtLeast(int value, int least, const char* what)
 {
-    if (value < least) throw std::invalid_argument(std::string("palm with too few ") + what);
+    if (value < least)
+        throw std::invalid_argument(std::string("palm with too few ") + what);
 }
 
 } // namespace
@@ -175,8 +176,8 @@ Mesh buildPalm(const PalmShape& shape, uint64_t seed)
     const float turn = random.unit() * 2.0f * kPi;
     for (int f = 0; f < shape.fronds; ++f) {
         const bool lower = f % 2 == 1;
-        const float azimuth =
-            turn + 2.0f * kPi * static_cast<float>(f) / static_cast<float>(shape.fronds) + random.range(-0.15f, 0.15f);
+        const float azimuth = turn + 2.0f * kPi * static_cast<float>(f) / static_cast<float>(shape.fronds) +
+                              random.range(-0.15f, 0.15f);
         const float lift = shape.frondLift + (lower ? -0.4f : 0.1f) + random.range(-0.08f, 0.08f);
         const float droop = shape.frondDroop * (lower ? 1.2f : 0.9f) * random.range(0.9f, 1.1f);
         const float frondLength = shape.frondLength * (lower ? 1.0f : 0.88f) * random.range(0.9f, 1.05f);
@@ -188,16 +189,18 @@ Mesh buildPalm(const PalmShape& shape, uint64_t seed)
 
 PalmShape atDetail(const PalmShape& leanest, int level)
 {
-    if (level < kLeastDetail || level > kMostDetail) throw std::invalid_argument("no such level of detail");
+    if (level < kLeastDetail || level > kMostDetail)
+        throw std::invalid_argument("no such level of detail");
     PalmShape shape = leanest;
-    if (level == kLeastDetail) return shape;
+    if (level == kLeastDetail)
+        return shape;
     const float factor = static_cast<float>(1 << (level - 1));
     // The trunk's triangles grow as sides × segments: both grow by the square
     // root of the factor, the segments making up what rounding lost.
     const int trunkCells = leanest.trunkSides * leanest.trunkSegments;
     shape.trunkSides = static_cast<int>(std::lround(static_cast<float>(leanest.trunkSides) * std::sqrt(factor)));
-    shape.trunkSegments = std::max(
-        1, static_cast<int>(std::lround(static_cast<float>(trunkCells) * factor / static_cast<float>(shape.trunkSides))));
+    shape.trunkSegments = std::max(1, static_cast<int>(std::lround(static_cast<float>(trunkCells) * factor /
+                                                                   static_cast<float>(shape.trunkSides))));
     // One more frond a level, so the kinds keep their different crowns; each
     // frond's leaflets take the rest.
     const int leaflets = leanest.fronds * leanest.frondSamples;
@@ -209,7 +212,8 @@ PalmShape atDetail(const PalmShape& leanest, int level)
 
 int grassBlades(int level)
 {
-    if (level < kLeastDetail || level > kMostDetail) throw std::invalid_argument("no such level of detail");
+    if (level < kLeastDetail || level > kMostDetail)
+        throw std::invalid_argument("no such level of detail");
     return kGrassBlades << (level - 1);
 }
 
@@ -229,8 +233,7 @@ Mesh buildGrassTuft(uint64_t seed, const std::string& bladeTexture, int level)
         const Vec3 root = out * random.range(0.0f, spread);
         // Heights spread evenly from 3.4 to 5.6 over the blades, neighbours
         // apart; the lean keeps every tip below 6.
-        const float height =
-            3.4f + 2.2f * static_cast<float>((b * 5) % blades) / static_cast<float>(blades - 1);
+        const float height = 3.4f + 2.2f * static_cast<float>((b * 5) % blades) / static_cast<float>(blades - 1);
         const float lean = random.range(0.15f, 0.5f);
         const Vec3 flat = horizontal(azimuth + 0.5f * kPi + random.range(-0.5f, 0.5f));
         const Vec3 tip = root + kUp * (0.97f * height) + out * (lean * height);

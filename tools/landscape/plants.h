@@ -22,18 +22,18 @@
 namespace landscape {
 
 struct PalmShape {
-    Vec3 foot;                 // centre of the trunk's foot
-    float trunkHeight = 0.0f;  // from the foot to the top of the trunk
-    Vec3 lean;                 // horizontal offset of the trunk's top from its foot
+    Vec3 foot;                // centre of the trunk's foot
+    float trunkHeight = 0.0f; // from the foot to the top of the trunk
+    Vec3 lean;                // horizontal offset of the trunk's top from its foot
     float footRadius = 0.0f;
     float topRadius = 0.0f;
-    int trunkSides = 0;        // at least 3
-    int trunkSegments = 0;     // at least 1
-    int fronds = 0;            // at least 1
-    int frondSamples = 0;      // segments along each frond's midrib, at least 1; a leaflet each side of each
+    int trunkSides = 0;    // at least 3
+    int trunkSegments = 0; // at least 1
+    int fronds = 0;        // at least 1
+    int frondSamples = 0;  // segments along each frond's midrib, at least 1; a leaflet each side of each
     float frondLength = 0.0f;
-    float frondLift = 0.0f;    // radians above level where a frond leaves the crown
-    float frondDroop = 0.0f;   // radians the midrib bends down by its tip
+    float frondLift = 0.0f;  // radians above level where a frond leaves the crown
+    float frondDroop = 0.0f; // radians the midrib bends down by its tip
     float leafletLength = 0.0f;
     float leafletDroop = 0.0f; // how far leaflets hang below the frond's plane, 0..1
     std::string barkTexture;

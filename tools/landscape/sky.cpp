@@ -38,10 +38,10 @@ const Vec3 kGround{0.20f, 0.24f, 0.15f};
 const Vec3 kNadir{0.11f, 0.13f, 0.09f};
 
 struct HillRange {
-    float base;       // radians above the horizon at the lowest point
-    float amplitude;  // radians of rise above the base
-    float features;   // noise cells around the horizon
-    Vec3 colour;      // at the crest; lower down it darkens towards kGround
+    float base;      // radians above the horizon at the lowest point
+    float amplitude; // radians of rise above the base
+    float features;  // noise cells around the horizon
+    Vec3 colour;     // at the crest; lower down it darkens towards kGround
 };
 
 // Far, middle and near: the farther, the higher it may reach, the paler and
@@ -76,10 +76,7 @@ float ringHeight(const std::vector<float>& ring, float azimuth)
     return lerp(ring[i], ring[(i + 1) % kRingSteps], f);
 }
 
-Vec3 skyGradient(float up)
-{
-    return lerp(kHorizon, kZenith, std::pow(std::max(up, 0.0f), 0.5f));
-}
+Vec3 skyGradient(float up) { return lerp(kHorizon, kZenith, std::pow(std::max(up, 0.0f), 0.5f)); }
 
 // The glow around the sun, as light added to the sky.
 float sunGlow(float cosAngle)
@@ -125,8 +122,8 @@ SkyScene makeSkyScene(uint64_t seed)
             // Noise read around a circle closes on itself after one turn.
             const float azimuth = 2.0f * kPi * static_cast<float>(i) / kRingSteps;
             const float radius = range.features / (2.0f * kPi);
-            const float n = fbmOpen(rangeSeed, 100.0f + radius * std::cos(azimuth),
-                                    100.0f + radius * std::sin(azimuth), 5);
+            const float n =
+                fbmOpen(rangeSeed, 100.0f + radius * std::cos(azimuth), 100.0f + radius * std::sin(azimuth), 5);
             ring[i] = range.base + range.amplitude * clamp01(0.5f + 0.9f * n);
         }
         scene.hillRanges.push_back(std::move(ring));
@@ -165,11 +162,13 @@ Vec3 skyColour(const SkyScene& scene, Vec3 direction)
     for (size_t k = 0; k < scene.hillRanges.size(); ++k) {
         const float crest = ringHeight(scene.hillRanges[k], azimuth);
         const float cover = smoothstep(crest + soft, crest - soft, elevation);
-        if (cover <= 0.0f) continue;
+        if (cover <= 0.0f)
+            continue;
         const Vec3 hill = lerp(kRanges[k].colour, kGround, smoothstep(0.0f, 0.25f, crest - elevation));
         colour = lerp(colour, hill, cover);
     }
-    if (elevation < 0.0f) colour = lerp(colour, kNadir, smoothstep(0.0f, 1.2f, -elevation));
+    if (elevation < 0.0f)
+        colour = lerp(colour, kNadir, smoothstep(0.0f, 1.2f, -elevation));
     return colour;
 }
 

@@ -24,7 +24,7 @@ constexpr int kSkyFaceCount = 6;
 // the eye, in world units.
 struct SkyFaceLayout {
     const char* fileName;
-    Vec3 corner;  // (s, t) = (0, 0)
+    Vec3 corner; // (s, t) = (0, 0)
     Vec3 sAxis;
     Vec3 tAxis;
 };
@@ -39,7 +39,7 @@ Vec3 skyDirection(const SkyFaceLayout& face, float s, float t);
 // distant hills, each a ring of heights around the horizon.
 struct SkyScene {
     uint32_t cloudSeed = 0;
-    std::vector<std::vector<float>> hillRanges;  // elevation in radians per azimuth step
+    std::vector<std::vector<float>> hillRanges; // elevation in radians per azimuth step
 };
 
 SkyScene makeSkyScene(uint64_t seed);

@@ -54,20 +54,20 @@ Picture paintTerrain(const HeightField& field, uint64_t seed)
             const float wideZ = (field.at(x, z + 3) - field.at(x, z - 3)) / 6.0f;
             const float slope = std::sqrt(wideX * wideX + wideZ * wideZ);
             // Above zero in hollows and valley floors, below on spurs and tops.
-            const float hollow = 0.25f * (field.at(x + 5, z) + field.at(x - 5, z) +
-                                          field.at(x, z + 5) + field.at(x, z - 5)) - h;
+            const float hollow =
+                0.25f * (field.at(x + 5, z) + field.at(x - 5, z) + field.at(x, z + 5) + field.at(x, z - 5)) - h;
 
             Vec3 colour = lerp(kGrass, kLushGrass, clamp01(0.5f + 0.25f * hollow + 0.6f * patch));
-            const float dryness = smoothstep(60.0f, 150.0f, h + 40.0f * patch) *
-                                  clamp01(0.7f - 0.2f * hollow + 0.8f * patch);
+            const float dryness =
+                smoothstep(60.0f, 150.0f, h + 40.0f * patch) * clamp01(0.7f - 0.2f * hollow + 0.8f * patch);
             colour = lerp(colour, kDryGrass, dryness);
             colour = lerp(colour, kSand, 1.0f - smoothstep(2.5f, 5.0f, h + 4.0f * patch));
             const Vec3 rock = lerp(kDarkRock, kRock, clamp01(0.5f + 0.8f * grain + 0.4f * patch));
             const float rocky = std::max(smoothstep(0.75f, 1.2f, slope + 0.25f * patch),
                                          smoothstep(175.0f, 215.0f, h + 20.0f * patch));
             colour = lerp(colour, rock, rocky);
-            const float snowy = smoothstep(172.0f, 192.0f, h + 14.0f * patch) *
-                                (1.0f - smoothstep(2.2f, 3.2f, slope));
+            const float snowy =
+                smoothstep(172.0f, 192.0f, h + 14.0f * patch) * (1.0f - smoothstep(2.2f, 3.2f, slope));
             colour = lerp(colour, kSnow, snowy);
             colour = colour * (1.0f + 0.06f * grain);
 

@@ -11,7 +11,13 @@ namespace landscape {
 namespace {
 
 enum Stream : uint64_t {
-    kDetailCoarse = 401, kDetailFine, kWingVeins, kBarkFibre, kBarkRings, kFrondStreaks, kBladeStreaks,
+    kDetailCoarse = 401,
+    kDetailFine,
+    kWingVeins,
+    kBarkFibre,
+    kBarkRings,
+    kFrondStreaks,
+    kBladeStreaks,
 };
 
 constexpr int kDetailSize = 256;

@@ -8,7 +8,8 @@ namespace landscape {
 int MeshBuilder::texture(const std::string& name)
 {
     for (size_t i = 0; i < mesh_.textureNames.size(); ++i) {
-        if (mesh_.textureNames[i] == name) return static_cast<int>(i);
+        if (mesh_.textureNames[i] == name)
+            return static_cast<int>(i);
     }
     if (static_cast<int>(mesh_.textureNames.size()) >= kMaxTextureNames) {
         throw std::length_error("too many texture names in one mesh");
@@ -70,8 +71,8 @@ std::string formatVxm(const Mesh& mesh)
         append(std::snprintf(line, sizeof line, "%d\n", static_cast<int>(sub.vertices.size())));
         for (const MeshVertex& v : sub.vertices) {
             append(std::snprintf(line, sizeof line, "%f %f %f %f %f\n", static_cast<double>(v.x),
-                                 static_cast<double>(v.y), static_cast<double>(v.z),
-                                 static_cast<double>(v.u), static_cast<double>(v.v)));
+                                 static_cast<double>(v.y), static_cast<double>(v.z), static_cast<double>(v.u),
+                                 static_cast<double>(v.v)));
         }
         append(std::snprintf(line, sizeof line, "%d\n", static_cast<int>(sub.triangles.size())));
         for (const MeshTriangle& t : sub.triangles) {
@@ -79,7 +80,8 @@ std::string formatVxm(const Mesh& mesh)
         }
     }
     append(std::snprintf(line, sizeof line, "%d\n", static_cast<int>(mesh.textureNames.size())));
-    for (const std::string& name : mesh.textureNames) text += name + "\n";
+    for (const std::string& name : mesh.textureNames)
+        text += name + "\n";
     return text;
 }
 

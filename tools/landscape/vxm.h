@@ -17,15 +17,15 @@ constexpr int kMaxSubMeshes = ::kMaxSubMeshes;
 constexpr int kMaxSubMeshVertices = ::kMaxSubMeshVertices;
 constexpr int kMaxSubMeshTriangles = ::kMaxSubMeshTriangles;
 constexpr int kMaxTextureNames = ::kMaxMeshTextures;
-constexpr int kMaxTextureNameLength = 63;  // characters, no white space
+constexpr int kMaxTextureNameLength = 63; // characters, no white space
 
 struct MeshVertex {
-    float x, y, z;  // model units; the viewer draws every mesh unrotated and unscaled
-    float u, v;     // texture coordinates; textures repeat
+    float x, y, z; // model units; the viewer draws every mesh unrotated and unscaled
+    float u, v;    // texture coordinates; textures repeat
 };
 
 struct MeshTriangle {
-    int a, b, c;  // indices into the sub-mesh's own vertices
+    int a, b, c; // indices into the sub-mesh's own vertices
 };
 
 struct SubMesh {

@@ -21,7 +21,7 @@
 namespace {
 
 constexpr int kDefaultFrames = 60; // about a second at the software renderer's rate: the flyers have moved
-constexpr int kCursorRestX = 400;   // where the camera update holds the cursor, so the view stays put
+constexpr int kCursorRestX = 400;  // where the camera update holds the cursor, so the view stays put
 constexpr int kCursorRestY = 300;
 
 struct Options {
@@ -44,23 +44,22 @@ void printUsage(std::FILE* out)
 void printHelp()
 {
     printUsage(stdout);
-    std::printf(
-        "\n"
-        "Runs the viewer's own start-up on the data in DIR in an 800 x 600 window on the\n"
-        "current display (as if the start-up question had been answered No), draws N\n"
-        "frames with the viewer's frame code, and writes the last one to OUT.png.\n"
-        "Messages the viewer would show are written to standard error instead.\n"
-        "\n"
-        "  --eye X,Y,Z    place the eye here instead of the start-up placement\n"
-        "  --look X,Y,Z   the point the eye looks at (needed with --eye); ground\n"
-        "                 following still applies, so a low eye stands on the ground\n"
-        "  --frames N     frames to draw, N >= 1 (default %d)\n"
-        "  --wireframe    the Space key's outline drawing\n"
-        "  --zoom         the right button's zoomed view\n"
-        "\n"
-        "Without a display, run it on a virtual one:\n"
-        "  xvfb-run -a -s \"-screen 0 1024x768x24\" lumora-snapshot DIR OUT.png\n",
-        kDefaultFrames);
+    std::printf("\n"
+                "Runs the viewer's own start-up on the data in DIR in an 800 x 600 window on the\n"
+                "current display (as if the start-up question had been answered No), draws N\n"
+                "frames with the viewer's frame code, and writes the last one to OUT.png.\n"
+                "Messages the viewer would show are written to standard error instead.\n"
+                "\n"
+                "  --eye X,Y,Z    place the eye here instead of the start-up placement\n"
+                "  --look X,Y,Z   the point the eye looks at (needed with --eye); ground\n"
+                "                 following still applies, so a low eye stands on the ground\n"
+                "  --frames N     frames to draw, N >= 1 (default %d)\n"
+                "  --wireframe    the Space key's outline drawing\n"
+                "  --zoom         the right button's zoomed view\n"
+                "\n"
+                "Without a display, run it on a virtual one:\n"
+                "  xvfb-run -a -s \"-screen 0 1024x768x24\" lumora-snapshot DIR OUT.png\n",
+                kDefaultFrames);
 }
 
 bool parseFloat(std::string_view text, float& value)
@@ -187,7 +186,8 @@ int main(int argc, char** argv)
     std::filesystem::current_path(options.folder, error); // the viewer reads its files from here
     if (error) {
         std::fprintf(stderr, "lumora-snapshot: cannot enter %s: %s\n", options.folder.c_str(),
-                     std::filesystem::exists(options.folder, error) ? "permission denied" : "there is no such folder");
+                     std::filesystem::exists(options.folder, error) ? "permission denied"
+                                                                    : "there is no such folder");
         return 1;
     }
 
