@@ -1,8 +1,9 @@
 // Static meshes in the viewer's `.vxm` text form: sub-meshes of textured
 // triangles, each with its own vertex list, then the BMP names they use.
-// The viewer's mesh records have fixed capacities and nothing checks a file
-// against them, so the builder keeps every mesh within them: a piece that
-// would overflow its sub-mesh opens a new one.
+// The viewer's mesh records have fixed capacities, and it reads a file beyond
+// them only up to the first thing that does not fit, with a message; so the
+// builder keeps every mesh within them: a piece that would overflow its
+// sub-mesh opens a new one.
 #pragma once
 
 #include "assets/mesh_model.h"
