@@ -19,6 +19,7 @@ readers=("$@")
 [[ ${#readers[@]} -gt 0 ]] || readers=(dib_image tga_image mesh_model height_map)
 [[ "$seconds" =~ ^[0-9]+$ ]] || { echo "usage: scripts/fuzz.sh [SECONDS] [READER...]" >&2; exit 2; }
 
+./scripts/setup.sh
 out=build/fuzz
 cmake -S tests/fuzz -B "$out" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DLUMORA_FUZZ=ON >/dev/null
 cmake --build "$out" -j"$(nproc)" --target "${readers[@]/#/fuzz_}" >/dev/null
