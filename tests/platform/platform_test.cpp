@@ -124,9 +124,10 @@ TEST(Platform, MinimiseAndRestoreWhileZoomedArriveAsResizesToEightyDegrees)
     setUpViewport(shell, 800, 600);
     toggleZoom(shell);
     // Other test binaries may show windows of that title on the same display.
-    const std::string ours = "xdotool search --sync --pid " + std::to_string(getpid()) + " --name '^lumora test$' ";
+    const std::string pid = std::to_string(getpid());
+    const std::string ours = "xdotool search --sync --pid " + pid + " --name '^lumora test$' ";
     platform::showWindow();
-    std::system((ours + "--onlyvisible >/dev/null").c_str());
+    std::system(("xdotool search --sync --onlyvisible --pid " + pid + " --name '^lumora test$' >/dev/null").c_str());
     for (const auto& [action, height] : {std::pair{"windowunmap", 0}, std::pair{"windowmap", 600}}) {
         const std::string command = ours + action + " --sync";
         ASSERT_EQ(std::system(command.c_str()), 0);
