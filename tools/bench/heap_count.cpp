@@ -2,6 +2,8 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <cstring>
+#include <dlfcn.h>
 #include <execinfo.h>
 #include <new>
 
@@ -25,11 +27,26 @@ bool isOurs(const void* address)
     return at >= &__executable_start && at < &etext;
 }
 
-// An operator new is ours when one of its nearest callers is: our own code
-// calls it directly, or through the few frames of a standard-library member
-// compiled into the shared library (std::string's, for one). The renderer's
-// compiler calls it from deep inside its own library.
-constexpr int kCallersLooked = 3;
+// The standard C and C++ runtime, which both our code and the renderer call
+// through: a caller there says nothing about whose allocation it is.
+bool isRuntime(const void* address)
+{
+    Dl_info info;
+    if (dladdr(address, &info) == 0 || !info.dli_fname)
+        return false;
+    const char* name = std::strrchr(info.dli_fname, '/');
+    name = name ? name + 1 : info.dli_fname;
+    return std::strncmp(name, "libstdc++", 9) == 0 || std::strncmp(name, "libgcc", 6) == 0 ||
+           std::strncmp(name, "libc.", 5) == 0;
+}
+
+// An operator new is ours when one of its nearest callers is ours and none of
+// them lies in another library: our own code calls it directly, or through a
+// few frames of a standard-library member. The renderer's shader compiler
+// calls it from deep inside its own library, now and then through a
+// std::string member that the executable happens to hold a copy of, which the
+// dynamic linker then prefers to the runtime's own.
+constexpr int kCallersLooked = 4;
 
 // Inlined into each operator new, so that the first frame of the backtrace
 // is that operator new and the next are its callers.
@@ -37,12 +54,16 @@ constexpr int kCallersLooked = 3;
 {
     void* frames[kCallersLooked + 1];
     const int depth = backtrace(frames, kCallersLooked + 1);
+    bool oursSeen = false;
+    for (int i = 1; i < depth; ++i)
+        oursSeen = oursSeen || isOurs(frames[i]);
+    if (!oursSeen)
+        return;
     for (int i = 1; i < depth; ++i) {
-        if (isOurs(frames[i])) {
-            allocations.fetch_add(1, std::memory_order_relaxed);
+        if (!isOurs(frames[i]) && !isRuntime(frames[i]))
             return;
-        }
     }
+    allocations.fetch_add(1, std::memory_order_relaxed);
 }
 
 // The first backtrace loads the unwinder; do that before anything is counted.
