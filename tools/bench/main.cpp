@@ -480,18 +480,8 @@ int main(int argc, char** argv)
     const ToolCommandLine line = parseToolCommandLine(
         argc, argv,
         {{"--seconds", true}, {"--runs", true}, {"--run", true}, {"--json", false}, {"--profile", false}});
-    switch (line.action) {
-    case ToolCommandLine::Action::Help:
-        printHelp();
-        return 0;
-    case ToolCommandLine::Action::Version:
-        printToolVersion("lumora-bench");
-        return 0;
-    case ToolCommandLine::Action::Usage:
-        return reportUsageError("lumora-bench", line.problem, printUsage);
-    case ToolCommandLine::Action::Run:
-        break;
-    }
+    if (const int status = answerToolCommandLine(line, "lumora-bench", printHelp, printUsage); status != kToolRuns)
+        return status;
     Options options;
     if (!parseOptions(line, options))
         return 2;

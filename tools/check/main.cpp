@@ -102,18 +102,8 @@ int main(int argc, char** argv)
 {
     const ToolCommandLine line =
         parseToolCommandLine(argc, argv, {{"--image", true}, {"--png", true}, {"--mesh", true}});
-    switch (line.action) {
-    case ToolCommandLine::Action::Help:
-        printHelp();
-        return 0;
-    case ToolCommandLine::Action::Version:
-        printToolVersion("lumora-check");
-        return 0;
-    case ToolCommandLine::Action::Usage:
-        return reportUsageError("lumora-check", line.problem, printUsage);
-    case ToolCommandLine::Action::Run:
-        break;
-    }
+    if (const int status = answerToolCommandLine(line, "lumora-check", printHelp, printUsage); status != kToolRuns)
+        return status;
     const std::string* image = line.value("--image");
     const std::string* png = line.value("--png");
     const std::string* mesh = line.value("--mesh");

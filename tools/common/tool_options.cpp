@@ -53,3 +53,21 @@ int reportUsageError(const char* tool, const std::string& problem, void (*printU
     printUsage(stderr);
     return 2;
 }
+
+int answerToolCommandLine(const ToolCommandLine& line, const char* tool, void (*printHelp)(),
+                          void (*printUsage)(std::FILE* out), void (*printVersion)(const char* tool))
+{
+    switch (line.action) {
+    case ToolCommandLine::Action::Help:
+        printHelp();
+        return 0;
+    case ToolCommandLine::Action::Version:
+        printVersion(tool);
+        return 0;
+    case ToolCommandLine::Action::Usage:
+        return reportUsageError(tool, line.problem, printUsage);
+    case ToolCommandLine::Action::Run:
+        break;
+    }
+    return kToolRuns;
+}

@@ -32,3 +32,11 @@ void printToolVersion(const char* tool);
 // Prints "TOOL: PROBLEM" (when there is one) and the usage on standard error;
 // returns the exit status of a wrong command line, 2.
 int reportUsageError(const char* tool, const std::string& problem, void (*printUsage)(std::FILE* out));
+
+// What every tool does before its own work: --help, --version and a command
+// line it cannot use are answered here. Returns the exit status, or
+// kToolRuns when the tool goes on.
+constexpr int kToolRuns = -1;
+int answerToolCommandLine(const ToolCommandLine& line, const char* tool, void (*printHelp)(),
+                          void (*printUsage)(std::FILE* out),
+                          void (*printVersion)(const char* tool) = printToolVersion);

@@ -131,19 +131,11 @@ int main(int argc, char** argv)
     const ToolCommandLine line = parseToolCommandLine(
         argc, argv,
         {{"--seed", true}, {"--detail", true}, {"--heightmap", true}, {"--vertical-scale", true}, {"--crop", true}});
-    switch (line.action) {
-    case ToolCommandLine::Action::Help:
-        printHelp();
-        return 0;
-    case ToolCommandLine::Action::Version:
-        // The generator's own version, which landscape.version repeats.
-        std::printf("%s\n", landscape::versionLine().c_str());
-        return 0;
-    case ToolCommandLine::Action::Usage:
-        return reportUsageError("lumora-landscape", line.problem, printUsage);
-    case ToolCommandLine::Action::Run:
-        break;
-    }
+    // The generator's version is its own, the line that landscape.version repeats.
+    const auto printVersion = [](const char*) { std::printf("%s\n", landscape::versionLine().c_str()); };
+    if (const int status = answerToolCommandLine(line, "lumora-landscape", printHelp, printUsage, printVersion);
+        status != kToolRuns)
+        return status;
     uint64_t seed = landscape::kDefaultSeed;
     if (const std::string* text = line.value("--seed"); text && !parseSeed(*text, seed)) {
         std::fprintf(stderr, "lumora-landscape: --seed needs an unsigned integer\n");

@@ -167,18 +167,8 @@ int main(int argc, char** argv)
     const ToolCommandLine line = parseToolCommandLine(
         argc, argv,
         {{"--eye", true}, {"--look", true}, {"--frames", true}, {"--wireframe", false}, {"--zoom", false}});
-    switch (line.action) {
-    case ToolCommandLine::Action::Help:
-        printHelp();
-        return 0;
-    case ToolCommandLine::Action::Version:
-        printToolVersion("lumora-snapshot");
-        return 0;
-    case ToolCommandLine::Action::Usage:
-        return reportUsageError("lumora-snapshot", line.problem, printUsage);
-    case ToolCommandLine::Action::Run:
-        break;
-    }
+    if (const int status = answerToolCommandLine(line, "lumora-snapshot", printHelp, printUsage); status != kToolRuns)
+        return status;
     Options options;
     if (!parseOptions(line, options))
         return 2;
