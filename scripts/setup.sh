@@ -8,8 +8,8 @@
 set -euo pipefail
 
 packages=(
-  # build
-  build-essential cmake pkg-config file
+  # build, and the icon rendered from its drawing
+  build-essential cmake pkg-config file librsvg2-bin
   # the viewer: window, GL and GLU on Mesa's software renderer, the overlay font
   libsdl2-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri libx11-dev libxrandr-dev
   libfreetype-dev libfontconfig-dev fonts-dejavu-core
@@ -18,6 +18,8 @@ packages=(
   # a virtual display with the fonts its message boxes need, scripted input,
   # window inspection and screenshots
   xvfb xauth xfonts-base xdotool x11-apps x11-utils imagemagick
+  # a window manager on the virtual display, to move, maximise and focus by
+  openbox wmctrl
 )
 
 missing=()

@@ -15,10 +15,32 @@
 #include <unistd.h>
 #include <utility>
 
+namespace {
+
+// The pointer is held only while the window has the keyboard focus: shows the
+// test window at the screen's origin, gives it the focus and takes the events
+// that say so.
+void focusTestWindow()
+{
+    platform::showWindow();
+    const std::string ours = "xdotool search --sync --onlyvisible --pid " + std::to_string(getpid()) +
+                             " --name '^lumora test$' windowfocus --sync";
+    ASSERT_EQ(std::system(ours.c_str()), 0) << "xdotool is needed on the test display";
+    platform::Event event{};
+    for (int tries = 0; tries < 20; ++tries) {
+        while (platform::pollEvent(event)) {}
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+} // namespace
+
 TEST(Platform, CursorIsPlacedAndReadInScreenPixels)
 {
     REQUIRE_GL_CONTEXT();
-    // The camera holds the cursor at the screen point (400, 300).
+    focusTestWindow();
+    // The camera holds the cursor at (400, 300), the centre of the client
+    // area at the screen's origin.
     platform::setCursorPosition(400, 300);
     int x = -1;
     int y = -1;
@@ -100,6 +122,7 @@ TEST(MessageBox, ABoxThatCannotBeShownWritesItsLineAndAnswersAsDismissed)
 TEST(Platform, CursorMovedByAnotherClientIsReadAtOnce)
 {
     REQUIRE_GL_CONTEXT();
+    focusTestWindow();
     // A pointer moved without raw motion events (here by another client) must
     // be seen by the next read, or the camera would not turn.
     platform::setCursorPosition(400, 300);

@@ -29,10 +29,22 @@ const platform::PointerDevice device{[](int& x, int& y) { x = pointerX, y = poin
                                      [] {}};
 platform::PointerHold hold;
 
-void reset(Warp kind, int x, int y)
+// The window's client area centred on the screen at (centreX, centreY), the
+// pointer at (x, y), the window focused.
+void reset(Warp kind, int x, int y, int centreX = kCursorHoldX, int centreY = kCursorHoldY)
 {
     warp = kind, pointerX = x, pointerY = y, motionX = motionY = handX = 0;
     hold = {};
+    hold.place(kCursorHoldX, kCursorHoldY, centreX, centreY);
+    hold.setFocus(true);
+}
+
+// The first read after that puts the pointer at the hold point.
+void settle()
+{
+    int x = 0;
+    int y = 0;
+    hold.read(device, x, y);
 }
 
 // Radians turned to the left of +x after some updates.
@@ -52,6 +64,7 @@ class PointerHoldTest : public ::testing::TestWithParam<Warp> {};
 TEST_P(PointerHoldTest, OneMoveTurnsTheViewOnceThenItStays)
 {
     reset(GetParam(), kCursorHoldX, kCursorHoldY);
+    settle();
     Camera camera;
     camera.place(kStartPosition, kStartViewPoint, kUpVector);
     move(50, 0); // 0.1 rad to the right
@@ -68,6 +81,7 @@ INSTANTIATE_TEST_SUITE_P(Warps, PointerHoldTest, ::testing::Values(Warp::Lands, 
 TEST(PointerHold, AWarpThatLandsAsTheHandMovesKeepsReadingPositions)
 {
     reset(Warp::Lands, 520, 310);
+    settle();
     handX = 3;
     hold.put(device, 400, 300);
     int x = 0;
@@ -81,7 +95,8 @@ TEST(PointerHold, FollowingFromTheStartReadsAStillPointerAsHeld)
 {
     reset(Warp::Refused, 10, 20);
     move(70, -40); // before the window existed
-    hold.startFollowingMotion(device, 400, 300);
+    hold.startFollowingMotion(device);
+    settle();
     int x = 0;
     int y = 0;
     hold.read(device, x, y);
@@ -89,4 +104,47 @@ TEST(PointerHold, FollowingFromTheStartReadsAStillPointerAsHeld)
     move(-7, 9);
     hold.read(device, x, y);
     EXPECT_EQ(std::make_pair(x, y), std::make_pair(393, 309));
+}
+
+// The window wherever the window manager put it: its first appearance, a move
+// or resize, and the focus coming back never turn the view, wherever the
+// pointer was; a move in it turns the view and the pointer goes back to the
+// centre of the client area, on the screen.
+TEST_P(PointerHoldTest, TheWindowsOwnChangesNeverTurnTheView)
+{
+    reset(GetParam(), 20, 900, 900, 500);
+    Camera camera;
+    camera.place(kStartPosition, kStartViewPoint, kUpVector);
+    EXPECT_NEAR(headingAfter(camera, 2), 0, 1e-6f) << "first appearance";
+    if (GetParam() == Warp::Lands) {
+        EXPECT_EQ(std::make_pair(pointerX, pointerY), std::make_pair(900, 500));
+    }
+    move(50, 0);
+    EXPECT_NEAR(headingAfter(camera, 2), -0.1f, 1e-4f) << "a move in the window";
+    if (GetParam() == Warp::Lands) {
+        EXPECT_EQ(std::make_pair(pointerX, pointerY), std::make_pair(900, 500));
+    }
+
+    hold.place(kCursorHoldX, kCursorHoldY, 640, 512); // moved and resized: maximised
+    move(-30, 0);
+    EXPECT_NEAR(headingAfter(camera, 2), -0.1f, 1e-4f) << "maximised";
+    hold.setFocus(false);
+    move(-200, 100); // the user's, over another window
+    EXPECT_NEAR(headingAfter(camera, 2), -0.1f, 1e-4f) << "without the focus";
+    hold.setFocus(true);
+    EXPECT_NEAR(headingAfter(camera, 2), -0.1f, 1e-4f) << "the focus back";
+    move(-50, 0);
+    EXPECT_NEAR(headingAfter(camera, 2), 0, 1e-4f) << "a move after the focus came back";
+}
+
+TEST(PointerHold, WithoutTheFocusThePointerIsNeverMoved)
+{
+    reset(Warp::Lands, 100, 100);
+    hold.setFocus(false);
+    int x = 0;
+    int y = 0;
+    hold.read(device, x, y);
+    EXPECT_EQ(std::make_pair(x, y), std::make_pair(kCursorHoldX, kCursorHoldY));
+    hold.put(device, kCursorHoldX, kCursorHoldY);
+    EXPECT_EQ(std::make_pair(pointerX, pointerY), std::make_pair(100, 100));
 }

@@ -1,0 +1,141 @@
+#!/usr/bin/env bash
+# End-to-end checks of the viewer on a desktop: a 1280 x 1024 virtual display
+# with a window manager (openbox), the viewer in a window. The pointer is held
+# at the centre of the client area wherever the window is, and only while the
+# window has the focus; the window's own changes never turn the view.
+#   desktop_test.sh SCENARIO LUMORA OUTDIR LANDSCAPE_GENERATOR
+set -uo pipefail
+scenario=$1 lumora=$2 outdir=$3 generator=$4
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/../../scripts/lib/xdrive.sh"
+
+pid="" wm="" other=""
+stop() { local p; for p in $pid $other $wm; do kill "$p" 2>/dev/null; done; }
+fail() { echo "FAIL [$scenario]: $*"; stop; exit 1; }
+work=$(mktemp -d)
+trap 'stop; rm -rf "$work"' EXIT
+"$generator" "$work/data" >/dev/null || fail "the landscape generator failed"
+cd "$work/data"
+
+openbox --sm-disable >/dev/null 2>&1 & wm=$!
+for (( tick = 0; tick < 100; tick++ )); do
+  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+  sleep 0.1
+done
+(( tick < 100 )) || fail "openbox did not start"
+
+# Starts the viewer in a window and waits for its frames and the opening
+# captions, which change the picture on their own, to pass; sets main.
+start_viewer() {
+  "$lumora" --windowed 2>"$work/stderr" & pid=$!
+  main=$(xd_wait_window_prefix "Current Frames Per Second: " 30) || fail "no frames-per-second title: $(cat "$work/stderr")"
+  sleep 5
+}
+
+# The client area's "X Y W H" and its centre, read now.
+where() { read -r x y w h < <(xd_geometry "$main"); cx=$((x + w / 2)) cy=$((y + h / 2)); }
+pointer() { xdotool getmouselocation | sed 's/x:\([0-9]*\) y:\([0-9]*\).*/\1 \2/'; }
+
+# A screenshot of the client area where it is now; prints its file name.
+shot() {
+  local file; file=$(mktemp --suffix=.ppm "$work/shot.XXXXXX")
+  where; import -window root -crop "${w}x${h}+${x}+${y}" +repage "$file" 2>/dev/null
+  echo "$file"
+}
+idle=0
+measure_idle() { local a b; a=$(shot); sleep 1; b=$(shot); idle=$(xd_changed_pixels "$a" "$b"); }
+expect_changed() { (( $1 > 3 * idle + 4800 )) || fail "$2: $1 pixels changed, idle $idle"; }
+expect_unchanged() { (( $1 <= 2 * idle + 4800 )) || fail "$2: $1 pixels changed, idle $idle"; }
+# Pixels changed between a screenshot before "$@" and one a second after.
+change_of() { local first; first=$(shot); "$@"; sleep 1; changed=$(xd_changed_pixels "$first" "$(shot)"); }
+# Waits up to 2 s for the pointer to be at ($1, $2).
+expect_pointer_at() {
+  local tick
+  for (( tick = 0; tick < 20; tick++ )); do
+    [[ "$(pointer)" == "$1 $2" ]] && return 0
+    sleep 0.1
+  done
+  fail "$3: the pointer is at ($(pointer)), not ($1, $2)"
+}
+
+report=""
+case "$scenario" in
+moved)
+  # Away from the screen's origin, a move inside the window turns the view and
+  # the pointer goes back inside it; a right click then zooms.
+  start_viewer
+  xdotool windowmove --sync "$main" 400 350; xdotool windowactivate --sync "$main"; sleep 1
+  where; (( x >= 400 && y >= 350 )) || fail "the window is at ($x, $y) after the move"
+  expect_pointer_at "$cx" "$cy" "after the move"
+  measure_idle
+  change_of xdotool mousemove_relative 60 0
+  expect_changed "$changed" "a pointer move in the window"
+  expect_pointer_at "$cx" "$cy" "after a pointer move"
+  report+="turned $changed, "
+  change_of xdotool click 3
+  expect_changed "$changed" "a right click"
+  report+="zoomed $changed, "
+  ;;
+unfocused)
+  # With another window focused the pointer is the user's, and the view stays;
+  # with the focus back, mouse look resumes without a turn.
+  start_viewer
+  xlogo -geometry 200x200+1050+800 2>/dev/null & other=$!
+  logo=$(timeout 20 xdotool search --sync --onlyvisible --classname xlogo | head -1)
+  [[ -n "$logo" ]] || fail "no xlogo window"
+  xdotool windowactivate --sync "$logo"; sleep 0.5
+  measure_idle
+  where
+  change_of xdotool mousemove $((cx + 150)) $((cy + 60))
+  expect_unchanged "$changed" "a pointer move over the unfocused window"
+  [[ "$(pointer)" == "$((cx + 150)) $((cy + 60))" ]] || fail "the pointer was moved to ($(pointer))"
+  report+="unfocused $changed, "
+  change_of xdotool windowactivate --sync "$main"
+  expect_unchanged "$changed" "the focus coming back"
+  expect_pointer_at "$cx" "$cy" "with the focus back"
+  report+="focus back $changed, "
+  ;;
+move-maximise)
+  start_viewer
+  xdotool windowactivate --sync "$main"; sleep 0.5
+  measure_idle
+  before=$(shot)
+  xdotool windowmove --sync "$main" 300 200; sleep 1
+  changed=$(xd_changed_pixels "$before" "$(shot)")
+  expect_unchanged "$changed" "a move of the window"
+  report+="moved $changed, "
+  wmctrl -i -r "$main" -b add,maximized_vert,maximized_horz; sleep 1.5
+  where; (( w > 1000 )) || fail "the window was not maximised: ${w} x ${h}"
+  expect_pointer_at "$cx" "$cy" "maximised"
+  wmctrl -i -r "$main" -b remove,maximized_vert,maximized_horz; sleep 1.5
+  changed=$(xd_changed_pixels "$before" "$(shot)")
+  expect_unchanged "$changed" "a maximise and its undoing"
+  report+="maximised and back $changed, "
+  ;;
+start-pointer)
+  # Starts with the pointer in a corner and far outside the window show the
+  # same start.
+  shots=()
+  for place in "3 3" "1270 1010"; do
+    xdotool mousemove $place
+    start_viewer
+    measure_idle
+    shots+=("$(shot)")
+    xdotool key --window "$main" Escape
+    wait "$pid"; pid=""
+  done
+  changed=$(xd_changed_pixels "${shots[0]}" "${shots[1]}")
+  expect_unchanged "$changed" "the start with the pointer at (3, 3) and at (1270, 1010)"
+  report+="differ $changed, "
+  ;;
+*)
+  fail "unknown scenario"
+  ;;
+esac
+if [[ -n "$pid" ]]; then
+  convert "$(shot)" "$outdir/e2e-desktop-$scenario.png" 2>/dev/null
+  xdotool key --window "$main" Escape
+  wait "$pid"; status=$?; pid=""
+  [[ $status == 0 ]] || fail "exit status $status: $(cat "$work/stderr")"
+fi
+echo "PASS [$scenario]: ${report}idle $idle"
