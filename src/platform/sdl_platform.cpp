@@ -2,6 +2,7 @@
 
 #include "platform/keys.h"
 #include "platform/pointer_hold.h"
+#include "platform/window_icon.h"
 
 #include <SDL.h>
 #include <SDL_syswm.h>
@@ -96,6 +97,28 @@ void pointerPosition(int& x, int& y)
     SDL_GetGlobalMouseState(&x, &y);
 }
 
+// A normal top-level window that task bars and launchers can tell apart: the
+// class that the desktop entry names, and the icon drawn for it.
+void introduceWindow()
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWindowWMInfo(window, &info) && info.subsystem == SDL_SYSWM_X11) {
+        char name[] = "lumora";
+        char className[] = "Lumora";
+        XClassHint hint{name, className};
+        XSetClassHint(info.info.x11.display, info.info.x11.window, &hint);
+    }
+    // SDL copies the pixels; the surface only lends them.
+    SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<unsigned char*>(kWindowIconPixels),
+                                                           kWindowIconWidth, kWindowIconHeight, 32,
+                                                           kWindowIconWidth * 4, SDL_PIXELFORMAT_RGBA32);
+    if (icon) {
+        SDL_SetWindowIcon(window, icon);
+        SDL_FreeSurface(icon);
+    }
+}
+
 bool pointerWarp(int x, int y) { return SDL_WarpMouseGlobal(x, y) == 0; }
 
 void pointerMotion(int& dx, int& dy)
@@ -149,12 +172,27 @@ bool pointerStaysWhereItIs()
     return display && isCompositorsXServer(display);
 }
 
-// While the pointer cannot be put back it is hidden over the window; with the
-// focus gone it comes back, free, until the window has the focus again.
+// The pointer is held only while the window has the keyboard focus. While it
+// cannot be put back it is hidden over the window; with the focus gone it
+// comes back, free, until the window has the focus again.
 void followFocus(bool focused)
 {
+    pointerHold.setFocus(focused);
     if (pointerHold.followsMotion)
         SDL_SetRelativeMouseMode(focused ? SDL_TRUE : SDL_FALSE);
+}
+
+// The hold point follows the client area's centre; the caller keeps seeing it
+// where it lies in a window of the size first created at the screen's origin.
+void placeHoldPoint()
+{
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+    SDL_GetWindowPosition(window, &x, &y);
+    SDL_GetWindowSize(window, &width, &height);
+    pointerHold.place(pointerHold.heldX, pointerHold.heldY, x + width / 2, y + height / 2);
 }
 
 // Translates one SDL event; false for events the program never sees.
@@ -164,7 +202,12 @@ bool translate(const SDL_Event& in, Event& out)
     switch (in.type) {
     case SDL_WINDOWEVENT:
         switch (in.window.event) {
+        case SDL_WINDOWEVENT_MOVED:
+        case SDL_WINDOWEVENT_SHOWN:
+            placeHoldPoint();
+            return false;
         case SDL_WINDOWEVENT_SIZE_CHANGED:
+            placeHoldPoint();
             out.kind = EventKind::Size;
             out.width = in.window.data1;
             out.height = in.window.data2;
@@ -178,6 +221,7 @@ bool translate(const SDL_Event& in, Event& out)
             out.height = 0;
             return true;
         case SDL_WINDOWEVENT_RESTORED:
+            placeHoldPoint();
             out.kind = EventKind::Size;
             SDL_GetWindowSize(window, &out.width, &out.height);
             return true;
@@ -310,8 +354,11 @@ bool createWindow(const char* title, int width, int height, bool fullScreen)
         return false;
     if (displayModeSwitched)
         SDL_SetWindowDisplayMode(window, &fullScreenMode);
+    introduceWindow();
+    pointerHold.place(width / 2, height / 2, width / 2, height / 2);
+    placeHoldPoint();
     if (pointerStaysWhereItIs())
-        pointerHold.startFollowingMotion(screenPointer, width / 2, height / 2);
+        pointerHold.startFollowingMotion(screenPointer);
     return true;
 }
 
