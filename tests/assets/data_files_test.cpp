@@ -1,5 +1,5 @@
-// The README's data section names every file of the viewer's table, so a
-// user who follows it gives the viewer everything it opens.
+// The data formats page names every file of the viewer's table, so a user
+// who follows it gives the viewer everything it opens.
 #include "assets/data_files.h"
 
 #include <gtest/gtest.h>
@@ -10,15 +10,15 @@
 
 namespace {
 
-TEST(DataFiles, TheReadmeNamesEveryFileOfTheTable)
+TEST(DataFiles, TheDataFormatsPageNamesEveryFileOfTheTable)
 {
-    std::ifstream readme(LUMORA_SOURCE_DIR "/README.md");
-    ASSERT_TRUE(readme) << "README.md not found";
+    std::ifstream page(LUMORA_SOURCE_DIR "/docs/data-formats.md");
+    ASSERT_TRUE(page) << "docs/data-formats.md not found";
     std::stringstream text;
-    text << readme.rdbuf();
+    text << page.rdbuf();
     const std::string all = text.str();
-    const size_t data = all.find("\n## Data\n");
-    ASSERT_NE(data, std::string::npos) << "no Data section";
+    const size_t data = all.find("\n## Data files\n");
+    ASSERT_NE(data, std::string::npos) << "no Data files section";
     const std::string section = all.substr(data, all.find("\n## ", data + 1) - data);
     for (const DataFileRow& row : kDataFiles)
         EXPECT_NE(section.find(std::string("`") + row.name + "`"), std::string::npos) << row.name;
