@@ -6,6 +6,7 @@
 
 #include <SDL.h>
 #include <SDL_syswm.h>
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/Xrandr.h>
 
@@ -108,6 +109,10 @@ void introduceWindow()
         char className[] = "Lumora";
         XClassHint hint{name, className};
         XSetClassHint(info.info.x11.display, info.info.x11.window, &hint);
+        // Where no window manager has announced its decoration hints, SDL
+        // marks the window as transient for the root, which makes it a dialog
+        // of nothing to a window manager started later.
+        XDeleteProperty(info.info.x11.display, info.info.x11.window, XA_WM_TRANSIENT_FOR);
     }
     // SDL copies the pixels; the surface only lends them.
     SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<unsigned char*>(kWindowIconPixels),

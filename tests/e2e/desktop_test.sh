@@ -17,12 +17,16 @@ trap 'stop; rm -rf "$work"' EXIT
 "$generator" "$work/data" >/dev/null || fail "the landscape generator failed"
 cd "$work/data"
 
-openbox --sm-disable >/dev/null 2>&1 & wm=$!
-for (( tick = 0; tick < 100; tick++ )); do
-  xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-  sleep 0.1
-done
-(( tick < 100 )) || fail "openbox did not start"
+# The window's own properties are looked at before any window manager could
+# have set them.
+if [[ "$scenario" != identity ]]; then
+  openbox --sm-disable >/dev/null 2>&1 & wm=$!
+  for (( tick = 0; tick < 100; tick++ )); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+    sleep 0.1
+  done
+  (( tick < 100 )) || fail "openbox did not start"
+fi
 
 # Starts the viewer in a window and waits for its frames and the opening
 # captions, which change the picture on their own, to pass; sets main.
@@ -111,6 +115,15 @@ move-maximise)
   changed=$(xd_changed_pixels "$before" "$(shot)")
   expect_unchanged "$changed" "a maximise and its undoing"
   report+="maximised and back $changed, "
+  ;;
+identity)
+  # A normal top-level window of the desktop entry's class, with its icon.
+  start_viewer
+  properties=$(xprop -id "$main" WM_CLASS WM_TRANSIENT_FOR _NET_WM_ICON | head -3)
+  [[ "$properties" == *'WM_CLASS(STRING) = "lumora", "Lumora"'* ]] || fail "class: $properties"
+  [[ "$properties" == *'WM_TRANSIENT_FOR:  not found.'* ]] || fail "transient: $properties"
+  [[ "$properties" == *'_NET_WM_ICON(CARDINAL) = '*'Icon (64 x 64)'* ]] || fail "icon: $properties"
+  report+="class, no transient, icon, "
   ;;
 start-pointer)
   # Starts with the pointer in a corner and far outside the window show the
