@@ -108,22 +108,16 @@ TEST(PointerHold, FollowingFromTheStartReadsAStillPointerAsHeld)
 
 // The window wherever the window manager put it: its first appearance, a move
 // or resize, and the focus coming back never turn the view, wherever the
-// pointer was; a move in it turns the view and the pointer goes back to the
-// centre of the client area, on the screen.
+// pointer was, whether put-backs land or only motion is read (the end-to-end
+// tests see where a landing pointer goes).
 TEST_P(PointerHoldTest, TheWindowsOwnChangesNeverTurnTheView)
 {
     reset(GetParam(), 20, 900, 900, 500);
     Camera camera;
     camera.place(kStartPosition, kStartViewPoint, kUpVector);
     EXPECT_NEAR(headingAfter(camera, 2), 0, 1e-6f) << "first appearance";
-    if (GetParam() == Warp::Lands) {
-        EXPECT_EQ(std::make_pair(pointerX, pointerY), std::make_pair(900, 500));
-    }
     move(50, 0);
     EXPECT_NEAR(headingAfter(camera, 2), -0.1f, 1e-4f) << "a move in the window";
-    if (GetParam() == Warp::Lands) {
-        EXPECT_EQ(std::make_pair(pointerX, pointerY), std::make_pair(900, 500));
-    }
 
     hold.place(kCursorHoldX, kCursorHoldY, 640, 512); // moved and resized: maximised
     move(-30, 0);
@@ -135,16 +129,4 @@ TEST_P(PointerHoldTest, TheWindowsOwnChangesNeverTurnTheView)
     EXPECT_NEAR(headingAfter(camera, 2), -0.1f, 1e-4f) << "the focus back";
     move(-50, 0);
     EXPECT_NEAR(headingAfter(camera, 2), 0, 1e-4f) << "a move after the focus came back";
-}
-
-TEST(PointerHold, WithoutTheFocusThePointerIsNeverMoved)
-{
-    reset(Warp::Lands, 100, 100);
-    hold.setFocus(false);
-    int x = 0;
-    int y = 0;
-    hold.read(device, x, y);
-    EXPECT_EQ(std::make_pair(x, y), std::make_pair(kCursorHoldX, kCursorHoldY));
-    hold.put(device, kCursorHoldX, kCursorHoldY);
-    EXPECT_EQ(std::make_pair(pointerX, pointerY), std::make_pair(100, 100));
 }
