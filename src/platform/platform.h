@@ -86,12 +86,17 @@ void setMessageBoxHook(MessageBoxHook hook);
 // cut to fit lineSize bytes, always terminated.
 void describeUnshownMessageBox(const char* text, const char* title, char* line, int lineSize);
 
-// The mouse cursor, in screen pixels. Where the window system cannot put the
-// pointer back (Wayland, a compositor's X server, an X server refusing the
-// warp), a read gives the point last set plus the pointer's motion since, and
-// the pointer is hidden over the window while it has the focus (see
-// pointer_hold.h). Before anything is set there, the window's centre counts
-// as set.
+// The mouse cursor, in pixels as if the window, at the size first created,
+// sat at the screen's top-left: its client area's centre is always
+// (width / 2, height / 2) of that size, wherever the window is and however
+// large it has grown. Only while the window has the keyboard focus is the
+// pointer read and set; otherwise a read gives that centre and a set does
+// nothing. The window's first appearance, a move, a resize and the focus
+// coming back put the pointer at the centre at the next read, which gives the
+// centre. Where the window system cannot put the pointer back (Wayland, a
+// compositor's X server, an X server refusing the warp), a read gives the
+// point last set plus the pointer's motion since, and the pointer is hidden
+// over the window while it has the focus (see pointer_hold.h).
 void getCursorPosition(int& x, int& y);
 void setCursorPosition(int x, int y);
 void showCursor(bool visible);

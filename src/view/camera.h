@@ -3,7 +3,9 @@
 // world units with y up. Angles are radians. The offset viewPoint - position
 // keeps its length: rotations turn it, walking moves both points together.
 //
-// Mouse look holds the cursor at screen point (400, 300) and turns by 0.002
+// Mouse look holds the cursor at (400, 300), the centre of the 800 x 600 client
+// area as the platform reports the cursor (it maps that point to wherever the
+// window is), and turns by 0.002
 // radians per pixel it has moved away; walking covers 12 world units per
 // second of frame delta. A direction that cannot be normalised (a view along
 // the up vector) never turns into NaN: the previous direction is kept.
@@ -26,8 +28,8 @@ constexpr Vector3 kStartPosition{500, 35, 500};
 constexpr Vector3 kStartViewPoint{501, 35, 500};
 constexpr Vector3 kUpVector{0, 1, 0};
 
-constexpr int kCursorHoldX = 400; // screen pixels: the centre of the client area,
-constexpr int kCursorHoldY = 300; // which sits at the screen's top-left
+constexpr int kCursorHoldX = 400; // the centre of the client area, in the
+constexpr int kCursorHoldY = 300; // platform's cursor pixels
 constexpr float kMouseRadiansPerPixel = 0.002f;
 constexpr float kPitchLimit = 1; // bound of the pitch accumulator, both ways
 constexpr float kWalkSpeed = 12; // world units per second of frame delta
