@@ -54,6 +54,16 @@ void setUpRasterLibrary()
         // The block cache otherwise takes a share of the machine's memory.
         CPLSetConfigOption("GDAL_CACHEMAX", "64");
         GDALAllRegister();
+        // Only the allowed drivers stay, so a mosaic's sources are opened
+        // with them too: no driver that fetches from a server is left.
+        GDALDriverManager& drivers = *GetGDALDriverManager();
+        for (int i = drivers.GetDriverCount() - 1; i >= 0; --i) {
+            GDALDriver* driver = drivers.GetDriver(i);
+            if (CSLFindString(const_cast<char**>(kAllowedDrivers), driver->GetDescription()) < 0) {
+                drivers.DeregisterDriver(driver);
+                GDALDestroyDriver(driver);
+            }
+        }
     });
 }
 
