@@ -99,20 +99,6 @@ TEST(OwnTerrain, GeoTiffHolesFillFromTheirNeighboursAndTheShapeFollows)
             EXPECT_NEAR(model.grid.at(x, y), value(x, y), 1.5) << x << "," << y;
 }
 
-// One degree square around latitude 0 and 60: a degree is 111.32 km along a
-// meridian, and along the parallel at 60 degrees half of that.
-TEST(OwnTerrain, DegreesBecomeMetresAtTheMiddleLatitude)
-{
-    for (const double latitude : {0.0, 60.0}) {
-        const fs::path file = scratch("degrees") / "tile.tif";
-        writeRaster(file, {120, 120, GDT_Int16, {10.0, 1.0 / 120, 0, latitude + 0.5, 0, -1.0 / 120}, true},
-                    [](int x, int) { return 10.0 * x; });
-        const landscape::ElevationModel model = landscape::readElevationModel(file);
-        EXPECT_NEAR(*model.metresAlong, 111319.5, 1.0) << latitude;
-        EXPECT_NEAR(*model.metresAcross / *model.metresAlong, std::cos(latitude * M_PI / 180.0), 1e-6) << latitude;
-    }
-}
-
 TEST(OwnTerrain, ZippedTileReadsAsItsSamples)
 {
     const fs::path file = scratch("zip") / "N47E010.hgt.zip";
@@ -303,17 +289,20 @@ TEST(OwnTerrainCommand, RefusesWhatItCannotReadWithOneLineAndWritesNothing)
     }
 }
 
-// At the equator a grid step of a one-degree tile is 108.7 m: a relief of
-// 1087 m at true proportions is 10 height steps high.
+// A one-degree tile around latitude 60: a degree is 111.32 km along the
+// meridian and half that along the parallel, so a grid step is 54.36 m across
+// and 108.7 m along; a relief of ten times their mean is 10 height steps high
+// at true proportions.
 TEST(OwnTerrainCommand, TrueProportionsMakeAHeightStepAsLongAsAGridStep)
 {
     const fs::path folder = scratch("true");
-    const double step = 111319.49 / 1024;
-    writeRaster(folder / "dem.tif", {1200, 1200, GDT_Int16, {10.0, 1.0 / 1200, 0, 0.5, 0, -1.0 / 1200}, true},
-                [&](int x, int) { return std::round(std::min(x, 1199 - x) * step * 20 / 1200); });
+    const double step = 111319.49 * 0.75 / 1024;
+    writeRaster(folder / "dem.tif", {1200, 1200, GDT_Int16, {10.0, 1.0 / 1200, 0, 60.5, 0, -1.0 / 1200}, true},
+                [&](int x, int) { return std::round(std::min(x, 1199 - x) * step * 10 / 599); });
     const CommandRun run = generate(folder / "out", "--exaggeration 1 --heightmap " + (folder / "dem.tif").string());
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(run.out.find("a grid step is 108.7 m and a height step 108.7 m, so the relief is exaggerated 1 times"),
+    EXPECT_NE(run.out.find("a grid step is 54.36 m across and 108.7 m along and a height step 81.53 m, so the "
+                           "relief is exaggerated 1 times"),
               std::string::npos)
         << run.out;
     const std::string raw = readText(folder / "out" / "Tertest.raw");
