@@ -138,7 +138,6 @@ GroundFit fitGround(const ElevationGrid& grid, std::optional<float> unitsPerStep
     return fit;
 }
 
-
 void joinEdges(HeightField& ground)
 {
     // Each pair of cells facing each other across the wrap, k cells from it,

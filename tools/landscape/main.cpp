@@ -138,7 +138,7 @@ bool parseBounds(const std::string& text, landscape::CoordinateBox& box)
 
 struct ImportOptions {
     std::optional<float> scale;        // input units per height step
-    std::optional<float> exaggeration; // height steps per grid step, in metres
+    std::optional<float> exaggeration; // times steeper than the ground is (1: true proportions)
     landscape::ReadWindow window;
 };
 
