@@ -186,7 +186,7 @@ TEST(OwnTerrain, EdgesJoinAcrossTheWrap)
     landscape::HeightField ground{1024, std::vector<float>(1024 * 1024)};
     for (int z = 0; z < 1024; ++z)
         for (int x = 0; x < 1024; ++x)
-            ground.heights[z * 1024 + x] = (x + z) * 0.12f + (x * 31 + z * 17) % 7 * 0.1f;
+            ground.heights[z * 1024 + x] = static_cast<float>((x + z) * 0.12 + (x * 31 + z * 17) % 7 * 0.1);
     const landscape::HeightField before = ground;
     landscape::joinEdges(ground);
 
