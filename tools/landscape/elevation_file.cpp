@@ -177,7 +177,7 @@ std::unique_ptr<GDALDataset> openDataset(const fs::path& file)
 }
 
 // The window in samples, from the user's box of samples or coordinates.
-CropBox windowOf(GDALDataset& dataset, const ReadWindow& window, const double* transform, bool hasTransform)
+CropBox windowOf(GDALDataset& dataset, const ReadWindow& window, double* transform, bool hasTransform)
 {
     const int width = dataset.GetRasterXSize();
     const int height = dataset.GetRasterYSize();
@@ -193,7 +193,7 @@ CropBox windowOf(GDALDataset& dataset, const ReadWindow& window, const double* t
     if (!hasTransform)
         throw std::runtime_error("is not georeferenced, so --bounds cannot be used (--crop can)");
     double inverse[6];
-    if (!GDALInvGeoTransform(const_cast<double*>(transform), inverse))
+    if (!GDALInvGeoTransform(transform, inverse))
         throw std::runtime_error("has a georeferencing that cannot be inverted");
     const CoordinateBox& b = *window.bounds;
     double left = std::numeric_limits<double>::max(), right = -left, top = left, bottom = -left;
@@ -217,9 +217,9 @@ CropBox windowOf(GDALDataset& dataset, const ReadWindow& window, const double* t
 }
 
 // The height unit in metres: feet where the file says so, else metres.
-double metresPerUnit(const GDALRasterBand& band)
+double metresPerUnit(GDALRasterBand& band)
 {
-    const std::string unit = const_cast<GDALRasterBand&>(band).GetUnitType();
+    const std::string unit = band.GetUnitType();
     if (EQUAL(unit.c_str(), "US survey foot") || EQUAL(unit.c_str(), "us-ft"))
         return 1200.0 / 3937.0;
     if (EQUAL(unit.c_str(), "ft") || EQUAL(unit.c_str(), "foot") || EQUAL(unit.c_str(), "feet"))
