@@ -15,6 +15,8 @@ packages=(
   libfreetype-dev libfontconfig-dev fonts-dejavu-core
   # image writing in the tools and tests, unit tests, fuzzing
   libstb-dev libgtest-dev clang libclang-rt-14-dev
+  # elevation models read by the generator (never linked into the viewer)
+  libgdal-dev
   # a virtual display with the fonts its message boxes need, scripted input,
   # window inspection and screenshots
   xvfb xauth xfonts-base xdotool x11-apps x11-utils imagemagick

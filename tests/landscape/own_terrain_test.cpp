@@ -1,18 +1,29 @@
-// A user's own terrain: elevation tiles and pictures read, holes filled and
-// fitted to the ground, then the command run on files it must refuse and on
-// a height map that ImageMagick makes, read back with stb_image.
+// A user's own terrain: elevation models made here through GDAL's own API,
+// read, filled, fitted, joined across the wrap and placed under the start;
+// then the command run on files it must refuse and on a height map that
+// ImageMagick makes, read back with stb_image.
 #include "elevation.h"
+#include "elevation_file.h"
 
 #include <gtest/gtest.h>
 #include <stb_image.h>
 #include <stb_image_write.h>
 
+#include <arpa/inet.h>
+#include <cpl_vsi.h>
+#include <gdal_priv.h>
+#include <gdal_utils.h>
+#include <ogr_spatialref.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <iterator>
-#include <unistd.h>
 
 namespace landscape_test {
 namespace {
@@ -33,39 +44,187 @@ std::string readText(const fs::path& path)
 
 void writeBytes(const fs::path& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
-// A tile falling from 3100 in the north-east corner to -1700 in the
-// south-west, with a 5 x 5 hole and one in a corner.
-TEST(OwnTerrain, TileHolesFillFromTheirNeighboursAndNorthWestStaysAtTheOrigin)
+// A GeoTIFF of one band: value(x, y) per sample, NaN where there is no data.
+// Projected (UTM zone 32, metres) or, with degrees, geographic.
+struct Raster {
+    int width, height;
+    GDALDataType type;
+    std::array<double, 6> transform;
+    bool degrees = false;
+};
+
+void writeRaster(const fs::path& file, const Raster& r, const std::function<double(int, int)>& value)
 {
-    const int side = 1201;
-    auto value = [](int x, int y) { return -500 + 3 * x - y; };
-    auto hole = [](int x, int y) { return (x >= 600 && x < 605 && y >= 300 && y < 305) || (x == 0 && y == 0); };
+    GDALAllRegister();
+    const char* options[] = {"COMPRESS=DEFLATE", nullptr};
+    GDALDataset* set = GetGDALDriverManager()->GetDriverByName("GTiff")->Create(
+        file.c_str(), r.width, r.height, 1, r.type, const_cast<char**>(options));
+    ASSERT_NE(set, nullptr);
+    OGRSpatialReference system;
+    system.SetWellKnownGeogCS("WGS84");
+    if (!r.degrees)
+        system.SetUTM(32);
+    set->SetSpatialRef(&system);
+    set->SetGeoTransform(const_cast<double*>(r.transform.data()));
+    std::vector<double> samples(static_cast<size_t>(r.width) * r.height);
+    for (int y = 0; y < r.height; ++y)
+        for (int x = 0; x < r.width; ++x)
+            samples[y * r.width + x] = std::isnan(value(x, y)) ? -9999.0 : value(x, y);
+    set->GetRasterBand(1)->SetNoDataValue(-9999.0);
+    EXPECT_EQ(set->GetRasterBand(1)->RasterIO(GF_Write, 0, 0, r.width, r.height, samples.data(), r.width, r.height,
+                                              GDT_Float64, 0, 0, nullptr),
+              CE_None);
+    GDALClose(set);
+}
+
+// A slope rising east and south, with a 6 x 6 hole of no data.
+TEST(OwnTerrain, GeoTiffHolesFillFromTheirNeighboursAndTheShapeFollows)
+{
+    const fs::path file = scratch("float") / "dem.tif";
+    auto value = [](int x, int y) { return 100.0 + 0.5 * x + 0.25 * y; };
+    writeRaster(file, {300, 200, GDT_Float32, {500000, 20, 0, 5200000, 0, -20}}, [&](int x, int y) {
+        return x >= 200 && x < 206 && y >= 50 && y < 56 ? NAN : value(x, y);
+    });
+
+    landscape::ElevationModel model = landscape::readElevationModel(file);
+    ASSERT_EQ(model.grid.width, 300);
+    ASSERT_EQ(model.grid.height, 200);
+    EXPECT_EQ(model.grid.at(299, 0), value(299, 0));
+    EXPECT_TRUE(std::isnan(model.grid.at(203, 53)));
+    EXPECT_EQ(model.metresAcross, 6000.0);
+    EXPECT_EQ(model.metresAlong, 4000.0);
+    EXPECT_EQ(landscape::fillNoData(model.grid), 36);
+    for (int y = 50; y < 56; ++y)
+        for (int x = 200; x < 206; ++x)
+            EXPECT_NEAR(model.grid.at(x, y), value(x, y), 1.5) << x << "," << y;
+}
+
+TEST(OwnTerrain, ZippedTileReadsAsItsSamples)
+{
+    const fs::path file = scratch("zip") / "N47E010.hgt.zip";
     std::string bytes;
-    for (int y = 0; y < side; ++y)
-        for (int x = 0; x < side; ++x) {
-            const auto sample = static_cast<uint16_t>(hole(x, y) ? -32768 : value(x, y));
-            bytes += static_cast<char>(sample >> 8);
-            bytes += static_cast<char>(sample & 0xFF);
+    for (int i = 0; i < 1201 * 1201; ++i) {
+        const auto sample = static_cast<uint16_t>(i % 1201 - 600); // east minus 600 m, below sea level in the west
+        bytes += {static_cast<char>(sample >> 8), static_cast<char>(sample & 0xFF)};
+    }
+    VSILFILE* out = VSIFOpenL(("/vsizip/" + file.string() + "/N47E010.hgt").c_str(), "wb");
+    ASSERT_NE(out, nullptr);
+    VSIFWriteL(bytes.data(), 1, bytes.size(), out);
+    VSIFCloseL(out);
+
+    const landscape::ElevationModel model = landscape::readElevationModel(file);
+    EXPECT_EQ(model.windowWidth, 1201);
+    EXPECT_EQ(model.grid.width, 1024);
+    EXPECT_NEAR(model.grid.at(0, 10), -600.0, 1.0);
+    EXPECT_NEAR(model.grid.at(1023, 10), 600.0, 1.0);
+    EXPECT_NEAR(*model.metresAlong, 111319.5 * 1201 / 1200, 1.0);
+}
+
+// Four tiles of 1024 x 1024 and their mosaic, read at half size as the whole.
+TEST(OwnTerrain, MosaicOfFourTilesReadsAsTheWhole)
+{
+    const fs::path folder = scratch("mosaic");
+    auto value = [](int x, int y) { return std::sin(x * 0.01) * 300.0 + y * 0.1 + (x * 7 + y * 13) % 5; };
+    writeRaster(folder / "whole.tif", {2048, 2048, GDT_Float32, {0, 1, 0, 2048, 0, -1}}, value);
+    std::vector<std::string> tiles;
+    std::vector<const char*> names;
+    for (int tile = 0; tile < 4; ++tile) {
+        const int left = tile % 2 * 1024, top = tile / 2 * 1024;
+        tiles.push_back((folder / ("tile" + std::to_string(tile) + ".tif")).string());
+        writeRaster(tiles.back(), {1024, 1024, GDT_Float32, {double(left), 1, 0, 2048.0 - top, 0, -1}},
+                    [&](int x, int y) { return value(left + x, top + y); });
+    }
+    for (const std::string& name : tiles)
+        names.push_back(name.c_str());
+    GDALClose(GDALBuildVRT((folder / "all.vrt").c_str(), 4, nullptr, names.data(), nullptr, nullptr));
+
+    const landscape::ElevationModel whole = landscape::readElevationModel(folder / "whole.tif");
+    const landscape::ElevationModel mosaic = landscape::readElevationModel(folder / "all.vrt");
+    ASSERT_EQ(mosaic.grid.width, 1024);
+    EXPECT_EQ(mosaic.grid.samples, whole.grid.samples);
+}
+
+// Mosaics naming a server on the loopback address (listened to here), a
+// network path, or a file above their folder: refused, and nobody calls.
+TEST(OwnTerrain, MosaicReachingOutsideItsFolderIsRefusedWithoutAConnection)
+{
+    const int server = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(bind(server, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(listen(server, 4), 0);
+    ASSERT_EQ(getsockname(server, reinterpret_cast<sockaddr*>(&address), &length), 0);
+    const std::string url = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/t.tif";
+
+    const fs::path folder = scratch("refused");
+    writeRaster(folder.parent_path() / "outside.tif", {8, 8, GDT_Float32, {0, 1, 0, 8, 0, -1}},
+                [](int x, int) { return x; });
+    for (const std::string& source : {url, "/vsicurl/" + url, std::string("../outside.tif")}) {
+        writeBytes(folder / "bad.vrt", "<VRTDataset rasterXSize=\"8\" rasterYSize=\"8\"><VRTRasterBand "
+                                       "dataType=\"Float32\" band=\"1\"><SimpleSource><SourceFilename "
+                                       "relativeToVRT=\"1\">" +
+                                           source + "</SourceFilename><SourceBand>1</SourceBand></SimpleSource>"
+                                                    "</VRTRasterBand></VRTDataset>");
+        try {
+            landscape::readElevationModel(folder / "bad.vrt");
+            ADD_FAILURE() << source << " was read";
+        } catch (const std::runtime_error& e) {
+            EXPECT_NE(std::string(e.what()).find("refused"), std::string::npos) << e.what();
         }
-    const fs::path file = scratch("tile") / "N00E000.HGT";
-    writeBytes(file, bytes);
+    }
+    EXPECT_EQ(accept(server, nullptr, nullptr), -1);
+    EXPECT_EQ(errno, EAGAIN);
+    close(server);
+}
 
-    landscape::ElevationGrid grid = landscape::readElevationFile(file);
-    ASSERT_EQ(grid.width, side);
-    EXPECT_EQ(grid.at(0, side - 1), -1700.0f);
-    EXPECT_TRUE(std::isnan(grid.at(602, 302)));
-    EXPECT_EQ(landscape::fillNoData(grid), 26);
-    for (int y = 300; y < 305; ++y)
-        for (int x = 600; x < 605; ++x)
-            EXPECT_NEAR(grid.at(x, y), value(x, y), 12.0) << x << "," << y;
-    EXPECT_NEAR(grid.at(0, 0), value(1, 1), 3.0);
+// A map not made to repeat: a ramp from 0 in the west to 250 in the east and
+// from north to south, with some roughness.
+TEST(OwnTerrain, EdgesJoinAcrossTheWrap)
+{
+    landscape::HeightField ground{1024, std::vector<float>(1024 * 1024)};
+    for (int z = 0; z < 1024; ++z)
+        for (int x = 0; x < 1024; ++x)
+            ground.heights[z * 1024 + x] = static_cast<float>((x + z) * 0.12 + (x * 31 + z * 17) % 7 * 0.1);
+    const landscape::HeightField before = ground;
+    landscape::joinEdges(ground);
 
-    const landscape::GroundFit fit = landscape::fitGround(grid);
-    EXPECT_EQ(fit.inputMin, -1700.0f);
-    EXPECT_EQ(fit.inputMax, 3100.0f);
-    EXPECT_FLOAT_EQ(fit.unitsPerStep, 4800.0f / 255.0f);
-    EXPECT_NEAR(fit.ground.at(1023, 0), 255.0f, 0.5f);
-    EXPECT_NEAR(fit.ground.at(0, 1023), 0.0f, 0.5f);
+    double across[2] = {0, 0}, inside[2] = {0, 0};
+    for (int i = 0; i < 1024; ++i) {
+        across[0] += std::fabs(ground.at(0, i) - ground.at(1023, i));
+        across[1] += std::fabs(ground.at(i, 0) - ground.at(i, 1023));
+        for (int k = 0; k < 1023; ++k) {
+            inside[0] += std::fabs(ground.at(k + 1, i) - ground.at(k, i)) / 1023;
+            inside[1] += std::fabs(ground.at(i, k + 1) - ground.at(i, k)) / 1023;
+        }
+    }
+    EXPECT_LE(across[0], 2.0 * inside[0]);
+    EXPECT_LE(across[1], 2.0 * inside[1]);
+    const int band = landscape::kEdgeBand;
+    EXPECT_LE(band, 1024 / 20);
+    EXPECT_EQ(ground.at(band, band), before.at(band, band));
+    EXPECT_EQ(ground.at(1023 - band, 1023 - band), before.at(1023 - band, 1023 - band));
+}
+
+// Ground flat at the given height with one peak: the start ends above 25
+// (as a byte), the peak within 255 and above the start.
+TEST(OwnTerrain, StartStandsOnTheGround)
+{
+    const struct {
+        float flat, peak, raisedBy, relief;
+    } cases[] = {{0, 100, 26.25f, 1}, {0, 255, 0, 228.75f / 255}, {20, 240, 6.25f, 1}, {10, 250, 5, 228.75f / 240},
+                 {30, 250, 0, 1}};
+    for (const auto& c : cases) {
+        landscape::HeightField ground{1024, std::vector<float>(1024 * 1024, c.flat)};
+        ground.heights[3] = c.peak;
+        const landscape::StartPlacement placed = landscape::standStartOnGround(ground);
+        EXPECT_NEAR(placed.raisedBy, c.raisedBy, 1e-4f) << c.flat << " " << c.peak;
+        EXPECT_NEAR(placed.relief, c.relief, 1e-4f) << c.flat << " " << c.peak;
+        EXPECT_GT(std::lround(ground.at(500, 500)), 25);
+        EXPECT_LE(ground.heights[3], 255.0f);
+        EXPECT_GT(ground.heights[3], ground.at(500, 500));
+    }
 }
 
 // An 8-bit picture wider than tall keeps its 8-bit units, and its bright and
@@ -86,7 +245,9 @@ TEST(OwnTerrain, EightBitPictureWiderThanTallStretchesOntoTheGround)
     const fs::path file = scratch("picture") / "wide.png";
     writeBytes(file, png);
 
-    const landscape::GroundFit fit = landscape::fitGround(landscape::readElevationFile(file), 2.0f);
+    const landscape::ElevationModel model = landscape::readElevationModel(file);
+    EXPECT_FALSE(model.metresAcross);
+    const landscape::GroundFit fit = landscape::fitGround(model.grid, 2.0f);
     EXPECT_EQ(fit.inputMax, 248.0f);
     EXPECT_EQ(fit.inputMin, 18.0f);
     const auto cell = [](int sample, int count) { return static_cast<int>((sample + 0.5) * 1024 / count); };
@@ -115,15 +276,38 @@ TEST(OwnTerrainCommand, RefusesWhatItCannotReadWithOneLineAndWritesNothing)
     writeBytes(files / "notes.png", "just some words, no picture\n");
     writeBytes(files / "short.hgt", std::string(1000, '\0'));
     writeBytes(files / "cut.png", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16));
-    for (const char* name : {"notes.png", "short.hgt", "cut.png", "missing.png"}) {
+    writeBytes(files / "cut.tif", std::string("II*\0\x08\0\0\0\x10\0", 10));
+    for (const char* name : {"notes.png", "short.hgt", "cut.png", "cut.tif", "missing.png"}) {
         SCOPED_TRACE(name);
         const fs::path out = files / (std::string("out-") + name);
         const CommandRun run = generate(out, "--heightmap " + (files / name).string());
         EXPECT_EQ(run.status, 1);
         EXPECT_NE(run.err.find(name), std::string::npos) << run.err;
         EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
+        EXPECT_EQ(run.err.find("ERROR"), std::string::npos) << run.err;
         EXPECT_FALSE(fs::exists(out));
     }
+}
+
+// A one-degree tile around latitude 60: a degree is 111.32 km along the
+// meridian and half that along the parallel, so a grid step is 54.36 m across
+// and 108.7 m along; a relief of ten times their mean is 10 height steps high
+// at true proportions.
+TEST(OwnTerrainCommand, TrueProportionsMakeAHeightStepAsLongAsAGridStep)
+{
+    const fs::path folder = scratch("true");
+    const double step = 111319.49 * 0.75 / 1024;
+    writeRaster(folder / "dem.tif", {1200, 1200, GDT_Int16, {10.0, 1.0 / 1200, 0, 60.5, 0, -1.0 / 1200}, true},
+                [&](int x, int) { return std::round(std::min(x, 1199 - x) * step * 10 / 599); });
+    const CommandRun run = generate(folder / "out", "--exaggeration 1 --heightmap " + (folder / "dem.tif").string());
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("a grid step is 54.36 m across and 108.7 m along and a height step 81.53 m, so the "
+                           "relief is exaggerated 1 times"),
+              std::string::npos)
+        << run.out;
+    const std::string raw = readText(folder / "out" / "Tertest.raw");
+    const auto [low, high] = std::minmax_element(raw.begin(), raw.end());
+    EXPECT_NEAR(*high - *low, 10, 1);
 }
 
 TEST(OwnTerrainCommand, ImageMagicksHeightMapIsNeitherMirroredNorTurned)
@@ -146,13 +330,23 @@ TEST(OwnTerrainCommand, ImageMagicksHeightMapIsNeitherMirroredNorTurned)
 
     // The written highest and lowest cells lie on the input's highest and
     // lowest points, within two height steps and a sample (each cell blends
-    // neighbouring samples); a mirrored or turned map would not.
+    // neighbouring samples); a mirrored or turned map would not. The band
+    // along the edges, blended across the wrap, takes the middle's height.
+    const auto blendBand = [](auto& cells, int side) {
+        const int band = landscape::kEdgeBand * side / 1024;
+        const auto middle = cells[side / 2 * side + side / 2];
+        for (int i = 0; i < side * side; ++i)
+            if (std::min({i % side, i / side, side - 1 - i % side, side - 1 - i / side}) < band)
+                cells[i] = middle;
+    };
+    blendBand(input, w);
+    std::vector<uint8_t> ground(raw.begin(), raw.end());
+    blendBand(ground, 1024);
     const auto [low, high] = std::minmax_element(input.begin(), input.end());
     const double step = (*high - *low) / 255.0;
-    const auto [bottom, top] = std::minmax_element(
-        raw.begin(), raw.end(), [](char a, char b) { return static_cast<uint8_t>(a) < static_cast<uint8_t>(b); });
+    const auto [bottom, top] = std::minmax_element(ground.begin(), ground.end());
     const auto around = [&](auto cell, auto pick) {
-        const int i = static_cast<int>(cell - raw.begin()), x = i % 1024 / 2, y = i / 1024 / 2;
+        const int i = static_cast<int>(cell - ground.begin()), x = i % 1024 / 2, y = i / 1024 / 2;
         int value = input[y * w + x];
         for (int v = std::max(y - 1, 0); v <= std::min(y + 1, h - 1); ++v)
             for (int u = std::max(x - 1, 0); u <= std::min(x + 1, w - 1); ++u)

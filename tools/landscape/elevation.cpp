@@ -1,40 +1,12 @@
 #include "elevation.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
-#include <fstream>
-#include <limits>
 #include <stdexcept>
 
 namespace landscape {
 
 namespace {
-
-constexpr int16_t kNoData = -32768;
-const float kMissing = std::numeric_limits<float>::quiet_NaN();
-
-std::vector<uint8_t> readBytes(const std::filesystem::path& path)
-{
-    std::error_code error;
-    if (std::filesystem::is_directory(path, error))
-        throw std::runtime_error("is a folder, not a file");
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        throw std::runtime_error("cannot be opened");
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
-        throw std::runtime_error("cannot be read");
-    return bytes;
-}
-
-bool hasTileName(const std::filesystem::path& path)
-{
-    std::string extension = path.extension().string();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return extension == ".hgt";
-}
 
 // One line of samples resampled to a new length: the mean of the samples
 // each new one covers when the line shrinks, a blend of the two nearest when
@@ -63,39 +35,6 @@ void resampleLine(const float* in, int inCount, int inStride, float* out, int ou
 }
 
 } // namespace
-
-ElevationGrid decodeElevationTile(const std::vector<uint8_t>& bytes)
-{
-    int side = 0;
-    for (const int candidate : {1201, 3601}) {
-        if (bytes.size() == static_cast<size_t>(candidate) * candidate * 2)
-            side = candidate;
-    }
-    if (side == 0) {
-        throw std::runtime_error(
-            "not an elevation tile: " + std::to_string(bytes.size()) +
-            " bytes, where a tile of 1201 x 1201 or 3601 x 3601 samples has 2884802 or 25934402");
-    }
-    ElevationGrid grid;
-    grid.width = side;
-    grid.height = side;
-    grid.samples.resize(static_cast<size_t>(side) * side);
-    for (size_t i = 0; i < grid.samples.size(); ++i) {
-        const auto sample = static_cast<int16_t>(static_cast<uint16_t>(bytes[2 * i] << 8 | bytes[2 * i + 1]));
-        grid.samples[i] = sample == kNoData ? kMissing : static_cast<float>(sample);
-    }
-    return grid;
-}
-
-ElevationGrid readElevationFile(const std::filesystem::path& path)
-{
-    try {
-        const std::vector<uint8_t> bytes = readBytes(path);
-        return hasTileName(path) ? decodeElevationTile(bytes) : decodeGreyPicture(bytes);
-    } catch (const std::runtime_error& e) {
-        throw std::runtime_error(path.string() + ": " + e.what());
-    }
-}
 
 int fillNoData(ElevationGrid& grid)
 {
@@ -170,24 +109,6 @@ int fillNoData(ElevationGrid& grid)
     return filled;
 }
 
-ElevationGrid crop(const ElevationGrid& grid, const CropBox& box)
-{
-    if (box.x < 0 || box.y < 0 || box.width < 1 || box.height < 1 || box.x > grid.width - box.width ||
-        box.y > grid.height - box.height) {
-        throw std::runtime_error("the crop box does not lie inside the " + std::to_string(grid.width) + " x " +
-                                 std::to_string(grid.height) + " samples");
-    }
-    ElevationGrid out;
-    out.width = box.width;
-    out.height = box.height;
-    out.samples.reserve(static_cast<size_t>(box.width) * box.height);
-    for (int y = box.y; y < box.y + box.height; ++y) {
-        const auto row = grid.samples.begin() + static_cast<std::ptrdiff_t>(y) * grid.width + box.x;
-        out.samples.insert(out.samples.end(), row, row + box.width);
-    }
-    return out;
-}
-
 GroundFit fitGround(const ElevationGrid& grid, std::optional<float> unitsPerStep)
 {
     GroundFit fit;
@@ -215,6 +136,49 @@ GroundFit fitGround(const ElevationGrid& grid, std::optional<float> unitsPerStep
         height = std::clamp(scaled, 0.0f, 255.0f);
     }
     return fit;
+}
+
+void joinEdges(HeightField& ground)
+{
+    // Each pair of cells facing each other across the wrap, k cells from it,
+    // moves towards the other by weight(k): half the step at the wrap, so the
+    // step vanishes, easing to nothing at the band's inner edge.
+    const auto weight = [](int k) {
+        const float t = (static_cast<float>(k) + 0.5f) / kEdgeBand;
+        return 0.5f * (1.0f - t * t * (3.0f - 2.0f * t));
+    };
+    const int last = ground.size - 1;
+    for (const bool alongRows : {true, false}) {
+        const auto cell = [&](int line, int i) -> float& {
+            return alongRows ? ground.heights[static_cast<size_t>(line) * ground.size + i]
+                             : ground.heights[static_cast<size_t>(i) * ground.size + line];
+        };
+        for (int line = 0; line < ground.size; ++line) {
+            const float step = cell(line, 0) - cell(line, last);
+            for (int k = 0; k < kEdgeBand; ++k) {
+                cell(line, last - k) += step * weight(k);
+                cell(line, k) -= step * weight(k);
+            }
+        }
+    }
+    for (float& height : ground.heights)
+        height = std::clamp(height, 0.0f, 255.0f);
+}
+
+StartPlacement standStartOnGround(HeightField& ground)
+{
+    StartPlacement placement;
+    const float start = ground.at(kStartX, kStartZ);
+    if (start >= kLeastStartGround)
+        return placement;
+    const float top = *std::max_element(ground.heights.begin(), ground.heights.end());
+    placement.raisedBy = std::min(kLeastStartGround - start, 255.0f - top);
+    const float raised = start + placement.raisedBy;
+    if (raised < kLeastStartGround)
+        placement.relief = (255.0f - kLeastStartGround) / (255.0f - raised);
+    for (float& height : ground.heights)
+        height = 255.0f - (255.0f - (height + placement.raisedBy)) * placement.relief;
+    return placement;
 }
 
 } // namespace landscape

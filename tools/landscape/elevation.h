@@ -1,16 +1,14 @@
-// A user's own terrain: elevation samples read from a greyscale picture or an
-// elevation tile, then fitted to the viewer's ground of 1024 × 1024 heights
-// 0..255. Samples keep their order: the picture's (or tile's) top row becomes
-// row z = 0 of the ground and its left column x = 0, just as the height file
-// and the terrain picture are laid out, so nothing is mirrored or turned.
+// A user's own terrain: elevation samples (read by elevation_file.h) fitted to
+// the viewer's ground of 1024 × 1024 heights 0..255, joined across the wrap
+// and placed so the viewer starts on it. Samples keep their order: the file's
+// top (north) row becomes row z = 0 of the ground and its left (west) column
+// x = 0, just as the height file and the terrain picture are laid out, so
+// nothing is mirrored or turned.
 #pragma once
 
 #include "heightfield.h"
 
-#include <cstdint>
-#include <filesystem>
 #include <optional>
-#include <string>
 #include <vector>
 
 namespace landscape {
@@ -24,18 +22,6 @@ struct ElevationGrid {
     float at(int x, int y) const { return samples[static_cast<size_t>(y) * width + x]; }
 };
 
-// An elevation tile of 1201 or 3601 samples square: big-endian signed 16-bit
-// samples, -32768 for no data. Throws std::runtime_error for any other size.
-ElevationGrid decodeElevationTile(const std::vector<uint8_t>& bytes);
-
-// A picture that stb_image reads, as grey: 16-bit pictures keep their 0..65535
-// range, all others are 0..255. Throws std::runtime_error when it is none.
-ElevationGrid decodeGreyPicture(const std::vector<uint8_t>& bytes);
-
-// Reads the file, as a tile when its name ends in ".hgt" (any case), else as
-// a picture. Throws std::runtime_error with a message naming the file.
-ElevationGrid readElevationFile(const std::filesystem::path& path);
-
 // Gives every sample without data the mean of its neighbours that have data,
 // working inwards from the edge of each hole. Returns how many were filled;
 // throws std::runtime_error when no sample has data.
@@ -44,9 +30,6 @@ int fillNoData(ElevationGrid& grid);
 struct CropBox {
     int x = 0, y = 0, width = 0, height = 0;
 };
-
-// The box of samples; throws std::runtime_error when it does not lie inside.
-ElevationGrid crop(const ElevationGrid& grid, const CropBox& box);
 
 struct GroundFit {
     HeightField ground;
@@ -60,5 +43,29 @@ struct GroundFit {
 // grows) and scales the heights so the input's minimum is 0 and, unless a
 // scale is given, its maximum 255. The grid must have no holes left.
 GroundFit fitGround(const ElevationGrid& grid, std::optional<float> unitsPerStep = std::nullopt);
+
+// The widest band along each edge that joinEdges blends: under 5 % of the map.
+constexpr int kEdgeBand = 48;
+
+// Blends the band along each edge towards the opposite edge, so the ground
+// continues across the wrap without a wall: a map not made to repeat would
+// otherwise end in a cliff where the viewer reads row 0 again at z = 1024 and
+// column 0 at x = 1024. The heights stay within 0..255.
+void joinEdges(HeightField& ground);
+
+// The viewer starts with its eye at height 35 and stands on the ground only
+// where that lies above 25; below, it floats. The lowest height the start
+// cell is given, so that it rounds to a byte above 25.
+constexpr float kLeastStartGround = 26.25f;
+
+struct StartPlacement {
+    float raisedBy = 0.0f; // height steps added to every height
+    float relief = 1.0f;   // share of the relief kept, where raising alone could not do
+};
+
+// Lifts the ground so its start cell (kStartX, kStartZ) lies at least at
+// kLeastStartGround: raised as a whole where the top allows, otherwise raised
+// to the top and the relief flattened just enough towards 255.
+StartPlacement standStartOnGround(HeightField& ground);
 
 } // namespace landscape

@@ -1,11 +1,13 @@
 // lumora-landscape: writes the default landscape, or one around a user's own
 // terrain, into a folder.
 #include "elevation.h"
+#include "elevation_file.h"
 #include "landscape.h"
 #include "plants.h"
 
 #include "common/tool_options.h"
 
+#include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <cmath>
@@ -21,7 +23,8 @@ namespace {
 void printUsage(std::FILE* out)
 {
     std::fprintf(out, "usage: lumora-landscape OUTDIR [--seed N] [--detail N]\n"
-                      "                        [--heightmap FILE [--vertical-scale S] [--crop X,Y,W,H]]\n"
+                      "                        [--heightmap FILE [--exaggeration F | --vertical-scale S]\n"
+                      "                                          [--crop X,Y,W,H | --bounds W,S,E,N]]\n"
                       "       lumora-landscape --help | --version\n");
 }
 
@@ -40,24 +43,44 @@ void printHelp()
                 "  --detail N  palms and grass at level N, %d to %d (default %d); level 1 has a few\n"
                 "              dozen triangles a palm, and each level up about twice as many\n"
                 "  --heightmap FILE\n"
-                "              the ground from your own height map instead of a generated one:\n"
-                "              a greyscale PNG (8 or 16 bits) or an SRTM .hgt tile (1201 or 3601\n"
-                "              samples square; no-data holes are filled from their neighbours).\n"
-                "              It is resampled to 1024 x 1024 and its lowest point set to height\n"
-                "              0, its highest to 255; the picture's top row lies along z = 0 and\n"
-                "              its left column along x = 0. The terrain picture is painted from\n"
-                "              it; the other files are as generated.\n"
+                "              the ground from your own elevation model instead of a generated\n"
+                "              one: a GeoTIFF (also cloud-optimised; 16-bit integer or 32-bit\n"
+                "              float), an SRTM .hgt tile, zipped or not, an ESRI ASCII grid\n"
+                "              (.asc), an ERDAS .img, an ESRI .flt with its .hdr, a mosaic of\n"
+                "              tiles (.vrt), or a greyscale PNG of 8 or 16 bits. Samples without\n"
+                "              data are filled from their neighbours. It is resampled to\n"
+                "              1024 x 1024, and its lowest point set to height 0, its highest to\n"
+                "              255; its top (north) row lies along z = 0 and its left (west)\n"
+                "              column along x = 0. A band along the edges, %d samples wide, is\n"
+                "              blended so the ground joins itself where it repeats, and the\n"
+                "              ground is raised (or its relief flattened) until the start at\n"
+                "              (%d, %d) lies above height 25. One line tells the file's size, the\n"
+                "              height step and, for a georeferenced file, the grid step and\n"
+                "              height step in metres and the exaggeration that results. The\n"
+                "              terrain picture is painted from it; the other files are as\n"
+                "              generated. A mosaic whose tiles are not files in its own folder is\n"
+                "              refused, and nothing is fetched from the network.\n"
+                "  --exaggeration F\n"
+                "              heights F times as steep as the ground is (1 gives true\n"
+                "              proportions, a height step as long as a grid step); needs a\n"
+                "              georeferenced file. A relief too high for heights 0 to 255 at\n"
+                "              that scale is flattened to fit, and the line says by how much\n"
                 "  --vertical-scale S\n"
                 "              input units per height step instead (a positive number); heights\n"
                 "              above 255 are cut at 255\n"
                 "  --crop X,Y,W,H\n"
-                "              use only the W x H samples from column X, row Y of the height map\n"
+                "              use only the W x H samples from column X, row Y of the file\n"
+                "  --bounds W,S,E,N\n"
+                "              use only the part of a georeferenced file between west W, south S,\n"
+                "              east E and north N, in the file's own coordinates (degrees for\n"
+                "              SRTM tiles, metres for most national grids)\n"
                 "  --version   print the generator version line and exit; landscape.version\n"
                 "              holds the same line, so a folder made by an older generator\n"
                 "              or at another level of detail can be told apart\n"
                 "  --help      print this text and exit\n",
                 static_cast<unsigned long long>(landscape::kDefaultSeed), landscape::kLeastDetail,
-                landscape::kMostDetail, landscape::kDefaultDetail);
+                landscape::kMostDetail, landscape::kDefaultDetail, landscape::kEdgeBand, landscape::kStartX,
+                landscape::kStartZ);
 }
 
 bool parseSeed(std::string_view text, uint64_t& seed)
@@ -99,24 +122,92 @@ bool parseCrop(std::string_view text, landscape::CropBox& box)
     return box.width > 0 && box.height > 0;
 }
 
-// The user's height map as the ground, with what was done to it on one line.
-// Throws std::runtime_error when the file cannot serve.
-landscape::HeightField groundFrom(const std::string& file, std::optional<float> scale,
-                                  std::optional<landscape::CropBox> box)
+bool parseBounds(const std::string& text, landscape::CoordinateBox& box)
 {
-    landscape::ElevationGrid grid = landscape::readElevationFile(file);
+    double* const fields[] = {&box.west, &box.south, &box.east, &box.north};
+    const char* at = text.c_str();
+    for (size_t i = 0; i < 4; ++i) {
+        char* last = nullptr;
+        *fields[i] = std::strtod(at, &last);
+        if (last == at || !std::isfinite(*fields[i]) || *last != (i < 3 ? ',' : '\0'))
+            return false;
+        at = last + 1;
+    }
+    return box.west < box.east && box.south < box.north;
+}
+
+struct ImportOptions {
+    std::optional<float> scale;        // input units per height step
+    std::optional<float> exaggeration; // times steeper than the ground is (1: true proportions)
+    landscape::ReadWindow window;
+};
+
+// The metres a grid step of the ground covers, across and along, where the
+// file is georeferenced.
+struct GridStep {
+    double across = 0.0, along = 0.0;
+    double mean() const { return 0.5 * (across + along); }
+};
+
+// Input units per height step for the exaggeration asked for, flattened
+// where the relief would not fit in the byte range; flattened says how much.
+float unitsForExaggeration(const landscape::ElevationModel& model, const GridStep& step, float exaggeration,
+                           double& flattened)
+{
+    const auto [low, high] = std::minmax_element(model.grid.samples.begin(), model.grid.samples.end());
+    const double units = step.mean() / exaggeration / model.metresPerUnit;
+    flattened = (*high - *low) / units / 255.0;
+    return static_cast<float>(flattened > 1.0 ? (*high - *low) / 255.0 : units);
+}
+
+// The user's elevation model as the ground, with what was done to it on one
+// line. Throws std::runtime_error naming the file when it cannot serve.
+landscape::HeightField groundFrom(const std::string& file, const ImportOptions& options)
+{
     try {
-        if (box)
-            grid = landscape::crop(grid, *box);
-        const int filled = landscape::fillNoData(grid);
-        landscape::GroundFit fit = landscape::fitGround(grid, scale);
-        std::printf("%s: %d x %d samples, from %g to %g; one height step is %g input units", file.c_str(), grid.width,
-                    grid.height, static_cast<double>(fit.inputMin), static_cast<double>(fit.inputMax),
-                    static_cast<double>(fit.unitsPerStep));
+        landscape::ElevationModel model = landscape::readElevationModel(file, options.window);
+        const int filled = landscape::fillNoData(model.grid);
+        std::optional<GridStep> step;
+        if (model.metresAcross && model.metresAlong)
+            step = GridStep{*model.metresAcross / landscape::kMapSize, *model.metresAlong / landscape::kMapSize};
+        std::optional<float> unitsPerStep = options.scale;
+        double flattened = 1.0;
+        if (options.exaggeration) {
+            if (!step)
+                throw std::runtime_error("is not georeferenced, so no exaggeration can be given "
+                                         "(--vertical-scale can set the height step)");
+            unitsPerStep = unitsForExaggeration(model, *step, *options.exaggeration, flattened);
+        }
+        landscape::GroundFit fit = landscape::fitGround(model.grid, unitsPerStep);
+        landscape::joinEdges(fit.ground);
+        const landscape::StartPlacement start = landscape::standStartOnGround(fit.ground);
+
+        std::printf("%s: %d x %d samples, from %g to %g; one height step is %g input units", file.c_str(),
+                    model.windowWidth, model.windowHeight, static_cast<double>(fit.inputMin),
+                    static_cast<double>(fit.inputMax), static_cast<double>(fit.unitsPerStep));
+        if (step) {
+            const double heightStep = fit.unitsPerStep * model.metresPerUnit / start.relief;
+            if (std::fabs(step->across - step->along) > 0.01 * step->mean())
+                std::printf("; a grid step is %.4g m across and %.4g m along", step->across, step->along);
+            else
+                std::printf("; a grid step is %.4g m", step->mean());
+            std::printf(" and a height step %.4g m, so the relief is exaggerated %.3g times", heightStep,
+                        step->mean() / heightStep);
+            if (flattened > 1.0)
+                std::printf(" (flattened %.3g times to fit heights 0 to 255)", flattened);
+        } else {
+            std::printf("; the file is not georeferenced, so no exaggeration can be given");
+        }
         if (filled > 0)
             std::printf("; %d no-data samples filled", filled);
         if (fit.clipped > 0)
             std::printf("; %d heights cut at 255", fit.clipped);
+        if (start.raisedBy > 0.0f || start.relief < 1.0f) {
+            std::printf("; raised %.3g height steps", static_cast<double>(start.raisedBy));
+            if (start.relief < 1.0f)
+                std::printf(" and the relief flattened to %.0f %%", 100.0 * start.relief);
+            std::printf(" so the viewer starts on the ground");
+        }
         std::printf("\n");
         return std::move(fit.ground);
     } catch (const std::runtime_error& e) {
@@ -130,7 +221,13 @@ int main(int argc, char** argv)
 {
     const ToolCommandLine line = parseToolCommandLine(
         argc, argv,
-        {{"--seed", true}, {"--detail", true}, {"--heightmap", true}, {"--vertical-scale", true}, {"--crop", true}});
+        {{"--seed", true},
+         {"--detail", true},
+         {"--heightmap", true},
+         {"--vertical-scale", true},
+         {"--exaggeration", true},
+         {"--crop", true},
+         {"--bounds", true}});
     // The generator's version is its own, the line that landscape.version repeats.
     const auto printVersion = [](const char*) { std::printf("%s\n", landscape::versionLine().c_str()); };
     if (const int status = answerToolCommandLine(line, "lumora-landscape", printHelp, printUsage, printVersion);
@@ -147,21 +244,39 @@ int main(int argc, char** argv)
                      landscape::kMostDetail);
         return 2;
     }
-    std::optional<float> scale;
+    ImportOptions import;
     if (const std::string* text = line.value("--vertical-scale");
-        text && !parseScale(text->c_str(), scale.emplace())) {
+        text && !parseScale(text->c_str(), import.scale.emplace())) {
         std::fprintf(stderr, "lumora-landscape: --vertical-scale needs a positive number\n");
         return 2;
     }
-    std::optional<landscape::CropBox> box;
-    if (const std::string* text = line.value("--crop"); text && !parseCrop(*text, box.emplace())) {
+    if (const std::string* text = line.value("--exaggeration");
+        text && !parseScale(text->c_str(), import.exaggeration.emplace())) {
+        std::fprintf(stderr, "lumora-landscape: --exaggeration needs a positive number\n");
+        return 2;
+    }
+    if (const std::string* text = line.value("--crop"); text && !parseCrop(*text, import.window.samples.emplace())) {
         std::fprintf(stderr, "lumora-landscape: --crop needs X,Y,W,H (W and H above 0)\n");
+        return 2;
+    }
+    if (const std::string* text = line.value("--bounds");
+        text && !parseBounds(*text, import.window.bounds.emplace())) {
+        std::fprintf(stderr, "lumora-landscape: --bounds needs W,S,E,N (west below east, south below north)\n");
         return 2;
     }
     const std::string* heightMapText = line.value("--heightmap");
     const std::string heightMap = heightMapText ? *heightMapText : std::string();
-    if (heightMap.empty() && (scale || box)) {
-        std::fprintf(stderr, "lumora-landscape: --vertical-scale and --crop go with --heightmap\n");
+    if (heightMap.empty() && (import.scale || import.exaggeration || import.window.samples || import.window.bounds)) {
+        std::fprintf(stderr,
+                     "lumora-landscape: --vertical-scale, --exaggeration, --crop and --bounds go with --heightmap\n");
+        return 2;
+    }
+    if (import.scale && import.exaggeration) {
+        std::fprintf(stderr, "lumora-landscape: --vertical-scale and --exaggeration set the same thing: one of them\n");
+        return 2;
+    }
+    if (import.window.samples && import.window.bounds) {
+        std::fprintf(stderr, "lumora-landscape: --crop and --bounds both choose the part to read: one of them\n");
         return 2;
     }
     if (line.positional.size() != 1)
@@ -175,7 +290,7 @@ int main(int argc, char** argv)
         // that cannot serve leaves it as it was.
         const std::vector<landscape::LandscapeFile> files =
             heightMap.empty() ? landscape::buildLandscape(seed, detail)
-                              : landscape::buildLandscapeAround(groundFrom(heightMap, scale, box), seed, detail);
+                              : landscape::buildLandscapeAround(groundFrom(heightMap, import), seed, detail);
         landscape::prepareLandscapeFolder(folder);
         size_t total = 0;
         for (const landscape::LandscapeFile& file : files) {
