@@ -39,7 +39,7 @@ options)
     [[ $code == 0 && -n $out && ! -s "$work/stderr" ]] || fail "$option: status $code, '$out'"
   done
   [[ $(env -u DISPLAY "$lumora" --version) =~ ^lumora\ [0-9]+\.[0-9]+\.[0-9]+$ ]] || fail "version line"
-  env -u DISPLAY "$lumora" --help | grep -q "^usage: lumora \[--windowed | --fullscreen\] \[DIR\]$" ||
+  env -u DISPLAY "$lumora" --help | grep -q "^usage: lumora \[--windowed | --fullscreen\] \[DIR | FILE\]$" ||
     fail "help has no usage line"
   for args in "--bogus" "one two" "--windowed --fullscreen"; do
     out=$(env -u DISPLAY "$lumora" $args 2>&1 >/dev/null); code=$?
@@ -47,7 +47,7 @@ options)
     [[ $(wc -l <<<"$out") == 1 && $out == "lumora: "*"usage: lumora "* ]] || fail "'$args': '$out'"
   done
   out=$(env -u DISPLAY "$lumora" "$work/none" 2>&1); code=$?
-  [[ $code == 1 && $out == "lumora: cannot read data from $work/none: there is no such folder" ]] ||
+  [[ $code == 1 && $out == "lumora: cannot read data from $work/none: there is no such file or folder" ]] ||
     fail "a missing DIR: status $code, '$out'"
   ;;
 empty-folder)
