@@ -53,6 +53,34 @@ std::string lastLine(const std::string& text)
 
 std::string firstLine(const std::string& text) { return text.substr(0, text.find('\n')); }
 
+// The cache folder's name: what the generator is, what it is asked, and which
+// version of the file it reads (a file replaced or touched is another one).
+std::string cacheName(const std::string& versionLine, const std::vector<std::string>& options,
+                      const struct stat& file)
+{
+    std::string identity = versionLine;
+    for (const std::string& option : options)
+        identity += '\n' + option;
+    identity += '\n' + std::to_string(file.st_dev) + ' ' + std::to_string(file.st_ino) + ' ' +
+                std::to_string(file.st_size) + ' ' + std::to_string(file.st_mtim.tv_sec) + '.' +
+                std::to_string(file.st_mtim.tv_nsec);
+    return hashName(identity);
+}
+
+// One line on why a run of the generator failed: its own last word where it
+// gave one.
+void reportFailedRun(const ChildOutcome& run, const fs::path& generator, const fs::path& file)
+{
+    if (!run.started)
+        std::fprintf(stderr, "lumora: %s does not run: %s\n", generator.c_str(), run.error.c_str());
+    else if (run.signal != 0)
+        std::fprintf(stderr, "lumora: the import of %s stopped on signal %d\n", file.c_str(), run.signal);
+    else if (const std::string reason = lastLine(run.error); !reason.empty())
+        std::fprintf(stderr, "lumora: %s\n", reason.c_str());
+    else
+        std::fprintf(stderr, "lumora: the import of %s failed (status %d)\n", file.c_str(), run.exitStatus);
+}
+
 // Partial folders of this import whose process has ended: an import that was
 // cut short. One still running elsewhere is left alone.
 void clearInterruptedImports(const fs::path& root, const std::string& name)
@@ -112,11 +140,9 @@ fs::path importElevationModel(const fs::path& file, const fs::path& viewerExecut
                      file.c_str(), kGenerator, kToolsPackage);
         return {};
     }
-    const auto quiet = [] {};
-    const ChildOutcome version = runChildProcess(generator, {kGenerator, "--version"}, quiet);
+    const ChildOutcome version = runChildProcess(generator, {kGenerator, "--version"}, [] {});
     if (version.exitStatus != 0) {
-        std::fprintf(stderr, "lumora: %s does not run: %s\n", generator.c_str(),
-                     version.started ? lastLine(version.error).c_str() : version.error.c_str());
+        reportFailedRun(version, generator, file);
         return {};
     }
 
@@ -136,13 +162,7 @@ fs::path importElevationModel(const fs::path& file, const fs::path& viewerExecut
 
     // The default options: the file as the ground, everything else generated.
     const std::vector<std::string> options = {"--heightmap", source.string()};
-    std::string identity = firstLine(version.output);
-    for (const std::string& option : options)
-        identity += '\n' + option;
-    identity += '\n' + std::to_string(facts.st_dev) + ' ' + std::to_string(facts.st_ino) + ' ' +
-                std::to_string(facts.st_size) + ' ' + std::to_string(facts.st_mtim.tv_sec) + '.' +
-                std::to_string(facts.st_mtim.tv_nsec);
-    const std::string name = hashName(identity);
+    const std::string name = cacheName(firstLine(version.output), options, facts);
     const fs::path landscape = root / name;
     if (fs::exists(landscape / kVersionFile, error)) {
         std::fprintf(stderr, "lumora: showing %s as imported before, from %s\n", file.c_str(), landscape.c_str());
@@ -164,19 +184,12 @@ fs::path importElevationModel(const fs::path& file, const fs::path& viewerExecut
     const auto start = std::chrono::steady_clock::now();
     const ChildOutcome import = runChildProcess(generator, arguments, [&progress] { progress.tick(); });
     progress.finish();
-
     if (import.exitStatus != 0) {
         fs::remove_all(partial, error);
-        if (!import.started)
-            std::fprintf(stderr, "lumora: %s does not run: %s\n", generator.c_str(), import.error.c_str());
-        else if (import.signal != 0)
-            std::fprintf(stderr, "lumora: the import of %s stopped on signal %d\n", file.c_str(), import.signal);
-        else if (const std::string reason = lastLine(import.error); !reason.empty())
-            std::fprintf(stderr, "lumora: %s\n", reason.c_str());
-        else
-            std::fprintf(stderr, "lumora: the import of %s failed (status %d)\n", file.c_str(), import.exitStatus);
+        reportFailedRun(import, generator, file);
         return {};
     }
+
     // Another viewer may have finished the same import meanwhile; its folder
     // is as good as this one.
     std::error_code renameError;
