@@ -175,6 +175,7 @@ fs::path importElevationModel(const fs::path& file, const fs::path& viewerExecut
         return {};
     }
     clearInterruptedImports(root, name);
+    fs::remove_all(landscape, error); // only whole imports are renamed in: this one was damaged since
     const fs::path partial = root / (name + kPartialSuffix + std::to_string(getpid()));
 
     std::vector<std::string> arguments = {kGenerator, partial.string()};
