@@ -2,12 +2,12 @@
 
 #include <cstring>
 
-const char* const kViewerUsage = "usage: lumora [--windowed | --fullscreen] [DIR]";
+const char* const kViewerUsage = "usage: lumora [--windowed | --fullscreen] [DIR | FILE]";
 
 CommandLine parseCommandLine(int argc, const char* const* argv)
 {
     CommandLine line;
-    bool optionsEnded = false; // after "--", a folder may start with a dash
+    bool optionsEnded = false; // after "--", a path may start with a dash
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
         const bool isOption = !optionsEnded && arg[0] == '-' && arg[1] != '\0';
@@ -26,7 +26,7 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
             mode = StartMode::FullScreen;
 
         const bool unusable = isOption ? mode == StartMode::Ask || (line.mode != StartMode::Ask && line.mode != mode)
-                                       : line.folder != nullptr;
+                                       : line.path != nullptr;
         if (unusable) {
             line.action = CommandAction::Usage;
             line.problem = arg;
@@ -35,7 +35,7 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
         if (isOption)
             line.mode = mode;
         else
-            line.folder = arg;
+            line.path = arg;
     }
     return line;
 }
@@ -49,6 +49,11 @@ void printViewerHelp(std::FILE* out)
                  "Walks through the landscape whose data files are in DIR (default: the working\n"
                  "directory). Started without DIR in a folder that holds none of the data files,\n"
                  "it shows the default landscape that comes with it.\n"
+                 "\n"
+                 "Given a FILE that is not a folder, an elevation model such as a greyscale PNG\n"
+                 "height map, it imports the file with lumora-landscape (package lumora-tools)\n"
+                 "into a landscape folder under $XDG_CACHE_HOME/lumora (default ~/.cache/lumora)\n"
+                 "and shows that. The next start with the same, unchanged file reuses it at once.\n"
                  "\n"
                  "  --windowed     run in an 800 x 600 window, without the start-up question\n"
                  "  --fullscreen   run full screen at 800 x 600, without the start-up question\n"

@@ -1,8 +1,9 @@
 #pragma once
-// The viewer's command line: lumora [--windowed | --fullscreen] [DIR], or
-// --help, or --version. Parsing only reads the arguments; main acts on the
-// result. With no arguments the viewer asks its start-up question and reads
-// the working directory, as it always has.
+// The viewer's command line: lumora [--windowed | --fullscreen] [DIR | FILE],
+// or --help, or --version. Parsing only reads the arguments; main acts on the
+// result, and tells a data folder from an elevation model to import. With no
+// arguments the viewer asks its start-up question and reads the working
+// directory, as it always has.
 
 #include "app/startup.h"
 
@@ -14,12 +15,12 @@ enum class CommandAction : uint8_t { Run, Help, Version, Usage };
 struct CommandLine {
     CommandAction action = CommandAction::Run;
     StartMode mode = StartMode::Ask;
-    const char* folder = nullptr;  // DIR, or null for the working directory
+    const char* path = nullptr;    // DIR or FILE, or null for the working directory
     const char* problem = nullptr; // for Usage: the argument that cannot be used
 };
 
 CommandLine parseCommandLine(int argc, const char* const* argv);
 
-// "usage: lumora [--windowed | --fullscreen] [DIR]"
+// "usage: lumora [--windowed | --fullscreen] [DIR | FILE]"
 extern const char* const kViewerUsage;
 void printViewerHelp(std::FILE* out);

@@ -30,7 +30,7 @@ bool enterDataFolder(const char* folder)
         if (error) {
             const bool exists = fs::exists(folder, error);
             std::fprintf(stderr, "lumora: cannot read data from %s: %s\n", folder,
-                         exists ? "the folder cannot be entered" : "there is no such folder");
+                         exists ? "the folder cannot be entered" : "there is no such file or folder");
             return false;
         }
         return true;

@@ -1,5 +1,6 @@
 #include "app/command_line.h"
 #include "app/data_folder.h"
+#include "app/elevation_import.h"
 #include "app/instances.h"
 #include "app/main_loop.h"
 #include "app/screenshot.h"
@@ -7,6 +8,11 @@
 #include "platform/platform.h"
 
 #include <cstdio>
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+namespace fs = std::filesystem;
 
 // The program's entry owns the whole run: command line, question, window,
 // start-up, main loop and teardown.
@@ -27,7 +33,15 @@ int main(int argc, char** argv)
         break;
     }
     rememberStartFolder();
-    if (!enterDataFolder(line.folder))
+    // Anything but a folder is taken for an elevation model to import.
+    std::string folder = line.path ? line.path : "";
+    std::error_code error;
+    if (line.path && fs::exists(line.path, error) && !fs::is_directory(line.path, error)) {
+        folder = importElevationModel(line.path, fs::read_symlink("/proc/self/exe", error)).string();
+        if (folder.empty())
+            return 1;
+    }
+    if (!enterDataFolder(line.path ? folder.c_str() : nullptr))
         return 1;
 
     if (!platform::initialise())

@@ -1,5 +1,7 @@
 #include "view/camera.h"
 
+#include "view/walk_bounds.h"
+
 #include <GL/glu.h>
 
 #include <cmath>
@@ -71,6 +73,7 @@ void Camera::lookWithMouse(const CursorAccess& cursor)
 void Camera::readKeys(const KeyStateTable& keys, float clockDelta)
 {
     speed = clockDelta * kWalkSpeed;
+    const Vector3 walkStart = position;
 
     // Independent tests: opposite keys cancel, and walking plus side-stepping
     // add up to a diagonal.
@@ -82,6 +85,7 @@ void Camera::readKeys(const KeyStateTable& keys, float clockDelta)
         strafe(-speed);
     if (keys.isHeld(platform::kKeyRight) || keys.isHeld('D'))
         strafe(speed);
+    keepWalkOnDrawnGround(*this, walkStart);
 }
 
 void Camera::rotateView(float angle, float x, float y, float z)

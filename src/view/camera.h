@@ -9,6 +9,7 @@
 // radians per pixel it has moved away; walking covers 12 world units per
 // second of frame delta. A direction that cannot be normalised (a view along
 // the up vector) never turns into NaN: the previous direction is kept.
+// Walking stops at the edge of the drawn ground (walk_bounds.h).
 
 #include "input/messages.h"
 

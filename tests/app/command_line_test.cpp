@@ -10,7 +10,7 @@ struct Case {
     std::vector<const char*> args; // after the program name
     CommandAction action;
     StartMode mode;
-    const char* folder;
+    const char* path;
     const char* problem;
 };
 
@@ -39,7 +39,7 @@ TEST(CommandLine, ParsesEveryForm)
         SCOPED_TRACE(argv.size() > 1 ? argv[1] : "(none)");
         EXPECT_EQ(line.action, c.action);
         EXPECT_EQ(line.mode, c.mode);
-        EXPECT_STREQ(line.folder, c.folder);
+        EXPECT_STREQ(line.path, c.path);
         EXPECT_STREQ(line.problem, c.problem);
     }
 }

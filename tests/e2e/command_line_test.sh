@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# End-to-end checks of the viewer's command line, its choice of data folder
-# and the screenshot key, on the real binary.
+# End-to-end checks of the viewer's command line, its choice of data folder,
+# the import of an elevation model and the screenshot key, on the real binary.
 #   command_line_test.sh SCENARIO LUMORA LANDSCAPE_GENERATOR
 # The folder scenarios run on a display whose boxes cannot be shown, so every
 # box the viewer would show is a line on standard error.
@@ -39,7 +39,7 @@ options)
     [[ $code == 0 && -n $out && ! -s "$work/stderr" ]] || fail "$option: status $code, '$out'"
   done
   [[ $(env -u DISPLAY "$lumora" --version) =~ ^lumora\ [0-9]+\.[0-9]+\.[0-9]+$ ]] || fail "version line"
-  env -u DISPLAY "$lumora" --help | grep -q "^usage: lumora \[--windowed | --fullscreen\] \[DIR\]$" ||
+  env -u DISPLAY "$lumora" --help | grep -q "^usage: lumora \[--windowed | --fullscreen\] \[DIR | FILE\]$" ||
     fail "help has no usage line"
   for args in "--bogus" "one two" "--windowed --fullscreen"; do
     out=$(env -u DISPLAY "$lumora" $args 2>&1 >/dev/null); code=$?
@@ -47,8 +47,21 @@ options)
     [[ $(wc -l <<<"$out") == 1 && $out == "lumora: "*"usage: lumora "* ]] || fail "'$args': '$out'"
   done
   out=$(env -u DISPLAY "$lumora" "$work/none" 2>&1); code=$?
-  [[ $code == 1 && $out == "lumora: cannot read data from $work/none: there is no such folder" ]] ||
+  [[ $code == 1 && $out == "lumora: cannot read data from $work/none: there is no such file or folder" ]] ||
     fail "a missing DIR: status $code, '$out'"
+  # A FILE that cannot be imported: the generator's reason in one line, and
+  # nothing left in the cache.
+  echo "not a height map" >"$work/notes.png"
+  out=$(XDG_CACHE_HOME="$work/cache" env -u DISPLAY "$lumora" "$work/notes.png" 2>&1); code=$?
+  out=$(grep -v "^lumora: importing " <<<"$out")
+  [[ $code == 1 && $(wc -l <<<"$out") == 1 && $out == "lumora: $work/notes.png: not a picture"* ]] ||
+    fail "a bad FILE: status $code, '$out'"
+  [[ -z $(ls -A "$work/cache/lumora") ]] || fail "a failed import left $(ls "$work/cache/lumora")"
+  # Without the generator beside the viewer, the package to install.
+  mkdir "$work/alone" && cp "$lumora" "$work/alone/"
+  out=$(XDG_CACHE_HOME="$work/cache" env -u DISPLAY "$work/alone/lumora" "$work/notes.png" 2>&1); code=$?
+  [[ $code == 1 && $(wc -l <<<"$out") == 1 && $out == *"install the package lumora-tools" ]] ||
+    fail "no generator: status $code, '$out'"
   ;;
 empty-folder)
   mkdir "$work/empty"
@@ -80,6 +93,29 @@ dir-given)
   for (( tick = 0; tick < 300; tick++ )); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
   ! grep -q "$default_line" "$work/stderr" || fail "took the default landscape for an empty DIR"
   grep -q "^lumora: Error: " "$work/stderr" || fail "no boxes for an empty DIR"
+  ;;
+elevation-file)
+  # The first start imports, the second shows the cached import at once.
+  convert -seed 5 -size 256x256 plasma:fractal -blur 0x4 -colorspace gray -depth 16 "$work/hill.png" ||
+    fail "convert failed"
+  export XDG_CACHE_HOME="$work/cache"
+  for run in first second; do
+    begin=$(date +%s%N)
+    start_in "$work" --windowed hill.png
+    xd_wait_window_prefix "$frames" 120 >/dev/null || fail "$run start: no frames; $(cat "$work/stderr")"
+    echo "$run start: frames after $(( ($(date +%s%N) - begin) / 1000000 )) ms"
+    expect_frames_then_quit
+    cat "$work/stderr"
+    folders=$(ls "$work/cache/lumora")
+    [[ $(wc -w <<<"$folders") == 1 && $folders != *partial* ]] || fail "cache: $folders"
+    if [[ $run == first ]]; then
+      grep -q "^lumora: importing hill.png into $work/cache/lumora/$folders " "$work/stderr" || fail "no import"
+      stamp=$(stat -c %Y.%i "$work/cache/lumora/$folders/landscape.version")
+    else
+      ! grep -q "importing" "$work/stderr" || fail "imported again"
+      [[ $(stat -c %Y.%i "$work/cache/lumora/$folders/landscape.version") == "$stamp" ]] || fail "cache rewritten"
+    fi
+  done
   ;;
 screenshot)
   mkdir "$work/shots"

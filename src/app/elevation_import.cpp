@@ -1,0 +1,209 @@
+#include "app/elevation_import.h"
+
+#include "app/child_process.h"
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <sys/stat.h>
+#include <system_error>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kGenerator = "lumora-landscape";
+constexpr const char* kToolsPackage = "lumora-tools";
+constexpr const char* kVersionFile = "landscape.version"; // the generator writes it last
+constexpr const char* kPartialSuffix = ".partial-";       // then the id of the importing process
+
+// 64-bit FNV-1a, as 16 hex digits: short and stable from run to run.
+std::string hashName(const std::string& text)
+{
+    uint64_t hash = 14695981039346656037ull;
+    for (const char c : text) {
+        hash ^= static_cast<unsigned char>(c);
+        hash *= 1099511628211ull;
+    }
+    char name[17];
+    std::snprintf(name, sizeof name, "%016llx", static_cast<unsigned long long>(hash));
+    return name;
+}
+
+// The line the generator says before it gives up, without its name.
+std::string lastLine(const std::string& text)
+{
+    size_t end = text.find_last_not_of("\r\n");
+    if (end == std::string::npos)
+        return {};
+    const size_t start = text.find_last_of('\n', end);
+    std::string line = text.substr(start == std::string::npos ? 0 : start + 1, end + 1 - (start + 1));
+    const std::string prefix = std::string(kGenerator) + ": ";
+    if (line.compare(0, prefix.size(), prefix) == 0)
+        line.erase(0, prefix.size());
+    return line;
+}
+
+std::string firstLine(const std::string& text) { return text.substr(0, text.find('\n')); }
+
+// The cache folder's name: what the generator is, what it is asked, and which
+// version of the file it reads (a file replaced or touched is another one).
+std::string cacheName(const std::string& versionLine, const std::vector<std::string>& options,
+                      const struct stat& file)
+{
+    std::string identity = versionLine;
+    for (const std::string& option : options)
+        identity += '\n' + option;
+    identity += '\n' + std::to_string(file.st_dev) + ' ' + std::to_string(file.st_ino) + ' ' +
+                std::to_string(file.st_size) + ' ' + std::to_string(file.st_mtim.tv_sec) + '.' +
+                std::to_string(file.st_mtim.tv_nsec);
+    return hashName(identity);
+}
+
+// One line on why a run of the generator failed: its own last word where it
+// gave one.
+void reportFailedRun(const ChildOutcome& run, const fs::path& generator, const fs::path& file)
+{
+    if (!run.started)
+        std::fprintf(stderr, "lumora: %s does not run: %s\n", generator.c_str(), run.error.c_str());
+    else if (run.signal != 0)
+        std::fprintf(stderr, "lumora: the import of %s stopped on signal %d\n", file.c_str(), run.signal);
+    else if (const std::string reason = lastLine(run.error); !reason.empty())
+        std::fprintf(stderr, "lumora: %s\n", reason.c_str());
+    else
+        std::fprintf(stderr, "lumora: the import of %s failed (status %d)\n", file.c_str(), run.exitStatus);
+}
+
+// Partial folders of this import whose process has ended: an import that was
+// cut short. One still running elsewhere is left alone.
+void clearInterruptedImports(const fs::path& root, const std::string& name)
+{
+    const std::string prefix = name + kPartialSuffix;
+    std::error_code error;
+    std::vector<fs::path> stale;
+    for (const fs::directory_entry& entry : fs::directory_iterator(root, error)) {
+        const std::string entryName = entry.path().filename().string();
+        if (entryName.compare(0, prefix.size(), prefix) != 0)
+            continue;
+        const long pid = std::strtol(entryName.c_str() + prefix.size(), nullptr, 10);
+        if (pid <= 0 || (kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH))
+            stale.push_back(entry.path());
+    }
+    for (const fs::path& folder : stale)
+        fs::remove_all(folder, error);
+}
+
+// "lumora: importing FILE ..." with the seconds so far, redrawn in place on a
+// terminal; elsewhere the line is written once.
+struct ProgressLine {
+    std::string text;
+    bool terminal = isatty(STDERR_FILENO) == 1;
+    int seconds = 0;
+
+    void start() const { std::fprintf(stderr, terminal ? "%s" : "%s\n", text.c_str()); }
+    void tick()
+    {
+        if (terminal)
+            std::fprintf(stderr, "\r%s %d s", text.c_str(), ++seconds);
+    }
+    void finish() const
+    {
+        if (terminal)
+            std::fprintf(stderr, "\n");
+    }
+};
+
+} // namespace
+
+fs::path landscapeCacheRoot(const char* xdgCacheHome, const char* home)
+{
+    if (xdgCacheHome && xdgCacheHome[0] == '/')
+        return fs::path(xdgCacheHome) / "lumora";
+    if (home && home[0] == '/')
+        return fs::path(home) / ".cache" / "lumora";
+    return {};
+}
+
+fs::path importElevationModel(const fs::path& file, const fs::path& viewerExecutable)
+{
+    const fs::path generator = viewerExecutable.parent_path() / kGenerator;
+    // Only the generator beside the viewer, never one found by a relative name.
+    if (!generator.is_absolute() || access(generator.c_str(), X_OK) != 0) {
+        std::fprintf(stderr, "lumora: cannot open %s: importing it needs %s; install the package %s\n",
+                     file.c_str(), kGenerator, kToolsPackage);
+        return {};
+    }
+    const ChildOutcome version = runChildProcess(generator, {kGenerator, "--version"}, [] {});
+    if (version.exitStatus != 0) {
+        reportFailedRun(version, generator, file);
+        return {};
+    }
+
+    std::error_code error;
+    const fs::path source = fs::canonical(file, error);
+    struct stat facts {};
+    if (error || stat(source.c_str(), &facts) != 0) {
+        std::fprintf(stderr, "lumora: cannot read %s: %s\n", file.c_str(),
+                     error ? error.message().c_str() : std::strerror(errno));
+        return {};
+    }
+    const fs::path root = landscapeCacheRoot(std::getenv("XDG_CACHE_HOME"), std::getenv("HOME"));
+    if (root.empty()) {
+        std::fprintf(stderr, "lumora: no cache folder for the import: set HOME or XDG_CACHE_HOME\n");
+        return {};
+    }
+
+    // The default options: the file as the ground, everything else generated.
+    const std::vector<std::string> options = {"--heightmap", source.string()};
+    const std::string name = cacheName(firstLine(version.output), options, facts);
+    const fs::path landscape = root / name;
+    if (fs::exists(landscape / kVersionFile, error)) {
+        std::fprintf(stderr, "lumora: showing %s as imported before, from %s\n", file.c_str(), landscape.c_str());
+        return landscape;
+    }
+
+    fs::create_directories(root, error);
+    if (error) {
+        std::fprintf(stderr, "lumora: cannot make the cache folder %s: %s\n", root.c_str(), error.message().c_str());
+        return {};
+    }
+    clearInterruptedImports(root, name);
+    fs::remove_all(landscape, error); // only whole imports are renamed in: this one was damaged since
+    const fs::path partial = root / (name + kPartialSuffix + std::to_string(getpid()));
+
+    std::vector<std::string> arguments = {kGenerator, partial.string()};
+    arguments.insert(arguments.end(), options.begin(), options.end());
+    ProgressLine progress{"lumora: importing " + file.string() + " into " + landscape.string() + " (once) ..."};
+    progress.start();
+    const auto start = std::chrono::steady_clock::now();
+    const ChildOutcome import = runChildProcess(generator, arguments, [&progress] { progress.tick(); });
+    progress.finish();
+    if (import.exitStatus != 0) {
+        fs::remove_all(partial, error);
+        reportFailedRun(import, generator, file);
+        return {};
+    }
+
+    // Another viewer may have finished the same import meanwhile; its folder
+    // is as good as this one.
+    std::error_code renameError;
+    fs::rename(partial, landscape, renameError);
+    if (renameError) {
+        fs::remove_all(partial, error);
+        if (!fs::exists(landscape / kVersionFile, error)) {
+            std::fprintf(stderr, "lumora: cannot keep the import in %s: %s\n", landscape.c_str(),
+                         renameError.message().c_str());
+            return {};
+        }
+    }
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::fprintf(stderr, "lumora: %s\nlumora: imported in %.1f s\n", firstLine(import.output).c_str(), seconds);
+    return landscape;
+}
