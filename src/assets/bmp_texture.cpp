@@ -1,6 +1,7 @@
 #include "assets/bmp_texture.h"
 
 #include "assets/dib_image.h"
+#include "assets/texture_upload.h"
 #include "platform/platform.h"
 
 #include <cstdio>

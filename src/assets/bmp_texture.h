@@ -6,7 +6,7 @@
 // process (the maker reports it; the application ends it). Both leave the new texture bound to GL_TEXTURE_2D and upload with
 // an unpack alignment of 1, which stays in force afterwards.
 
-#include "assets/image.h"
+#include "assets/load_outcome.h"
 
 #include <GL/gl.h>
 

@@ -1,5 +1,6 @@
 #include "assets/dib_image.h"
 
+#include "assets/file_bytes.h"
 #include "platform/platform.h"
 
 #include <algorithm>

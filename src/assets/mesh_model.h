@@ -5,7 +5,7 @@
 // it, or does not parse, is read up to the first fault; what was read before
 // stays, and every triangle kept indexes its own sub-mesh's vertices.
 
-#include "assets/image.h"
+#include "assets/load_outcome.h"
 
 #include <GL/gl.h>
 

@@ -1,5 +1,7 @@
 #include "assets/tga_image.h"
 
+#include "assets/file_bytes.h"
+#include "assets/texture_upload.h"
 #include "platform/platform.h"
 
 #include <algorithm>

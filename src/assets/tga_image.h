@@ -11,6 +11,7 @@
 // where the file ends early, every missing pixel repeats the last one read.
 
 #include "assets/image.h"
+#include "assets/load_outcome.h"
 
 #include <GL/gl.h>
 

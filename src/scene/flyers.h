@@ -4,7 +4,7 @@
 // sprite texture. Positions are world units, y up; phases radians; deltas
 // seconds. Every leg lasts 20 seconds of frame delta whatever its length.
 
-#include "assets/image.h"
+#include "assets/load_outcome.h"
 #include "scene/random_source.h"
 #include "terrain/height_map.h"
 #include "view/frustum.h"

@@ -1,4 +1,5 @@
 #include "app/startup.h"
+#include "app/window.h"
 
 #include "../landscape/generated_set.h"
 #include "platform/platform.h"
