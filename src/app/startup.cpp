@@ -8,6 +8,30 @@
 
 #include <GL/gl.h>
 
+namespace {
+
+// A picture's box is owned by the main window, as the picture readers' boxes
+// always were; a mesh's and the height map's have no owner.
+platform::BoxOwner boxOwner(DataFile file, const LoadReport& report)
+{
+    const DataReader reader = dataFileRow(file).reader;
+    const bool picture =
+        report.result == LoadResult::PictureFailed || reader == DataReader::Bmp || reader == DataReader::Tga;
+    return picture ? platform::BoxOwner::MainWindow : platform::BoxOwner::None;
+}
+
+} // namespace
+
+LoadOutcome decideOnLoad(DataFile file, const LoadReport& report)
+{
+    if (!report.failed())
+        return LoadOutcome::Continue;
+    if (report.message[0] != '\0')
+        platform::showErrorBox(report.message, boxOwner(file, report));
+    return failureAfter(file, report.result) == DataFailure::ViewerEnds ? LoadOutcome::EndProcess
+                                                                        : LoadOutcome::Continue;
+}
+
 void loadExtensions(ExtensionEntryPoints& entryPoints, ProcAddressLookup lookup, MessageQueue& queue)
 {
     const ExtensionSupport support = loadExtensionEntryPoints(entryPoints, lookup);
@@ -32,25 +56,38 @@ LoadOutcome startUp(Shell& shell, World& world)
     createOverlayFont(world.overlay);
     loadExtensions(world.extensions, lookUpAdvertisedEntryPoint, shell.queue);
     setUpFog();
-    loadHeightMap(dataFileName(DataFile::HeightMap), kHeightMapBytes, world.heightMap);
+    // What follows each reader's report is the data-file table's: a missing
+    // height map, picture or mesh costs only its box; a picture that a mesh or
+    // the flyers need ends the process.
+    const DataFile heightMap = DataFile::HeightMap;
+    if (decideOnLoad(heightMap, loadHeightMap(dataFileName(heightMap), kHeightMapBytes, world.heightMap)) ==
+        LoadOutcome::EndProcess)
+        return LoadOutcome::EndProcess;
 
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_TEXTURE_2D);
     glEnable(GL_CULL_FACE);
 
-    loadBmpTexture(world.terrain.terrainTexture, dataFileName(DataFile::TerrainPicture));
-    loadBmpTexture(world.terrain.detailTexture, dataFileName(DataFile::DetailPicture));
-    for (int face = 0; face < kSkyFaceCount; ++face)
-        loadBmpTexture(world.skyBox.skyTextures[face], dataFileName(skyFaceFile(face)));
+    const auto pictureEnds = [](GLuint& slot, DataFile file) {
+        return decideOnLoad(file, loadBmpTexture(slot, dataFileName(file))) == LoadOutcome::EndProcess;
+    };
+    if (pictureEnds(world.terrain.terrainTexture, DataFile::TerrainPicture) ||
+        pictureEnds(world.terrain.detailTexture, DataFile::DetailPicture))
+        return LoadOutcome::EndProcess;
+    for (int face = 0; face < kSkyFaceCount; ++face) {
+        if (pictureEnds(world.skyBox.skyTextures[face], skyFaceFile(face)))
+            return LoadOutcome::EndProcess;
+    }
 
     buildTerrainList(world.terrain, world.heightMap, world.extensions);
 
     // The only draws from the random source at start-up, in this order: grass,
     // palms, flyers. Changing the order moves the whole scene.
-    if (world.grassField.init(world.heightMap, world.random) == LoadOutcome::EndProcess ||
-        world.palmGrove.init(world.heightMap, world.random) == LoadOutcome::EndProcess ||
-        initFlyers(world.flyers, world.random) == LoadOutcome::EndProcess ||
-        world.originPalm.load(dataFileName(DataFile::OriginPalm)) == LoadOutcome::EndProcess)
+    if (world.grassField.init(world.heightMap, world.random, decideOnLoad) == LoadOutcome::EndProcess ||
+        world.palmGrove.init(world.heightMap, world.random, decideOnLoad) == LoadOutcome::EndProcess ||
+        initFlyers(world.flyers, world.random, decideOnLoad) == LoadOutcome::EndProcess ||
+        decideOnLoad(DataFile::OriginPalm, world.originPalm.load(dataFileName(DataFile::OriginPalm))) ==
+            LoadOutcome::EndProcess)
         return LoadOutcome::EndProcess;
 
     world.ground.walkPhase = 0;
@@ -58,4 +95,3 @@ LoadOutcome startUp(Shell& shell, World& world)
     world.camera.place(kStartPosition, kStartViewPoint, kUpVector);
     return LoadOutcome::Continue;
 }
-

@@ -6,10 +6,18 @@
 // and either posts a quit request, which ends the main loop before the first
 // frame, or (for a picture that a mesh or the flyers need) stops the sequence
 // with EndProcess, and the process ends at once through endProcessAtOnce.
+// The readers only report; the boxes and what follows are decided here.
 
 #include "app/shell.h"
 #include "app/world.h"
+#include "assets/data_files.h"
 #include "terrain/extensions.h"
+
+// Shows a failed report's message, if any, in a box titled "Error" (a
+// picture's owned by the main window, a mesh's and the height map's by none),
+// and returns what the data-file table says follows: EndProcess only where
+// the viewer ends.
+LoadOutcome decideOnLoad(DataFile file, const LoadReport& report);
 
 // Looks the entry points up; each missing group gets its box, owned by the
 // main window, and posts a quit.

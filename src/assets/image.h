@@ -3,6 +3,8 @@
 // rows packed back to back with no gap bytes, in the order the reader gives
 // them (the first row in the buffer is texture coordinate t = 0).
 
+#include "assets/load_outcome.h"
+
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -30,4 +32,11 @@ constexpr uint64_t kMostPicturePixels = uint64_t(8192) * 8192;
 struct ImageResult {
     std::optional<Image> image;
     const char* failure = nullptr;
+};
+
+// What a reader gives for a named file: the picture, or the report of why
+// there is none.
+struct PictureLoad {
+    std::optional<Image> image;
+    LoadReport report;
 };

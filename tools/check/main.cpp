@@ -83,8 +83,8 @@ int checkImage(const char* file, const char* png)
 int checkMesh(const char* file)
 {
     const MeshCheck mesh = checkMeshFile(file);
-    if (!mesh.opened || !mesh.problem.empty()) {
-        std::printf("%s: ERROR \"%s\"\n", file, meshMessage(file, mesh).c_str());
+    if (!mesh.message.empty()) {
+        std::printf("%s: ERROR \"%s\"\n", file, mesh.message.c_str());
         return 1;
     }
     std::printf("%s: OK (%d sub-meshes, %d vertices, %d triangles, %zu pictures)\n", file, mesh.subMeshes,
