@@ -4,6 +4,7 @@
 #include "landscape.h"
 #include "plants.h"
 
+#include "assets/data_files.h"
 #include "common/tool_options.h"
 
 #include <charconv>
@@ -22,7 +23,7 @@ void printUsage(std::FILE* out)
 {
     std::fprintf(out, "usage: lumora-landscape OUTDIR [--seed N] [--detail N]\n"
                       "                        [--heightmap FILE [--vertical-scale S] [--crop X,Y,W,H]]\n"
-                      "       lumora-landscape --help | --version\n");
+                      "       lumora-landscape --names | --help | --version\n");
 }
 
 void printHelp()
@@ -52,6 +53,8 @@ void printHelp()
                 "              above 255 are cut at 255\n"
                 "  --crop X,Y,W,H\n"
                 "              use only the W x H samples from column X, row Y of the height map\n"
+                "  --names     print the names of the files the viewer reads, one a line, in the\n"
+                "              order it reads them, and exit\n"
                 "  --version   print the generator version line and exit; landscape.version\n"
                 "              holds the same line, so a folder made by an older generator\n"
                 "              or at another level of detail can be told apart\n"
@@ -128,14 +131,23 @@ landscape::HeightField groundFrom(const std::string& file, std::optional<float> 
 
 int main(int argc, char** argv)
 {
-    const ToolCommandLine line = parseToolCommandLine(
-        argc, argv,
-        {{"--seed", true}, {"--detail", true}, {"--heightmap", true}, {"--vertical-scale", true}, {"--crop", true}});
+    const ToolCommandLine line = parseToolCommandLine(argc, argv,
+                                                      {{"--seed", true},
+                                                       {"--detail", true},
+                                                       {"--heightmap", true},
+                                                       {"--vertical-scale", true},
+                                                       {"--crop", true},
+                                                       {"--names", false}});
     // The generator's version is its own, the line that landscape.version repeats.
     const auto printVersion = [](const char*) { std::printf("%s\n", landscape::versionLine().c_str()); };
     if (const int status = answerToolCommandLine(line, "lumora-landscape", printHelp, printUsage, printVersion);
         status != kToolRuns)
         return status;
+    if (line.has("--names")) {
+        for (const DataFileRow& row : kDataFiles)
+            std::printf("%s\n", row.name);
+        return 0;
+    }
     uint64_t seed = landscape::kDefaultSeed;
     if (const std::string* text = line.value("--seed"); text && !parseSeed(*text, seed)) {
         std::fprintf(stderr, "lumora-landscape: --seed needs an unsigned integer\n");
