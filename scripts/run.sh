@@ -15,8 +15,7 @@ cmake --build build/release -j"$(nproc)" --target lumora default-landscape >/dev
 lumora="$top/build/release/src/lumora"
 generator="$top/build/release/tools/landscape/lumora-landscape"
 folder="$top/build/release/share/lumora/landscape"
-names=(Tertest.raw Terrain2.bmp Detail1.bmp hillBack.bmp hillFront.bmp hillBottom.bmp hillTop.bmp
-       hillLeft.bmp hillRight.bmp busch2.tga palme4.vxm palmect.vxm palme2ct.vxm palme3ct.vxm grass2.vxm)
+mapfile -t names < <("$generator" --names)
 for name in "${names[@]}"; do
   [[ -e "$top/data/$name" ]] && { folder="$top/data"; break; }
 done

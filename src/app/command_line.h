@@ -5,7 +5,7 @@
 // arguments the viewer asks its start-up question and reads the working
 // directory, as it always has.
 
-#include "app/startup.h"
+#include "app/window.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -7,6 +7,17 @@
 
 namespace fs = std::filesystem;
 
+const char* enterFolder(const char* folder)
+{
+    std::error_code error;
+    fs::current_path(folder, error);
+    if (!error)
+        return nullptr;
+    if (!fs::exists(folder, error))
+        return "there is no such file or folder";
+    return fs::is_directory(folder, error) ? "the folder cannot be entered" : "it is not a folder";
+}
+
 bool holdsAnyDataFile(const fs::path& folder)
 {
     std::error_code error;
@@ -24,17 +35,13 @@ fs::path defaultLandscapeFolder(const fs::path& executable)
 
 bool enterDataFolder(const char* folder)
 {
-    std::error_code error;
     if (folder) {
-        fs::current_path(folder, error);
-        if (error) {
-            const bool exists = fs::exists(folder, error);
-            std::fprintf(stderr, "lumora: cannot read data from %s: %s\n", folder,
-                         exists ? "the folder cannot be entered" : "there is no such file or folder");
-            return false;
-        }
-        return true;
+        const char* failure = enterFolder(folder);
+        if (failure)
+            std::fprintf(stderr, "lumora: cannot read data from %s: %s\n", folder, failure);
+        return failure == nullptr;
     }
+    std::error_code error;
 
     const fs::path working = fs::current_path(error);
     if (error || holdsAnyDataFile(working))

@@ -12,6 +12,11 @@
 #include <filesystem>
 #include <string>
 
+// Makes the folder the working directory. Returns nullptr, or why it cannot:
+// "there is no such folder", "it is not a folder" or "the folder cannot be
+// entered". The viewer and every tool that reads a data folder say it so.
+const char* enterFolder(const char* folder);
+
 // True when the folder holds any file of the data-file table.
 bool holdsAnyDataFile(const std::filesystem::path& folder);
 

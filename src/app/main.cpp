@@ -5,6 +5,7 @@
 #include "app/main_loop.h"
 #include "app/screenshot.h"
 #include "app/startup.h"
+#include "app/window.h"
 #include "platform/platform.h"
 
 #include <cstdio>

@@ -1,39 +1,37 @@
 #include "assets/bmp_texture.h"
 
 #include "assets/dib_image.h"
-#include "platform/platform.h"
+#include "assets/texture_upload.h"
 
 #include <cstdio>
 
-bool pictureFileOpens(const char* fileName)
+PictureLoad loadStartUpPicture(const char* fileName)
 {
+    // The builder probes the file before the reader sees it, so a missing
+    // file gets the builder's message, not the reader's.
     std::FILE* probe = std::fopen(fileName, "rb");
     if (!probe)
-        return false;
+        return {std::nullopt, loadFailure("Unable to load BMP File!")};
     std::fclose(probe);
-    return true;
+    return loadDibImage(fileName);
 }
 
-void loadBmpTexture(GLuint& slot, const char* fileName)
+LoadReport loadBmpTexture(GLuint& slot, const char* fileName)
 {
-    if (!pictureFileOpens(fileName)) {
-        platform::showErrorBox("Unable to load BMP File!", platform::BoxOwner::MainWindow);
-        return;
-    }
-
-    const std::optional<Image> image = loadDibImage(fileName);
-    if (!image)
-        return;
-    makeMipmappedTexture(slot, *image, GL_LINEAR_MIPMAP_LINEAR);
+    const PictureLoad load = loadStartUpPicture(fileName);
+    if (!load.image)
+        return load.report;
+    makeMipmappedTexture(slot, *load.image, GL_LINEAR_MIPMAP_LINEAR);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    return {};
 }
 
-LoadOutcome loadMeshTexture(GLuint* textures, const char* fileName, int index)
+LoadReport loadMeshTexture(GLuint* textures, const char* fileName, int index)
 {
-    const std::optional<Image> image = loadDibImage(fileName);
-    if (!image)
-        return LoadOutcome::EndProcess;
-    makeMipmappedTexture(textures[index], *image, GL_LINEAR_MIPMAP_LINEAR);
+    const PictureLoad load = loadDibImage(fileName);
+    if (!load.image)
+        return load.report;
+    makeMipmappedTexture(textures[index], *load.image, GL_LINEAR_MIPMAP_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    return LoadOutcome::Continue;
+    return {};
 }

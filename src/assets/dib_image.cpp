@@ -1,6 +1,6 @@
 #include "assets/dib_image.h"
 
-#include "platform/platform.h"
+#include "assets/file_bytes.h"
 
 #include <algorithm>
 #include <bit>
@@ -326,21 +326,21 @@ ImageResult decodeDibImage(const uint8_t* bytes, size_t size, uint64_t mostPixel
     return {std::move(image), nullptr};
 }
 
-std::optional<Image> loadDibImage(const char* fileName)
+PictureLoad loadDibImage(const char* fileName)
 {
     std::vector<uint8_t> bytes;
     if (!readWholeFile(fileName, bytes) || bytes.empty()) {
         // At most 255 characters, the line break kept: the name gives way.
         static const char kPrefix[] = "Failed to open DIB file ";
         static const char kSuffix[] = ".\n";
-        constexpr int kNameRoom = 255 - int(sizeof kPrefix - 1) - int(sizeof kSuffix - 1);
-        char text[256];
-        std::snprintf(text, sizeof text, "%s%.*s%s", kPrefix, kNameRoom, fileName, kSuffix);
-        platform::showErrorBox(text, platform::BoxOwner::MainWindow);
-        return std::nullopt;
+        constexpr int kNameRoom = kLoadMessageBytes - 1 - int(sizeof kPrefix - 1) - int(sizeof kSuffix - 1);
+        PictureLoad load{std::nullopt, loadFailure(nullptr)};
+        std::snprintf(load.report.message, sizeof load.report.message, "%s%.*s%s", kPrefix, kNameRoom, fileName,
+                      kSuffix);
+        return load;
     }
     ImageResult result = decodeDibImage(bytes.data(), bytes.size());
     if (!result.image)
-        platform::showErrorBox(result.failure, platform::BoxOwner::MainWindow);
-    return std::move(result.image);
+        return {std::nullopt, loadFailure(result.failure)};
+    return {std::move(result.image), {}};
 }

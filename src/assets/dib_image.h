@@ -23,8 +23,7 @@
 // "Out of memory.".
 ImageResult decodeDibImage(const uint8_t* bytes, size_t size, uint64_t mostPixels = kMostPicturePixels);
 
-// Reads and decodes the named file; every failure is shown in a message box
-// titled "Error" before it returns nothing. A file that cannot be opened or
-// holds no bytes gives "Failed to open DIB file <name>.\n", cut to 255
-// characters with the line break kept.
-std::optional<Image> loadDibImage(const char* fileName);
+// Reads and decodes the named file; every failure comes with its message. A
+// file that cannot be opened or holds no bytes gives "Failed to open DIB file
+// <name>.\n", cut to 255 characters with the line break kept.
+PictureLoad loadDibImage(const char* fileName);

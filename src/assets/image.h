@@ -1,11 +1,9 @@
 #pragma once
 // A decoded picture, shared by the BMP and TGA readers: 8-bit components,
 // rows packed back to back with no gap bytes, in the order the reader gives
-// them (the first row in the buffer is texture coordinate t = 0). Also the
-// two steps all the texture builders share: reading a whole file, and making a
-// mipmapped texture from a picture.
+// them (the first row in the buffer is texture coordinate t = 0).
 
-#include <GL/gl.h>
+#include "assets/load_outcome.h"
 
 #include <cstdint>
 #include <optional>
@@ -28,11 +26,6 @@ struct Image {
 // by this limit and not by the bytes present. A larger claim is refused.
 constexpr uint64_t kMostPicturePixels = uint64_t(8192) * 8192;
 
-// What a texture maker tells its caller: go on with start-up, or end the
-// process at once (the reader's box, if any, has been shown). Ending is the
-// application's decision; the makers only report it.
-enum class LoadOutcome : uint8_t { Continue, EndProcess };
-
 // What a decoder gives back: the picture, or the message its reader shows.
 // A failure without a message (nullptr) is one that the reader passes over
 // in silence.
@@ -41,13 +34,9 @@ struct ImageResult {
     const char* failure = nullptr;
 };
 
-// Reads all of the named file into bytes. False when it cannot be opened or
-// read; an empty file reads as true with no bytes.
-bool readWholeFile(const char* fileName, std::vector<uint8_t>& bytes);
-
-// Makes a new texture into name, leaves it bound to GL_TEXTURE_2D and builds
-// its full mipmap chain from the picture: internal format = components, GL_RGB
-// or GL_RGBA, byte-aligned unpacking (the rows have no gap bytes, so any other
-// alignment skews them). Sets the minification filter; the magnification
-// filter and the texture environment are the caller's.
-void makeMipmappedTexture(GLuint& name, const Image& image, GLint minFilter);
+// What a reader gives for a named file: the picture, or the report of why
+// there is none.
+struct PictureLoad {
+    std::optional<Image> image;
+    LoadReport report;
+};

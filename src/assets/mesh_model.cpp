@@ -1,7 +1,6 @@
 #include "assets/mesh_model.h"
 
 #include "assets/bmp_texture.h"
-#include "platform/platform.h"
 
 #include <charconv>
 #include <cstdio>
@@ -158,26 +157,22 @@ const char* readSubMesh(TokenReader& reader, SubMesh& sub)
     return nullptr;
 }
 
-void showMeshError(const char* what, const char* fileName, const char* reason)
+LoadReport meshFailure(const char* what, const char* fileName, const char* reason)
 {
-    char text[kMeshMessageBytes];
-    formatMeshMessage(what, fileName, reason, text);
-    platform::showErrorBox(text, platform::BoxOwner::None);
+    LoadReport report = loadFailure(nullptr);
+    if (reason != nullptr)
+        std::snprintf(report.message, sizeof report.message, "Could not %s mesh file %s: %s", what, fileName, reason);
+    else
+        std::snprintf(report.message, sizeof report.message, "Could not %s mesh file %s", what, fileName);
+    return report;
 }
 
 } // namespace
 
-void formatMeshMessage(const char* what, const char* fileName, const char* reason, char (&text)[kMeshMessageBytes])
-{
-    if (reason != nullptr)
-        std::snprintf(text, sizeof text, "Could not %s mesh file %s: %s", what, fileName, reason);
-    else
-        std::snprintf(text, sizeof text, "Could not %s mesh file %s", what, fileName);
-}
+const char* const kMeshPictureFailed = "a picture it names cannot be loaded";
 
-const char* const kMeshPictureEndsProcess = "a picture it names cannot be loaded";
-
-const char* parseMesh(const char* text, size_t size, MeshModel& model, MeshTextureMaker makeTexture)
+const char* parseMesh(const char* text, size_t size, MeshModel& model, MeshTextureMaker makeTexture,
+                      LoadReport* pictureReport)
 {
     // Texture entries that no name fills must stay 0: a sub-mesh whose index
     // names no picture binds them.
@@ -208,20 +203,23 @@ const char* parseMesh(const char* text, size_t size, MeshModel& model, MeshTextu
         char name[kMaxMeshTextureNameLength + 1];
         if (const char* fault = reader.readName(name))
             return fault;
-        if (makeTexture(model.textures, name, k) == LoadOutcome::EndProcess)
-            return kMeshPictureEndsProcess;
+        const LoadReport picture = makeTexture(model.textures, name, k);
+        if (picture.failed()) {
+            if (pictureReport != nullptr)
+                *pictureReport = picture;
+            return kMeshPictureFailed;
+        }
         model.textureCount = k + 1;
     }
     return nullptr;
 }
 
-LoadOutcome MeshModel::load(const char* fileName)
+LoadReport MeshModel::load(const char* fileName, MeshTextureMaker makeTexture)
 {
     std::FILE* file = std::fopen(fileName, "rb");
     if (file == nullptr) {
         std::memset(this, 0, sizeof *this);
-        showMeshError("open", fileName, nullptr);
-        return LoadOutcome::Continue;
+        return meshFailure("open", fileName, nullptr);
     }
     // Read once at start-up, so a growing buffer costs nothing per frame.
     std::vector<char> text;
@@ -233,16 +231,18 @@ LoadOutcome MeshModel::load(const char* fileName)
     std::fclose(file);
     if (!readWhole) {
         std::memset(this, 0, sizeof *this);
-        showMeshError("read", fileName, "the file cannot be read");
-        return LoadOutcome::Continue;
+        return meshFailure("read", fileName, "the file cannot be read");
     }
 
-    const char* fault = parseMesh(text.data(), text.size(), *this, loadMeshTexture);
-    if (fault == kMeshPictureEndsProcess)
-        return LoadOutcome::EndProcess;
+    LoadReport picture;
+    const char* fault = parseMesh(text.data(), text.size(), *this, makeTexture, &picture);
+    if (fault == kMeshPictureFailed) {
+        picture.result = LoadResult::PictureFailed;
+        return picture;
+    }
     if (fault)
-        showMeshError("read", fileName, fault);
-    return LoadOutcome::Continue;
+        return meshFailure("read", fileName, fault);
+    return {};
 }
 
 void MeshModel::draw() const

@@ -5,7 +5,8 @@
 // it, or does not parse, is read up to the first fault; what was read before
 // stays, and every triangle kept indexes its own sub-mesh's vertices.
 
-#include "assets/image.h"
+#include "assets/bmp_texture.h"
+#include "assets/load_outcome.h"
 
 #include <GL/gl.h>
 
@@ -30,6 +31,11 @@ struct SubMesh {
     MeshVertex vertices[kMaxSubMeshVertices];
 };
 
+// Makes texture `index` of a model from the named picture: loadMeshTexture in
+// the viewer, something harmless in tools, tests and fuzzers. A failed report
+// stops the reading at once.
+using MeshTextureMaker = LoadReport (*)(GLuint* textures, const char* fileName, int index);
+
 struct MeshModel {
     int32_t subMeshCount;
     SubMesh subMeshes[kMaxSubMeshes];
@@ -37,12 +43,14 @@ struct MeshModel {
     int32_t textureIndices[kMaxSubMeshes]; // entry i: the picture of sub-mesh i
     GLuint textures[kMaxMeshTextures];     // entry k: made from picture name k
 
-    // Reads the named file and makes its textures. A file that cannot be
-    // opened, or whose reading stops at a fault, shows one box titled "Error"
-    // naming it; the model keeps what was read before the fault. A picture
-    // that cannot be made stops the reading there with EndProcess, and no box
-    // of its own beyond the reader's.
-    LoadOutcome load(const char* fileName);
+    // Reads the named file and makes its textures with makeTexture. A file
+    // that cannot be opened, or whose reading stops at a fault, fails with one
+    // message: "Could not open mesh file NAME", or "Could not read mesh file
+    // NAME: REASON", cut to fit; the model keeps what was read before the
+    // fault. A picture
+    // that cannot be made stops the reading there: PictureFailed, with the
+    // picture reader's report.
+    LoadReport load(const char* fileName, MeshTextureMaker makeTexture = loadMeshTexture);
 
     // Each sub-mesh binds its texture (name 0 where the index names no
     // picture), sets white and sends one GL_TRIANGLES batch per triangle.
@@ -50,21 +58,13 @@ struct MeshModel {
     void draw() const;
 };
 
-// Makes texture `index` of a model from the named picture: loadMeshTexture in
-// the viewer, something harmless in tools, tests and fuzzers. EndProcess stops
-// the reading at once.
-using MeshTextureMaker = LoadOutcome (*)(GLuint* textures, const char* fileName, int index);
-
-// The text of the one box that load shows: "Could not WHAT mesh file NAME",
-// then ": REASON" when there is one; cut to fit.
-constexpr int kMeshMessageBytes = 256;
-void formatMeshMessage(const char* what, const char* fileName, const char* reason, char (&text)[kMeshMessageBytes]);
-
-// What parseMesh returns when the texture maker said the process must end.
-extern const char* const kMeshPictureEndsProcess;
+// What parseMesh returns when a picture could not be made.
+extern const char* const kMeshPictureFailed;
 
 // Empties the model, then reads the text of a .vxm file into it, calling
 // makeTexture for each picture name in order. Never reads outside text[0,
 // size) nor writes outside the model. Returns nullptr when the whole file was
-// read, otherwise what stopped the reading.
-const char* parseMesh(const char* text, size_t size, MeshModel& model, MeshTextureMaker makeTexture);
+// read, otherwise what stopped the reading; where that is a picture, its
+// report goes to pictureReport when given.
+const char* parseMesh(const char* text, size_t size, MeshModel& model, MeshTextureMaker makeTexture,
+                      LoadReport* pictureReport = nullptr);

@@ -1,6 +1,7 @@
 #include "assets/tga_image.h"
 
-#include "platform/platform.h"
+#include "assets/file_bytes.h"
+#include "assets/texture_upload.h"
 
 #include <algorithm>
 #include <cstring>
@@ -141,27 +142,25 @@ ImageResult decodeTga(const uint8_t* bytes, size_t size, uint64_t mostPixels)
     return {std::move(image), nullptr};
 }
 
-std::optional<Image> loadTga(const char* fileName)
+PictureLoad loadTga(const char* fileName)
 {
     std::vector<uint8_t> bytes;
-    if (!readWholeFile(fileName, bytes)) {
-        platform::showErrorBox(kUnableToLoad, platform::BoxOwner::MainWindow);
-        return std::nullopt;
-    }
+    if (!readWholeFile(fileName, bytes))
+        return {std::nullopt, loadFailure(kUnableToLoad)};
     ImageResult result = decodeTga(bytes.data(), bytes.size());
-    if (!result.image && result.failure)
-        platform::showErrorBox(result.failure, platform::BoxOwner::MainWindow);
-    return std::move(result.image);
+    if (!result.image)
+        return {std::nullopt, loadFailure(result.failure)};
+    return {std::move(result.image), {}};
 }
 
-LoadOutcome createTgaTexture(GLuint* textureNames, const char* fileName, int index)
+LoadReport createTgaTexture(GLuint* textureNames, const char* fileName, int index)
 {
     if (!fileName)
-        return LoadOutcome::Continue;
-    const std::optional<Image> image = loadTga(fileName);
-    if (!image)
-        return LoadOutcome::EndProcess;
-    makeMipmappedTexture(textureNames[index], *image, GL_LINEAR_MIPMAP_NEAREST);
+        return {};
+    const PictureLoad load = loadTga(fileName);
+    if (!load.image)
+        return load.report;
+    makeMipmappedTexture(textureNames[index], *load.image, GL_LINEAR_MIPMAP_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    return LoadOutcome::Continue;
+    return {};
 }

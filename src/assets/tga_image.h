@@ -24,13 +24,12 @@
 // gives a picture without pixels, which no texture can be built from.
 ImageResult decodeTga(const uint8_t* bytes, size_t size, uint64_t mostPixels = kMostPicturePixels);
 
-// Reads and decodes the named file. A file that cannot be opened, or that
-// decodes to a failure with a message, shows it in a box titled "Error" owned
-// by the main window.
-std::optional<Image> loadTga(const char* fileName);
+// Reads and decodes the named file. A file that cannot be opened gets "Unable
+// to load TGA File!"; a failure of the decoder keeps its message, or none.
+PictureLoad loadTga(const char* fileName);
 
 // Makes one mipmapped texture from the file into textureNames[index] and
 // leaves it bound (minification GL_LINEAR_MIPMAP_NEAREST, magnification
 // GL_LINEAR). With no file name it does nothing. A picture that cannot be
-// loaded makes no texture and returns EndProcess.
-LoadOutcome createTgaTexture(GLuint* textureNames, const char* fileName, int index);
+// loaded makes no texture and gives the reader's report.
+LoadReport createTgaTexture(GLuint* textureNames, const char* fileName, int index);

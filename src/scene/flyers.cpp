@@ -117,9 +117,10 @@ void Flyer::beatWings(float frameDelta)
         flapPhase += frameDelta * kFlapRadiansPerSecond;
 }
 
-LoadOutcome initFlyers(FlyerSwarm& swarm, RandomSource& random)
+LoadOutcome initFlyers(FlyerSwarm& swarm, RandomSource& random, LoadDecision decide)
 {
-    if (createTgaTexture(&swarm.flyerTexture, dataFileName(DataFile::FlyerSprite), 0) == LoadOutcome::EndProcess)
+    const DataFile sprite = DataFile::FlyerSprite;
+    if (decide(sprite, createTgaTexture(&swarm.flyerTexture, dataFileName(sprite), 0)) == LoadOutcome::EndProcess)
         return LoadOutcome::EndProcess;
     for (Flyer& flyer : swarm.flyers)
         flyer.init(random);

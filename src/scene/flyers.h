@@ -4,7 +4,7 @@
 // sprite texture. Positions are world units, y up; phases radians; deltas
 // seconds. Every leg lasts 20 seconds of frame delta whatever its length.
 
-#include "assets/image.h"
+#include "assets/data_files.h"
 #include "scene/random_source.h"
 #include "terrain/height_map.h"
 #include "view/frustum.h"
@@ -59,9 +59,10 @@ struct FlyerSwarm {
     float frameDelta = 0; // seconds, handed in at the end of the previous frame; this frame moves with it
 };
 
-// Start-up: the sprite texture ("busch2.tga"), then every flyer in order.
-// Stops with EndProcess, before any flyer, where the sprite cannot be loaded.
-LoadOutcome initFlyers(FlyerSwarm& swarm, RandomSource& random);
+// Start-up: the sprite texture ("busch2.tga"), whose report goes to decide,
+// then every flyer in order. Stops with EndProcess, before any flyer, where
+// decide says so.
+LoadOutcome initFlyers(FlyerSwarm& swarm, RandomSource& random, LoadDecision decide);
 
 // Per frame, in this order, each over the whole swarm in array order. The
 // visibility test sees where the previous frame left the flyers.

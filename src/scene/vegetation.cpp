@@ -53,10 +53,10 @@ void GrassField::scatter(const HeightMap& map, RandomSource& random)
     }
 }
 
-LoadOutcome GrassField::init(const HeightMap& map, RandomSource& random)
+LoadOutcome GrassField::init(const HeightMap& map, RandomSource& random, LoadDecision decide)
 {
     scatter(map, random);
-    if (mesh.load(dataFileName(DataFile::GrassMesh)) == LoadOutcome::EndProcess)
+    if (decide(DataFile::GrassMesh, mesh.load(dataFileName(DataFile::GrassMesh))) == LoadOutcome::EndProcess)
         return LoadOutcome::EndProcess;
     list = glGenLists(1);
     compileList(list, mesh);
@@ -91,12 +91,12 @@ void PalmGrove::scatter(const HeightMap& map, RandomSource& random)
     }
 }
 
-LoadOutcome PalmGrove::init(const HeightMap& map, RandomSource& random)
+LoadOutcome PalmGrove::init(const HeightMap& map, RandomSource& random, LoadDecision decide)
 {
     scatter(map, random);
     static constexpr DataFile files[kPalmKindCount] = {DataFile::PalmMesh1, DataFile::PalmMesh2, DataFile::PalmMesh3};
     for (int kind = 0; kind < kPalmKindCount; ++kind) {
-        if (meshes[kind].load(dataFileName(files[kind])) == LoadOutcome::EndProcess)
+        if (decide(files[kind], meshes[kind].load(dataFileName(files[kind]))) == LoadOutcome::EndProcess)
             return LoadOutcome::EndProcess;
     }
     for (GLuint& name : lists)

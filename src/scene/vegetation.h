@@ -5,6 +5,7 @@
 // palms within 600 (strictly nearer), and only those that the frame marked
 // visible. Copies are neither rotated nor scaled. Positions are world units.
 
+#include "assets/data_files.h"
 #include "assets/mesh_model.h"
 #include "scene/random_source.h"
 #include "terrain/height_map.h"
@@ -35,9 +36,9 @@ struct GrassField {
     MeshModel mesh = {}; // "grass2.vxm"
     GLuint list = 0;
 
-    // Start-up: scatter, then load the mesh and compile its list. Stops with
-    // EndProcess where the mesh's picture says the process must end.
-    LoadOutcome init(const HeightMap& map, RandomSource& random);
+    // Start-up: scatter, then load the mesh, hand its report to decide and
+    // compile its list. Stops with EndProcess where decide says so.
+    LoadOutcome init(const HeightMap& map, RandomSource& random, LoadDecision decide);
     // Three draws per tuft (x, z, one discarded); false visibility.
     void scatter(const HeightMap& map, RandomSource& random);
     // Per frame, before the draw: each tuft inside the view volume or not.
@@ -57,7 +58,7 @@ struct PalmGrove {
     GLuint lists[kPalmKindCount] = {};
 
     // Start-up: scatter, then the three meshes and their lists; stops like GrassField::init.
-    LoadOutcome init(const HeightMap& map, RandomSource& random);
+    LoadOutcome init(const HeightMap& map, RandomSource& random, LoadDecision decide);
     // Three draws per palm (x, z, kind); false visibility.
     void scatter(const HeightMap& map, RandomSource& random);
     // Per frame, before the draw: a palm is seen when its base or its crown is.

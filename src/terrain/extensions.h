@@ -1,8 +1,8 @@
 #pragma once
 // The three extension entry points that the terrain needs, looked up once at
-// start-up, and the fog set-up. An entry point that is missing stays null and
-// is never called; the loader says which groups are missing, and the caller
-// decides what follows.
+// start-up. An entry point that is missing stays null and is never called;
+// the loader says which groups are missing, and the caller decides what
+// follows.
 
 #include <GL/gl.h>
 #include <GL/glext.h>
@@ -27,4 +27,3 @@ struct ExtensionSupport {
 };
 
 ExtensionSupport loadExtensionEntryPoints(ExtensionEntryPoints& entryPoints, ProcAddressLookup lookup);
-void setUpFog();

@@ -1,16 +1,8 @@
 #include "terrain/height_map.h"
 
-#include "platform/platform.h"
-
 #include <climits>
 #include <cmath>
 #include <cstdio>
-
-namespace {
-
-void showError(const char* text) { platform::showErrorBox(text, platform::BoxOwner::None); }
-
-} // namespace
 
 int gridCoordinate(float worldCoordinate)
 {
@@ -24,21 +16,19 @@ int gridCoordinate(float worldCoordinate)
     return static_cast<int>(worldCoordinate);
 }
 
-void loadHeightMap(const char* fileName, size_t byteCount, HeightMap& map)
+LoadReport loadHeightMap(const char* fileName, size_t byteCount, HeightMap& map)
 {
     std::FILE* file = std::fopen(fileName, "rb");
-    if (file == nullptr) {
-        showError("Can't find the height map!");
-        return;
-    }
+    if (file == nullptr)
+        return loadFailure("Can't find the height map!");
     // The map holds what it holds, whatever the caller asks for.
     if (byteCount > sizeof map.heights)
         byteCount = sizeof map.heights;
     // A short file fills only the leading heights; the rest stay 0 unannounced.
     std::fread(map.heights, 1, byteCount, file);
-    if (std::ferror(file) != 0)
-        showError("Can't get data!");
+    const bool readError = std::ferror(file) != 0;
     std::fclose(file);
+    return readError ? loadFailure("Can't get data!") : LoadReport{};
 }
 
 int heightAt(const HeightMap* map, int x, int z)

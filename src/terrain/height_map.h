@@ -3,6 +3,8 @@
 // by z then x, one grid step per world unit, one byte step per world unit.
 // Read once at start-up and never changed; lookups wrap in both directions.
 
+#include "assets/load_outcome.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -20,8 +22,8 @@ int gridCoordinate(float worldCoordinate);
 
 // Reads up to byteCount bytes of the file (never more than the map holds) into
 // the map. A missing file ("Can't find the height map!") or a read error
-// ("Can't get data!") shows one message box and leaves what was read; a short
-// file fills only the leading heights, silently.
-void loadHeightMap(const char* fileName, size_t byteCount, HeightMap& map);
+// ("Can't get data!") fails with that message and leaves what was read; a
+// short file fills only the leading heights, silently.
+LoadReport loadHeightMap(const char* fileName, size_t byteCount, HeightMap& map);
 // Height at grid point (x, z), wrapped into the map; 0 against no map.
 int heightAt(const HeightMap* map, int x, int z);

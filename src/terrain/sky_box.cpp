@@ -2,30 +2,6 @@
 
 #include <GL/glext.h>
 
-namespace {
-
-// A corner as low (0) or high (1) on each axis, with its texture coordinate.
-struct CornerPattern {
-    unsigned char x, y, z;
-    float s, t;
-};
-
-struct FacePattern {
-    SkyTextureEntry texture;
-    CornerPattern corners[kSkyFaceCorners];
-};
-
-constexpr FacePattern kFacePatterns[kSkyFaceCount] = {
-    {kSkyBack, {{1, 0, 0, 1, 0}, {1, 1, 0, 1, 1}, {0, 1, 0, 0, 1}, {0, 0, 0, 0, 0}}},
-    {kSkyFront, {{0, 0, 1, 1, 0}, {0, 1, 1, 1, 1}, {1, 1, 1, 0, 1}, {1, 0, 1, 0, 0}}},
-    {kSkyBottom, {{0, 0, 0, 1, 0}, {0, 0, 1, 1, 1}, {1, 0, 1, 0, 1}, {1, 0, 0, 0, 0}}},
-    {kSkyTop, {{1, 1, 0, 0, 1}, {1, 1, 1, 0, 0}, {0, 1, 1, 1, 0}, {0, 1, 0, 1, 1}}},
-    {kSkyRight, {{0, 1, 0, 1, 1}, {0, 1, 1, 0, 1}, {0, 0, 1, 0, 0}, {0, 0, 0, 1, 0}}},
-    {kSkyLeft, {{1, 0, 0, 0, 0}, {1, 0, 1, 1, 0}, {1, 1, 1, 1, 1}, {1, 1, 0, 0, 1}}},
-};
-
-} // namespace
-
 SkyBoxFaces skyBoxFaces(float cx, float cy, float cz, float width, float height, float length)
 {
     const float x[2] = {cx - width / 2, cx - width / 2 + width};
@@ -34,10 +10,10 @@ SkyBoxFaces skyBoxFaces(float cx, float cy, float cz, float width, float height,
 
     SkyBoxFaces box{};
     for (int f = 0; f < kSkyFaceCount; ++f) {
-        const FacePattern& pattern = kFacePatterns[f];
+        const SkyFacePattern& pattern = kSkyFacePatterns[f];
         box.faces[f].texture = pattern.texture;
         for (int c = 0; c < kSkyFaceCorners; ++c) {
-            const CornerPattern& p = pattern.corners[c];
+            const SkyCornerPattern& p = pattern.corners[c];
             box.faces[f].corners[c] = {x[p.x], y[p.y], z[p.z], p.s, p.t};
         }
     }

@@ -28,6 +28,30 @@ struct SkyBox {
     GLuint skyTextures[kSkyFaceCount] = {};
 };
 
+// A corner as low (0) or high (1) on each axis of the box, with its texture
+// coordinate: the layout that the viewer draws and the landscape generator
+// paints its sky faces for.
+struct SkyCornerPattern {
+    unsigned char x, y, z;
+    float s, t;
+};
+
+struct SkyFacePattern {
+    SkyTextureEntry texture;
+    SkyCornerPattern corners[kSkyFaceCorners]; // in drawing order
+};
+
+// The six faces in drawing order: back, front, bottom, top, then the right
+// picture on the low-x wall and the left picture on the high-x wall.
+constexpr SkyFacePattern kSkyFacePatterns[kSkyFaceCount] = {
+    {kSkyBack, {{1, 0, 0, 1, 0}, {1, 1, 0, 1, 1}, {0, 1, 0, 0, 1}, {0, 0, 0, 0, 0}}},
+    {kSkyFront, {{0, 0, 1, 1, 0}, {0, 1, 1, 1, 1}, {1, 1, 1, 0, 1}, {1, 0, 1, 0, 0}}},
+    {kSkyBottom, {{0, 0, 0, 1, 0}, {0, 0, 1, 1, 1}, {1, 0, 1, 0, 1}, {1, 0, 0, 0, 0}}},
+    {kSkyTop, {{1, 1, 0, 0, 1}, {1, 1, 1, 0, 0}, {0, 1, 1, 1, 0}, {0, 1, 0, 1, 1}}},
+    {kSkyRight, {{0, 1, 0, 1, 1}, {0, 1, 1, 0, 1}, {0, 0, 1, 0, 0}, {0, 0, 0, 1, 0}}},
+    {kSkyLeft, {{1, 0, 0, 0, 0}, {1, 0, 1, 1, 0}, {1, 1, 1, 1, 1}, {1, 1, 0, 0, 1}}},
+};
+
 struct SkyCorner {
     float x, y, z; // world units
     float s, t;    // texture coordinate, 0 or 1
@@ -38,8 +62,7 @@ struct SkyFace {
     SkyCorner corners[kSkyFaceCorners]; // in drawing order
 };
 
-// The six faces in drawing order: back, front, bottom, top, then the right
-// picture on the low-x wall and the left picture on the high-x wall.
+// The faces of kSkyFacePatterns placed on one box.
 struct SkyBoxFaces {
     SkyFace faces[kSkyFaceCount];
 };

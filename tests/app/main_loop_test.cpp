@@ -1,6 +1,6 @@
 #include "app/main_loop.h"
 #include "app/projection.h"
-#include "app/startup.h"
+#include "app/window.h"
 
 #include "support/gl_test_context.h"
 

@@ -1,4 +1,5 @@
 #include "app/startup.h"
+#include "app/window.h"
 
 #include "../landscape/generated_set.h"
 #include "platform/platform.h"
@@ -66,6 +67,34 @@ TEST_F(StartUp, EachMissingExtensionGroupHasItsOwnMessageAndPostsAQuit)
         }
         EXPECT_EQ(queue.quitPosted, !c.messages.empty()) << "offered: " << c.offered;
         EXPECT_EQ(queue.quitCode, 0);
+    }
+}
+
+TEST_F(StartUp, AReadersReportGetsItsBoxAndWhatTheDataFileTableSaysFollows)
+{
+    const LoadOutcome goOn = LoadOutcome::Continue;
+    const LoadOutcome end = LoadOutcome::EndProcess;
+    struct Case {
+        DataFile file;
+        LoadResult result;
+        const char* message;
+        LoadOutcome outcome;
+    };
+    const Case cases[] = {
+        {DataFile::HeightMap, LoadResult::Loaded, "", goOn},
+        {DataFile::HeightMap, LoadResult::Failed, "Can't find the height map!", goOn},
+        {DataFile::SkyTop, LoadResult::Failed, "Unable to load BMP File!", goOn},
+        {DataFile::GrassMesh, LoadResult::Failed, "Could not open mesh file grass2.vxm", goOn},
+        {DataFile::PalmMesh2, LoadResult::PictureFailed, "Unknown DIB file format.", end},
+        {DataFile::FlyerSprite, LoadResult::Failed, "", end}, // a sprite the reader refuses in silence
+    };
+    for (const Case& c : cases) {
+        recordedBoxes.clear();
+        const LoadReport report = c.result == LoadResult::Loaded ? LoadReport{} : loadFailure(c.message, c.result);
+        EXPECT_EQ(decideOnLoad(c.file, report), c.outcome) << dataFileName(c.file);
+        const std::vector<std::string> boxes =
+            c.message[0] ? std::vector<std::string>{std::string("Error: ") + c.message} : std::vector<std::string>{};
+        EXPECT_EQ(recordedBoxLines(), boxes) << dataFileName(c.file);
     }
 }
 

@@ -2,7 +2,6 @@
 
 #include "allocation_probe.h"
 #include "picture_files.h"
-#include "support/recorded_boxes.h"
 
 #include <gtest/gtest.h>
 
@@ -508,50 +507,37 @@ TEST(DibTruncation, AClaimBeyondTheSizeLimitIsAConversionErrorAndAllocatesNothin
 
 // --- Reading files ----------------------------------------------------------------
 
-namespace {
-
-class DibFile : public ::testing::Test {
-protected:
-    void SetUp() override { recordMessageBoxes(); }
-    void TearDown() override { stopRecordingMessageBoxes(); }
-};
-
-} // namespace
-
-TEST_F(DibFile, AFileThatCannotBeOpenedOrHoldsNoBytesNamesItselfInTheMessage)
+TEST(DibFile, AFileThatCannotBeOpenedOrHoldsNoBytesNamesItselfInTheMessage)
 {
     const std::string empty = writeTempFile("dib_empty.bmp", {});
     for (const std::string& name : {std::string("no such picture.bmp"), empty}) {
-        recordedBoxes.clear();
-        EXPECT_FALSE(loadDibImage(name.c_str()));
-        ASSERT_EQ(recordedBoxes.size(), 1u);
-        EXPECT_EQ(recordedBoxes[0].title, "Error");
-        EXPECT_EQ(recordedBoxes[0].text, "Failed to open DIB file " + name + ".\n");
+        const PictureLoad load = loadDibImage(name.c_str());
+        EXPECT_FALSE(load.image);
+        EXPECT_EQ(load.report.message, "Failed to open DIB file " + name + ".\n");
     }
 }
 
-TEST_F(DibFile, TheOpenMessageIsCutTo255CharactersAndKeepsItsLineBreak)
+TEST(DibFile, TheOpenMessageIsCutTo255CharactersAndKeepsItsLineBreak)
 {
     const std::string name(300, 'x');
-    EXPECT_FALSE(loadDibImage(name.c_str()));
-    ASSERT_EQ(recordedBoxes.size(), 1u);
-    EXPECT_EQ(recordedBoxes[0].title, "Error");
-    const std::string& text = recordedBoxes[0].text;
+    const PictureLoad load = loadDibImage(name.c_str());
+    EXPECT_FALSE(load.image);
+    const std::string text = load.report.message;
     EXPECT_EQ(text.size(), 255u);
     EXPECT_EQ(text.substr(0, 25), "Failed to open DIB file x");
     EXPECT_EQ(text.substr(253), ".\n");
 }
 
-TEST_F(DibFile, ADecodingFailureShowsTheDecodersMessageAndAGoodFileNone)
+TEST(DibFile, ADecodingFailureGivesTheDecodersMessageAndAGoodFileNone)
 {
     Bmp v4;
     v4.headerBytes = 108;
-    EXPECT_FALSE(loadDibImage(writeTempFile("dib_v4.bmp", v4.bytes()).c_str()));
-    EXPECT_EQ(recordedBoxLines(), (std::vector<std::string>{"Error: Unknown DIB file format."}));
+    const PictureLoad refused = loadDibImage(writeTempFile("dib_v4.bmp", v4.bytes()).c_str());
+    EXPECT_FALSE(refused.image);
+    EXPECT_STREQ(refused.report.message, "Unknown DIB file format.");
 
-    recordedBoxes.clear();
-    const std::optional<Image> image = loadDibImage(writeTempFile("dib_good.bmp", twoByTwoPalette().bytes()).c_str());
-    ASSERT_TRUE(image);
-    EXPECT_EQ(image->pixels, pixelsOf(decode(twoByTwoPalette().bytes())));
-    EXPECT_TRUE(recordedBoxes.empty());
+    const PictureLoad good = loadDibImage(writeTempFile("dib_good.bmp", twoByTwoPalette().bytes()).c_str());
+    ASSERT_TRUE(good.image);
+    EXPECT_EQ(good.image->pixels, pixelsOf(decode(twoByTwoPalette().bytes())));
+    EXPECT_FALSE(good.report.failed());
 }

@@ -4,7 +4,6 @@
 #include "scene/gl_feedback.h"
 #include "support/gl_test_context.h"
 #include "support/gl_view.h"
-#include "support/recorded_boxes.h"
 #include "vxm.h"
 
 #include <gtest/gtest.h>
@@ -26,11 +25,11 @@ struct MadeTexture {
 std::vector<MadeTexture> madeTextures;
 
 // Gives texture k the name 100 + k and remembers the call.
-LoadOutcome recordTexture(GLuint* textures, const char* fileName, int index)
+LoadReport recordTexture(GLuint* textures, const char* fileName, int index)
 {
     madeTextures.push_back({fileName, index});
     textures[index] = static_cast<GLuint>(100 + index);
-    return LoadOutcome::Continue;
+    return {};
 }
 
 struct Parsed {
@@ -419,17 +418,12 @@ class MeshLoad : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        recordMessageBoxes();
         folder = std::filesystem::temp_directory_path() /
                  ("lumora-mesh-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::create_directories(folder);
     }
-    void TearDown() override
-    {
-        stopRecordingMessageBoxes();
-        std::filesystem::remove_all(folder);
-    }
+    void TearDown() override { std::filesystem::remove_all(folder); }
     std::string write(const char* name, const std::string& text)
     {
         const std::string path = (folder / name).string();
@@ -447,8 +441,8 @@ protected:
 // process on a picture that cannot be read.
 TEST_F(MeshLoad, AWholeFileLoadsWithoutAMessage)
 {
-    model->load(write("tuft.vxm", "1 0 3 0 0 0 0 0 1 0 0 1 0 0 1 0 0 1 1 0 1 2 0").c_str());
-    EXPECT_TRUE(recordedBoxes.empty());
+    const LoadReport report = model->load(write("tuft.vxm", "1 0 3 0 0 0 0 0 1 0 0 1 0 0 1 0 0 1 1 0 1 2 0").c_str());
+    EXPECT_FALSE(report.failed());
     EXPECT_EQ(model->subMeshCount, 1);
     EXPECT_EQ(model->subMeshes[0].triangleCount, 1);
 }
@@ -457,20 +451,18 @@ TEST_F(MeshLoad, AMissingFileSaysSoAndLeavesAnEmptyModel)
 {
     model->subMeshCount = 3; // as if something had been read before
     const std::string path = (folder / "palme4.vxm").string();
-    model->load(path.c_str());
-    ASSERT_EQ(recordedBoxes.size(), 1u);
-    EXPECT_EQ(recordedBoxes[0].title, "Error");
-    EXPECT_EQ(recordedBoxes[0].text, "Could not open mesh file " + path);
+    const LoadReport report = model->load(path.c_str());
+    EXPECT_EQ(report.result, LoadResult::Failed);
+    EXPECT_EQ(report.message, "Could not open mesh file " + path);
     EXPECT_EQ(model->subMeshCount, 0);
 }
 
 TEST_F(MeshLoad, AMalformedFileNamesTheFileAndTheFault)
 {
     const std::string path = write("grass2.vxm", "2 0 1 0 0 0 0 0 0 0 501 7");
-    model->load(path.c_str());
-    ASSERT_EQ(recordedBoxes.size(), 1u);
-    EXPECT_EQ(recordedBoxes[0].title, "Error");
-    EXPECT_EQ(recordedBoxes[0].text, "Could not read mesh file " + path + ": a sub-mesh has too many vertices");
+    const LoadReport report = model->load(path.c_str());
+    EXPECT_EQ(report.result, LoadResult::Failed);
+    EXPECT_EQ(report.message, "Could not read mesh file " + path + ": a sub-mesh has too many vertices");
     EXPECT_EQ(model->subMeshCount, 2);
     EXPECT_EQ(model->subMeshes[0].vertexCount, 1);
 }

@@ -3,6 +3,7 @@
 // compared with the corpus's reference picture (read with stb_image).
 
 #include "assets/dib_image.h"
+#include "assets/file_bytes.h"
 #include "assets/tga_image.h"
 #include "landscape.h"
 

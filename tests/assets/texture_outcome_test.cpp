@@ -1,21 +1,22 @@
 // The texture builders whose picture a mesh or the flyers need: a picture
-// that cannot be loaded gives the reader's box, if it shows one, makes no
-// texture and says that the process must end. They return before any GL
-// call, so no context is needed. The ending itself is start-up's (startup_test).
+// that cannot be loaded makes no texture and gives the reader's report, with
+// its message if it has one. They return before any GL call, so no context is
+// needed. What follows is start-up's (startup_test).
 
 #include "assets/bmp_texture.h"
+#include "assets/mesh_model.h"
 #include "assets/tga_image.h"
 
 #include "picture_files.h"
-#include "support/recorded_boxes.h"
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 namespace {
 
-TEST(TextureOutcome, APictureThatCannotBeLoadedAsksToEndAfterTheReadersBox)
+TEST(TextureOutcome, APictureThatCannotBeLoadedGivesTheReadersReport)
 {
     Bmp v4;
     v4.headerBytes = 108;
@@ -24,28 +25,33 @@ TEST(TextureOutcome, APictureThatCannotBeLoadedAsksToEndAfterTheReadersBox)
     struct Case {
         bool mesh; // loadMeshTexture, else createTgaTexture
         std::string file;
-        const char* box; // nullptr: none
+        const char* message;
     };
     const Case cases[] = {
         {true, "no such bark.bmp", "Failed to open DIB file no such bark.bmp.\n"},
         {true, undecodableBmp, "Unknown DIB file format."},
         {false, "no such sprite.tga", "Unable to load TGA File!"},
-        {false, greyTga, nullptr}, // an 8-bit sprite ends without a message
+        {false, greyTga, ""}, // an 8-bit sprite fails without a message
     };
     for (const Case& c : cases) {
-        recordMessageBoxes();
         GLuint textures[4] = {};
-        const LoadOutcome outcome =
+        const LoadReport report =
             c.mesh ? loadMeshTexture(textures, c.file.c_str(), 1) : createTgaTexture(textures, c.file.c_str(), 1);
-        stopRecordingMessageBoxes();
-        EXPECT_EQ(outcome, LoadOutcome::EndProcess) << c.file;
+        EXPECT_EQ(report.result, LoadResult::Failed) << c.file;
+        EXPECT_STREQ(report.message, c.message) << c.file;
         EXPECT_EQ(textures[1], 0u) << c.file;
-        ASSERT_EQ(recordedBoxes.size(), c.box ? 1u : 0u) << c.file;
-        if (c.box) {
-            EXPECT_EQ(recordedBoxes[0].title, "Error");
-            EXPECT_EQ(recordedBoxes[0].text, c.box);
-        }
     }
+}
+
+TEST(TextureOutcome, AMeshWhosePictureCannotBeLoadedGivesThePicturesMessage)
+{
+    // One sub-mesh without triangles, then the one picture it names.
+    const std::string text = "1 0 0 0 1 bark.bmp";
+    const std::string mesh = writeTempFile("bark_mesh.vxm", Bytes(text.begin(), text.end()));
+    auto model = std::make_unique<MeshModel>();
+    const LoadReport report = model->load(mesh.c_str());
+    EXPECT_EQ(report.result, LoadResult::PictureFailed);
+    EXPECT_STREQ(report.message, "Failed to open DIB file bark.bmp.\n");
 }
 
 } // namespace

@@ -2,7 +2,6 @@
 
 #include "allocation_probe.h"
 #include "picture_files.h"
-#include "support/recorded_boxes.h"
 
 #include <gtest/gtest.h>
 
@@ -237,15 +236,15 @@ TEST(TgaTruncation, EveryCutOfAFileDecodesWithinItOrIsUnloadable)
 
 // --- Reading files ----------------------------------------------------------------
 
-TEST(TgaFile, OnlyAFileThatCannotBeOpenedOrLoadedShowsABox)
+TEST(TgaFile, OnlyAFileThatCannotBeOpenedOrLoadedHasAMessage)
 {
-    recordMessageBoxes();
-    EXPECT_FALSE(loadTga("no such sprite.tga"));
-    EXPECT_EQ(recordedBoxLines(), (std::vector<std::string>{"Error: Unable to load TGA File!"}));
+    const PictureLoad missing = loadTga("no such sprite.tga");
+    EXPECT_FALSE(missing.image);
+    EXPECT_STREQ(missing.report.message, "Unable to load TGA File!");
 
-    recordedBoxes.clear();
     const std::string grey = writeTempFile("grey.tga", tga(3, 8, 1, 1, {5}));
-    EXPECT_FALSE(loadTga(grey.c_str()));
-    EXPECT_TRUE(recordedBoxes.empty());
-    stopRecordingMessageBoxes();
+    const PictureLoad unknownDepth = loadTga(grey.c_str());
+    EXPECT_FALSE(unknownDepth.image);
+    EXPECT_TRUE(unknownDepth.report.failed());
+    EXPECT_STREQ(unknownDepth.report.message, "");
 }

@@ -3,7 +3,6 @@
 #include "assets/dib_image.h"
 #include "assets/mesh_model.h"
 #include "assets/tga_image.h"
-#include "platform/platform.h"
 #include "terrain/height_map.h"
 
 #include <sys/mman.h>
@@ -110,7 +109,7 @@ const char* meshTextureFault = nullptr;
 
 // Stands in for loadMeshTexture: makes no texture, only checks what it is
 // handed.
-LoadOutcome checkMeshTexture(GLuint* textures, const char* fileName, int index)
+LoadReport checkMeshTexture(GLuint* textures, const char* fileName, int index)
 {
     const char* fault = nullptr;
     if (textures != mesh.textures)
@@ -130,7 +129,7 @@ LoadOutcome checkMeshTexture(GLuint* textures, const char* fileName, int index)
     if (fault && !meshTextureFault)
         meshTextureFault = fault;
     ++meshTexturesMade;
-    return LoadOutcome::Continue;
+    return {};
 }
 
 } // namespace
@@ -170,13 +169,6 @@ const char* checkMesh(const uint8_t* bytes, size_t size)
 namespace {
 
 HeightMap heightMap;
-int heightMapBoxes = 0;
-
-platform::MessageBoxAnswer countBox(const char*, const char*, platform::MessageBoxKind)
-{
-    ++heightMapBoxes;
-    return platform::MessageBoxAnswer::Ok;
-}
 
 // The loader takes a file name: the bytes go into a file that lives in memory
 // and is reached by its /proc name.
@@ -214,12 +206,8 @@ const char* checkHeightMap(const uint8_t* bytes, size_t size)
     if (!heightFileName() || !writeHeightFile(bytes, size))
         return "the height file could not be written";
     std::memset(heightMap.heights, 0, sizeof heightMap.heights);
-    heightMapBoxes = 0;
-    platform::setMessageBoxHook(countBox);
-    loadHeightMap(heightFileName(), kHeightMapBytes, heightMap);
-    platform::setMessageBoxHook(nullptr);
-    if (heightMapBoxes != 0)
-        return "a readable height file shows a message";
+    if (loadHeightMap(heightFileName(), kHeightMapBytes, heightMap).failed())
+        return "a readable height file fails";
 
     const size_t supplied = size < kHeightMapBytes ? size : kHeightMapBytes;
     if (supplied > 0 && std::memcmp(heightMap.heights, bytes, supplied) != 0)

@@ -1,15 +1,17 @@
-// The palm and grass meshes: read back by a strict reader of the .vxm
-// grammar written here, checked against the capacities of the viewer's mesh
-// records, the files they name, and the sizes the scene needs.
+// The palm and grass meshes: read back by the viewer's own mesh reader,
+// checked against the capacities of its records, the files they name, and
+// the sizes the scene needs.
 #include "generated_set.h"
 #include "plants.h"
 #include "vxm.h"
+
+#include "assets/mesh_model.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <filesystem>
-#include <sstream>
+#include <memory>
 
 namespace landscape_test {
 namespace {
@@ -27,57 +29,46 @@ struct ParsedMesh {
     double lowest = 1e9, highest = -1e9;
 };
 
-// Reads every token as the grammar says, failing the test on anything else.
+// Picture names in the order the reader hands them over.
+std::vector<std::string>* pictureNames = nullptr;
+
+LoadReport recordPictureName(GLuint*, const char* fileName, int)
+{
+    pictureNames->emplace_back(fileName);
+    return {};
+}
+
+// Reads the file as the viewer does, failing the test where the reader stops
+// early or where a part is empty or names no picture.
 ParsedMesh parseVxm(const std::string& text)
 {
     ParsedMesh mesh;
-    std::istringstream in(text);
-    int subMeshes = -1;
-    EXPECT_TRUE(in >> subMeshes);
-    EXPECT_GE(subMeshes, 1);
-    EXPECT_LE(subMeshes, landscape::kMaxSubMeshes);
-    for (int i = 0; i < subMeshes && in; ++i) {
-        int texture = -1;
-        int vertexCount = -1;
-        EXPECT_TRUE(in >> texture >> vertexCount);
-        EXPECT_GE(vertexCount, 3);
-        EXPECT_LE(vertexCount, landscape::kMaxSubMeshVertices);
-        mesh.textureIndices.push_back(texture);
-        std::vector<Vertex> vertices(static_cast<size_t>(std::max(vertexCount, 0)));
-        for (Vertex& v : vertices) {
-            EXPECT_TRUE(in >> v.x >> v.y >> v.z >> v.u >> v.v);
-            mesh.lowest = std::min(mesh.lowest, v.y);
-            mesh.highest = std::max(mesh.highest, v.y);
+    auto model = std::make_unique<MeshModel>();
+    pictureNames = &mesh.names;
+    const char* fault = parseMesh(text.data(), text.size(), *model, recordPictureName);
+    pictureNames = nullptr;
+    EXPECT_EQ(fault, nullptr) << (fault ? fault : "");
+    EXPECT_GE(model->subMeshCount, 1);
+    EXPECT_GE(model->textureCount, 1);
+    for (int i = 0; i < model->subMeshCount; ++i) {
+        const SubMesh& sub = model->subMeshes[i];
+        EXPECT_GE(sub.vertexCount, 3);
+        EXPECT_GE(sub.triangleCount, 1);
+        EXPECT_LT(model->textureIndices[i], model->textureCount);
+        mesh.textureIndices.push_back(model->textureIndices[i]);
+        std::vector<Vertex> vertices;
+        for (int v = 0; v < sub.vertexCount; ++v) {
+            const MeshVertex& m = sub.vertices[v];
+            vertices.push_back({m.x, m.y, m.z, m.u, m.v});
+            mesh.lowest = std::min(mesh.lowest, double(m.y));
+            mesh.highest = std::max(mesh.highest, double(m.y));
         }
-        int triangleCount = -1;
-        EXPECT_TRUE(in >> triangleCount);
-        EXPECT_GE(triangleCount, 1);
-        EXPECT_LE(triangleCount, landscape::kMaxSubMeshTriangles);
-        std::vector<int> indices(static_cast<size_t>(std::max(triangleCount, 0)) * 3);
-        for (int& index : indices) {
-            EXPECT_TRUE(in >> index);
-            EXPECT_GE(index, 0);
-            EXPECT_LT(index, vertexCount);
-        }
-        mesh.triangles += triangleCount;
+        std::vector<int> indices;
+        for (int t = 0; t < sub.triangleCount; ++t)
+            indices.insert(indices.end(), sub.triangles[t], sub.triangles[t] + 3);
+        mesh.triangles += sub.triangleCount;
         mesh.subMeshVertices.push_back(std::move(vertices));
         mesh.subMeshIndices.push_back(std::move(indices));
-    }
-    int nameCount = -1;
-    EXPECT_TRUE(in >> nameCount);
-    EXPECT_GE(nameCount, 1);
-    EXPECT_LE(nameCount, landscape::kMaxTextureNames);
-    for (int k = 0; k < nameCount && in; ++k) {
-        std::string name;
-        EXPECT_TRUE(in >> name);
-        EXPECT_LE(name.size(), 63u);
-        mesh.names.push_back(name);
-    }
-    std::string rest;
-    EXPECT_FALSE(in >> rest) << "trailing text: " << rest;
-    for (int texture : mesh.textureIndices) {
-        EXPECT_GE(texture, 0);
-        EXPECT_LT(texture, nameCount);
     }
     return mesh;
 }

@@ -1,8 +1,9 @@
 // The six sky faces as the viewer puts them on its box. The box is centred
 // (+500, 0, +500) from the eye, 9000 units on a side, so relative to the eye
 // it spans x -4000..5000, y -4500..4500, z -4000..5000. Each face's corners
-// and their (s, t) are the viewer's face table, copied here on their own so
-// that a slip in the generator's copy shows up as a seam.
+// and their (s, t) are the viewer's face table, written here on their own so
+// that a slip in the table, or in the generator's reading of it, shows up as
+// a seam.
 #include "generated_set.h"
 #include "sun.h"
 

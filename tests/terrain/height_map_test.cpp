@@ -1,7 +1,5 @@
 #include "terrain/height_map.h"
 
-#include "support/recorded_boxes.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -44,12 +42,7 @@ std::vector<uint8_t> pattern(size_t size)
 
 class HeightMapFile : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        recordMessageBoxes();
-        std::fill(std::begin(guarded->guard), std::end(guarded->guard), kGuard);
-    }
-    void TearDown() override { stopRecordingMessageBoxes(); }
+    void SetUp() override { std::fill(std::begin(guarded->guard), std::end(guarded->guard), kGuard); }
 
     bool guardIntact() const
     {
@@ -127,8 +120,7 @@ TEST_F(HeightMapFile, AWholeFileFillsTheMapRowByRow)
     const std::string path = tempPath("whole.raw");
     writeFile(path, bytes);
 
-    loadHeightMap(path.c_str(), kHeightMapBytes, map);
-    EXPECT_TRUE(recordedBoxes.empty());
+    EXPECT_FALSE(loadHeightMap(path.c_str(), kHeightMapBytes, map).failed());
     EXPECT_EQ(heightAt(&map, 8, 5), 200);
     EXPECT_EQ(heightAt(&map, 5, 8), 9);
     EXPECT_EQ(heightAt(&map, 1023, 1023), 255);
@@ -138,10 +130,9 @@ TEST_F(HeightMapFile, AWholeFileFillsTheMapRowByRow)
 
 TEST_F(HeightMapFile, AMissingFileGivesOneMessageAndFlatGround)
 {
-    loadHeightMap(tempPath("no-such-height-map.raw").c_str(), kHeightMapBytes, map);
-    ASSERT_EQ(recordedBoxes.size(), 1u);
-    EXPECT_EQ(recordedBoxes[0].title, "Error");
-    EXPECT_EQ(recordedBoxes[0].text, "Can't find the height map!");
+    const LoadReport report = loadHeightMap(tempPath("no-such-height-map.raw").c_str(), kHeightMapBytes, map);
+    EXPECT_EQ(report.result, LoadResult::Failed);
+    EXPECT_STREQ(report.message, "Can't find the height map!");
     EXPECT_EQ(zeroHeights(), kHeightMapBytes);
     EXPECT_EQ(heightAt(&map, 500, 500), 0);
 }
@@ -150,8 +141,7 @@ TEST_F(HeightMapFile, AShortFileFillsOnlyItsLeadingHeightsSilently)
 {
     const std::string path = tempPath("short.raw");
     writeFile(path, pattern(1000));
-    loadHeightMap(path.c_str(), kHeightMapBytes, map);
-    EXPECT_TRUE(recordedBoxes.empty());
+    EXPECT_FALSE(loadHeightMap(path.c_str(), kHeightMapBytes, map).failed());
     EXPECT_EQ(heightAt(&map, 0, 0), 1);
     EXPECT_EQ(heightAt(&map, 999, 0), 999 % 251 + 1);
     EXPECT_EQ(heightAt(&map, 1000, 0), 0);
@@ -161,8 +151,7 @@ TEST_F(HeightMapFile, AShortFileFillsOnlyItsLeadingHeightsSilently)
 
     writeFile(path, {});
     auto empty = std::make_unique<HeightMap>();
-    loadHeightMap(path.c_str(), kHeightMapBytes, *empty);
-    EXPECT_TRUE(recordedBoxes.empty()) << "an empty file is a short file";
+    EXPECT_FALSE(loadHeightMap(path.c_str(), kHeightMapBytes, *empty).failed()) << "an empty file is a short file";
 }
 
 TEST_F(HeightMapFile, NothingPastTheMapIsReadOrWritten)
@@ -170,24 +159,21 @@ TEST_F(HeightMapFile, NothingPastTheMapIsReadOrWritten)
     const std::string path = tempPath("long.raw");
     writeFile(path, pattern(kHeightMapBytes + 100));
 
-    loadHeightMap(path.c_str(), kHeightMapBytes, map);
-    EXPECT_TRUE(recordedBoxes.empty());
+    EXPECT_FALSE(loadHeightMap(path.c_str(), kHeightMapBytes, map).failed());
     EXPECT_EQ(heightAt(&map, 1023, 1023), static_cast<int>((kHeightMapBytes - 1) % 251 + 1));
     EXPECT_TRUE(guardIntact());
 
     // Asking for more than the map holds still fills only the map.
-    loadHeightMap(path.c_str(), kHeightMapBytes + 100, map);
-    EXPECT_TRUE(recordedBoxes.empty());
+    EXPECT_FALSE(loadHeightMap(path.c_str(), kHeightMapBytes + 100, map).failed());
     EXPECT_TRUE(guardIntact());
 }
 
 TEST_F(HeightMapFile, AReadErrorGivesOneMessage)
 {
     // A folder opens for reading but cannot be read.
-    loadHeightMap(::testing::TempDir().c_str(), kHeightMapBytes, map);
-    ASSERT_EQ(recordedBoxes.size(), 1u);
-    EXPECT_EQ(recordedBoxes[0].title, "Error");
-    EXPECT_EQ(recordedBoxes[0].text, "Can't get data!");
+    const LoadReport report = loadHeightMap(::testing::TempDir().c_str(), kHeightMapBytes, map);
+    EXPECT_EQ(report.result, LoadResult::Failed);
+    EXPECT_STREQ(report.message, "Can't get data!");
     EXPECT_EQ(zeroHeights(), kHeightMapBytes);
 }
 

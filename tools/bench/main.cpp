@@ -2,6 +2,7 @@
 // and the renderer's limits in the same window. Each run is a fresh process
 // (the benchmark starts itself again), so that start-up is measured from the
 // process start.
+#include "app/data_folder.h"
 #include "app/frame.h"
 #include "app/instances.h"
 #include "app/main_loop.h"
@@ -374,10 +375,9 @@ RunFigures runFigures()
 int runOnce(const Options& options)
 {
     run.options = options;
-    std::error_code error;
-    std::filesystem::current_path(options.folder, error); // the viewer reads its files from here
-    if (error) {
-        std::fprintf(stderr, "lumora-bench: cannot enter %s: %s\n", options.folder.c_str(), error.message().c_str());
+    // The viewer reads its files from the working directory.
+    if (const char* failure = enterFolder(options.folder.c_str())) {
+        std::fprintf(stderr, "lumora-bench: cannot enter %s: %s\n", options.folder.c_str(), failure);
         return 1;
     }
     run.walk.frameSeconds.reserve(kMaxRecordedFrames);

@@ -5,56 +5,25 @@
 #include "assets/dib_image.h"
 #include "assets/mesh_model.h"
 #include "assets/tga_image.h"
-#include "platform/platform.h"
 #include "terrain/height_map.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <memory>
 #include <system_error>
 
 namespace {
 
-// Message boxes the viewer's readers show while one file is read.
-std::vector<std::string>* capturedMessages = nullptr;
-
-platform::MessageBoxAnswer captureMessage(const char* text, const char*, platform::MessageBoxKind)
-{
-    if (capturedMessages)
-        capturedMessages->emplace_back(text);
-    return platform::MessageBoxAnswer::Ok;
-}
-
-// Collects the messages shown while it lives.
-class MessageCapture {
-public:
-    MessageCapture()
-    {
-        capturedMessages = &messages;
-        platform::setMessageBoxHook(captureMessage);
-    }
-    ~MessageCapture()
-    {
-        platform::setMessageBoxHook(nullptr);
-        capturedMessages = nullptr;
-    }
-    MessageCapture(const MessageCapture&) = delete;
-    MessageCapture& operator=(const MessageCapture&) = delete;
-
-    std::vector<std::string> messages;
-};
-
 // Picture names a mesh asks textures for, in order.
 std::vector<std::string>* recordedNames = nullptr;
 
-LoadOutcome recordPictureName(GLuint*, const char* fileName, int)
+LoadReport recordPictureName(GLuint*, const char* fileName, int)
 {
     if (recordedNames)
         recordedNames->emplace_back(fileName);
-    return LoadOutcome::Continue;
+    return {};
 }
 
 std::string trimmed(std::string text)
@@ -103,21 +72,39 @@ CheckLine pictureLine(const std::string& file, const Image& image, const std::st
             false};
 }
 
-constexpr const char* kViewerEnds = "the viewer ends at once with status 0, before its first frame";
+// What the viewer draws when a file of this failure kind cannot be read.
+std::string whatFollows(DataFailure failure, const char* role)
+{
+    switch (failure) {
+    case DataFailure::FlatGround:
+        return std::string(role) + " stands on flat ground at height 0";
+    case DataFailure::Untextured:
+        return std::string(role) + " draws untextured";
+    case DataFailure::EmptyModel:
+        return std::string("the model is empty: ") + role;
+    case DataFailure::ViewerEnds:
+        return "the viewer ends at once with status 0, before its first frame";
+    }
+    return role;
+}
+
+CheckLine failed(DataFile file, const LoadReport& report)
+{
+    const DataFileRow& row = dataFileRow(file);
+    const DataFailure failure = failureAfter(file, report.result);
+    return failed(row.name, report.message, whatFollows(failure, row.role), failure == DataFailure::ViewerEnds);
+}
 
 CheckLine checkHeightMap()
 {
     const char* name = dataFileName(DataFile::HeightMap);
     auto map = std::make_unique<HeightMap>();
-    MessageCapture capture;
-    loadHeightMap(name, kHeightMapBytes, *map);
-    if (!capture.messages.empty()) {
-        const std::string& message = capture.messages.front();
-        const bool missing = trimmed(message) == "Can't find the height map!";
-        return failed(name, message,
-                      missing ? "the whole scene stands on flat ground at height 0"
-                              : "the heights after the read error are 0");
-    }
+    const LoadReport report = loadHeightMap(name, kHeightMapBytes, *map);
+    // A file that opens but cannot be read keeps the heights read before the error.
+    if (report.failed() && std::ifstream(name, std::ios::binary).is_open())
+        return failed(name, report.message, "the heights after the read error are 0");
+    if (report.failed())
+        return failed(DataFile::HeightMap, report);
     std::error_code error;
     const uintmax_t size = std::filesystem::file_size(name, error);
     if (!error && size < kHeightMapBytes) {
@@ -131,47 +118,47 @@ CheckLine checkHeightMap()
     return ok(name, "1024 x 1024 heights");
 }
 
-// A start-up picture: the texture builder probes the file before the reader
-// sees it, so a missing file gets the builder's message, not the reader's.
-CheckLine checkStartUpPicture(const char* name, const char* consequence)
+CheckLine checkStartUpPicture(DataFile file)
 {
-    if (!pictureFileOpens(name))
-        return failed(name, "Unable to load BMP File!", consequence);
-    MessageCapture capture;
-    const std::optional<Image> image = loadDibImage(name);
-    if (!image)
-        return failed(name, capture.messages.empty() ? "" : capture.messages.front(), consequence);
-    return pictureLine(name, *image, sizeText(image->width, image->height), false);
+    const char* name = dataFileName(file);
+    const PictureLoad load = loadStartUpPicture(name);
+    if (!load.image)
+        return failed(file, load.report);
+    return pictureLine(name, *load.image, sizeText(load.image->width, load.image->height), false);
 }
 
-// A picture that a mesh names: no probe, and a failure ends the viewer.
-CheckLine checkMeshPicture(const std::string& name, const std::string& mesh)
+// A picture that a mesh names: no probe, and a failure is the mesh's.
+CheckLine checkMeshPicture(const std::string& name, DataFile mesh)
 {
-    MessageCapture capture;
-    const std::optional<Image> image = loadDibImage(name.c_str());
-    const std::string file = name + " (named by " + mesh + ")";
-    if (!image)
-        return failed(file, capture.messages.empty() ? "" : capture.messages.front(), kViewerEnds, true);
-    return pictureLine(file, *image, sizeText(image->width, image->height), false);
+    PictureLoad load = loadDibImage(name.c_str());
+    const std::string file = name + " (named by " + dataFileName(mesh) + ")";
+    if (!load.image) {
+        load.report.result = LoadResult::PictureFailed;
+        CheckLine line = failed(mesh, load.report);
+        line.file = file;
+        return line;
+    }
+    return pictureLine(file, *load.image, sizeText(load.image->width, load.image->height), false);
 }
 
-void checkMesh(const char* name, const char* drawn, std::vector<CheckLine>& lines,
-               std::vector<std::string>& picturesSeen)
+void checkMesh(DataFile file, std::vector<CheckLine>& lines, std::vector<std::string>& picturesSeen)
 {
+    const char* name = dataFileName(file);
     const MeshCheck mesh = checkMeshFile(name);
-    const std::string what = drawn;
+    const std::string what = dataFileRow(file).role;
     // Only the origin palm is one model drawn once; the others are many.
     const bool one = what.compare(0, 9, "the palm ") == 0;
-    if (!mesh.opened) {
-        lines.push_back(failed(name, meshMessage(name, mesh),
-                               "the model is empty: " + what + (one ? " is not drawn" : " are not drawn")));
+    if (!mesh.message.empty() && mesh.subMeshes == 0) {
+        lines.push_back(failed(name, mesh.message,
+                               whatFollows(dataFileRow(file).failure, what.c_str()) +
+                                   (one ? " is not drawn" : " are not drawn")));
         return;
     }
     const std::string counts = std::to_string(mesh.subMeshes) + " sub-meshes, " + std::to_string(mesh.triangles) +
                                " triangles, " + std::to_string(mesh.pictureNames.size()) + " pictures";
-    if (!mesh.problem.empty()) {
+    if (!mesh.message.empty()) {
         lines.push_back(
-            failed(name, meshMessage(name, mesh),
+            failed(name, mesh.message,
                    what + (one ? " keeps" : " keep") + " only what was read before the problem (" + counts + ")"));
     } else if (!mesh.untexturedSubMeshes.empty()) {
         std::string list;
@@ -188,20 +175,20 @@ void checkMesh(const char* name, const char* drawn, std::vector<CheckLine>& line
         if (std::find(picturesSeen.begin(), picturesSeen.end(), picture) != picturesSeen.end())
             continue;
         picturesSeen.push_back(picture);
-        lines.push_back(checkMeshPicture(picture, name));
+        lines.push_back(checkMeshPicture(picture, file));
     }
 }
 
 CheckLine checkFlyerSprite()
 {
     const char* name = dataFileName(DataFile::FlyerSprite);
-    MessageCapture capture;
-    const std::optional<Image> image = loadTga(name);
-    if (!image)
-        return failed(name, capture.messages.empty() ? "" : capture.messages.front(), kViewerEnds, true);
-    return pictureLine(
-        name, *image,
-        sizeText(image->width, image->height) + ", " + std::to_string(image->components) + " components", true);
+    const PictureLoad load = loadTga(name);
+    if (!load.image)
+        return failed(DataFile::FlyerSprite, load.report);
+    const Image& image = *load.image;
+    return pictureLine(name, image,
+                       sizeText(image.width, image.height) + ", " + std::to_string(image.components) + " components",
+                       true);
 }
 
 // Restores the working directory however the check ends.
@@ -242,37 +229,17 @@ FolderCheck checkDataFolder(const std::filesystem::path& folder)
     FolderCheck check;
     std::vector<CheckLine>& lines = check.lines;
 
-    // What the picture is missing from, for the start-up pictures, and what
-    // is drawn from the mesh, for the meshes; in the viewer's table order.
-    static const char* const consequences[kDataFileCount] = {
-        nullptr,
-        "the terrain draws without its base picture",
-        "the terrain draws without its detail picture",
-        "the back face of the sky box draws untextured, in white",
-        "the front face of the sky box draws untextured, in white",
-        "the bottom face of the sky box draws untextured, in white",
-        "the top face of the sky box draws untextured, in white",
-        "the left face of the sky box draws untextured, in white",
-        "the right face of the sky box draws untextured, in white",
-        "the grass tufts",
-        "the palms of the first kind",
-        "the palms of the second kind",
-        "the palms of the third kind",
-        nullptr,
-        "the palm at the world origin",
-    };
     std::vector<std::string> picturesSeen;
     for (const DataFileRow& row : kDataFiles) {
-        const char* consequence = consequences[static_cast<int>(row.file)];
         switch (row.reader) {
         case DataReader::HeightMap:
             lines.push_back(checkHeightMap());
             break;
         case DataReader::Bmp:
-            lines.push_back(checkStartUpPicture(row.name, consequence));
+            lines.push_back(checkStartUpPicture(row.file));
             break;
         case DataReader::Mesh:
-            checkMesh(row.name, consequence, lines, picturesSeen);
+            checkMesh(row.file, lines, picturesSeen);
             break;
         case DataReader::Tga:
             lines.push_back(checkFlyerSprite());
@@ -318,59 +285,40 @@ std::string formatCheckSummary(const FolderCheck& check)
 ImageCheck checkImageFile(const std::filesystem::path& file)
 {
     ImageCheck result;
-    MessageCapture capture;
     const std::string name = file.string();
-    const std::optional<Image> image = endsWithTga(file) ? loadTga(name.c_str()) : loadDibImage(name.c_str());
-    if (!capture.messages.empty())
-        result.message = capture.messages.front();
-    if (!image)
+    const PictureLoad load = endsWithTga(file) ? loadTga(name.c_str()) : loadDibImage(name.c_str());
+    result.message = load.report.message;
+    if (!load.image)
         return result;
+    const Image& image = *load.image;
     result.decoded = true;
-    result.width = image->width;
-    result.height = image->height;
-    result.components = image->components;
-    result.missingRows = image->missingRows;
-    result.pixels = image->pixels;
+    result.width = image.width;
+    result.height = image.height;
+    result.components = image.components;
+    result.missingRows = image.missingRows;
+    result.pixels = image.pixels;
     return result;
 }
 
 MeshCheck checkMeshFile(const std::filesystem::path& file)
 {
     MeshCheck result;
-    std::ifstream in(file, std::ios::binary);
-    if (!in)
-        return result;
-    result.opened = true;
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-
     // Zero-filled, as a model that has not been loaded is.
     auto model = std::make_unique<MeshModel>();
-    std::vector<std::string> names;
-    recordedNames = &names;
-    const char* problem = parseMesh(text.data(), text.size(), *model, recordPictureName);
+    recordedNames = &result.pictureNames;
+    const LoadReport report = model->load(file.c_str(), recordPictureName);
     recordedNames = nullptr;
-    if (problem)
-        result.problem = problem;
+    result.message = report.message;
 
-    result.pictureNames = names;
+    const int names = static_cast<int>(result.pictureNames.size());
     result.subMeshes = std::clamp(model->subMeshCount, 0, kMaxSubMeshes);
     for (int i = 0; i < result.subMeshes; ++i) {
         const SubMesh& subMesh = model->subMeshes[i];
         result.vertices += std::clamp(subMesh.vertexCount, 0, kMaxSubMeshVertices);
         result.triangles += std::clamp(subMesh.triangleCount, 0, kMaxSubMeshTriangles);
         const int index = model->textureIndices[i];
-        if (index >= static_cast<int>(names.size()) && index < kMaxMeshTextures)
+        if (index >= names && index < kMaxMeshTextures)
             result.untexturedSubMeshes.push_back(i);
     }
     return result;
-}
-
-std::string meshMessage(const std::string& fileName, const MeshCheck& mesh)
-{
-    char text[kMeshMessageBytes];
-    if (!mesh.opened)
-        formatMeshMessage("open", fileName.c_str(), nullptr, text);
-    else
-        formatMeshMessage("read", fileName.c_str(), mesh.problem.c_str(), text);
-    return text;
 }

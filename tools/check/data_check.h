@@ -60,15 +60,12 @@ ImageCheck checkImageFile(const std::filesystem::path& file);
 // "N of H rows are missing from the file".
 std::string missingRowsText(int missingRows, int height);
 
-// One mesh file with the viewer's reader: counts, picture names, or the problem.
+// One mesh file with the viewer's reader: counts and picture names of what
+// was read, and the viewer's message when it was not read whole.
 struct MeshCheck {
-    bool opened = false;
-    std::string problem; // the reader's reason, or empty when the whole file was read
+    std::string message; // empty when the whole file was read
     int subMeshes = 0, vertices = 0, triangles = 0;
     std::vector<std::string> pictureNames;
     std::vector<int> untexturedSubMeshes; // texture index names no picture: drawn untextured
 };
 MeshCheck checkMeshFile(const std::filesystem::path& file);
-
-// The message the viewer shows for a mesh file it cannot open or read.
-std::string meshMessage(const std::string& fileName, const MeshCheck& mesh);

@@ -1,11 +1,11 @@
 // lumora-check: checks a data folder, one picture or one mesh with the
 // viewer's own readers.
+#include "app/data_folder.h"
 #include "check/data_check.h"
 #include "common/png_file.h"
 #include "common/tool_options.h"
 
 #include <cstdio>
-#include <exception>
 #include <filesystem>
 #include <string>
 
@@ -39,19 +39,11 @@ void printHelp()
 
 int checkFolder(const char* folder)
 {
-    std::error_code error;
-    if (!std::filesystem::is_directory(folder, error)) {
-        std::fprintf(stderr, "lumora-check: cannot check %s: %s\n", folder,
-                     std::filesystem::exists(folder, error) ? "it is not a folder" : "there is no such folder");
+    if (const char* failure = enterFolder(folder)) {
+        std::fprintf(stderr, "lumora-check: cannot check %s: %s\n", folder, failure);
         return 1;
     }
-    FolderCheck check;
-    try {
-        check = checkDataFolder(folder);
-    } catch (const std::exception&) {
-        std::fprintf(stderr, "lumora-check: cannot check %s: the folder cannot be entered\n", folder);
-        return 1;
-    }
+    const FolderCheck check = checkDataFolder(".");
     for (const CheckLine& line : check.lines)
         std::printf("%s\n", formatCheckLine(line).c_str());
     std::printf("%s\n", formatCheckSummary(check).c_str());
@@ -83,8 +75,8 @@ int checkImage(const char* file, const char* png)
 int checkMesh(const char* file)
 {
     const MeshCheck mesh = checkMeshFile(file);
-    if (!mesh.opened || !mesh.problem.empty()) {
-        std::printf("%s: ERROR \"%s\"\n", file, meshMessage(file, mesh).c_str());
+    if (!mesh.message.empty()) {
+        std::printf("%s: ERROR \"%s\"\n", file, mesh.message.c_str());
         return 1;
     }
     std::printf("%s: OK (%d sub-meshes, %d vertices, %d triangles, %zu pictures)\n", file, mesh.subMeshes,

@@ -1,6 +1,7 @@
 #include "common/viewer_session.h"
 
 #include "app/startup.h"
+#include "app/window.h"
 #include "platform/platform.h"
 
 #include <cstdio>

@@ -8,6 +8,8 @@
 #include "terrain_picture.h"
 #include "textures.h"
 
+#include "assets/data_files.h"
+
 #include <fstream>
 #include <future>
 #include <stdexcept>
@@ -120,12 +122,12 @@ std::vector<LandscapeFile> buildSkyAndProps(uint64_t seed, int detail)
 {
     std::vector<LandscapeFile> files;
     const uint64_t textures = streamSeed(seed, kTextures);
-    files.push_back({"Detail1.bmp", encodeBmp(paintDetail(textures))});
+    files.push_back({dataFileName(DataFile::DetailPicture), encodeBmp(paintDetail(textures))});
     const SkyScene sky = makeSkyScene(seed);
     for (const SkyFaceLayout& face : skyFaceLayouts()) {
         files.push_back({face.fileName, encodeBmp(paintSkyFace(sky, face))});
     }
-    files.push_back({"busch2.tga", encodeTga(paintWingSprite(textures))});
+    files.push_back({dataFileName(DataFile::FlyerSprite), encodeTga(paintWingSprite(textures))});
     files.push_back({kBarkFile, encodeBmp(paintBark(textures))});
     files.push_back({kFrondFile, encodeBmp(paintFronds(textures, FrondTint::Fresh))});
     files.push_back({kPaleFrondFile, encodeBmp(paintFronds(textures, FrondTint::Pale))});
@@ -134,12 +136,12 @@ std::vector<LandscapeFile> buildSkyAndProps(uint64_t seed, int detail)
     auto palm = [&](const PalmShape& leanest, Stream stream) {
         return textBytes(formatVxm(buildPalm(atDetail(leanest, detail), streamSeed(seed, stream))));
     };
-    files.push_back({"palme4.vxm", palm(originPalm(), kOriginPalm)});
-    files.push_back({"palmect.vxm", palm(tallPalm(), kPalmKind0)});
-    files.push_back({"palme2ct.vxm", palm(archingPalm(), kPalmKind1)});
-    files.push_back({"palme3ct.vxm", palm(stoutPalm(), kPalmKind2)});
-    files.push_back(
-        {"grass2.vxm", textBytes(formatVxm(buildGrassTuft(streamSeed(seed, kTuft), kBladeFile, detail)))});
+    files.push_back({dataFileName(DataFile::OriginPalm), palm(originPalm(), kOriginPalm)});
+    files.push_back({dataFileName(DataFile::PalmMesh1), palm(tallPalm(), kPalmKind0)});
+    files.push_back({dataFileName(DataFile::PalmMesh2), palm(archingPalm(), kPalmKind1)});
+    files.push_back({dataFileName(DataFile::PalmMesh3), palm(stoutPalm(), kPalmKind2)});
+    files.push_back({dataFileName(DataFile::GrassMesh),
+                     textBytes(formatVxm(buildGrassTuft(streamSeed(seed, kTuft), kBladeFile, detail)))});
     return files;
 }
 
@@ -162,8 +164,8 @@ std::vector<LandscapeFile> buildAll(uint64_t seed, int detail, MakeGround makeGr
 
     std::vector<LandscapeFile> files;
     const HeightField& field = makeGround();
-    files.push_back({"Tertest.raw", heightBytes(field)});
-    files.push_back({"Terrain2.bmp", encodeBmp(paintTerrain(field, seed))});
+    files.push_back({dataFileName(DataFile::HeightMap), heightBytes(field)});
+    files.push_back({dataFileName(DataFile::TerrainPicture), encodeBmp(paintTerrain(field, seed))});
 
     for (LandscapeFile& file : props.get())
         files.push_back(std::move(file));

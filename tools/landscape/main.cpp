@@ -5,6 +5,7 @@
 #include "landscape.h"
 #include "plants.h"
 
+#include "assets/data_files.h"
 #include "common/tool_options.h"
 
 #include <algorithm>
@@ -25,7 +26,7 @@ void printUsage(std::FILE* out)
     std::fprintf(out, "usage: lumora-landscape OUTDIR [--seed N] [--detail N]\n"
                       "                        [--heightmap FILE [--exaggeration F | --vertical-scale S]\n"
                       "                                          [--crop X,Y,W,H | --bounds W,S,E,N]]\n"
-                      "       lumora-landscape --help | --version\n");
+                      "       lumora-landscape --names | --help | --version\n");
 }
 
 void printHelp()
@@ -74,6 +75,8 @@ void printHelp()
                 "              use only the part of a georeferenced file between west W, south S,\n"
                 "              east E and north N, in the file's own coordinates (degrees for\n"
                 "              SRTM tiles, metres for most national grids)\n"
+                "  --names     print the names of the files the viewer reads, one a line, in the\n"
+                "              order it reads them, and exit\n"
                 "  --version   print the generator version line and exit; landscape.version\n"
                 "              holds the same line, so a folder made by an older generator\n"
                 "              or at another level of detail can be told apart\n"
@@ -227,12 +230,18 @@ int main(int argc, char** argv)
          {"--vertical-scale", true},
          {"--exaggeration", true},
          {"--crop", true},
-         {"--bounds", true}});
+         {"--bounds", true},
+         {"--names", false}});
     // The generator's version is its own, the line that landscape.version repeats.
     const auto printVersion = [](const char*) { std::printf("%s\n", landscape::versionLine().c_str()); };
     if (const int status = answerToolCommandLine(line, "lumora-landscape", printHelp, printUsage, printVersion);
         status != kToolRuns)
         return status;
+    if (line.has("--names")) {
+        for (const DataFileRow& row : kDataFiles)
+            std::printf("%s\n", row.name);
+        return 0;
+    }
     uint64_t seed = landscape::kDefaultSeed;
     if (const std::string* text = line.value("--seed"); text && !parseSeed(*text, seed)) {
         std::fprintf(stderr, "lumora-landscape: --seed needs an unsigned integer\n");

@@ -4,6 +4,8 @@
 #include "random.h"
 #include "sun.h"
 
+#include "assets/data_files.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -92,16 +94,30 @@ float sunDisc(float cosAngle) { return smoothstep(0.99985f, 0.99993f, cosAngle);
 
 const std::array<SkyFaceLayout, kSkyFaceCount>& skyFaceLayouts()
 {
-    // Read off the viewer's sky-box table: the corner with (s, t) = (0, 0)
-    // and the directions in which s and t grow on each wall.
-    static const std::array<SkyFaceLayout, kSkyFaceCount> layouts = {{
-        {"hillBack.bmp", {kX0, kY0, kZ0}, {kSide, 0.0f, 0.0f}, {0.0f, kSide, 0.0f}},
-        {"hillFront.bmp", {kX1, kY0, kZ1}, {-kSide, 0.0f, 0.0f}, {0.0f, kSide, 0.0f}},
-        {"hillBottom.bmp", {kX1, kY0, kZ0}, {-kSide, 0.0f, 0.0f}, {0.0f, 0.0f, kSide}},
-        {"hillTop.bmp", {kX1, kY1, kZ1}, {-kSide, 0.0f, 0.0f}, {0.0f, 0.0f, -kSide}},
-        {"hillLeft.bmp", {kX1, kY0, kZ0}, {0.0f, 0.0f, kSide}, {0.0f, kSide, 0.0f}},
-        {"hillRight.bmp", {kX0, kY0, kZ1}, {0.0f, 0.0f, -kSide}, {0.0f, kSide, 0.0f}},
-    }};
+    // Read off the viewer's face table: the corner with (s, t) = (0, 0) and
+    // the directions in which s and t grow on each face.
+    static const std::array<SkyFaceLayout, kSkyFaceCount> layouts = [] {
+        const auto at = [](const SkyCornerPattern& p) {
+            return Vec3{p.x ? kX1 : kX0, p.y ? kY1 : kY0, p.z ? kZ1 : kZ0};
+        };
+        std::array<SkyFaceLayout, kSkyFaceCount> table{};
+        for (const SkyFacePattern& face : kSkyFacePatterns) {
+            SkyFaceLayout& layout = table[size_t(face.texture)];
+            layout.fileName = dataFileName(skyFaceFile(face.texture));
+            Vec3 sEnd, tEnd;
+            for (const SkyCornerPattern& corner : face.corners) {
+                if (corner.s == 0 && corner.t == 0)
+                    layout.corner = at(corner);
+                else if (corner.t == 0)
+                    sEnd = at(corner);
+                else if (corner.s == 0)
+                    tEnd = at(corner);
+            }
+            layout.sAxis = sEnd - layout.corner;
+            layout.tAxis = tEnd - layout.corner;
+        }
+        return table;
+    }();
     return layouts;
 }
 

@@ -1,8 +1,8 @@
 // The six sky-box pictures, each texel computed from the world direction in
 // which the viewer sees it, so that the faces meet without seams. The viewer
 // draws a 9000-unit box centred 500 units off the eye in +x and +z; each face
-// table entry below says where a texel's (s, t) lies on that box, relative
-// to the eye. A face picture is painted top row first: column i is
+// layout below says where a texel's (s, t) lies on that box, relative to the
+// eye, as the viewer's face table puts it there. A face picture is painted top row first: column i is
 // s = i / (size - 1) and row j is t = 1 - j / (size - 1) (the BMP's bottom
 // row is t = 0), so the border texels of two faces sample the same
 // directions along their shared edge.
@@ -11,6 +11,8 @@
 #include "picture.h"
 #include "vec3.h"
 
+#include "terrain/sky_box.h"
+
 #include <array>
 #include <cstdint>
 #include <vector>
@@ -18,13 +20,12 @@
 namespace landscape {
 
 constexpr int kSkyFaceSize = 512;
-constexpr int kSkyFaceCount = 6;
 
 // Where (s, t) of one face lies: corner + s × sAxis + t × tAxis, relative to
 // the eye, in world units.
 struct SkyFaceLayout {
-    const char* fileName;
-    Vec3 corner; // (s, t) = (0, 0)
+    const char* fileName; // the viewer's name for the face's picture
+    Vec3 corner;          // (s, t) = (0, 0)
     Vec3 sAxis;
     Vec3 tAxis;
 };

@@ -1,5 +1,6 @@
 // lumora-snapshot: runs the viewer's start-up and frames in a window and
 // writes the last frame as a PNG.
+#include "app/data_folder.h"
 #include "app/frame.h"
 #include "app/instances.h"
 #include "app/main_loop.h"
@@ -15,7 +16,6 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
-#include <system_error>
 #include <vector>
 
 namespace {
@@ -172,12 +172,9 @@ int main(int argc, char** argv)
     Options options;
     if (!parseOptions(line, options))
         return 2;
-    std::error_code error;
-    std::filesystem::current_path(options.folder, error); // the viewer reads its files from here
-    if (error) {
-        std::fprintf(stderr, "lumora-snapshot: cannot enter %s: %s\n", options.folder.c_str(),
-                     std::filesystem::exists(options.folder, error) ? "permission denied"
-                                                                    : "there is no such folder");
+    // The viewer reads its files from the working directory.
+    if (const char* failure = enterFolder(options.folder.c_str())) {
+        std::fprintf(stderr, "lumora-snapshot: cannot enter %s: %s\n", options.folder.c_str(), failure);
         return 1;
     }
 

@@ -1,6 +1,4 @@
-#include "assets/image.h"
-
-#include <GL/glu.h>
+#include "assets/file_bytes.h"
 
 #include <cstdio>
 
@@ -18,14 +16,4 @@ bool readWholeFile(const char* fileName, std::vector<uint8_t>& bytes)
     const bool readAll = !std::ferror(file);
     std::fclose(file);
     return readAll;
-}
-
-void makeMipmappedTexture(GLuint& name, const Image& image, GLint minFilter)
-{
-    glGenTextures(1, &name);
-    glBindTexture(GL_TEXTURE_2D, name);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    gluBuild2DMipmaps(GL_TEXTURE_2D, image.components, image.width, image.height,
-                      image.components == 4 ? GL_RGBA : GL_RGB, GL_UNSIGNED_BYTE, image.pixels.data());
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minFilter);
 }

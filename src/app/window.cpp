@@ -1,0 +1,89 @@
+#include "app/window.h"
+
+#include "app/projection.h"
+#include "platform/platform.h"
+
+#include <cstdlib>
+
+namespace {
+
+void showError(const char* text) { platform::showErrorBox(text, platform::BoxOwner::None); }
+
+} // namespace
+
+bool askForFullScreen()
+{
+    const platform::MessageBoxAnswer answer =
+        platform::showMessageBox("Click Yes to go to full screen (Recommended)", "Options",
+                                 platform::MessageBoxKind::YesNoQuestion, platform::BoxOwner::None);
+    return answer != platform::MessageBoxAnswer::No;
+}
+
+bool createMainWindow(Shell& shell, const char* title, int width, int height)
+{
+    // The display mode is switched before the window exists.
+    if (shell.fullScreen) {
+        switchDisplayMode(shell);
+        platform::showCursor(false);
+    }
+    if (!platform::createWindow(title, width, height, shell.fullScreen))
+        return false;
+    platform::showWindow();
+    return true;
+}
+
+void switchDisplayMode(Shell& shell)
+{
+    switch (platform::switchDisplayMode(kClientWidth, kClientHeight)) {
+    case platform::DisplayModeResult::Switched:
+        break;
+    case platform::DisplayModeResult::CannotReadCurrent:
+        // Goes on with the pop-up window at the current resolution.
+        showError("Could Not Enum Display Settings");
+        break;
+    case platform::DisplayModeResult::Refused:
+        showError("Display Mode Not Compatible");
+        shell.queue.postQuit(0);
+        break;
+    }
+}
+
+bool checkPixelFormat()
+{
+    // The visual is chosen with the window, so a window without one is the
+    // only way a pixel format can fail here.
+    if (!platform::hasPixelFormat()) {
+        showError("ChoosePixelFormat failed");
+        return false;
+    }
+    return true;
+}
+
+void createRenderingContext(Shell& shell, int width, int height)
+{
+    if (!checkPixelFormat()) {
+        shell.queue.postQuit(0);
+    } else if (!platform::createRenderingContext()) {
+        showError("Could not create a rendering context");
+        shell.queue.postQuit(0);
+    }
+    setUpViewport(shell, width, height);
+}
+
+void shutDown(Shell& shell, World& world)
+{
+    deleteTerrainList(world.terrain);
+    platform::deleteRenderingContext();
+    if (shell.fullScreen) {
+        // Runs whether or not the switch at start-up succeeded.
+        platform::restoreDisplayMode();
+        platform::showCursor(true);
+    }
+}
+
+void endProcessAtOnce(Shell& shell, World& world)
+{
+    shutDown(shell, world);
+    platform::terminate();
+    std::exit(0);
+}
