@@ -13,7 +13,7 @@
 #include <string>
 
 // Makes the folder the working directory. Returns nullptr, or why it cannot:
-// "there is no such folder", "it is not a folder" or "the folder cannot be
+// "there is no such file or folder", "it is not a folder" or "the folder cannot be
 // entered". The viewer and every tool that reads a data folder say it so.
 const char* enterFolder(const char* folder);
 
