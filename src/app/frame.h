@@ -5,7 +5,7 @@
 // At entry and exit: the model-view matrix is selected; depth testing, 2-D
 // texturing and face culling are on.
 
-#include "app/shell.h"
+#include "app/shell_state.h"
 #include "app/world.h"
 
 #include <cstdint>

@@ -3,7 +3,7 @@
 // 10 zoomed), near plane 0.1, far plane 10000, aspect ratio of the client
 // area. Set at start-up, on every windowed resize and on the zoom toggle.
 
-#include "app/shell.h"
+#include "app/shell_state.h"
 
 constexpr float kFieldOfViewDegrees = 80;
 constexpr float kZoomReductionDegrees = 70;

@@ -8,7 +8,7 @@
 // frame, or (for a picture that a mesh or the flyers need) stops the sequence
 // with EndProcess, and the process ends at once through endProcessAtOnce.
 
-#include "app/shell.h"
+#include "app/shell_state.h"
 #include "app/world.h"
 #include "terrain/extensions.h"
 

@@ -8,7 +8,7 @@
 // second of frame delta. A direction that cannot be normalised (a view along
 // the up vector) never turns into NaN: the previous direction is kept.
 
-#include "input/messages.h"
+#include "input/key_state.h"
 
 struct Vector3 {
     float x, y, z;

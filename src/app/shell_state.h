@@ -4,7 +4,8 @@
 // One instance lives for the whole run (see instances.h).
 
 #include "app/frame_clock.h"
-#include "input/messages.h"
+#include "input/key_state.h"
+#include "input/message_queue.h"
 
 #include <cstdint>
 
