@@ -1,5 +1,7 @@
 #include "view/camera.h"
 
+#include "input/key_bindings.h"
+
 #include <GL/glu.h>
 
 #include <cmath>
@@ -52,9 +54,12 @@ void Camera::lookWithMouse(const CursorAccess& cursor)
     cursor.put(kCursorHoldX, kCursorHoldY);
 
     // Left of the hold point turns left, above it looks up.
-    const float yaw = static_cast<float>(kCursorHoldX - x) * kMouseRadiansPerPixel;
-    const float pitch = static_cast<float>(kCursorHoldY - y) * kMouseRadiansPerPixel;
+    turn(static_cast<float>(kCursorHoldX - x) * kMouseRadiansPerPixel,
+         static_cast<float>(kCursorHoldY - y) * kMouseRadiansPerPixel);
+}
 
+void Camera::turn(float yaw, float pitch)
+{
     pitchAccumulator -= pitch;
     if (pitchAccumulator > kPitchLimit) {
         pitchAccumulator = kPitchLimit;
@@ -70,17 +75,24 @@ void Camera::lookWithMouse(const CursorAccess& cursor)
 
 void Camera::readKeys(const KeyStateTable& keys, float clockDelta)
 {
-    speed = clockDelta * kWalkSpeed;
+    walk({isActionHeld(keys, KeyAction::WalkForward), isActionHeld(keys, KeyAction::WalkBack),
+          isActionHeld(keys, KeyAction::StepLeft), isActionHeld(keys, KeyAction::StepRight)},
+         clockDelta);
+}
 
-    // Independent tests: opposite keys cancel, and walking plus side-stepping
+void Camera::walk(WalkSteps steps, float seconds)
+{
+    speed = seconds * kWalkSpeed;
+
+    // Independent steps: opposite ways cancel, and walking plus side-stepping
     // add up to a diagonal.
-    if (keys.isHeld(platform::kKeyUp) || keys.isHeld('W'))
+    if (steps.forward)
         moveForward(speed);
-    if (keys.isHeld(platform::kKeyDown) || keys.isHeld('S'))
+    if (steps.back)
         moveForward(-speed);
-    if (keys.isHeld(platform::kKeyLeft) || keys.isHeld('A'))
+    if (steps.left)
         strafe(-speed);
-    if (keys.isHeld(platform::kKeyRight) || keys.isHeld('D'))
+    if (steps.right)
         strafe(speed);
 }
 

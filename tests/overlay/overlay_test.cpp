@@ -33,14 +33,12 @@ Camera cameraFacing(float dx, float dz)
     return camera;
 }
 
-// The overlay's part of one frame: the clock read, advanced by the frame
-// delta, then everything drawn.
+// The overlay's part of one frame: everything drawn, then the clock advanced
+// by the frame delta.
 void overlayPass(Overlay& overlay, const Camera& camera, float frameDelta = 0)
 {
-    char clock[kTextBufferBytes];
-    formatClock(overlay, clock);
+    drawOverlay(overlay, camera, frameDelta);
     advanceClock(overlay, frameDelta);
-    drawOverlay(overlay, camera, clock);
 }
 
 const Camera kStartUpView = cameraFacing(1, 0); // start-up looks along +x
