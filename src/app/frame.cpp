@@ -3,7 +3,7 @@
 #include "app/frame_clock.h"
 #include "app/projection.h"
 #include "app/screenshot.h"
-#include "overlay/hud.h"
+#include "overlay/overlay_clock.h"
 #include "platform/platform.h"
 
 #include <GL/gl.h>

@@ -1,7 +1,8 @@
 #include "overlay/overlay.h"
 
 #include "overlay/font.h"
-#include "overlay/hud.h"
+#include "overlay/overlay_clock.h"
+#include "overlay/overlay_layout.h"
 #include "overlay/text.h"
 #include "platform/glyphs.h"
 

@@ -1,6 +1,7 @@
 #include "overlay/overlay.h"
 
-#include "overlay/hud.h"
+#include "overlay/overlay_clock.h"
+#include "overlay/overlay_layout.h"
 #include "overlay/read_back.h"
 #include "overlay/text.h"
 #include "support/gl_test_context.h"
