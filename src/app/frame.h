@@ -44,10 +44,10 @@ void drawFrame(const World& world, float frameDelta);
 void presentFrame(Shell& shell);
 void updateAfterSwap(Shell& shell, World& world, float frameDelta);
 
-// Steps of the first phase, for tests and tools that run them alone.
+// Steps of the phases, for tests and tools that run them alone.
 // The window procedure's requests, with the calls their messages ask for.
 void applyDisplayRequests(Shell& shell);
 // Each subsystem marks its tufts, flyers or palms as inside the view volume or not.
 void markVisible(World& world);
-// The terrain's display list under the current view.
+// The terrain's display list, under the current view.
 void drawTerrain(const World& world);

@@ -8,7 +8,8 @@
 #include "app/world.h"
 #include "input/message_queue.h"
 
-// One idle turn: the default updates the camera, ticks the clock, draws a frame.
+// One idle turn: the default runs one frame that moves the camera with the
+// viewer's keys and mouse.
 using IdleTurn = void (*)(Shell& shell, World& world);
 void updateAndRenderFrame(Shell& shell, World& world);
 

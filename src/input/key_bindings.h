@@ -24,8 +24,8 @@ enum class KeyAction : uint8_t {
 
 struct KeyBinding {
     KeyAction action;
-    int key;        // virtual key code (platform/keys.h)
-    bool bobs;      // held, it advances the walking bob: the letter keys, not the arrows
+    int key;   // virtual key code (platform/keys.h)
+    bool bobs; // held, it advances the walking bob: the letter keys, not the arrows
 };
 
 constexpr int kKeyBindingCount = 13;

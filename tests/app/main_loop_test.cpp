@@ -1,4 +1,5 @@
 #include "app/main_loop.h"
+
 #include "app/frame.h"
 #include "app/projection.h"
 #include "app/startup.h"
