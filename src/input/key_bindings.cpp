@@ -31,7 +31,7 @@ int heldBobKeys(const KeyStateTable& keys)
 bool pressedKeyAction(int key, bool repeat, KeyAction& action)
 {
     for (const KeyBinding& binding : kKeyBindings) {
-        if (binding.key != key || binding.action < KeyAction::Quit)
+        if (binding.key != key || binding.action < kFirstPressedAction)
             continue;
         if (binding.action == KeyAction::SaveScreenshot && repeat)
             return false;

@@ -21,6 +21,7 @@ enum class KeyAction : uint8_t {
     OutlinePolygons,
     SaveScreenshot, // auto-repeat does not count
 };
+constexpr KeyAction kFirstPressedAction = KeyAction::Quit;
 
 struct KeyBinding {
     KeyAction action;
