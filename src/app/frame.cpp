@@ -1,6 +1,9 @@
 #include "app/frame.h"
 
-#include "overlay/hud.h"
+#include "app/frame_clock.h"
+#include "app/projection.h"
+#include "app/screenshot.h"
+#include "overlay/overlay_clock.h"
 #include "platform/platform.h"
 
 #include <GL/gl.h>
@@ -17,27 +20,51 @@ void passDone(FramePass pass)
 
 } // namespace
 
-void renderFrame(Shell& shell, World& world, float frameDelta)
+void moveCameraByInput(Shell& shell, Camera& camera, float frameDelta)
 {
-    Camera& camera = world.camera;
+    const CursorAccess screenCursor{platform::getCursorPosition, platform::setCursorPosition};
+    camera.update(shell.keys, frameDelta, screenCursor);
+}
 
+void renderFrame(Shell& shell, World& world, float frameDelta, CameraMove moveCamera)
+{
+    updateBeforeDrawing(shell, world, frameDelta, moveCamera);
+    drawFrame(world, frameDelta);
+    presentFrame(shell);
+    updateAfterSwap(shell, world, frameDelta);
+}
+
+void updateBeforeDrawing(Shell& shell, World& world, float frameDelta, CameraMove moveCamera)
+{
+    moveCamera(shell, world.camera, frameDelta);
+    tickFrameClock(shell.frameClock);
+    applyDisplayRequests(shell);
+
+    // The view volume is read back from the matrices that the passes draw
+    // with, so the view is set before anything is marked visible.
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
     glPushMatrix();
-
-    followGround(camera, world.heightMap, world.ground);
-    camera.applyView();
+    followGround(world.camera, world.heightMap, world.ground);
+    world.camera.applyView();
     world.frustum.extract();
     markVisible(world);
-    passDone(FramePass::View);
 
-    if (world.terrain.terrainList != 0) // list 0 names nothing and is an error
-        glCallList(world.terrain.terrainList);
+    // The flyers are marked where the previous frame left them, then move
+    // with the previous frame's delta. These are the run's only random draws.
+    advanceFlyers(world.flyers, world.random);
+    keepFlyersAboveGround(world.flyers, world.heightMap);
+    passDone(FramePass::View);
+}
+
+void drawFrame(const World& world, float frameDelta)
+{
+    drawTerrain(world);
     passDone(FramePass::Terrain);
 
     // The sky box follows the eye after this frame's ground following, so its
     // walls never come nearer.
-    const Vector3 eye = camera.position;
+    const Vector3 eye = world.camera.position;
     drawSkyBox(world.skyBox, eye.x + kSkyBoxOffset, eye.y, eye.z + kSkyBoxOffset, kSkyBoxSize, kSkyBoxSize,
                kSkyBoxSize);
     passDone(FramePass::SkyBox);
@@ -53,28 +80,47 @@ void renderFrame(Shell& shell, World& world, float frameDelta)
     world.grassField.draw(eye.x, eye.y, eye.z);
     passDone(FramePass::Grass);
 
-    // The flyers move and beat their wings with the previous frame's delta.
-    advanceFlyers(world.flyers, world.random);
-    keepFlyersAboveGround(world.flyers, world.heightMap);
     drawFlyers(world.flyers);
-    beatFlyerWings(world.flyers);
     passDone(FramePass::Flyers);
 
-    // Each frame shows the time of the frames before it; the captions go by
-    // the clock after this frame.
-    char clock[kTextBufferBytes];
-    formatClock(world.overlay, clock);
-    advanceClock(world.overlay, frameDelta);
-    drawOverlay(world.overlay, camera, clock);
+    drawOverlay(world.overlay, world.camera, frameDelta);
     glPopMatrix();
     passDone(FramePass::Overlay);
+}
 
-    setFlyersFrameDelta(world.flyers, frameDelta);
+void presentFrame(Shell& shell)
+{
+    DisplayRequests& requests = shell.requests;
+    if (requests.screenshot) {
+        requests.screenshot = false;
+        saveFrameOnScreen(requests.screenshotWidth, requests.screenshotHeight);
+    }
     platform::swapBuffers();
     passDone(FramePass::Swap);
+}
 
+void updateAfterSwap(Shell& shell, World& world, float frameDelta)
+{
+    // The wings beat with the delta the flyers moved by, where they were seen.
+    beatFlyerWings(world.flyers);
+    advanceClock(world.overlay, frameDelta);
+    setFlyersFrameDelta(world.flyers, frameDelta);
     pollCrouchKey(world.ground, shell.keys);
-    advanceWalkPhase(world.ground, shell.keys, camera.speed);
+    advanceWalkPhase(world.ground, shell.keys, world.camera.speed);
+}
+
+void applyDisplayRequests(Shell& shell)
+{
+    DisplayRequests& requests = shell.requests;
+    if (requests.viewport)
+        setUpViewport(shell, requests.viewportWidth, requests.viewportHeight);
+    if (requests.zoom)
+        applyZoom(shell);
+    if (requests.polygonMode)
+        glPolygonMode(GL_FRONT_AND_BACK, shell.wireframe ? GL_LINE : GL_FILL);
+    requests.viewport = false;
+    requests.zoom = false;
+    requests.polygonMode = false;
 }
 
 void markVisible(World& world)
@@ -82,4 +128,10 @@ void markVisible(World& world)
     world.grassField.markVisible(world.frustum);
     markVisibleFlyers(world.flyers, world.frustum);
     world.palmGrove.markVisible(world.frustum);
+}
+
+void drawTerrain(const World& world)
+{
+    if (world.terrain.terrainList != 0) // list 0 names nothing and is an error
+        glCallList(world.terrain.terrainList);
 }

@@ -1,11 +1,18 @@
 #pragma once
-// One complete picture. The order of the passes is fixed: it decides the
-// graphics state each pass finds and what each pass hides.
+// One complete picture, in three phases:
+//   updateBeforeDrawing  the camera moves and the clock ticks; the window's
+//                        requests are applied; the buffers are cleared and the
+//                        view set; ground following, visibility, the flyers' moves
+//   drawFrame            every pass, on a world that nothing changes
+//   updateAfterSwap      the wing beat, the clock, the hand-over of the frame
+//                        delta, the crouch key and the walking bob
+// with the picture presented between the last two. The order of the passes is
+// fixed: it decides the graphics state each pass finds and what each pass hides.
 //
 // At entry and exit: the model-view matrix is selected; depth testing, 2-D
 // texturing and face culling are on.
 
-#include "app/shell.h"
+#include "app/shell_state.h"
 #include "app/world.h"
 
 #include <cstdint>
@@ -20,8 +27,27 @@ enum class FramePass : uint8_t { View, Terrain, SkyBox, OriginPalm, Palms, Grass
 using FramePassProbe = void (*)(FramePass finished);
 extern FramePassProbe framePassProbe;
 
-// frameDelta: the seconds that the camera walked with in this turn; the clock
-// advances by it, and the flyers move by it in the next frame.
-void renderFrame(Shell& shell, World& world, float frameDelta);
+// How the camera moves at the start of a frame: the viewer's keys and mouse,
+// or a tool's own path. frameDelta: the seconds to walk with.
+using CameraMove = void (*)(Shell& shell, Camera& camera, float frameDelta);
+// Mouse look with the screen's cursor and walking with the held keys.
+void moveCameraByInput(Shell& shell, Camera& camera, float frameDelta);
+
+// frameDelta: the seconds that the camera walks with in this frame, measured
+// at the end of the previous one; the clock advances by it, and the flyers
+// move by it in the next frame.
+void renderFrame(Shell& shell, World& world, float frameDelta, CameraMove moveCamera);
+
+void updateBeforeDrawing(Shell& shell, World& world, float frameDelta, CameraMove moveCamera);
+void drawFrame(const World& world, float frameDelta);
+// Saves the picture when F12 asked for it, then swaps the buffers.
+void presentFrame(Shell& shell);
+void updateAfterSwap(Shell& shell, World& world, float frameDelta);
+
+// Steps of the phases, for tests and tools that run them alone.
+// The window procedure's requests, with the calls their messages ask for.
+void applyDisplayRequests(Shell& shell);
 // Each subsystem marks its tufts, flyers or palms as inside the view volume or not.
 void markVisible(World& world);
+// The terrain's display list, under the current view.
+void drawTerrain(const World& world);

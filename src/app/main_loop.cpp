@@ -1,11 +1,8 @@
 #include "app/main_loop.h"
 
 #include "app/frame.h"
-#include "app/projection.h"
-#include "app/screenshot.h"
+#include "input/key_bindings.h"
 #include "platform/platform.h"
-
-#include <GL/gl.h>
 
 namespace {
 
@@ -17,17 +14,40 @@ void defaultProcessing(const Message& message)
         platform::hideWindow();
 }
 
+void pressKey(Shell& shell, const Message& message)
+{
+    KeyAction action{};
+    if (!pressedKeyAction(message.key, message.repeat, action))
+        return;
+    DisplayRequests& requests = shell.requests;
+    switch (action) {
+    case KeyAction::Quit:
+        shell.queue.postQuit(0);
+        break;
+    case KeyAction::FillPolygons:
+    case KeyAction::OutlinePolygons:
+        shell.wireframe = action == KeyAction::OutlinePolygons; // until the other key
+        requests.polygonMode = true;
+        break;
+    case KeyAction::SaveScreenshot:
+        if (shell.clientRect.right > 0 && shell.clientRect.bottom > 0) {
+            requests.screenshot = true;
+            requests.screenshotWidth = shell.clientRect.right;
+            requests.screenshotHeight = shell.clientRect.bottom;
+        }
+        break;
+    default: // held keys are polled, not pressed
+        break;
+    }
+}
+
 } // namespace
 
 void updateAndRenderFrame(Shell& shell, World& world)
 {
     // The camera walks with the delta measured at the end of the previous
     // turn, and the frame goes on with that same delta.
-    const float frameDelta = shell.frameClock.delta;
-    const CursorAccess screenCursor{platform::getCursorPosition, platform::setCursorPosition};
-    world.camera.update(shell.keys, frameDelta, screenCursor);
-    tickFrameClock(shell.frameClock);
-    renderFrame(shell, world, frameDelta);
+    renderFrame(shell, world, shell.frameClock.delta, moveCameraByInput);
 }
 
 int runMainLoop(Shell& shell, World& world, IdleTurn idleTurn)
@@ -51,7 +71,10 @@ void windowProcedure(Shell& shell, const Message& message)
     case MessageKind::Size:
         // Full screen keeps the client area read at start-up.
         if (!shell.fullScreen) {
-            setUpViewport(shell, message.width, message.height);
+            shell.requests.viewport = true;
+            shell.requests.viewportWidth = message.width;
+            shell.requests.viewportHeight = message.height;
+            shell.requests.zoom = false;
             int width = 0;
             int height = 0;
             platform::getClientSize(width, height);
@@ -62,17 +85,11 @@ void windowProcedure(Shell& shell, const Message& message)
         shell.queue.postQuit(0);
         break;
     case MessageKind::KeyDown:
-        if (message.key == platform::kKeyReturn)
-            glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-        else if (message.key == platform::kKeyEscape)
-            shell.queue.postQuit(0);
-        else if (message.key == platform::kKeySpace)
-            glPolygonMode(GL_FRONT_AND_BACK, GL_LINE); // wireframe until Enter
-        else if (message.key == platform::kKeyF12 && !message.repeat)
-            requestScreenshot(shell.clientRect.right, shell.clientRect.bottom);
+        pressKey(shell, message);
         break;
     case MessageKind::RightButtonDown:
-        toggleZoom(shell);
+        shell.zoomed = !shell.zoomed;
+        shell.requests.zoom = true;
         break;
     default:
         break;

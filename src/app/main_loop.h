@@ -4,11 +4,12 @@
 // both, and never waiting. The loop ends at the quit message; the program's
 // entry tears down afterwards.
 
-#include "app/shell.h"
+#include "app/shell_state.h"
 #include "app/world.h"
-#include "input/messages.h"
+#include "input/message_queue.h"
 
-// One idle turn: the default updates the camera, ticks the clock, draws a frame.
+// One idle turn: the default runs one frame that moves the camera with the
+// viewer's keys and mouse.
 using IdleTurn = void (*)(Shell& shell, World& world);
 void updateAndRenderFrame(Shell& shell, World& world);
 

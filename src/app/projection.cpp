@@ -28,11 +28,10 @@ void setUpViewport(Shell& shell, int width, int height)
     applyPerspective(shell.fieldOfView, width, height);
 }
 
-void toggleZoom(Shell& shell)
+void applyZoom(const Shell& shell)
 {
-    // The viewport stays; only the projection changes, and a resize returns it
-    // to the normal field of view while zoomed stays as it is.
-    shell.zoomed = !shell.zoomed;
+    // A resize returns the projection to the normal field of view while
+    // zoomed stays as it is.
     const float fieldOfView = shell.zoomed ? shell.fieldOfView - kZoomReductionDegrees : shell.fieldOfView;
     applyPerspective(fieldOfView, shell.clientRect.right, shell.clientRect.bottom);
 }

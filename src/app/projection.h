@@ -3,7 +3,7 @@
 // 10 zoomed), near plane 0.1, far plane 10000, aspect ratio of the client
 // area. Set at start-up, on every windowed resize and on the zoom toggle.
 
-#include "app/shell.h"
+#include "app/shell_state.h"
 
 constexpr float kFieldOfViewDegrees = 80;
 constexpr float kZoomReductionDegrees = 70;
@@ -12,4 +12,5 @@ constexpr double kFarPlane = 10000;
 
 // The whole client area, at the normal field of view.
 void setUpViewport(Shell& shell, int width, int height);
-void toggleZoom(Shell& shell);
+// The projection for shell.zoomed over the client area; the viewport stays.
+void applyZoom(const Shell& shell);

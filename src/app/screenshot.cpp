@@ -1,7 +1,5 @@
 #include "app/screenshot.h"
 
-#include "app/frame.h"
-
 #include <GL/gl.h>
 
 #define STB_IMAGE_WRITE_STATIC
@@ -23,23 +21,6 @@ namespace {
 
 std::string startFolder; // where the user started the viewer; the data folder may differ
 
-struct PendingScreenshot {
-    int width = 0;
-    int height = 0;
-} pending;
-
-void captureBeforeSwap(FramePass finished)
-{
-    if (finished != FramePass::Overlay)
-        return;
-    framePassProbe = nullptr;
-    std::vector<uint8_t> pixels(static_cast<size_t>(pending.width) * static_cast<size_t>(pending.height) * 3);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, pending.width, pending.height, GL_RGB, GL_UNSIGNED_BYTE, pixels.data());
-    saveScreenshot(pending.width, pending.height, pixels.data());
-}
-
 std::string environmentValue(const char* name)
 {
     const char* value = std::getenv(name);
@@ -60,12 +41,18 @@ std::string unusedPath(const std::string& folder, const char* name)
 
 } // namespace
 
-void requestScreenshot(int width, int height)
+void readBackBuffer(int width, int height, uint8_t* pixels)
 {
-    if (width <= 0 || height <= 0)
-        return;
-    pending = {width, height};
-    framePassProbe = captureBeforeSwap;
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels);
+}
+
+void saveFrameOnScreen(int width, int height)
+{
+    std::vector<uint8_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height) * 3);
+    readBackBuffer(width, height, pixels.data());
+    saveScreenshot(width, height, pixels.data());
 }
 
 void rememberStartFolder()

@@ -24,10 +24,13 @@ std::string picturesFolderFromUserDirs(const std::string& userDirs, const std::s
 // The picture folder: the user's XDG setting, else ~/Pictures.
 std::string picturesFolder();
 
-// Arms the save: the next frame is read back once drawn, before the swap shows
-// it, and written out. The pixels are read from the back buffer, since what a
-// front buffer holds after a swap is the window system's business.
-void requestScreenshot(int width, int height);
+// Reads width x height RGB pixels (bottom row first) of the picture just drawn.
+// They come from the back buffer, before the swap shows it, since what a front
+// buffer holds after a swap is the window system's business.
+void readBackBuffer(int width, int height, uint8_t* pixels);
+
+// The frame F12 asked for: read back and saved, once drawn and before the swap.
+void saveFrameOnScreen(int width, int height);
 
 // Writes width x height RGB pixels (bottom row first, as GL reads them).
 // Returns false, having said so, when no folder could take the file.

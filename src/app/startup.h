@@ -8,7 +8,7 @@
 // with EndProcess, and the process ends at once through endProcessAtOnce.
 // The readers only report; the boxes and what follows are decided here.
 
-#include "app/shell.h"
+#include "app/shell_state.h"
 #include "app/world.h"
 #include "assets/data_files.h"
 #include "terrain/extensions.h"

@@ -1,7 +1,8 @@
 #include "overlay/overlay.h"
 
 #include "overlay/font.h"
-#include "overlay/hud.h"
+#include "overlay/overlay_clock.h"
+#include "overlay/overlay_layout.h"
 #include "overlay/text.h"
 #include "platform/glyphs.h"
 
@@ -42,8 +43,10 @@ void endOverlay()
     glMatrixMode(GL_MODELVIEW);
 }
 
-void drawOverlay(const Overlay& overlay, const Camera& camera, const char (&clockText)[kTextBufferBytes])
+void drawOverlay(const Overlay& overlay, const Camera& camera, float frameDelta)
 {
+    char clockText[kTextBufferBytes];
+    formatClock(overlay, clockText);
     const GLuint font = overlay.fontListBase;
     beginOverlay();
 
@@ -67,7 +70,11 @@ void drawOverlay(const Overlay& overlay, const Camera& camera, const char (&cloc
     glRasterPos2f(kClockPosition.x, kClockPosition.y);
     printText(font, "%s", clockText);
 
-    if (captionsShown(overlay))
+    // The captions go by the clock after this frame; the clock itself
+    // advances once the picture is shown.
+    Overlay advanced = overlay;
+    advanceClock(advanced, frameDelta);
+    if (captionsShown(advanced))
         for (const OverlayLabel& caption : kCaptions)
             printLabel(font, caption);
 

@@ -23,11 +23,10 @@ struct Overlay {
 void createOverlayFont(Overlay& overlay);
 
 // Once per frame, inside the frame's pushed model-view matrix: draws every
-// element, the clock as clockText (each frame shows the time of the frames
-// before it, read before the clock advances) and the captions as the advanced
-// clock decides. Leaves the colour white, 2-D texturing on, blending off and
-// the model-view matrix selected.
-void drawOverlay(const Overlay& overlay, const Camera& camera, const char (&clockText)[kTextBufferBytes]);
+// element. Each frame shows the time of the frames before it, and the captions
+// as the clock will read once advanced by this frame's delta. Leaves the colour
+// white, 2-D texturing on, blending off and the model-view matrix selected.
+void drawOverlay(const Overlay& overlay, const Camera& camera, float frameDelta);
 
 // Switch into overlay coordinates (projection pushed, both matrices identity)
 // and back (projection popped, model-view selected).

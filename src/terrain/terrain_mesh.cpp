@@ -58,7 +58,7 @@ void setTerrainTexCoord(const ExtensionEntryPoints& entryPoints, float x, float 
     }
 }
 
-void drawTerrainMesh(const Terrain& terrain, const HeightMap& map, const ExtensionEntryPoints& entryPoints)
+void bindTerrainTextures(const Terrain& terrain, const ExtensionEntryPoints& entryPoints)
 {
     const bool multitexture = hasMultitexture(entryPoints);
     if (multitexture)
@@ -67,7 +67,22 @@ void drawTerrainMesh(const Terrain& terrain, const HeightMap& map, const Extensi
     glBindTexture(GL_TEXTURE_2D, terrain.terrainTexture);
     if (multitexture)
         setUpDetailUnit(terrain, entryPoints);
+}
 
+void releaseTerrainTextures(const ExtensionEntryPoints& entryPoints)
+{
+    // Later bindings, the sky box's first, must land on unit 0.
+    if (hasMultitexture(entryPoints)) {
+        entryPoints.glActiveTextureARB(GL_TEXTURE1_ARB);
+        glDisable(GL_TEXTURE_2D);
+        entryPoints.glActiveTextureARB(GL_TEXTURE0_ARB);
+    }
+    glDisable(GL_TEXTURE_2D);
+}
+
+void drawTerrainMesh(const Terrain& terrain, const HeightMap& map, const ExtensionEntryPoints& entryPoints)
+{
+    bindTerrainTextures(terrain, entryPoints);
     glBegin(GL_TRIANGLE_STRIP);
     for (int index = 0; index < kTerrainVertexCount; ++index) {
         const TerrainVertex vertex = terrainStripVertex(index);
@@ -76,14 +91,7 @@ void drawTerrainMesh(const Terrain& terrain, const HeightMap& map, const Extensi
         glVertex3i(vertex.x, height, vertex.z);
     }
     glEnd();
-
-    // Later bindings, the sky box's first, must land on unit 0.
-    if (multitexture) {
-        entryPoints.glActiveTextureARB(GL_TEXTURE1_ARB);
-        glDisable(GL_TEXTURE_2D);
-        entryPoints.glActiveTextureARB(GL_TEXTURE0_ARB);
-    }
-    glDisable(GL_TEXTURE_2D);
+    releaseTerrainTextures(entryPoints);
 }
 
 void buildTerrainList(Terrain& terrain, const HeightMap& map, const ExtensionEntryPoints& entryPoints)

@@ -61,6 +61,10 @@ TerrainTexCoord terrainTexCoord(float x, float z);
 void buildTerrainList(Terrain& terrain, const HeightMap& map, const ExtensionEntryPoints& entryPoints);
 // Issues the whole terrain; the list build records it.
 void drawTerrainMesh(const Terrain& terrain, const HeightMap& map, const ExtensionEntryPoints& entryPoints);
+// The base picture on unit 0 and the detail picture combined over it on unit
+// 1, both enabled; and back to unit 0 alone with 2-D texturing off.
+void bindTerrainTextures(const Terrain& terrain, const ExtensionEntryPoints& entryPoints);
+void releaseTerrainTextures(const ExtensionEntryPoints& entryPoints);
 // Gives the point's coordinate to both units.
 void setTerrainTexCoord(const ExtensionEntryPoints& entryPoints, float x, float z);
 // After the main loop.

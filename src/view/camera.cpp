@@ -1,5 +1,6 @@
 #include "view/camera.h"
 
+#include "input/key_bindings.h"
 #include "view/walk_bounds.h"
 
 #include <GL/glu.h>
@@ -54,9 +55,12 @@ void Camera::lookWithMouse(const CursorAccess& cursor)
     cursor.put(kCursorHoldX, kCursorHoldY);
 
     // Left of the hold point turns left, above it looks up.
-    const float yaw = static_cast<float>(kCursorHoldX - x) * kMouseRadiansPerPixel;
-    const float pitch = static_cast<float>(kCursorHoldY - y) * kMouseRadiansPerPixel;
+    turn(static_cast<float>(kCursorHoldX - x) * kMouseRadiansPerPixel,
+         static_cast<float>(kCursorHoldY - y) * kMouseRadiansPerPixel);
+}
 
+void Camera::turn(float yaw, float pitch)
+{
     pitchAccumulator -= pitch;
     if (pitchAccumulator > kPitchLimit) {
         pitchAccumulator = kPitchLimit;
@@ -72,18 +76,25 @@ void Camera::lookWithMouse(const CursorAccess& cursor)
 
 void Camera::readKeys(const KeyStateTable& keys, float clockDelta)
 {
-    speed = clockDelta * kWalkSpeed;
+    walk({isActionHeld(keys, KeyAction::WalkForward), isActionHeld(keys, KeyAction::WalkBack),
+          isActionHeld(keys, KeyAction::StepLeft), isActionHeld(keys, KeyAction::StepRight)},
+         clockDelta);
+}
+
+void Camera::walk(WalkSteps steps, float seconds)
+{
+    speed = seconds * kWalkSpeed;
     const Vector3 walkStart = position;
 
-    // Independent tests: opposite keys cancel, and walking plus side-stepping
+    // Independent steps: opposite ways cancel, and walking plus side-stepping
     // add up to a diagonal.
-    if (keys.isHeld(platform::kKeyUp) || keys.isHeld('W'))
+    if (steps.forward)
         moveForward(speed);
-    if (keys.isHeld(platform::kKeyDown) || keys.isHeld('S'))
+    if (steps.back)
         moveForward(-speed);
-    if (keys.isHeld(platform::kKeyLeft) || keys.isHeld('A'))
+    if (steps.left)
         strafe(-speed);
-    if (keys.isHeld(platform::kKeyRight) || keys.isHeld('D'))
+    if (steps.right)
         strafe(speed);
     keepWalkOnDrawnGround(*this, walkStart);
 }

@@ -11,7 +11,7 @@
 // the up vector) never turns into NaN: the previous direction is kept.
 // Walking stops at the edge of the drawn ground (walk_bounds.h).
 
-#include "input/messages.h"
+#include "input/key_state.h"
 
 struct Vector3 {
     float x, y, z;
@@ -42,6 +42,12 @@ struct CursorAccess {
     void (*put)(int x, int y);
 };
 
+// Which ways a walk goes in one update. Opposite ways are both taken, one
+// after the other, so they cancel only up to rounding.
+struct WalkSteps {
+    bool forward, back, left, right;
+};
+
 struct Camera {
     Vector3 position{0, 0, 0}; // eye point
     Vector3 viewPoint{0, 1, 0.5f};
@@ -57,10 +63,17 @@ struct Camera {
 
     // Once per idle turn, before the frame clock ticks: the strafe vector,
     // mouse look, then walking with the frame delta measured at the end of the
-    // previous turn.
+    // previous turn, the ways the key bindings hold.
     void update(const KeyStateTable& keys, float clockDelta, const CursorAccess& cursor);
     void lookWithMouse(const CursorAccess& cursor);
     void readKeys(const KeyStateTable& keys, float clockDelta);
+
+    // Turns left by yaw and up by pitch, radians. The pitch first, about the
+    // current right-hand axis, unless it takes pitchAccumulator past a bound.
+    void turn(float yaw, float pitch);
+    // Walks the given ways for `seconds` at kWalkSpeed; sets speed even when
+    // no way is taken.
+    void walk(WalkSteps steps, float seconds);
 
     // Turns the view point about the axis (x, y, z) through the eye,
     // right-handed; the axis must be a unit vector.

@@ -1,5 +1,7 @@
 #include "view/ground_following.h"
 
+#include "input/key_bindings.h"
+
 #include <cmath>
 
 void followGround(Camera& camera, const HeightMap& map, const GroundFollowing& ground)
@@ -20,7 +22,7 @@ void followGround(Camera& camera, const HeightMap& map, const GroundFollowing& g
 
 void pollCrouchKey(GroundFollowing& ground, const KeyStateTable& keys)
 {
-    const uint8_t state = keys.get('C');
+    const uint8_t state = actionKeyState(keys, KeyAction::Crouch);
     if ((state & KeyStateTable::kHeld) != 0 && !ground.crouching)
         ground.crouching = true;
     if (state == 0 && ground.crouching)
@@ -29,9 +31,6 @@ void pollCrouchKey(GroundFollowing& ground, const KeyStateTable& keys)
 
 void advanceWalkPhase(GroundFollowing& ground, const KeyStateTable& keys, float cameraSpeed)
 {
-    static constexpr int kLetterKeys[] = {'W', 'A', 'S', 'D'};
-    for (int key : kLetterKeys) {
-        if (keys.isHeld(key))
-            ground.walkPhase += cameraSpeed * kWalkPhaseRate;
-    }
+    for (int held = heldBobKeys(keys); held > 0; --held)
+        ground.walkPhase += cameraSpeed * kWalkPhaseRate;
 }

@@ -5,7 +5,7 @@
 // steer it are read after each frame's buffer swap and take effect in the
 // next frame. Heights in world units, the phase in radians.
 
-#include "input/messages.h"
+#include "input/key_state.h"
 #include "terrain/height_map.h"
 #include "view/camera.h"
 

@@ -10,6 +10,9 @@
 
 namespace {
 
+// The camera stays where the test put it.
+const CameraMove keepCamera = [](Shell&, Camera&, float) {};
+
 TEST(RenderFrame, LeavesTheGraphicsStateAsItFoundIt)
 {
     REQUIRE_GL_CONTEXT();
@@ -23,7 +26,7 @@ TEST(RenderFrame, LeavesTheGraphicsStateAsItFoundIt)
     while (glGetError() != GL_NO_ERROR) {}
 
     for (int frame = 0; frame < 3; ++frame)
-        renderFrame(shell, *world, 0);
+        renderFrame(shell, *world, 0, keepCamera);
 
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     GLint mode = 0;

@@ -1,4 +1,6 @@
 #include "app/main_loop.h"
+
+#include "app/frame.h"
 #include "app/projection.h"
 #include "app/window.h"
 
@@ -130,87 +132,93 @@ TEST_P(MainLoopEnding, EndsThroughTheSamePath)
 
 INSTANTIATE_TEST_SUITE_P(EscapeCloseAndQuit, MainLoopEnding, ::testing::Values(0, 1, 2));
 
-TEST_F(MainLoop, EnterFillsAndSpaceOutlinesBothFaces)
+// The window procedure records what a message asks for; no graphics call.
+TEST_F(MainLoop, KeysAndTheRightButtonBecomeRequestsForTheNextFrame)
+{
+    windowProcedure(shell, message(MessageKind::KeyDown, platform::kKeySpace));
+    EXPECT_TRUE(shell.wireframe);
+    EXPECT_TRUE(shell.requests.polygonMode);
+    windowProcedure(shell, message(MessageKind::KeyDown, platform::kKeyReturn));
+    EXPECT_FALSE(shell.wireframe);
+
+    windowProcedure(shell, message(MessageKind::RightButtonDown));
+    EXPECT_TRUE(shell.zoomed);
+    EXPECT_TRUE(shell.requests.zoom);
+
+    Message repeat = message(MessageKind::KeyDown, platform::kKeyF12);
+    repeat.repeat = true;
+    windowProcedure(shell, repeat);
+    EXPECT_FALSE(shell.requests.screenshot) << "auto-repeat saves nothing";
+    windowProcedure(shell, message(MessageKind::KeyDown, platform::kKeyF12));
+    EXPECT_TRUE(shell.requests.screenshot);
+    EXPECT_EQ(shell.requests.screenshotWidth, 800);
+    EXPECT_EQ(shell.requests.screenshotHeight, 600);
+
+    for (int key : {int{'W'}, int{'C'}, platform::kKeyUp})
+        windowProcedure(shell, message(MessageKind::KeyDown, key));
+    EXPECT_FALSE(shell.queue.quitPosted) << "held keys are polled, not pressed";
+}
+
+TEST_F(MainLoop, FullScreenIgnoresResizesAndAWindowedResizeDropsAnEarlierZoom)
+{
+    shell.fullScreen = true;
+    windowProcedure(shell, resize(400, 300));
+    EXPECT_FALSE(shell.requests.viewport);
+    EXPECT_EQ(shell.clientRect.right, 800);
+
+    shell.fullScreen = false;
+    windowProcedure(shell, message(MessageKind::RightButtonDown));
+    windowProcedure(shell, resize(640, 480));
+    EXPECT_TRUE(shell.requests.viewport);
+    EXPECT_EQ(shell.requests.viewportWidth, 640);
+    EXPECT_EQ(shell.requests.viewportHeight, 480);
+    EXPECT_FALSE(shell.requests.zoom) << "the resize sets the normal projection";
+    EXPECT_TRUE(shell.zoomed);
+}
+
+// The frame applies the requests with the calls the messages ask for.
+TEST_F(MainLoop, AppliedRequestsOutlineZoomAndResize)
 {
     REQUIRE_GL_CONTEXT();
+    setUpViewport(shell, 800, 600);
     GLint mode[2];
     windowProcedure(shell, message(MessageKind::KeyDown, platform::kKeySpace));
+    applyDisplayRequests(shell);
     glGetIntegerv(GL_POLYGON_MODE, mode);
     EXPECT_EQ(mode[0], GL_LINE);
     EXPECT_EQ(mode[1], GL_LINE);
-
-    Message repeat = message(MessageKind::KeyDown, platform::kKeySpace);
-    repeat.repeat = true;
-    windowProcedure(shell, repeat);
-    glGetIntegerv(GL_POLYGON_MODE, mode);
-    EXPECT_EQ(mode[0], GL_LINE);
-
     windowProcedure(shell, message(MessageKind::KeyDown, platform::kKeyReturn));
+    applyDisplayRequests(shell);
     glGetIntegerv(GL_POLYGON_MODE, mode);
     EXPECT_EQ(mode[0], GL_FILL);
-    EXPECT_EQ(mode[1], GL_FILL);
-    EXPECT_FALSE(shell.queue.quitPosted);
-}
-
-TEST_F(MainLoop, RightButtonTogglesZoomAndAResizeReturnsToEightyDegrees)
-{
-    REQUIRE_GL_CONTEXT();
-    setUpViewport(shell, 800, 600);
-    EXPECT_NEAR(verticalFieldOfViewDegrees(), 80.0, 1e-3);
 
     windowProcedure(shell, message(MessageKind::RightButtonDown));
+    applyDisplayRequests(shell);
     EXPECT_NEAR(verticalFieldOfViewDegrees(), 10.0, 1e-3);
     EXPECT_NEAR(aspectRatio(), 800.0 / 600.0, 1e-4);
-    windowProcedure(shell, message(MessageKind::RightButtonDown));
-    EXPECT_NEAR(verticalFieldOfViewDegrees(), 80.0, 1e-3);
 
     // Zoomed, then resized: back to 80 degrees, but still marked zoomed, so the
-    // next click un-zooms and stays at 80.
-    windowProcedure(shell, message(MessageKind::RightButtonDown));
-    windowProcedure(shell, resize(800, 600));
-    EXPECT_NEAR(verticalFieldOfViewDegrees(), 80.0, 1e-3);
-    EXPECT_TRUE(shell.zoomed);
-    windowProcedure(shell, message(MessageKind::RightButtonDown));
-    EXPECT_NEAR(verticalFieldOfViewDegrees(), 80.0, 1e-3);
-    EXPECT_FALSE(shell.zoomed);
-}
-
-TEST_F(MainLoop, FullScreenIgnoresResizes)
-{
-    REQUIRE_GL_CONTEXT();
-    shell.fullScreen = true;
-    setUpViewport(shell, 800, 600);
-    windowProcedure(shell, resize(400, 300));
-    GLint viewport[4];
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    EXPECT_EQ(viewport[2], 800);
-    EXPECT_EQ(viewport[3], 600);
-    EXPECT_EQ(shell.clientRect.right, 800);
-    EXPECT_EQ(shell.clientRect.bottom, 600);
-}
-
-TEST_F(MainLoop, WindowedResizeSetsViewportAndTakesHeightZeroAsOne)
-{
-    REQUIRE_GL_CONTEXT();
-    windowProcedure(shell, resize(640, 480));
+    // next click un-zooms and stays at 80. A height of 0 counts as 1.
+    windowProcedure(shell, resize(640, 0));
+    applyDisplayRequests(shell);
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
     EXPECT_EQ(viewport[2], 640);
-    EXPECT_EQ(viewport[3], 480);
-    EXPECT_NEAR(aspectRatio(), 640.0 / 480.0, 1e-4);
-
-    windowProcedure(shell, resize(640, 0));
-    glGetIntegerv(GL_VIEWPORT, viewport);
     EXPECT_EQ(viewport[3], 1);
-    EXPECT_NEAR(aspectRatio(), 640.0, 0.05);
     EXPECT_NEAR(verticalFieldOfViewDegrees(), 80.0, 1e-3);
+    EXPECT_NEAR(aspectRatio(), 640.0, 0.05);
+    windowProcedure(shell, message(MessageKind::RightButtonDown));
+    applyDisplayRequests(shell);
+    EXPECT_NEAR(verticalFieldOfViewDegrees(), 80.0, 1e-3);
+    EXPECT_FALSE(shell.zoomed);
 }
 
 TEST_F(MainLoop, ZoomWithZeroClientHeightTakesItAsOne)
 {
     REQUIRE_GL_CONTEXT();
     shell.clientRect = {0, 0, 640, 0};
-    toggleZoom(shell);
+    shell.zoomed = true;
+    applyZoom(shell);
     EXPECT_TRUE(std::isfinite(aspectRatio()));
     EXPECT_NEAR(aspectRatio(), 640.0, 0.05);
 }

@@ -1,4 +1,4 @@
-#include "input/messages.h"
+#include "input/message_queue.h"
 
 #include "support/key_messages.h"
 

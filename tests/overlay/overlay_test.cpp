@@ -1,6 +1,7 @@
 #include "overlay/overlay.h"
 
-#include "overlay/hud.h"
+#include "overlay/overlay_clock.h"
+#include "overlay/overlay_layout.h"
 #include "overlay/read_back.h"
 #include "overlay/text.h"
 #include "support/gl_test_context.h"
@@ -33,14 +34,12 @@ Camera cameraFacing(float dx, float dz)
     return camera;
 }
 
-// The overlay's part of one frame: the clock read, advanced by the frame
-// delta, then everything drawn.
+// The overlay's part of one frame: everything drawn, then the clock advanced
+// by the frame delta.
 void overlayPass(Overlay& overlay, const Camera& camera, float frameDelta = 0)
 {
-    char clock[kTextBufferBytes];
-    formatClock(overlay, clock);
+    drawOverlay(overlay, camera, frameDelta);
     advanceClock(overlay, frameDelta);
-    drawOverlay(overlay, camera, clock);
 }
 
 const Camera kStartUpView = cameraFacing(1, 0); // start-up looks along +x

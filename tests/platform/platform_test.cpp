@@ -1,5 +1,6 @@
 #include "platform/platform.h"
 
+#include "app/frame.h"
 #include "app/main_loop.h"
 #include "app/projection.h"
 #include "support/gl_test_context.h"
@@ -145,7 +146,8 @@ TEST(Platform, MinimiseAndRestoreWhileZoomedArriveAsResizesToEightyDegrees)
     shell.fullScreen = false;
     shell.clientRect = {0, 0, 800, 600};
     setUpViewport(shell, 800, 600);
-    toggleZoom(shell);
+    shell.zoomed = true;
+    applyZoom(shell);
     // Other test binaries may show windows of that title on the same display.
     const std::string pid = std::to_string(getpid());
     const std::string ours = "xdotool search --sync --pid " + pid + " --name '^lumora test$' ";
@@ -161,6 +163,7 @@ TEST(Platform, MinimiseAndRestoreWhileZoomedArriveAsResizesToEightyDegrees)
                 windowProcedure(shell, message);
                 resized = message.kind == MessageKind::Size;
             }
+            applyDisplayRequests(shell);
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
         EXPECT_TRUE(resized) << action;

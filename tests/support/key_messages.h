@@ -2,7 +2,7 @@
 // Key messages as the platform layer posts them, for tests that feed the
 // key-state table or the message queue.
 
-#include "input/messages.h"
+#include "input/key_state.h"
 
 inline Message keyMessage(MessageKind kind, int key, bool repeat = false)
 {

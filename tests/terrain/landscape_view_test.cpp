@@ -325,6 +325,7 @@ TEST_F(LandscapeView, SpaceDrawsTheLandscapeAsLinesAndEnterFillsItAgain)
         message.kind = MessageKind::KeyDown;
         message.key = key;
         windowProcedure(shell, message);
+        applyDisplayRequests(shell);
     };
 
     drawLooking(eye, {1, 0, 0});

@@ -11,6 +11,9 @@
 
 namespace {
 
+// The camera stays where the test put it.
+const CameraMove keepCamera = [](Shell&, Camera&, float) {};
+
 class ViewInFrame : public ::testing::Test {
 protected:
     void SetUp() override
@@ -34,7 +37,7 @@ TEST_F(ViewInFrame, MarksWhatTheGroundedEyeSees)
     palms[0] = {520, -40, 500, false}; // base below the view, crown 50 higher in it
     palms[1] = {300, 30, 500, true};   // far behind
 
-    renderFrame(shell, *world, 0);
+    renderFrame(shell, *world, 0, keepCamera);
 
     EXPECT_FLOAT_EQ(world->camera.position.y, 35.5f);
     EXPECT_FLOAT_EQ(world->camera.viewPoint.y, 35.5f);
@@ -54,11 +57,11 @@ TEST_F(ViewInFrame, TheCrouchKeyTakesEffectInTheNextFrame)
     press.key = 'C';
     shell.keys.apply(press);
 
-    renderFrame(shell, *world, 0);
+    renderFrame(shell, *world, 0, keepCamera);
     EXPECT_FLOAT_EQ(world->camera.position.y, 35.5f) << "the key is read after this frame's swap";
     EXPECT_TRUE(world->ground.crouching);
 
-    renderFrame(shell, *world, 0);
+    renderFrame(shell, *world, 0, keepCamera);
     EXPECT_FLOAT_EQ(world->camera.position.y, 31.5f);
 }
 

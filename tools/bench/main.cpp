@@ -214,14 +214,7 @@ void drawTwoUnitQuad(const World& world)
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
 
-    gl.glActiveTextureARB(GL_TEXTURE0_ARB);
-    glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, world.terrain.terrainTexture);
-    gl.glActiveTextureARB(GL_TEXTURE1_ARB);
-    glEnable(GL_TEXTURE_2D);
-    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE_ARB);
-    glBindTexture(GL_TEXTURE_2D, world.terrain.detailTexture);
-
+    bindTerrainTextures(world.terrain, gl);
     glColor3f(1, 1, 1);
     const float corners[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
     glBegin(GL_QUADS);
@@ -231,9 +224,8 @@ void drawTwoUnitQuad(const World& world)
         glVertex2f(c[0], c[1]);
     }
     glEnd();
+    releaseTerrainTextures(gl);
 
-    glDisable(GL_TEXTURE_2D);
-    gl.glActiveTextureARB(GL_TEXTURE0_ARB);
     glEnable(GL_TEXTURE_2D); // as every pass expects to find it
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
@@ -249,8 +241,7 @@ void drawLimit(int limit, const World& world)
     if (limit >= 2) {
         glLoadIdentity();
         run.limits.startPose.applyView();
-        if (world.terrain.terrainList != 0)
-            glCallList(world.terrain.terrainList);
+        drawTerrain(world);
         glEnable(GL_TEXTURE_2D);
     }
     platform::swapBuffers();
@@ -287,19 +278,19 @@ void endPath()
     run.walk.residentAtEndKb = residentKb();
 }
 
+void followPath(Shell&, Camera& camera, float frameDelta) { stepCameraPath(run.walk.path, camera, frameDelta); }
+
 void benchTurn(Shell& shell, World& world)
 {
-    // As the camera's own update: walk with the delta of the previous turn,
-    // then tick the clock. Right after the limit slices, walk as far as the
-    // frame before, so that the path goes on as if they had not been.
+    // The camera walks the path with the delta of the previous turn. Right
+    // after the limit slices, it walks as far as the frame before, so that the
+    // path goes on as if they had not been.
     const float frameDelta = run.walk.resuming ? run.walk.lastDelta : shell.frameClock.delta;
-    stepCameraPath(run.walk.path, world.camera, frameDelta);
-    tickFrameClock(shell.frameClock);
     if (run.phase == Phase::Profile) {
         glFinish();
         run.profile.passStart = monotonicSeconds();
     }
-    renderFrame(shell, world, frameDelta);
+    renderFrame(shell, world, frameDelta, followPath);
     const double now = monotonicSeconds();
     if (++run.walk.frames == 1) {
         run.walk.firstSwapAt = now;

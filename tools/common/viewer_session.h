@@ -8,7 +8,7 @@
 // the viewer would end the process at once (a picture that a mesh or the
 // flyers need), the tool says so and fails.
 
-#include "app/shell.h"
+#include "app/shell_state.h"
 #include "app/world.h"
 
 // Starts the window and runs startUp. Returns false, having said why on

@@ -4,12 +4,11 @@
 #include "app/frame.h"
 #include "app/instances.h"
 #include "app/main_loop.h"
+#include "app/screenshot.h"
 #include "common/png_file.h"
 #include "common/tool_options.h"
 #include "common/viewer_session.h"
 #include "platform/platform.h"
-
-#include <GL/gl.h>
 
 #include <charconv>
 #include <cstdio>
@@ -21,8 +20,6 @@
 namespace {
 
 constexpr int kDefaultFrames = 60; // about a second at the software renderer's rate: the flyers have moved
-constexpr int kCursorRestX = 400;  // where the camera update holds the cursor, so the view stays put
-constexpr int kCursorRestY = 300;
 
 struct Options {
     std::string folder;
@@ -129,19 +126,16 @@ struct Capture {
     std::vector<uint8_t> pixels;
 } capture;
 
-// Reads the finished picture from the back buffer, before the swap hands it over.
 void readBackBeforeSwap(FramePass finished)
 {
-    if (finished != FramePass::Overlay)
-        return;
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, capture.width, capture.height, GL_RGB, GL_UNSIGNED_BYTE, capture.pixels.data());
+    if (finished == FramePass::Overlay)
+        readBackBuffer(capture.width, capture.height, capture.pixels.data());
 }
 
 void snapshotTurn(Shell& shell, World& world)
 {
-    platform::setCursorPosition(kCursorRestX, kCursorRestY);
+    // The cursor rests where mouse look holds it, so the view stays put.
+    platform::setCursorPosition(kCursorHoldX, kCursorHoldY);
     const bool last = --capture.framesLeft == 0;
     if (last)
         framePassProbe = readBackBeforeSwap;

@@ -1,11 +1,4 @@
-#include "overlay/hud.h"
-
-OverlayPosition viewDirectionPoint(const Camera& camera)
-{
-    const float dx = camera.viewPoint.x - camera.position.x;
-    const float dz = camera.viewPoint.z - camera.position.z;
-    return {kCompassCentre.x - kCompassRadius * dx, kCompassCentre.y + kCompassRadius * dz};
-}
+#include "overlay/overlay_clock.h"
 
 int formatClock(const Overlay& overlay, char (&text)[kTextBufferBytes])
 {

@@ -1,27 +1,7 @@
-#include "input/messages.h"
+#include "input/message_queue.h"
 
+#include "input/key_state.h"
 #include "platform/platform.h"
-
-uint8_t KeyStateTable::get(int key) const
-{
-    if (key < 0 || key >= platform::kKeyCount)
-        return 0;
-    return state[key];
-}
-
-void KeyStateTable::apply(const Message& message)
-{
-    if (message.key <= 0 || message.key >= platform::kKeyCount)
-        return;
-    uint8_t& s = state[message.key];
-    if (message.kind == MessageKind::KeyDown) {
-        if (!message.repeat)
-            s ^= kToggled;
-        s |= kHeld;
-    } else if (message.kind == MessageKind::KeyUp) {
-        s &= static_cast<uint8_t>(~kHeld);
-    }
-}
 
 bool MessageQueue::post(const Message& message)
 {

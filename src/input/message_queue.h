@@ -1,7 +1,7 @@
 #pragma once
-// The window's message queue and the thread's key-state table, kept in portable
-// code: the platform reports events, and this is where they become messages in
-// arrival order, with the key state updated as each message is taken.
+// The window's message queue, kept in portable code: the platform reports
+// events, and this is where they become messages in arrival order, with the
+// key-state table (key_state.h) updated as each message is taken.
 //
 // The queue holds kMessageQueueCapacity messages; an event that does not fit is
 // dropped (the oldest stay). A quit request is a flag, not a queued message: it
@@ -31,19 +31,7 @@ struct Message {
     int quitCode;
 };
 
-// Per key: bit 0x80 while held; bit 0x01 flipped on every real press (never on
-// auto-repeat), so two presses bring it back. Every key starts clear.
-struct KeyStateTable {
-    static constexpr uint8_t kHeld = 0x80;
-    static constexpr uint8_t kToggled = 0x01;
-
-    uint8_t state[platform::kKeyCount] = {};
-
-    uint8_t get(int key) const;
-    bool isHeld(int key) const { return (get(key) & kHeld) != 0; }
-    // Brings the table up to date with a message being taken from the queue.
-    void apply(const Message& message);
-};
+struct KeyStateTable;
 
 constexpr int kMessageQueueCapacity = 256;
 

@@ -1,15 +1,12 @@
 #pragma once
-// The heads-up display's layout and clock, as plain results: where each
-// element goes in overlay coordinates (-1 .. +1 across the viewport, raster
-// positions at the left end of the baseline), which of them show, and what
-// the clock reads. The draw in overlay.cpp walks these.
+// The overlay's layout, as plain results: where each element goes in overlay
+// coordinates (-1 .. +1 across the viewport, raster positions at the left end
+// of the baseline). The draw in overlay.cpp walks these.
 //
 // The compass has north at +z and west at +x: the view-direction point sits
 // on a circle of radius 0.1 around the "+" and moves towards the letter the
-// viewer faces. Clock fields are seconds; the second field wraps at 6000.
+// viewer faces.
 
-#include "overlay/overlay.h"
-#include "overlay/text.h"
 #include "view/camera.h"
 
 struct OverlayPosition {
@@ -38,20 +35,6 @@ constexpr OverlayLabel kCaptions[kCaptionCount] = {
     {{-0.7f, -0.1f}, "powered by Veldra Engine"},
     {{-0.9f, -0.2f}, "(c) 2026 the Lumora developers"},
 };
-constexpr float kClockWrapSeconds = 6000;
-constexpr float kCaptionSeconds = 4; // captions show while the second field is below this
 
 // The red point for the camera's horizontal view offset (viewPoint - position).
 OverlayPosition viewDirectionPoint(const Camera& camera);
-
-// The clock as shown: "%2.0f:%2.0f" with clockMinutes - 1 and clockSeconds,
-// rounded to nearest by the format. Returns the text's length.
-int formatClock(const Overlay& overlay, char (&text)[kTextBufferBytes]);
-
-// Adds one frame delta. Reaching 6000 seconds sets the seconds to 0, dropping
-// the excess, and counts one wrap in clockMinutes; at most one wrap a frame.
-void advanceClock(Overlay& overlay, float frameDelta);
-
-// True during the first 4 seconds of the clock and the 4 seconds after its
-// first wrap; never after the second wrap.
-bool captionsShown(const Overlay& overlay);

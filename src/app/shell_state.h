@@ -1,0 +1,44 @@
+#pragma once
+// The application shell's own state: the run mode, the window's client area,
+// the projection, the drawing mode, the frame clock, the message queue and the
+// key-state table. One instance lives for the whole run (see instances.h).
+//
+// The window procedure never touches the graphics state: it records what a
+// message asks for, and the next frame applies it before it clears, with the
+// calls the message made when it arrived. Where several arrive between two
+// frames, the last of each kind counts, and a resize goes before a zoom: the
+// resize resets the projection that a zoom asked before it had set.
+
+#include "app/frame_clock.h"
+#include "input/key_state.h"
+#include "input/message_queue.h"
+
+#include <cstdint>
+
+struct ClientRect {
+    int32_t left, top, right, bottom; // pixels; right and bottom are the size
+};
+
+// Asked for since the last frame.
+struct DisplayRequests {
+    bool viewport = false; // a windowed resize, to viewportWidth x viewportHeight
+    int viewportWidth = 0;
+    int viewportHeight = 0;
+    bool zoom = false;        // the right button, after any resize: apply `zoomed`
+    bool polygonMode = false; // Space or Enter: apply `wireframe`
+    bool screenshot = false;  // F12: save this frame once drawn, at the client size of the press
+    int screenshotWidth = 0;
+    int screenshotHeight = 0;
+};
+
+struct Shell {
+    bool fullScreen = true;     // decided once, before the window exists
+    ClientRect clientRect = {}; // read at start-up, refreshed on windowed resizes
+    float fieldOfView = 0;      // degrees; 80 from the first viewport set-up on
+    bool zoomed = false;        // right-button zoom to fieldOfView - 70
+    bool wireframe = false;     // Space outlines both faces of every polygon, Enter fills them
+    DisplayRequests requests;
+    FrameClock frameClock;
+    MessageQueue queue;
+    KeyStateTable keys;
+};
