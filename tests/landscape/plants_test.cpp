@@ -1,7 +1,7 @@
 // The palm and grass meshes: read back by a strict reader of the .vxm
 // grammar written here, checked against the capacities of the viewer's mesh
 // records, the files they name, and the sizes the scene needs.
-#include "generated_set.h"
+#include "support/generated_set.h"
 #include "plants.h"
 #include "vxm.h"
 

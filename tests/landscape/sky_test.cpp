@@ -3,7 +3,7 @@
 // it spans x -4000..5000, y -4500..4500, z -4000..5000. Each face's corners
 // and their (s, t) are the viewer's face table, copied here on their own so
 // that a slip in the generator's copy shows up as a seam.
-#include "generated_set.h"
+#include "support/generated_set.h"
 #include "sun.h"
 
 #include <gtest/gtest.h>

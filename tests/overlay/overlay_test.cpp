@@ -1,7 +1,7 @@
 #include "overlay/overlay.h"
 
 #include "overlay/hud.h"
-#include "overlay/read_back.h"
+#include "support/read_back.h"
 #include "overlay/text.h"
 #include "support/gl_test_context.h"
 #include "support/gl_view.h"

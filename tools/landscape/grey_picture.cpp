@@ -1,9 +1,4 @@
-// Reads pictures with stb_image for the user's own terrain. Its
-// implementation is kept private to this file (STB_IMAGE_STATIC), so it never
-// meets another copy linked beside the generator; stb's code is not ours to
-// change, so this file is built without our warnings.
-#define STB_IMAGE_STATIC
-#define STB_IMAGE_IMPLEMENTATION
+// Reads pictures with stb_image for the user's own terrain.
 #include <stb_image.h>
 
 #include "elevation.h"
