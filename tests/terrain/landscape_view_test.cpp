@@ -39,7 +39,7 @@ struct Rgb {
 // Colour of window pixel (x, y), y = 0 at the bottom.
 Rgb colourAt(const Picture& picture, int x, int y)
 {
-    const uint8_t* p = colourAt(picture, x, y);
+    const uint8_t* p = picture.at(x, y);
     return {p[0], p[1], p[2]};
 }
 
