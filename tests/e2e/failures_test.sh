@@ -40,8 +40,10 @@ trap 'rm -rf "$work"' EXIT
 cp -r "$landscape" "$work/good" || fail "cannot copy the landscape"
 cp -r "$work/good" "$work/bad"
 
-# Starts the viewer in a window in folder $1.
+# Starts the viewer in a window in folder $1, the cursor where the camera
+# keeps it, so that the first frames do not turn the view.
 start_viewer() {
+  xdotool mousemove 400 300 2>/dev/null
   (cd "$1" && exec "$lumora" --windowed 2>"$work/stderr") & pid=$!
 }
 
@@ -76,7 +78,7 @@ run_expecting_frames() {
   start_viewer "$1"
   boxes=$(xd_dismiss_errors "$pid" "$frames" 35 1)
   [[ "$boxes" == "$2" ]] || fail "$boxes \"Error\" boxes in $(basename "$1"), want $2"
-  kill -0 "$pid" 2>/dev/null || { wait "$pid"; fail "lumora ended (status $?) instead of running"; }
+  kill -0 "$pid" 2>/dev/null || { wait "$pid"; fail "lumora ended (status $?) instead of running: $(cat "$work/stderr")"; }
   shoot_and_quit "$3" "${4:-0.5}"
 }
 

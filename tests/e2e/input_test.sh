@@ -18,6 +18,8 @@ trap 'rm -rf "$work"' EXIT
 cp -r "$landscape" "$work/data" || fail "cannot copy the landscape"
 cd "$work/data"
 
+# The cursor starts where the camera keeps it, so the first frames do not turn the view.
+xdotool mousemove 400 300 2>/dev/null
 "$lumora" --windowed 2>"$work/stderr" & pid=$!
 main=$(xd_wait_window_prefix "Current Frames Per Second: " 20) || fail "no frames-per-second title"
 xdotool windowfocus --sync "$main" 2>/dev/null
