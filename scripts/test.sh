@@ -21,9 +21,6 @@ xvfb-run -a "${screen[@]}" bash scripts/lib/preflight.sh build/test/tests/lumora
 # The fuzzers' findings replay in ctest as regression tests; fuzzing itself is
 # scripts/fuzz.sh, a command of its own, so the outcome here never depends on
 # what a random search happens to find.
+# A test that fails fails the command: nothing is run a second time.
 cd build/test
-# A test that fails is run once more before it counts: the leak checker's own
-# tracer now and then crashes at the exit of a test that passed (beside the
-# renderer's threads, on a loaded machine). A real fault fails both times, and
-# the first failure's output stays in the log.
-xvfb-run -a "${screen[@]}" ctest -j"$(nproc)" --output-on-failure --repeat until-pass:2
+xvfb-run -a "${screen[@]}" ctest -j"$(nproc)" --output-on-failure

@@ -31,14 +31,11 @@ fail() {
   exit 1
 }
 
-# Starts the viewer with the environment in viewer_env (the helpers run
-# without it), answers No and waits for its frames.
+# Starts the viewer in a window with the environment in viewer_env (the
+# helpers run without it) and waits for its frames.
 viewer_env=()
 start_viewer() {
-  (cd "$out/data" && exec env "${viewer_env[@]}" "$lumora" 2>"$out/stderr") & pid=$!
-  local question
-  question=$(xd_wait_question "$pid" "$out/stderr" 30) || fail "no start-up question"
-  xd_answer_question "$question" No
+  (cd "$out/data" && exec env "${viewer_env[@]}" "$lumora" --windowed 2>"$out/stderr") & pid=$!
   main=$(xd_wait_window_prefix "Current Frames Per Second: " 30) || fail "no frames"
   xdotool windowfocus --sync "$main" 2>/dev/null
 }

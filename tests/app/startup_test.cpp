@@ -1,7 +1,7 @@
 #include "app/startup.h"
 #include "app/window.h"
 
-#include "../landscape/generated_set.h"
+#include "support/generated_set.h"
 #include "platform/platform.h"
 #include "support/gl_test_context.h"
 #include "support/recorded_boxes.h"

@@ -1,7 +1,7 @@
 #include "assets/mesh_model.h"
 
 #include "plants.h"
-#include "scene/gl_feedback.h"
+#include "support/gl_feedback.h"
 #include "support/gl_test_context.h"
 #include "support/gl_view.h"
 #include "vxm.h"

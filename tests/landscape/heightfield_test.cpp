@@ -1,6 +1,6 @@
 // The ground as the viewer walks on it: read from the raw height file.
 #include "erosion.h"
-#include "generated_set.h"
+#include "support/generated_set.h"
 #include "heightfield.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // form the viewer expects, decodable by a reader that we did not write, and
 // the same for the same seed.
 #include "assets/data_files.h"
-#include "generated_set.h"
+#include "support/generated_set.h"
 #include "landscape.h"
 
 #include <gtest/gtest.h>

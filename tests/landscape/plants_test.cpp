@@ -1,7 +1,7 @@
 // The palm and grass meshes: read back by the viewer's own mesh reader,
 // checked against the capacities of its records, the files they name, and
 // the sizes the scene needs.
-#include "generated_set.h"
+#include "support/generated_set.h"
 #include "plants.h"
 #include "vxm.h"
 

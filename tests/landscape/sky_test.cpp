@@ -4,7 +4,7 @@
 // and their (s, t) are the viewer's face table, written here on their own so
 // that a slip in the table, or in the generator's reading of it, shows up as
 // a seam.
-#include "generated_set.h"
+#include "support/generated_set.h"
 #include "sun.h"
 
 #include <gtest/gtest.h>

@@ -4,7 +4,7 @@
 // BMP files store the picture's bottom row first; stb_image hands the rows
 // back top first. These tests follow that chain from a height-map cell to a
 // texel of the decoded picture, then look for features of the ground there.
-#include "generated_set.h"
+#include "support/generated_set.h"
 #include "sun.h"
 
 #include <gtest/gtest.h>

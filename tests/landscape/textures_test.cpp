@@ -1,5 +1,5 @@
 // The detail picture and the flyer sprite, as decoded by stb_image.
-#include "generated_set.h"
+#include "support/generated_set.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "overlay/font.h"
 
-#include "overlay/read_back.h"
+#include "support/read_back.h"
 #include "support/gl_test_context.h"
 
 #include <algorithm>

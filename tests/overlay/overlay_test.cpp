@@ -2,7 +2,7 @@
 
 #include "overlay/overlay_clock.h"
 #include "overlay/overlay_layout.h"
-#include "overlay/read_back.h"
+#include "support/read_back.h"
 #include "overlay/text.h"
 #include "support/gl_test_context.h"
 #include "support/gl_view.h"

@@ -1,7 +1,7 @@
 #include "overlay/text.h"
 
 #include "overlay/font.h"
-#include "overlay/read_back.h"
+#include "support/read_back.h"
 #include "support/gl_test_context.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #include "scene/flyers.h"
 
 #include "random_draws.h"
-#include "scene/gl_feedback.h"
+#include "support/gl_feedback.h"
 #include "scene/vegetation.h"
 #include "support/gl_test_context.h"
 #include "support/gl_view.h"

@@ -2,7 +2,7 @@
 
 #include "app/frame.h"
 #include "random_draws.h"
-#include "scene/gl_feedback.h"
+#include "support/gl_feedback.h"
 #include "support/gl_test_context.h"
 #include "support/gl_view.h"
 

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <thread>
 
 // Once in a full run, a test binary found no X display at all for a moment
@@ -18,6 +19,7 @@ inline bool openTestWindow()
     for (int attempt = 0; attempt < 3; ++attempt) {
         if (platform::initialise())
             return platform::createWindow("lumora test", 800, 600, false);
+        std::fprintf(stderr, "retry: no X display on try %d of 3\n", attempt + 1);
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
     }
     return false;

@@ -6,10 +6,10 @@
 #include "app/main_loop.h"
 #include "app/projection.h"
 #include "app/startup.h"
+#include "support/generated_set.h"
 #include "support/gl_test_context.h"
+#include "support/read_back.h"
 #include "support/recorded_boxes.h"
-
-#include "../landscape/generated_set.h"
 
 #include <GL/gl.h>
 #include <GL/glu.h>
@@ -36,46 +36,36 @@ struct Rgb {
     int r, g, b;
 };
 
-struct Picture {
-    std::vector<unsigned char> rgb = std::vector<unsigned char>(size_t{kWidth} * kHeight * 3);
-
-    // (x, y) in window pixels, y = 0 at the bottom.
-    Rgb at(int x, int y) const
-    {
-        const unsigned char* p = &rgb[(static_cast<size_t>(y) * kWidth + x) * 3];
-        return {p[0], p[1], p[2]};
-    }
-    // Mean colour of the rows y0 <= y < y1.
-    Rgb meanOfRows(int y0, int y1) const
-    {
-        long long sum[3] = {};
-        for (int y = y0; y < y1; ++y) {
-            for (int x = 0; x < kWidth; ++x) {
-                const Rgb c = at(x, y);
-                sum[0] += c.r;
-                sum[1] += c.g;
-                sum[2] += c.b;
-            }
-        }
-        const long long n = static_cast<long long>(y1 - y0) * kWidth;
-        return {static_cast<int>(sum[0] / n), static_cast<int>(sum[1] / n), static_cast<int>(sum[2] / n)};
-    }
-    double fractionBlack() const
-    {
-        size_t black = 0;
-        for (size_t i = 0; i < rgb.size(); i += 3)
-            black += rgb[i] == 0 && rgb[i + 1] == 0 && rgb[i + 2] == 0;
-        return static_cast<double>(black) / static_cast<double>(rgb.size() / 3);
-    }
-};
-
-Picture readPicture()
+// Colour of window pixel (x, y), y = 0 at the bottom.
+Rgb colourAt(const Picture& picture, int x, int y)
 {
-    Picture picture;
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, kWidth, kHeight, GL_RGB, GL_UNSIGNED_BYTE, picture.rgb.data());
-    return picture;
+    const uint8_t* p = picture.at(x, y);
+    return {p[0], p[1], p[2]};
 }
+
+// Mean colour of the rows y0 <= y < y1.
+Rgb meanOfRows(const Picture& picture, int y0, int y1)
+{
+    long long sum[3] = {};
+    for (int y = y0; y < y1; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+            const Rgb c = colourAt(picture, x, y);
+            sum[0] += c.r;
+            sum[1] += c.g;
+            sum[2] += c.b;
+        }
+    }
+    const long long n = static_cast<long long>(y1 - y0) * kWidth;
+    return {static_cast<int>(sum[0] / n), static_cast<int>(sum[1] / n), static_cast<int>(sum[2] / n)};
+}
+
+double fractionBlack(const Picture& picture)
+{
+    const int black = countPixels(picture, {0, 0, kWidth, kHeight}, isBlack);
+    return static_cast<double>(black) / (kWidth * kHeight);
+}
+
+Picture readPicture() { return ::readPicture(kWidth, kHeight); }
 
 // The matrices and viewport in force, as gluProject and gluUnProject take them.
 struct Transform {
@@ -177,18 +167,18 @@ TEST_F(LandscapeView, StartViewShowsTexturedGroundBelowTheSkyAbove)
     std::set<int> groundColours;
     for (int y = 0; y < 150; ++y) {
         for (int x = 0; x < kWidth; ++x) {
-            const Rgb c = picture.at(x, y);
+            const Rgb c = colourAt(picture, x, y);
             groundColours.insert(c.r << 16 | c.g << 8 | c.b);
         }
     }
     EXPECT_GT(groundColours.size(), 200u) << "the ground looks untextured";
 
-    const Rgb sky = picture.meanOfRows(kHeight - 100, kHeight);
-    const Rgb ground = picture.meanOfRows(0, 150);
+    const Rgb sky = meanOfRows(picture, kHeight - 100, kHeight);
+    const Rgb ground = meanOfRows(picture, 0, 150);
     EXPECT_GT(sky.b, sky.r + 30) << "the top of the view is not sky: " << sky.r << " " << sky.g << " " << sky.b;
     EXPECT_GT(ground.g, ground.b) << "the bottom of the view is not ground: " << ground.r << " " << ground.g << " "
                                   << ground.b;
-    EXPECT_LT(picture.fractionBlack(), 0.001) << "something is left undrawn";
+    EXPECT_LT(fractionBlack(picture), 0.001) << "something is left undrawn";
 }
 
 TEST_F(LandscapeView, TheBasePictureLiesUprightWithItsSnowOnTheHighGround)
@@ -220,7 +210,7 @@ TEST_F(LandscapeView, TheBasePictureLiesUprightWithItsSnowOnTheHighGround)
     double mirrored = 0;
     for (int py = 0; py < kHeight; py += 2) {
         for (int px = 0; px < kWidth; px += 2) {
-            const Rgb c = picture.at(px, py);
+            const Rgb c = colourAt(picture, px, py);
             const int lowest = std::min({c.r, c.g, c.b});
             const int highest = std::max({c.r, c.g, c.b});
             if (lowest < 150 || highest - lowest > 30)
@@ -284,7 +274,7 @@ TEST_F(LandscapeView, LookingStraightUpShowsTheTopPicture)
             const double along = (y1 - ny) / (fy - ny);
             const double s = (x1 - (nx + along * (fx - nx))) / kSkyBoxSize;
             const double t = (z1 - (nz + along * (fz - nz))) / kSkyBoxSize;
-            const Rgb seen = picture.at(px, py);
+            const Rgb seen = colourAt(picture, px, py);
             difference += largestDifference(seen, texelMean(s, t));
             mirroredDifference += largestDifference(seen, texelMean(1 - s, t));
             ++samples;
@@ -305,14 +295,14 @@ TEST_F(LandscapeView, AMissingTopPictureLeavesOnlyTheTopPlainWhite)
     Picture picture = readPicture();
     for (int y = kHeight / 2 - 100; y < kHeight / 2 + 100; y += 10) {
         for (int x = kWidth / 2 - 100; x < kWidth / 2 + 100; x += 10) {
-            const Rgb c = picture.at(x, y);
+            const Rgb c = colourAt(picture, x, y);
             ASSERT_EQ(c.r + c.g + c.b, 3 * 255) << "at " << x << ", " << y;
         }
     }
 
     drawLooking(eye, {1, 0, 0});
     picture = readPicture();
-    const Rgb sky = picture.meanOfRows(kHeight - 100, kHeight);
+    const Rgb sky = meanOfRows(picture, kHeight - 100, kHeight);
     EXPECT_GT(sky.b, sky.r + 30) << "the walls keep their pictures";
 }
 
@@ -337,9 +327,9 @@ TEST_F(LandscapeView, SpaceDrawsTheLandscapeAsLinesAndEnterFillsItAgain)
     drawLooking(eye, {1, 0, 0});
     const Picture refilled = readPicture();
 
-    EXPECT_LT(filled.fractionBlack(), 0.001);
-    EXPECT_GT(lines.fractionBlack(), 0.3) << "wireframe leaves the black clear colour between the lines";
-    EXPECT_LT(lines.fractionBlack(), 0.99) << "wireframe still draws the lines";
+    EXPECT_LT(fractionBlack(filled), 0.001);
+    EXPECT_GT(fractionBlack(lines), 0.3) << "wireframe leaves the black clear colour between the lines";
+    EXPECT_LT(fractionBlack(lines), 0.99) << "wireframe still draws the lines";
     EXPECT_TRUE(refilled.rgb == filled.rgb) << "Enter brings back the same filled picture";
 }
 
@@ -404,7 +394,7 @@ TEST_F(LandscapeView, NoFaceEdgeShowsASeam)
                     const double nx = -(ahead[1] - at[1]) / length;
                     const double ny = (ahead[0] - at[0]) / length;
                     auto sample = [&](double d) {
-                        return picture.at(static_cast<int>(std::lround(at[0] + nx * d)),
+                        return colourAt(picture, static_cast<int>(std::lround(at[0] + nx * d)),
                                           static_cast<int>(std::lround(at[1] + ny * d)));
                     };
                     // A seam is a line along the edge that differs from both

@@ -1,4 +1,4 @@
-#include "generated_set.h"
+#include "support/generated_set.h"
 
 #include <gtest/gtest.h>
 #include <stb_image.h>
