@@ -66,5 +66,6 @@ extern const char* const kMeshPictureEndsProcess;
 // Empties the model, then reads the text of a .vxm file into it, calling
 // makeTexture for each picture name in order. Never reads outside text[0,
 // size) nor writes outside the model. Returns nullptr when the whole file was
-// read, otherwise what stopped the reading.
+// read, otherwise what stopped the reading. The model must start zeroed (as
+// static and value-initialised records do) or hold what this filled before.
 const char* parseMesh(const char* text, size_t size, MeshModel& model, MeshTextureMaker makeTexture);
