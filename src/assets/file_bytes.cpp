@@ -1,6 +1,7 @@
 #include "assets/file_bytes.h"
 
 #include <cstdio>
+#include <sys/stat.h>
 
 bool readWholeFile(const char* fileName, std::vector<uint8_t>& bytes)
 {
@@ -8,6 +9,11 @@ bool readWholeFile(const char* fileName, std::vector<uint8_t>& bytes)
     std::FILE* file = std::fopen(fileName, "rb");
     if (!file)
         return false;
+    // Room for the whole file at once: grown chunk by chunk, a large picture
+    // would be copied several times over, into fresh pages each time.
+    struct stat status {};
+    if (fstat(fileno(file), &status) == 0 && S_ISREG(status.st_mode))
+        bytes.reserve(size_t(status.st_size));
     uint8_t chunk[64 * 1024];
     size_t got;
     while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0)

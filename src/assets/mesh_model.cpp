@@ -2,6 +2,7 @@
 
 #include "assets/bmp_texture.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -175,8 +176,15 @@ const char* parseMesh(const char* text, size_t size, MeshModel& model, MeshTextu
                       LoadReport* pictureReport)
 {
     // Texture entries that no name fills must stay 0: a sub-mesh whose index
-    // names no picture binds them.
-    std::memset(&model, 0, sizeof model);
+    // names no picture binds them. Of the sub-meshes, only those an earlier
+    // reading began can hold anything (the record starts zeroed): clearing
+    // all of them would touch every page of a record of 1.6 MB.
+    const int32_t earlierSubMeshes = std::clamp(model.subMeshCount, 0, kMaxSubMeshes);
+    std::memset(model.subMeshes, 0, sizeof(SubMesh) * size_t(earlierSubMeshes));
+    model.subMeshCount = 0;
+    model.textureCount = 0;
+    std::memset(model.textureIndices, 0, sizeof model.textureIndices);
+    std::memset(model.textures, 0, sizeof model.textures);
     TokenReader reader(text, size);
 
     int32_t subMeshCount = 0;

@@ -65,6 +65,7 @@ extern const char* const kMeshPictureFailed;
 // makeTexture for each picture name in order. Never reads outside text[0,
 // size) nor writes outside the model. Returns nullptr when the whole file was
 // read, otherwise what stopped the reading; where that is a picture, its
-// report goes to pictureReport when given.
+// report goes to pictureReport when given. The model must start zeroed (as
+// static and value-initialised records do) or hold what this filled before.
 const char* parseMesh(const char* text, size_t size, MeshModel& model, MeshTextureMaker makeTexture,
                       LoadReport* pictureReport = nullptr);

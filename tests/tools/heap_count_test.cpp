@@ -23,8 +23,20 @@ T* keep(T* block)
     return block;
 }
 
+// First in the file, and run alone by the test command: the count is unstarted.
+TEST(HeapCount, CountsNothingBeforeItStarts)
+{
+    delete keep(new int(1));
+    std::free(keep(std::malloc(16)));
+    EXPECT_EQ(heapAllocationCount(), 0u);
+    startHeapCount();
+    delete keep(new int(2));
+    EXPECT_EQ(heapAllocationCount(), 1u);
+}
+
 TEST(HeapCount, CountsEachAllocationOfOurCode)
 {
+    startHeapCount();
     struct Case {
         const char* what;
         void (*allocate)();
@@ -69,6 +81,7 @@ TEST(HeapCount, CountsEachAllocationOfOurCode)
 TEST(HeapCount, LeavesOutWhatASystemLibraryAllocatesOnItsOwn)
 {
     // strdup allocates inside the C library, out of our code's sight.
+    startHeapCount();
     const uint64_t before = heapAllocationCount();
     char* copy = strdup("a string the C library copies");
     sink = copy;

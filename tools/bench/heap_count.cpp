@@ -19,7 +19,14 @@ extern "C" char etext;
 
 namespace {
 
+std::atomic<bool> counting{false};
 std::atomic<uint64_t> allocations{0};
+
+void countOne()
+{
+    if (counting.load(std::memory_order_relaxed))
+        allocations.fetch_add(1, std::memory_order_relaxed);
+}
 
 bool isOurs(const void* address)
 {
@@ -52,6 +59,8 @@ constexpr int kCallersLooked = 4;
 // is that operator new and the next are its callers.
 [[gnu::always_inline]] inline void countIfOurs()
 {
+    if (!counting.load(std::memory_order_relaxed))
+        return;
     void* frames[kCallersLooked + 1];
     const int depth = backtrace(frames, kCallersLooked + 1);
     bool oursSeen = false;
@@ -65,12 +74,6 @@ constexpr int kCallersLooked = 4;
     }
     allocations.fetch_add(1, std::memory_order_relaxed);
 }
-
-// The first backtrace loads the unwinder; do that before anything is counted.
-const int primed = [] {
-    void* frame[1];
-    return backtrace(frame, 1);
-}();
 
 [[gnu::always_inline]] inline void* allocate(size_t size)
 {
@@ -94,24 +97,32 @@ const int primed = [] {
 
 } // namespace
 
+void startHeapCount()
+{
+    // The first backtrace loads the unwinder, which allocates: not ours.
+    void* frame[1];
+    backtrace(frame, 1);
+    counting.store(true, std::memory_order_relaxed);
+}
+
 uint64_t heapAllocationCount() { return allocations.load(std::memory_order_relaxed); }
 
 extern "C" {
 void* __wrap_malloc(size_t size)
 {
-    allocations.fetch_add(1, std::memory_order_relaxed);
+    countOne();
     return __real_malloc(size);
 }
 
 void* __wrap_calloc(size_t count, size_t size)
 {
-    allocations.fetch_add(1, std::memory_order_relaxed);
+    countOne();
     return __real_calloc(count, size);
 }
 
 void* __wrap_realloc(void* block, size_t size)
 {
-    allocations.fetch_add(1, std::memory_order_relaxed);
+    countOne();
     return __real_realloc(block, size);
 }
 }

@@ -74,8 +74,9 @@ void printHelp()
                 "                report the milliseconds of each pass\n"
                 "\n"
                 "Heap allocations count operator new and malloc, calloc and realloc called from\n"
-                "the viewer's code. Turn vertical sync off for timing (vblank_mode=0); without a\n"
-                "display, run it on a virtual one:\n"
+                "the viewer's code after the first frame; start-up runs without the count. Turn\n"
+                "vertical sync off for timing (vblank_mode=0); without a display, run it on a\n"
+                "virtual one:\n"
                 "  xvfb-run -a -s \"-screen 0 1024x768x24\" lumora-bench DIR\n",
                 kDefaultSeconds, kDefaultRuns);
 }
@@ -151,8 +152,7 @@ struct PathRecord {
     double seconds = 0;    // inside the blocks
     long pathFrames = 0;
     bool done = false;
-    uint64_t allocationsAtStart = 0;
-    uint64_t allocations = 0;
+    uint64_t allocations = 0; // counted from the end of the first frame
     long residentAtStartKb = 0;
     long residentAtEndKb = 0;
     std::vector<float> frameSeconds;
@@ -274,7 +274,7 @@ void measureLimitSlices(const World& world)
 void endPath()
 {
     run.walk.done = true;
-    run.walk.allocations = heapAllocationCount() - run.walk.allocationsAtStart;
+    run.walk.allocations = heapAllocationCount();
     run.walk.residentAtEndKb = residentKb();
 }
 
@@ -297,7 +297,7 @@ void benchTurn(Shell& shell, World& world)
         run.walk.blockStart = now;
         run.limits.startPose = world.camera;
         run.walk.residentAtStartKb = residentKb();
-        run.walk.allocationsAtStart = heapAllocationCount();
+        startHeapCount();
         return;
     }
     if (run.phase == Phase::Profile) {
