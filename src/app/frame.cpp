@@ -5,6 +5,7 @@
 #include "app/screenshot.h"
 #include "overlay/overlay_clock.h"
 #include "platform/platform.h"
+#include "view/walk_bounds.h"
 
 #include <GL/gl.h>
 
@@ -23,7 +24,11 @@ void passDone(FramePass pass)
 void moveCameraByInput(Shell& shell, Camera& camera, float frameDelta)
 {
     const CursorAccess screenCursor{platform::getCursorPosition, platform::setCursorPosition};
+    const Vector3 walkStart = camera.position;
     camera.update(shell.keys, frameDelta, screenCursor);
+    // The camera walks anywhere; the viewer keeps its walker on the ground
+    // it draws.
+    keepWalkOnDrawnGround(camera, walkStart);
 }
 
 void renderFrame(Shell& shell, World& world, float frameDelta, CameraMove moveCamera)

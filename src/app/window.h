@@ -4,7 +4,7 @@
 // the rendering context, and the matching shutdown and the way out when
 // start-up cannot go on.
 
-#include "app/shell.h"
+#include "app/shell_state.h"
 #include "app/world.h"
 
 #include <cstdint>

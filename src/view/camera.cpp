@@ -1,7 +1,6 @@
 #include "view/camera.h"
 
 #include "input/key_bindings.h"
-#include "view/walk_bounds.h"
 
 #include <GL/glu.h>
 
@@ -84,7 +83,6 @@ void Camera::readKeys(const KeyStateTable& keys, float clockDelta)
 void Camera::walk(WalkSteps steps, float seconds)
 {
     speed = seconds * kWalkSpeed;
-    const Vector3 walkStart = position;
 
     // Independent steps: opposite ways cancel, and walking plus side-stepping
     // add up to a diagonal.
@@ -96,7 +94,6 @@ void Camera::walk(WalkSteps steps, float seconds)
         strafe(-speed);
     if (steps.right)
         strafe(speed);
-    keepWalkOnDrawnGround(*this, walkStart);
 }
 
 void Camera::rotateView(float angle, float x, float y, float z)
