@@ -1,7 +1,7 @@
 #pragma once
 // One complete picture, in three phases:
-//   updateBeforeDrawing  the camera moves and the clock ticks; the window's
-//                        requests are applied; the buffers are cleared and the
+//   updateBeforeDrawing  the camera moves and the clock ticks; any window
+//                        request still waiting is applied; the buffers are cleared and the
 //                        view set; ground following, visibility, the flyers' moves
 //   drawFrame            every pass, on a world that nothing changes
 //   updateAfterSwap      the wing beat, the clock, the hand-over of the frame

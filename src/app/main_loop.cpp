@@ -58,6 +58,9 @@ int runMainLoop(Shell& shell, World& world, IdleTurn idleTurn)
             if (message.kind == MessageKind::Quit)
                 break;
             windowProcedure(shell, message);
+            // The graphics calls a message asks for are made as soon as it
+            // is handled, before the next message or frame, one by one.
+            applyDisplayRequests(shell);
         } else {
             idleTurn(shell, world);
         }

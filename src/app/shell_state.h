@@ -4,10 +4,12 @@
 // key-state table. One instance lives for the whole run (see instances.h).
 //
 // The window procedure never touches the graphics state: it records what a
-// message asks for, and the next frame applies it before it clears, with the
-// calls the message made when it arrived. Where several arrive between two
-// frames, the last of each kind counts, and a resize goes before a zoom: the
-// resize resets the projection that a zoom asked before it had set.
+// message asks for, and the main loop makes the message's graphics calls right
+// after it, so each message's calls come in the order the messages arrived.
+// A tool that draws without the loop has its next frame apply them before it
+// clears; where several wait there, the last of each kind counts, and a resize
+// goes before a zoom: the resize resets the projection that a zoom asked
+// before it had set.
 
 #include "app/frame_clock.h"
 #include "input/key_state.h"

@@ -176,7 +176,24 @@ TEST_F(MainLoop, FullScreenIgnoresResizesAndAWindowedResizeDropsAnEarlierZoom)
     EXPECT_TRUE(shell.zoomed);
 }
 
-// The frame applies the requests with the calls the messages ask for.
+// The loop makes a message's graphics calls as soon as the message is
+// handled, as the window procedure of old did, not at the next frame.
+TEST_F(MainLoop, AMessagesGraphicsCallsComeBeforeTheNextTurn)
+{
+    REQUIRE_GL_CONTEXT();
+    shell.queue.post(message(MessageKind::KeyDown, platform::kKeySpace));
+    script = [](int, Shell&) {
+        GLint mode[2];
+        glGetIntegerv(GL_POLYGON_MODE, mode);
+        EXPECT_EQ(mode[0], GL_LINE);
+        return false;
+    };
+    EXPECT_EQ(runMainLoop(shell, *world, countingIdleTurn), 0);
+    EXPECT_EQ(idleTurns, 1);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+}
+
+// Applied, the requests make the calls the messages ask for.
 TEST_F(MainLoop, AppliedRequestsOutlineZoomAndResize)
 {
     REQUIRE_GL_CONTEXT();
