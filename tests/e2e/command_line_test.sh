@@ -55,7 +55,7 @@ options)
   echo "not a height map" >"$work/notes.png"
   out=$(XDG_CACHE_HOME="$work/cache" env -u DISPLAY "$lumora" "$work/notes.png" 2>&1); code=$?
   out=$(grep -v "^lumora: importing " <<<"$out")
-  [[ $code == 1 && $(wc -l <<<"$out") == 1 && $out == "lumora: $work/notes.png: not a picture"* ]] ||
+  [[ $code == 1 && $(wc -l <<<"$out") == 1 && $out == "lumora: $work/notes.png: is not an elevation model"* ]] ||
     fail "a bad FILE: status $code, '$out'"
   [[ -z $(ls -A "$work/cache/lumora") ]] || fail "a failed import left $(ls "$work/cache/lumora")"
   # Without the generator beside the viewer, the package to install.
