@@ -33,7 +33,12 @@ fi
 
 scenario=$1 lumora=$2 outdir=$3 landscape=$4
 
-fail() { echo "FAIL [$scenario]: $*"; [[ -n "${pid:-}" ]] && kill "$pid" 2>/dev/null; exit 1; }
+fail() {
+  echo "FAIL [$scenario]: $*"
+  [[ -s "$work/stderr" ]] && sed "s/^/  viewer: /" "$work/stderr" | tail -n 20
+  [[ -n "${pid:-}" ]] && kill "$pid" 2>/dev/null
+  exit 1
+}
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -117,7 +122,7 @@ expect_error_line() {
   # Two xvfb-run -a started at once can race for one display number, and the
   # loser prints nothing: one more try tells that apart from a missing line.
   for try in 1 2; do
-    lines=$(xvfb-run -a -s "-screen 0 800x600x24 -fp built-ins" bash "$here/failures_test.sh" --error-lines "$1" "$lumora")
+    lines=$(xvfb-run -a -n $(( ${DISPLAY#:} + 1 )) -s "-screen 0 800x600x24 -fp built-ins" bash "$here/failures_test.sh" --error-lines "$1" "$lumora")
     [[ -n "$lines" ]] && break
     (( try == 1 )) && echo "retry [$scenario]: the box texts' display printed nothing"
   done

@@ -11,7 +11,12 @@ scenario=$1 lumora=$2 xclose=$3 outdir=$4 landscape=$5
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../../scripts/lib/xdrive.sh"
 
-fail() { echo "FAIL [$scenario]: $*"; [[ -n "${pid:-}" ]] && kill "$pid" 2>/dev/null; exit 1; }
+fail() {
+  echo "FAIL [$scenario]: $*"
+  [[ -s "$work/stderr" ]] && sed "s/^/  viewer: /" "$work/stderr" | tail -n 20
+  [[ -n "${pid:-}" ]] && kill "$pid" 2>/dev/null
+  exit 1
+}
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
