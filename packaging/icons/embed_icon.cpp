@@ -1,8 +1,6 @@
 // Build step: turns a rendering of the icon (PNG) into a C++ header of RGBA
 // pixels, so the viewer gives its window the icon without reading a file.
 //   embed_icon ICON.png OUT.h
-#define STB_IMAGE_IMPLEMENTATION
-#define STBI_ONLY_PNG
 #include <stb_image.h>
 
 #include <cstdio>
