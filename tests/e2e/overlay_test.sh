@@ -13,7 +13,11 @@ here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../../scripts/lib/xdrive.sh"
 
 pid=
-fail() { echo "FAIL [overlay]: $*"; exit 1; }
+fail() {
+  echo "FAIL [overlay]: $*"
+  [[ -s "$data/stderr" ]] && sed "s/^/  viewer: /" "$data/stderr" | tail -n 20
+  exit 1
+}
 data=$(mktemp -d)
 trap '[[ -n "$pid" ]] && kill "$pid" 2>/dev/null; rm -rf "$data"' EXIT
 cp -r "$landscape/." "$data" || fail "cannot copy the landscape"
