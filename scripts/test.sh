@@ -27,6 +27,7 @@ xvfb-run -a "${screen[@]}" bash scripts/lib/preflight.sh build/test/tests/lumora
 # several virtual displays start and stop side by side.
 cd build/test
 signature='lumora: no display to open a window on'
+mkdir -p Testing
 status=0
 xvfb-run -a "${screen[@]}" ctest -j"$(nproc)" --output-on-failure | tee Testing/suite.log || status=$?
 (( status == 0 )) && exit 0
