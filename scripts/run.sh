@@ -31,5 +31,5 @@ if [[ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]]; then
 fi
 
 # No display: a short demonstration on a virtual one.
-xvfb-run -a -s "-screen 0 1024x768x24" \
+xvfb-run -a -s "-screen 0 1024x768x24 -noreset" \
   bash "$top/scripts/lib/demo.sh" "$lumora" "$top/build/release/lumora-screenshot.png" "$folder"

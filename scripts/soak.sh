@@ -64,4 +64,4 @@ rm -rf "$out" && mkdir -p "$out"
 build/release/tools/landscape/lumora-landscape "$out/data" >/dev/null
 
 export HEAP_PROBE=$top/build/release/tools/liblumora-heap-probe.so
-xvfb-run -a -s "-screen 0 1024x768x24" bash scripts/lib/soak_session.sh "$mode" "$top/$viewer" "$top/$out" "$@"
+xvfb-run -a -s "-screen 0 1024x768x24 -noreset" bash scripts/lib/soak_session.sh "$mode" "$top/$viewer" "$top/$out" "$@"

@@ -118,14 +118,7 @@ with_108_byte_header() {
 # unless there is one line and it matches pattern $2.
 expect_error_line() {
   local lines
-  local try
-  # Two xvfb-run -a started at once can race for one display number, and the
-  # loser prints nothing: one more try tells that apart from a missing line.
-  for try in 1 2; do
-    lines=$(xvfb-run -a -n $(( ${DISPLAY#:} + 1 )) -s "-screen 0 800x600x24 -fp built-ins" bash "$here/failures_test.sh" --error-lines "$1" "$lumora")
-    [[ -n "$lines" ]] && break
-    (( try == 1 )) && echo "retry [$scenario]: the box texts' display printed nothing"
-  done
+  lines=$(xvfb-run -a -s "-screen 0 800x600x24 -noreset -fp built-ins" bash "$here/failures_test.sh" --error-lines "$1" "$lumora")
   # shellcheck disable=SC2053 # $2 is a pattern
   [[ "$lines" == $2 && "$lines" != *$'\n'* ]] || fail "box texts '$lines', want one line '$2'"
 }

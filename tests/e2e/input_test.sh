@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # End-to-end checks of the input bindings: the real lumora binary on a virtual
-# display, driven through xdotool as a user would, one binding per scenario.
+# display, driven through xdotool as a user would. One viewer goes through the
+# scenarios in the order given; each leaves the view as a user would find it
+# after trying that binding, and an ending scenario (escape, close) comes last.
 # A binding shows in the picture: each check compares screenshots taken
 # before and after the input with two taken the same time apart without it,
 # since the flyers and the clock change the picture on their own.
-#   input_test.sh SCENARIO LUMORA X_CLOSE_WINDOW OUTDIR LANDSCAPE
+#   input_test.sh "SCENARIO..." LUMORA X_CLOSE_WINDOW OUTDIR LANDSCAPE
 # LANDSCAPE is a generated landscape; the viewer runs on a copy of it.
 set -uo pipefail
-scenario=$1 lumora=$2 xclose=$3 outdir=$4 landscape=$5
+scenarios=$1 lumora=$2 xclose=$3 outdir=$4 landscape=$5 scenario=start
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../../scripts/lib/xdrive.sh"
 
@@ -114,98 +116,104 @@ expect_end() {
   [[ "$status" == 0 ]] || fail "exit status $status"
 }
 
-after="" report=""
-measure_idle
-case "$scenario" in
-walk-forward|walk-backward|step-left|step-right)
+for scenario in $scenarios; do
+  after="" report=""
+  [[ "$scenario" == escape || "$scenario" == close ]] || measure_idle
   case "$scenario" in
-    walk-forward) keys="w Up" ;; walk-backward) keys="s Down" ;;
-    step-left) keys="a Left" ;; step-right) keys="d Right" ;;
-  esac
-  for key in $keys; do
-    change_of hold "$key"
-    expect_changed "$changed" "holding $key"
-    expect_counting "holding $key"
-    report+="$key $changed, "
-  done
-  ;;
-mouse-look)
-  for target in "520 300" "280 300" "400 220" "400 380"; do
-    change_of xdotool mousemove $target
-    expect_changed "$changed" "the cursor moved to ($target)"
-    read -r x y < <(xdotool getmouselocation | sed 's/x:\([0-9]*\) y:\([0-9]*\).*/\1 \2/')
-    [[ "$x $y" == "400 300" ]] || fail "after a move to ($target) the cursor is at ($x, $y), not (400, 300)"
-    report+="($target) $changed, "
-    # With the pointer still, the view stays where the move turned it.
+  walk-forward|walk-backward|step-left|step-right)
+    case "$scenario" in
+      walk-forward) keys="w Up" ;; walk-backward) keys="s Down" ;;
+      step-left) keys="a Left" ;; step-right) keys="d Right" ;;
+    esac
+    for key in $keys; do
+      change_of hold "$key"
+      expect_changed "$changed" "holding $key"
+      expect_counting "holding $key"
+      report+="$key $changed, "
+    done
+    ;;
+  mouse-look)
+    for target in "520 300" "280 300" "400 220" "400 380"; do
+      change_of xdotool mousemove $target
+      expect_changed "$changed" "the cursor moved to ($target)"
+      read -r x y < <(xdotool getmouselocation | sed 's/x:\([0-9]*\) y:\([0-9]*\).*/\1 \2/')
+      [[ "$x $y" == "400 300" ]] || fail "after a move to ($target) the cursor is at ($x, $y), not (400, 300)"
+      report+="($target) $changed, "
+      # With the pointer still, the view stays where the move turned it.
+      settle_of true
+      expect_unchanged "$changed" "the view after the move to ($target)"
+    done
+    ;;
+  crouch)
+    before=$(shot)
+    change_of hold c 0.5
+    expect_changed "$changed" "the first press of C"
+    crouched=$changed
     settle_of true
-    expect_unchanged "$changed" "the view after the move to ($target)"
-  done
-  ;;
-crouch)
-  before=$(shot)
-  change_of hold c 0.5
-  expect_changed "$changed" "the first press of C"
-  crouched=$changed
-  settle_of true
-  expect_unchanged "$changed" "the crouch after C was released"
-  # The second press stands the viewer up when the key is released.
-  hold c 0.5
-  expect_back_to "$before" "$crouched" "the second press of C"
-  report="crouched $crouched, back $back, "
-  ;;
-wireframe)
-  before=$(shot)
-  change_of tap space
-  expect_changed "$changed" "Space"
-  wire=$changed
-  settle_of true
-  expect_unchanged "$changed" "the wireframe after Space"
-  tap Return
-  expect_back_to "$before" "$wire" "Enter after Space"
-  report="wireframe $wire, filled again $back, "
-  ;;
-zoom)
-  before=$(shot)
-  change_of xdotool click 3
-  expect_changed "$changed" "the first right click"
-  xdotool click 3
-  expect_back_to "$before" "$changed" "the second right click"
-  report="zoomed $changed, back $back, "
-  ;;
-minimise)
-  # Zoomed, minimised and restored: back at the normal field of view. Without
-  # a window manager the window is minimised by unmapping it.
-  before=$(shot)
-  change_of xdotool click 3
-  expect_changed "$changed" "the right click"
-  xdotool windowunmap --sync "$main"; sleep 0.5; xdotool windowmap --sync "$main"
-  expect_back_to "$before" "$changed" "minimising and restoring while zoomed"
-  report="zoomed $changed, restored $back, "
-  ;;
-left-button)
-  settle_of xdotool click 1
-  expect_unchanged "$changed" "the left button"
-  report="left click $changed, "
-  ;;
-escape)
-  # Escape ends the run from any state: zoomed, in wireframe, walking.
-  xdotool click 3; tap space; sleep 0.5; xdotool keydown w
-  expect_end xdotool key Escape
-  xdotool keyup w
-  report="zoomed, wireframe, walking: "
-  ;;
-close)
-  xdotool click 3; tap space; sleep 0.5
-  expect_end "$xclose" "$main"
-  report="zoomed, wireframe: "
-  ;;
-*)
-  fail "unknown scenario"
-  ;;
-esac
+    expect_unchanged "$changed" "the crouch after C was released"
+    # The second press stands the viewer up when the key is released.
+    hold c 0.5
+    expect_back_to "$before" "$crouched" "the second press of C"
+    report="crouched $crouched, back $back, "
+    ;;
+  wireframe)
+    before=$(shot)
+    change_of tap space
+    expect_changed "$changed" "Space"
+    wire=$changed
+    settle_of true
+    expect_unchanged "$changed" "the wireframe after Space"
+    tap Return
+    expect_back_to "$before" "$wire" "Enter after Space"
+    report="wireframe $wire, filled again $back, "
+    ;;
+  zoom)
+    before=$(shot)
+    change_of xdotool click 3
+    expect_changed "$changed" "the first right click"
+    xdotool click 3
+    expect_back_to "$before" "$changed" "the second right click"
+    report="zoomed $changed, back $back, "
+    ;;
+  minimise)
+    # Zoomed, minimised and restored: back at the normal field of view. Without
+    # a window manager the window is minimised by unmapping it.
+    before=$(shot)
+    change_of xdotool click 3
+    expect_changed "$changed" "the right click"
+    xdotool windowunmap --sync "$main"; sleep 0.5; xdotool windowmap --sync "$main"
+    expect_back_to "$before" "$changed" "minimising and restoring while zoomed"
+    report="zoomed $changed, restored $back, "
+    ;;
+  left-button)
+    settle_of xdotool click 1
+    expect_unchanged "$changed" "the left button"
+    report="left click $changed, "
+    ;;
+  escape)
+    # Escape ends the run from any state: zoomed, in wireframe, walking.
+    xdotool click 3; tap space; sleep 0.5; xdotool keydown w
+    expect_end xdotool key Escape
+    xdotool keyup w
+    report="zoomed, wireframe, walking: "
+    ;;
+  close)
+    xdotool click 3; tap space; sleep 0.5
+    expect_end "$xclose" "$main"
+    report="zoomed, wireframe: "
+    ;;
+  *)
+    fail "unknown scenario"
+    ;;
+  esac
+  if [[ -n "$pid" ]]; then
+    expect_counting "$scenario"
+    [[ -n "$after" ]] && convert "$after" "$outdir/e2e-input-$scenario.png" 2>/dev/null
+  fi
+  echo "PASS [$scenario]: ${report}idle $idle"
+done
 if [[ -n "$pid" ]]; then
-  expect_counting "$scenario"
-  [[ -n "$after" ]] && convert "$after" "$outdir/e2e-input-$scenario.png" 2>/dev/null
+  scenario=end
   expect_end xdotool key --window "$main" Escape
 fi
-echo "PASS [$scenario]: ${report}idle $idle, exit 0"
+echo "PASS: $scenarios, exit 0"

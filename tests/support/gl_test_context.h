@@ -7,27 +7,10 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <cstdio>
-#include <thread>
-
-// Once in a full run, a test binary found no X display at all for a moment
-// while the suite's other binaries were starting; a few tries tell that from
-// having no display.
-inline bool openTestWindow()
-{
-    for (int attempt = 0; attempt < 3; ++attempt) {
-        if (platform::initialise())
-            return platform::createWindow("lumora test", 800, 600, false);
-        std::fprintf(stderr, "retry: no X display on try %d of 3\n", attempt + 1);
-        std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    }
-    return false;
-}
-
 inline bool ensureGlContext()
 {
-    static const bool windowReady = openTestWindow();
+    static const bool windowReady =
+        platform::initialise() && platform::createWindow("lumora test", 800, 600, false);
     if (!windowReady)
         return false;
     if (!platform::hasRenderingContext())
