@@ -134,6 +134,11 @@ protected:
         glEnable(GL_CULL_FACE);
         glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
         glColor3f(1, 1, 1);
+        // The detail unit as a new context has it, whatever the test before left.
+        activeUnit(GL_TEXTURE1_ARB);
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+        glDisable(GL_TEXTURE_2D);
+        activeUnit(GL_TEXTURE0_ARB);
         while (glGetError() != GL_NO_ERROR) {}
     }
     void TearDown() override
