@@ -11,6 +11,7 @@
 #include <X11/extensions/Xrandr.h>
 
 #include <cstdio>
+#include <initializer_list>
 #include <malloc.h>
 
 namespace platform {
@@ -267,6 +268,20 @@ bool translate(const SDL_Event& in, Event& out)
     }
 }
 
+// Nothing can be shown without a display, so say why on the terminal: which
+// display could not be reached, or that none is named.
+void sayNoDisplay()
+{
+    for (const char* variable : {"WAYLAND_DISPLAY", "DISPLAY"}) {
+        const char* name = SDL_getenv(variable);
+        if (name && *name) {
+            std::fprintf(stderr, "lumora: no display to open a window on (cannot reach %s=%s)\n", variable, name);
+            return;
+        }
+    }
+    std::fprintf(stderr, "lumora: no display to open a window on (set DISPLAY or WAYLAND_DISPLAY)\n");
+}
+
 } // namespace
 
 bool initialise()
@@ -284,15 +299,14 @@ bool initialise()
     if (!SDL_getenv("SDL_VIDEODRIVER") && !SDL_getenv("XDG_RUNTIME_DIR") && !SDL_getenv("WAYLAND_DISPLAY"))
         SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-        // Nothing can be shown without a display, so say why on the terminal.
-        std::fprintf(stderr, "lumora: no display to open a window on (set DISPLAY or WAYLAND_DISPLAY)\n");
+        sayNoDisplay();
         return false;
     }
     // Without a display SDL falls back to drawing nowhere, and a viewer that
     // nobody can see is no use.
     const char* driver = SDL_GetCurrentVideoDriver();
     if (driver && (SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0)) {
-        std::fprintf(stderr, "lumora: no display to open a window on (set DISPLAY or WAYLAND_DISPLAY)\n");
+        sayNoDisplay();
         SDL_Quit();
         return false;
     }
