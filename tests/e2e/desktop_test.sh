@@ -9,6 +9,7 @@ set -uo pipefail
 scenario=$1 lumora=$2 outdir=$3 landscape=$4
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../../scripts/lib/xdrive.sh"
+source "$here/picture_change.sh"
 
 pid="" wm="" other=""
 stop() { local p; for p in $pid $other $wm; do kill "$p" 2>/dev/null; done; }
@@ -39,30 +40,12 @@ start_viewer() {
 
 # The client area's "X Y W H" and its centre, read now.
 where() { read -r x y w h < <(xd_geometry "$main"); cx=$((x + w / 2)) cy=$((y + h / 2)); }
-pointer() { xdotool getmouselocation | sed 's/x:\([0-9]*\) y:\([0-9]*\).*/\1 \2/'; }
 
 # A screenshot of the client area where it is now; prints its file name.
 shot() {
   local file; file=$(mktemp --suffix=.ppm "$work/shot.XXXXXX")
   where; import -window root -crop "${w}x${h}+${x}+${y}" +repage "$file" 2>/dev/null
   echo "$file"
-}
-idle=0
-measure_idle() { local a b; a=$(shot); sleep 1; b=$(shot); idle=$(xd_changed_pixels "$a" "$b"); }
-clearly_changed() { (( $1 > 3 * idle + 4800 )); }
-expect_changed() { clearly_changed "$1" || fail "$2: $1 pixels changed, idle $idle"; }
-expect_unchanged() { (( $1 <= 2 * idle + 4800 )) || fail "$2: $1 pixels changed, idle $idle"; }
-# Pixels changed between a screenshot before "$@" and one after, taken once the
-# picture has clearly changed or after 4 s: a frame of the sanitized build on
-# a loaded machine can take a second.
-change_of() {
-  local first end=$((SECONDS + 4))
-  first=$(shot); "$@"
-  while :; do
-    sleep 0.2
-    changed=$(xd_changed_pixels "$first" "$(shot)")
-    clearly_changed "$changed" || (( SECONDS >= end )) && break
-  done
 }
 # Waits up to 5 s for the pointer to be at ($1, $2).
 expect_pointer_at() {

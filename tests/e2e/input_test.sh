@@ -12,6 +12,7 @@ set -uo pipefail
 scenarios=$1 lumora=$2 xclose=$3 outdir=$4 landscape=$5 scenario=start
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../../scripts/lib/xdrive.sh"
+source "$here/picture_change.sh"
 
 fail() {
   echo "FAIL [$scenario]: $*"
@@ -37,31 +38,6 @@ sleep 5
 # Takes a screenshot (uncompressed, so quick to write); prints its file name.
 shot() { local file; file=$(mktemp --suffix=.ppm "$work/shot.XXXXXX"); xd_shot "$file"; echo "$file"; }
 
-# Pixels that change by themselves over about a second: the flyers, the clock.
-idle=0
-measure_idle() {
-  local a b
-  a=$(shot); sleep 1; b=$(shot)
-  idle=$(xd_changed_pixels "$a" "$b")
-}
-# A change the input made is clearly more than that; no change is about that.
-clearly_changed() { (( $1 > 3 * idle + 4800 )); }
-
-# Runs the command "$@" between two screenshots, the second taken once the
-# picture has clearly changed, or after 4 s; sets changed to the pixels that
-# changed and after to the second screenshot.
-change_of() {
-  local first tries=0
-  first=$(shot); "$@"
-  while :; do
-    sleep 0.2
-    after=$(shot)
-    changed=$(xd_changed_pixels "$first" "$after")
-    clearly_changed "$changed" && break
-    (( ++tries < 20 )) || break
-  done
-}
-
 # Runs the command "$@" between two screenshots a second apart, as for the
 # idle change; sets changed and after likewise.
 settle_of() {
@@ -81,15 +57,6 @@ expect_back_to() {
     (( back * 3 < $2 )) && return 0
     (( ++tries < 20 )) || fail "$3: $back pixels still differ from before, $2 had changed"
   done
-}
-
-# Fails unless $1 changed pixels are clearly more than the idle change.
-expect_changed() {
-  clearly_changed "$1" || fail "$2: $1 pixels changed, idle $idle"
-}
-# Fails unless $1 changed pixels are no more than about the idle change.
-expect_unchanged() {
-  (( $1 <= 2 * idle + 4800 )) || fail "$2: $1 pixels changed, idle $idle"
 }
 
 # A held key is polled once a frame, so it is held for a few frames.
@@ -136,7 +103,7 @@ for scenario in $scenarios; do
     for target in "520 300" "280 300" "400 220" "400 380"; do
       change_of xdotool mousemove $target
       expect_changed "$changed" "the cursor moved to ($target)"
-      read -r x y < <(xdotool getmouselocation | sed 's/x:\([0-9]*\) y:\([0-9]*\).*/\1 \2/')
+      read -r x y < <(pointer)
       [[ "$x $y" == "400 300" ]] || fail "after a move to ($target) the cursor is at ($x, $y), not (400, 300)"
       report+="($target) $changed, "
       # With the pointer still, the view stays where the move turned it.
