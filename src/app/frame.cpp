@@ -9,14 +9,12 @@
 
 #include <GL/gl.h>
 
-FramePassProbe framePassProbe = nullptr;
-
 namespace {
 
-void passDone(FramePass pass)
+void passDone(const FrameHooks& hooks, FramePass pass)
 {
-    if (framePassProbe)
-        framePassProbe(pass);
+    if (hooks.passDone)
+        hooks.passDone(hooks.context, pass);
 }
 
 } // namespace
@@ -31,17 +29,20 @@ void moveCameraByInput(Shell& shell, Camera& camera, float frameDelta)
     keepWalkOnDrawnGround(camera, walkStart);
 }
 
-void renderFrame(Shell& shell, World& world, float frameDelta, CameraMove moveCamera)
+void renderFrame(Shell& shell, World& world, float frameDelta, const FrameHooks& hooks)
 {
-    updateBeforeDrawing(shell, world, frameDelta, moveCamera);
-    drawFrame(world, frameDelta);
-    presentFrame(shell);
+    updateBeforeDrawing(shell, world, frameDelta, hooks);
+    drawFrame(world, frameDelta, hooks);
+    presentFrame(shell, hooks);
     updateAfterSwap(shell, world, frameDelta);
 }
 
-void updateBeforeDrawing(Shell& shell, World& world, float frameDelta, CameraMove moveCamera)
+void updateBeforeDrawing(Shell& shell, World& world, float frameDelta, const FrameHooks& hooks)
 {
-    moveCamera(shell, world.camera, frameDelta);
+    if (hooks.moveCamera)
+        hooks.moveCamera(hooks.context, shell, world.camera, frameDelta);
+    else
+        moveCameraByInput(shell, world.camera, frameDelta);
     tickFrameClock(shell.frameClock);
     applyDisplayRequests(shell);
 
@@ -50,7 +51,8 @@ void updateBeforeDrawing(Shell& shell, World& world, float frameDelta, CameraMov
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
     glPushMatrix();
-    followGround(world.camera, world.heightMap, world.ground);
+    if (hooks.eyeHeight == EyeHeight::FollowGround)
+        followGround(world.camera, world.heightMap, world.ground);
     world.camera.applyView();
     world.frustum.extract();
     markVisible(world);
@@ -59,49 +61,49 @@ void updateBeforeDrawing(Shell& shell, World& world, float frameDelta, CameraMov
     // with the previous frame's delta. These are the run's only random draws.
     advanceFlyers(world.flyers, world.random);
     keepFlyersAboveGround(world.flyers, world.heightMap);
-    passDone(FramePass::View);
+    passDone(hooks, FramePass::View);
 }
 
-void drawFrame(const World& world, float frameDelta)
+void drawFrame(const World& world, float frameDelta, const FrameHooks& hooks)
 {
     drawTerrain(world);
-    passDone(FramePass::Terrain);
+    passDone(hooks, FramePass::Terrain);
 
     // The sky box follows the eye after this frame's ground following, so its
     // walls never come nearer.
     const Vector3 eye = world.camera.position;
     drawSkyBox(world.skyBox, eye.x + kSkyBoxOffset, eye.y, eye.z + kSkyBoxOffset, kSkyBoxSize, kSkyBoxSize,
                kSkyBoxSize);
-    passDone(FramePass::SkyBox);
+    passDone(hooks, FramePass::SkyBox);
 
     // The origin palm's file coordinates are world coordinates.
     glDisable(GL_CULL_FACE);
     world.originPalm.draw();
     glEnable(GL_CULL_FACE);
-    passDone(FramePass::OriginPalm);
+    passDone(hooks, FramePass::OriginPalm);
 
     world.palmGrove.draw(eye.x, eye.y, eye.z);
-    passDone(FramePass::Palms);
+    passDone(hooks, FramePass::Palms);
     world.grassField.draw(eye.x, eye.y, eye.z);
-    passDone(FramePass::Grass);
+    passDone(hooks, FramePass::Grass);
 
     drawFlyers(world.flyers);
-    passDone(FramePass::Flyers);
+    passDone(hooks, FramePass::Flyers);
 
     drawOverlay(world.overlay, world.camera, frameDelta);
     glPopMatrix();
-    passDone(FramePass::Overlay);
+    passDone(hooks, FramePass::Overlay);
 }
 
-void presentFrame(Shell& shell)
+void presentFrame(Shell& shell, const FrameHooks& hooks)
 {
     DisplayRequests& requests = shell.requests;
     if (requests.screenshot) {
         requests.screenshot = false;
-        saveFrameOnScreen(requests.screenshotWidth, requests.screenshotHeight);
+        saveFrameOnScreen(shell.startFolder, requests.screenshotWidth, requests.screenshotHeight);
     }
     platform::swapBuffers();
-    passDone(FramePass::Swap);
+    passDone(hooks, FramePass::Swap);
 }
 
 void updateAfterSwap(Shell& shell, World& world, float frameDelta)

@@ -1,8 +1,8 @@
 #include "app/screenshot.h"
 
-#include <GL/gl.h>
+#include "app/png_file.h"
 
-#include <stb/stb_image_write.h>
+#include <GL/gl.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -16,8 +16,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string startFolder; // where the user started the viewer; the data folder may differ
 
 std::string environmentValue(const char* name)
 {
@@ -46,17 +44,11 @@ void readBackBuffer(int width, int height, uint8_t* pixels)
     glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels);
 }
 
-void saveFrameOnScreen(int width, int height)
+void saveFrameOnScreen(const std::string& startFolder, int width, int height)
 {
     std::vector<uint8_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height) * 3);
     readBackBuffer(width, height, pixels.data());
-    saveScreenshot(width, height, pixels.data());
-}
-
-void rememberStartFolder()
-{
-    std::error_code error;
-    startFolder = fs::current_path(error).string();
+    saveScreenshot(startFolder, width, height, pixels.data());
 }
 
 void formatScreenshotName(const std::tm& localTime, char (&name)[kScreenshotNameSize])
@@ -104,7 +96,7 @@ std::string picturesFolder()
     return home.empty() ? "" : home + "/Pictures";
 }
 
-bool saveScreenshot(int width, int height, const uint8_t* pixels)
+bool saveScreenshot(const std::string& startFolder, int width, int height, const uint8_t* pixels)
 {
     const std::time_t now = std::time(nullptr);
     std::tm localTime{};
@@ -112,8 +104,6 @@ bool saveScreenshot(int width, int height, const uint8_t* pixels)
     char name[kScreenshotNameSize];
     formatScreenshotName(localTime, name);
 
-    // Rows come bottom first from GL; the file holds the top row first.
-    stbi_flip_vertically_on_write(1);
     std::string tried;
     for (const std::string& folder : {startFolder, picturesFolder()}) {
         if (folder.empty())
@@ -121,7 +111,7 @@ bool saveScreenshot(int width, int height, const uint8_t* pixels)
         std::error_code error;
         fs::create_directories(folder, error); // the picture folder may not exist yet
         const std::string path = unusedPath(folder, name);
-        if (stbi_write_png(path.c_str(), width, height, 3, pixels, width * 3) != 0) {
+        if (writePngBottomRowFirst(path.c_str(), width, height, 3, pixels)) {
             std::fprintf(stderr, "lumora: saved the frame as %s\n", path.c_str());
             return true;
         }

@@ -1,18 +1,15 @@
 #pragma once
 // The screenshot key: F12 saves the frame on screen as
 // lumora-YYYYMMDD-HHMMSS.png (local time) in the folder the viewer was started
-// from, or in the user's picture folder when that one cannot be written, and
-// says on standard error where it went. Only a press allocates: the pixels and
-// the file names live for the one save.
+// from (Shell::startFolder), or in the user's picture folder when that one
+// cannot be written, and says on standard error where it went. Only a press
+// allocates: the pixels and the file names live for the one save.
 
 #include <cstdint>
 #include <ctime>
 #include <string>
 
 constexpr int kScreenshotNameSize = 32; // "lumora-20261209-181500.png" and its terminator
-
-// Called once at start, before the viewer enters its data folder.
-void rememberStartFolder();
 
 void formatScreenshotName(const std::tm& localTime, char (&name)[kScreenshotNameSize]);
 
@@ -30,8 +27,9 @@ std::string picturesFolder();
 void readBackBuffer(int width, int height, uint8_t* pixels);
 
 // The frame F12 asked for: read back and saved, once drawn and before the swap.
-void saveFrameOnScreen(int width, int height);
+void saveFrameOnScreen(const std::string& startFolder, int width, int height);
 
-// Writes width x height RGB pixels (bottom row first, as GL reads them).
-// Returns false, having said so, when no folder could take the file.
-bool saveScreenshot(int width, int height, const uint8_t* pixels);
+// Writes width x height RGB pixels (bottom row first, as GL reads them) into
+// startFolder, else the picture folder. Returns false, having said so, when
+// no folder could take the file.
+bool saveScreenshot(const std::string& startFolder, int width, int height, const uint8_t* pixels);

@@ -16,6 +16,7 @@
 #include "input/message_queue.h"
 
 #include <cstdint>
+#include <string>
 
 struct ClientRect {
     int32_t left, top, right, bottom; // pixels; right and bottom are the size
@@ -43,4 +44,5 @@ struct Shell {
     FrameClock frameClock;
     MessageQueue queue;
     KeyStateTable keys;
+    std::string startFolder; // where the user started the viewer (F12 saves there); the data folder may differ
 };

@@ -4,8 +4,8 @@
 #include "app/frame.h"
 #include "app/instances.h"
 #include "app/main_loop.h"
+#include "app/png_file.h"
 #include "app/screenshot.h"
-#include "common/png_file.h"
 #include "common/tool_options.h"
 #include "common/viewer_session.h"
 #include "platform/platform.h"
@@ -124,26 +124,24 @@ struct Capture {
     int width = 0;
     int height = 0;
     std::vector<uint8_t> pixels;
-} capture;
+};
 
-void readBackBeforeSwap(FramePass finished)
+void readBackLastFrame(void* context, FramePass finished)
 {
-    if (finished == FramePass::Overlay)
+    Capture& capture = *static_cast<Capture*>(context);
+    if (finished == FramePass::Overlay && capture.framesLeft == 0)
         readBackBuffer(capture.width, capture.height, capture.pixels.data());
 }
 
-void snapshotTurn(Shell& shell, World& world)
+void snapshotTurn(const FrameHooks& hooks, Shell& shell, World& world)
 {
+    Capture& capture = *static_cast<Capture*>(hooks.context);
     // The cursor rests where mouse look holds it, so the view stays put.
     platform::setCursorPosition(kCursorHoldX, kCursorHoldY);
-    const bool last = --capture.framesLeft == 0;
-    if (last)
-        framePassProbe = readBackBeforeSwap;
-    updateAndRenderFrame(shell, world);
-    if (last) {
-        framePassProbe = nullptr;
+    --capture.framesLeft;
+    updateAndRenderFrame(hooks, shell, world);
+    if (capture.framesLeft == 0)
         shell.queue.postQuit(0);
-    }
 }
 
 void postMessage(Shell& shell, MessageKind kind, int key)
@@ -182,11 +180,12 @@ int main(int argc, char** argv)
     if (options.zoom)
         postMessage(shell, MessageKind::RightButtonDown, 0);
 
+    Capture capture;
     capture.framesLeft = options.frames;
     capture.width = shell.clientRect.right;
     capture.height = shell.clientRect.bottom;
     capture.pixels.assign(static_cast<size_t>(capture.width) * static_cast<size_t>(capture.height) * 3, 0);
-    runMainLoop(shell, world, snapshotTurn);
+    runMainLoop(shell, world, {.context = &capture, .idleTurn = snapshotTurn, .passDone = readBackLastFrame});
     finishViewerSession(shell, world);
     if (capture.framesLeft > 0) {
         std::fprintf(stderr, "lumora-snapshot: the window was closed before frame %d\n", options.frames);
