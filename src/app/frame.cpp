@@ -1,6 +1,7 @@
 #include "app/frame.h"
 
 #include "app/frame_clock.h"
+#include "app/frame_surface.h"
 #include "app/projection.h"
 #include "app/screenshot.h"
 #include "overlay/overlay_clock.h"
@@ -9,12 +10,24 @@
 
 #include <GL/gl.h>
 
+#include <cstdint>
+#include <vector>
+
 namespace {
 
 void passDone(const FrameHooks& hooks, FramePass pass)
 {
     if (hooks.passDone)
         hooks.passDone(hooks.context, pass);
+}
+
+// What the window shows, or the offscreen picture, read back and saved. Only
+// a press allocates.
+void saveFrameAsSeen(const Shell& shell, int width, int height)
+{
+    std::vector<uint8_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height) * 3);
+    readBackFrame(shell, width, height, pixels.data());
+    saveScreenshot(shell.startFolder, width, height, pixels.data());
 }
 
 } // namespace
@@ -32,7 +45,7 @@ void moveCameraByInput(Shell& shell, Camera& camera, float frameDelta)
 void renderFrame(Shell& shell, World& world, float frameDelta, const FrameHooks& hooks)
 {
     updateBeforeDrawing(shell, world, frameDelta, hooks);
-    drawFrame(world, frameDelta, hooks);
+    drawFrame(shell, world, frameDelta, hooks);
     presentFrame(shell, hooks);
     updateAfterSwap(shell, world, frameDelta);
 }
@@ -44,7 +57,9 @@ void updateBeforeDrawing(Shell& shell, World& world, float frameDelta, const Fra
     else
         moveCameraByInput(shell, world.camera, frameDelta);
     tickFrameClock(shell.frameClock);
+    adjustRenderScale(shell);
     applyDisplayRequests(shell);
+    beginScene(shell);
 
     // The view volume is read back from the matrices that the passes draw
     // with, so the view is set before anything is marked visible.
@@ -64,7 +79,7 @@ void updateBeforeDrawing(Shell& shell, World& world, float frameDelta, const Fra
     passDone(hooks, FramePass::View);
 }
 
-void drawFrame(const World& world, float frameDelta, const FrameHooks& hooks)
+void drawFrame(const Shell& shell, const World& world, float frameDelta, const FrameHooks& hooks)
 {
     drawTerrain(world);
     passDone(hooks, FramePass::Terrain);
@@ -90,6 +105,7 @@ void drawFrame(const World& world, float frameDelta, const FrameHooks& hooks)
     drawFlyers(world.flyers);
     passDone(hooks, FramePass::Flyers);
 
+    finishScene(shell);
     drawOverlay(world.overlay, world.camera, frameDelta);
     glPopMatrix();
     passDone(hooks, FramePass::Overlay);
@@ -100,9 +116,11 @@ void presentFrame(Shell& shell, const FrameHooks& hooks)
     DisplayRequests& requests = shell.requests;
     if (requests.screenshot) {
         requests.screenshot = false;
-        saveFrameOnScreen(shell.startFolder, requests.screenshotWidth, requests.screenshotHeight);
+        saveFrameAsSeen(shell, requests.screenshotWidth, requests.screenshotHeight);
     }
-    platform::swapBuffers();
+    // An offscreen frame is for a tool to read; the window has nothing to show.
+    if (shell.surface.kind != SurfaceKind::Offscreen)
+        platform::swapBuffers();
     passDone(hooks, FramePass::Swap);
 }
 
@@ -119,8 +137,10 @@ void updateAfterSwap(Shell& shell, World& world, float frameDelta)
 void applyDisplayRequests(Shell& shell)
 {
     DisplayRequests& requests = shell.requests;
-    if (requests.viewport)
+    if (requests.viewport) {
         setUpViewport(shell, requests.viewportWidth, requests.viewportHeight);
+        fitSurfaceToWindow(shell);
+    }
     if (requests.zoom)
         applyZoom(shell);
     if (requests.polygonMode)

@@ -29,8 +29,9 @@ void moveCameraByInput(Shell& shell, Camera& camera, float frameDelta);
 void renderFrame(Shell& shell, World& world, float frameDelta, const FrameHooks& hooks);
 
 void updateBeforeDrawing(Shell& shell, World& world, float frameDelta, const FrameHooks& hooks);
-void drawFrame(const World& world, float frameDelta, const FrameHooks& hooks);
-// Saves the picture when F12 asked for it, then swaps the buffers.
+void drawFrame(const Shell& shell, const World& world, float frameDelta, const FrameHooks& hooks);
+// Saves the picture when F12 asked for it, then swaps the buffers (an
+// offscreen frame is left for the tool to read back).
 void presentFrame(Shell& shell, const FrameHooks& hooks);
 void updateAfterSwap(Shell& shell, World& world, float frameDelta);
 

@@ -73,8 +73,9 @@ void windowProcedure(Shell& shell, const Message& message)
 {
     switch (message.kind) {
     case MessageKind::Size:
-        // Full screen keeps the client area read at start-up.
-        if (!shell.fullScreen) {
+        // Full screen keeps the client area read at start-up; an offscreen
+        // frame keeps its own size.
+        if (!shell.fullScreen && shell.surface.kind != SurfaceKind::Offscreen) {
             shell.requests.viewport = true;
             shell.requests.viewportWidth = message.width;
             shell.requests.viewportHeight = message.height;

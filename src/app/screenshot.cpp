@@ -11,7 +11,6 @@
 #include <fstream>
 #include <sstream>
 #include <system_error>
-#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -42,13 +41,6 @@ void readBackBuffer(int width, int height, uint8_t* pixels)
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadBuffer(GL_BACK);
     glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels);
-}
-
-void saveFrameOnScreen(const std::string& startFolder, int width, int height)
-{
-    std::vector<uint8_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height) * 3);
-    readBackBuffer(width, height, pixels.data());
-    saveScreenshot(startFolder, width, height, pixels.data());
 }
 
 void formatScreenshotName(const std::tm& localTime, char (&name)[kScreenshotNameSize])

@@ -26,9 +26,6 @@ std::string picturesFolder();
 // buffer holds after a swap is the window system's business.
 void readBackBuffer(int width, int height, uint8_t* pixels);
 
-// The frame F12 asked for: read back and saved, once drawn and before the swap.
-void saveFrameOnScreen(const std::string& startFolder, int width, int height);
-
 // Writes width x height RGB pixels (bottom row first, as GL reads them) into
 // startFolder, else the picture folder. Returns false, having said so, when
 // no folder could take the file.

@@ -12,6 +12,8 @@
 // before it had set.
 
 #include "app/frame_clock.h"
+#include "app/render_scale.h"
+#include "app/render_target.h"
 #include "input/key_state.h"
 #include "input/message_queue.h"
 
@@ -34,15 +36,31 @@ struct DisplayRequests {
     int screenshotHeight = 0;
 };
 
+// Where the frame is drawn (see frame_surface.h).
+enum class SurfaceKind : uint8_t {
+    Window,    // straight into the window's back buffer: the original frame
+    Scaled,    // the scene into `target`, stretched onto the window; the overlay over it
+    Offscreen, // the whole frame into `target`, for a tool to read back; nothing is shown
+};
+
+struct FrameSurface {
+    SurfaceKind kind = SurfaceKind::Window;
+    float scale = 1; // Scaled: the scene's size over the window's
+    RenderTarget target;
+};
+
 struct Shell {
-    bool fullScreen = true;     // decided once, before the window exists
-    ClientRect clientRect = {}; // read at start-up, refreshed on windowed resizes
-    float fieldOfView = 0;      // degrees; 80 from the first viewport set-up on
-    bool zoomed = false;        // right-button zoom to fieldOfView - 70
-    bool wireframe = false;     // Space outlines both faces of every polygon, Enter fills them
+    bool fullScreen = true;         // decided once, before the window exists
+    bool fullScreenDesktop = false; // borderless over the desktop at its own resolution, no mode switch
+    ClientRect clientRect = {};     // read at start-up, refreshed on windowed resizes
+    float fieldOfView = 0;          // degrees; 80 from the first viewport set-up on
+    bool zoomed = false;            // right-button zoom to fieldOfView - 70
+    bool wireframe = false;         // Space outlines both faces of every polygon, Enter fills them
     DisplayRequests requests;
     FrameClock frameClock;
     MessageQueue queue;
     KeyStateTable keys;
     std::string startFolder; // where the user started the viewer (F12 saves there); the data folder may differ
+    FrameSurface surface;
+    AutoRenderScale autoScale; // on with --render-scale auto
 };
