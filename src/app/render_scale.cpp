@@ -44,7 +44,9 @@ bool observeFrameTime(AutoRenderScale& scale, float frameDelta)
     }
     scale.frameSeconds[scale.evidenceCount++] = frameDelta;
     scale.evidenceSeconds += frameDelta;
-    if (scale.evidenceSeconds < kAutoScaleEvidenceSeconds && scale.evidenceCount < kAutoScaleEvidenceFrames)
+    const bool enough =
+        scale.evidenceSeconds >= kAutoScaleEvidenceSeconds && scale.evidenceCount >= kAutoScaleMinEvidenceFrames;
+    if (!enough && scale.evidenceCount < kAutoScaleEvidenceFrames)
         return false;
 
     float* middle = scale.frameSeconds + scale.evidenceCount / 2;
@@ -59,9 +61,9 @@ bool observeFrameTime(AutoRenderScale& scale, float frameDelta)
     const double current = kAutoScaleSteps[scale.step];
     int step = scale.step;
     if (median > kSlowerThanSeconds) {
-        const double enough = current * std::sqrt(kAutoScaleFrameSeconds / median);
+        const double fits = current * std::sqrt(kAutoScaleFrameSeconds / median);
         step = std::min(step + 1, kAutoScaleStepCount - 1);
-        while (step + 1 < kAutoScaleStepCount && kAutoScaleSteps[step] > enough)
+        while (step + 1 < kAutoScaleStepCount && kAutoScaleSteps[step] > fits)
             ++step;
     } else if (step > 0) {
         const double up = kAutoScaleSteps[step - 1];
