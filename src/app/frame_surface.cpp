@@ -73,6 +73,7 @@ TargetReport startRenderScale(Shell& shell, const RenderScaleChoice& choice)
 
 void fitSurfaceToWindow(Shell& shell)
 {
+    restartAutoScaleEvidence(shell.autoScale);
     if (shell.surface.kind != SurfaceKind::Scaled)
         return;
     // A size the renderer cannot make draws the scene at the window's size.

@@ -25,7 +25,7 @@ TargetReport setRenderScale(Shell& shell, float scale);
 TargetReport startRenderScale(Shell& shell, const RenderScaleChoice& choice);
 
 // After a resize of the window (shell.clientRect): a scaled target is made
-// again to match.
+// again to match, and auto looks at the frames afresh.
 void fitSurfaceToWindow(Shell& shell);
 
 // With --render-scale auto, takes this frame's delta and changes the scale

@@ -53,7 +53,7 @@ bool observeFrameTime(AutoRenderScale& scale, float frameDelta)
     std::nth_element(scale.frameSeconds, middle, scale.frameSeconds + scale.evidenceCount);
     const double median = *middle;
     scale.evidenceCount = 0;
-    scale.evidenceSeconds = 0;
+    scale.evidenceSeconds = 0; // the next look starts afresh, without settling
 
     // The pixels drawn go with the square of the scale. Going down, the step
     // that would just make the frame time if all of it were fill; going up,
@@ -73,6 +73,13 @@ bool observeFrameTime(AutoRenderScale& scale, float frameDelta)
     if (step == scale.step)
         return false;
     scale.step = step;
-    scale.settleLeft = kAutoScaleSettleSeconds;
+    restartAutoScaleEvidence(scale);
     return true;
+}
+
+void restartAutoScaleEvidence(AutoRenderScale& scale)
+{
+    scale.settleLeft = kAutoScaleSettleSeconds;
+    scale.evidenceCount = 0;
+    scale.evidenceSeconds = 0;
 }

@@ -44,3 +44,6 @@ struct AutoRenderScale {
 // Takes one frame's delta in seconds. True when the scale should change to
 // kAutoScaleSteps[scale.step].
 bool observeFrameTime(AutoRenderScale& scale, float frameDelta);
+// Forgets the frames seen so far and lets the next ones settle first: after a
+// resize they tell nothing of the new size.
+void restartAutoScaleEvidence(AutoRenderScale& scale);

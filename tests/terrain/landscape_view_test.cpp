@@ -418,9 +418,9 @@ TEST_F(LandscapeView, NoFaceEdgeShowsASeam)
 
 // The whole frame at the start placement, its clock and flyers standing
 // still, read back before it is presented.
-Picture drawStartFrame(Shell& shell, World& world)
+Picture drawStartFrame(Shell& shell, World& world, OverlayShown overlay = OverlayShown::Drawn)
 {
-    const FrameHooks keepCamera = {.moveCamera = [](void*, Shell&, Camera&, float) {}};
+    const FrameHooks keepCamera = {.moveCamera = [](void*, Shell&, Camera&, float) {}, .overlay = overlay};
     world.camera.place(kStartPosition, kStartViewPoint, kUpVector);
     updateBeforeDrawing(shell, world, 0, keepCamera);
     drawFrame(shell, world, 0, keepCamera);
@@ -441,10 +441,11 @@ double blockMean(const Picture& picture, int bx, int by, int channel)
     return sum / 64.0;
 }
 
-TEST_F(LandscapeView, AtHalfTheRenderScaleTheSceneIsResampledAndTheOverlayIsUnchanged)
+TEST_F(LandscapeView, AtHalfTheRenderScaleOnlyTheSceneIsResampledAndAToolMayLeaveTheOverlayOut)
 {
     startUpIn(landscape_test::defaultSetFolder());
     const Picture full = drawStartFrame(shell, *world);
+    const Picture bare = drawStartFrame(shell, *world, OverlayShown::LeftOut);
     ASSERT_EQ(setRenderScale(shell, 0.5f).outcome, TargetOutcome::Made);
     EXPECT_EQ(shell.surface.target.width, kWidth / 2);
     EXPECT_EQ(shell.surface.target.height, kHeight / 2);
@@ -458,16 +459,19 @@ TEST_F(LandscapeView, AtHalfTheRenderScaleTheSceneIsResampledAndTheOverlayIsUnch
     constexpr int kBelowHorizon = 340;
     int overlayPixels = 0;
     int overlayMismatches = 0;
+    int leftOutShown = 0;
     for (int y = 0; y < kBelowHorizon; ++y) {
         for (int x = 0; x < kWidth; ++x) {
             const bool inFull = isOverlayColour(full.at(x, y));
             overlayPixels += inFull;
+            leftOutShown += isOverlayColour(bare.at(x, y));
             overlayMismatches += inFull != isOverlayColour(half.at(x, y)) ||
                                  (inFull && std::memcmp(full.at(x, y), half.at(x, y), 3) != 0);
         }
     }
     EXPECT_GT(overlayPixels, 1000) << "no overlay in the picture";
     EXPECT_EQ(overlayMismatches, 0);
+    EXPECT_EQ(leftOutShown, 0) << "a frame without its overlay shows some";
 
     // The scene: in 8 x 8 blocks without overlay, the stretched half-size
     // picture holds the full one's colours, but not its pixels.
