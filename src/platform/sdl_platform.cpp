@@ -18,6 +18,7 @@ namespace platform {
 namespace {
 
 SDL_Window* window = nullptr;
+WindowMode windowMode = WindowMode::Windowed;
 SDL_GLContext context = nullptr;
 bool windowIsGlCapable = false;
 bool displayModeSwitched = false;
@@ -201,6 +202,24 @@ void placeHoldPoint()
     pointerHold.place(pointerHold.heldX, pointerHold.heldY, x + width / 2, y + height / 2);
 }
 
+// A window full screen on the desktop is made so by the window manager; on
+// an X display without one it would keep its first size while SDL reports
+// the desktop's, so it is put over the whole display here. With a window
+// manager the request asks for what it has done already.
+void coverDisplay()
+{
+    Display* display = x11Display();
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    SDL_Rect bounds{};
+    if (!display || !SDL_GetWindowWMInfo(window, &info) ||
+        SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(window), &bounds) != 0)
+        return;
+    XMoveResizeWindow(display, info.info.x11.window, bounds.x, bounds.y, static_cast<unsigned>(bounds.w),
+                      static_cast<unsigned>(bounds.h));
+    XSync(display, False);
+}
+
 // Translates one SDL event; false for events the program never sees.
 bool translate(const SDL_Event& in, Event& out)
 {
@@ -352,6 +371,7 @@ void restoreDisplayMode()
 
 bool createWindow(const char* title, int width, int height, WindowMode mode)
 {
+    windowMode = mode;
     Uint32 flags = SDL_WINDOW_HIDDEN;
     switch (mode) {
     case WindowMode::Windowed:
@@ -396,6 +416,8 @@ void showWindow()
         return;
     SDL_ShowWindow(window);
     SDL_RaiseWindow(window);
+    if (windowMode == WindowMode::FullScreenDesktop)
+        coverDisplay();
 }
 
 void hideWindow()
