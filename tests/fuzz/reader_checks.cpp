@@ -1,6 +1,7 @@
 #include "fuzz/reader_checks.h"
 
 #include "assets/dib_image.h"
+#include "assets/geo_reference.h"
 #include "assets/mesh_model.h"
 #include "assets/tga_image.h"
 #include "terrain/height_map.h"
@@ -9,6 +10,7 @@
 #include <unistd.h>
 
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -236,5 +238,26 @@ const char* checkHeightMap(const uint8_t* bytes, size_t size)
         if (heightAt(nullptr, p[0], p[1]) != 0)
             return "a lookup against no map is not 0";
     }
+    return nullptr;
+}
+
+const char* checkGeoReference(const uint8_t* bytes, size_t size)
+{
+    const GeoReferenceRead read = parseGeoReference(bytes, size);
+    if (read.status == GeoReferenceStatus::Damaged)
+        return read.reason.empty() || read.reason.find('\n') != std::string::npos
+                   ? "a damaged reference without a one-line reason"
+                   : nullptr;
+    if (read.status != GeoReferenceStatus::Read)
+        return "bytes read as no file at all";
+    const GeoReference& r = read.reference;
+    for (double g : r.geotransform)
+        if (!std::isfinite(g))
+            return "a geotransform that is not finite";
+    if (!std::isfinite(r.metresAtHeight0) || !(r.metresPerHeightStep > 0) || !std::isfinite(r.metresPerHeightStep))
+        return "heights in metres that are not finite, or a step that is not positive";
+    for (const LonLat& p : r.grid)
+        if (!(std::fabs(p.longitude) <= 180) || !(std::fabs(p.latitude) <= 90))
+            return "a grid point outside the degrees of the Earth";
     return nullptr;
 }
