@@ -34,7 +34,7 @@ void moveCameraByInput(Shell& shell, Camera& camera, float frameDelta)
 void renderFrame(Shell& shell, World& world, float frameDelta, CameraMove moveCamera)
 {
     updateBeforeDrawing(shell, world, frameDelta, moveCamera);
-    drawFrame(world, frameDelta);
+    drawFrame(world, frameDelta, shell.placeReadout);
     presentFrame(shell);
     updateAfterSwap(shell, world, frameDelta);
 }
@@ -62,7 +62,7 @@ void updateBeforeDrawing(Shell& shell, World& world, float frameDelta, CameraMov
     passDone(FramePass::View);
 }
 
-void drawFrame(const World& world, float frameDelta)
+void drawFrame(const World& world, float frameDelta, PlaceReadout placeReadout)
 {
     drawTerrain(world);
     passDone(FramePass::Terrain);
@@ -89,6 +89,9 @@ void drawFrame(const World& world, float frameDelta)
     passDone(FramePass::Flyers);
 
     drawOverlay(world.overlay, world.camera, frameDelta);
+    if (placeReadout == PlaceReadout::Shown)
+        drawPlaceReadout(world.overlay.fontListBase, world.geoReference ? &*world.geoReference : nullptr,
+                         world.heightMap, world.camera);
     glPopMatrix();
     passDone(FramePass::Overlay);
 }

@@ -3,7 +3,8 @@
 //   updateBeforeDrawing  the camera moves and the clock ticks; any window
 //                        request still waiting is applied; the buffers are cleared and the
 //                        view set; ground following, visibility, the flyers' moves
-//   drawFrame            every pass, on a world that nothing changes
+//   drawFrame            every pass, on a world that nothing changes, and the
+//                        line of where you stand while F3 shows it
 //   updateAfterSwap      the wing beat, the clock, the hand-over of the frame
 //                        delta, the crouch key and the walking bob
 // with the picture presented between the last two. The order of the passes is
@@ -39,7 +40,7 @@ void moveCameraByInput(Shell& shell, Camera& camera, float frameDelta);
 void renderFrame(Shell& shell, World& world, float frameDelta, CameraMove moveCamera);
 
 void updateBeforeDrawing(Shell& shell, World& world, float frameDelta, CameraMove moveCamera);
-void drawFrame(const World& world, float frameDelta);
+void drawFrame(const World& world, float frameDelta, PlaceReadout placeReadout);
 // Saves the picture when F12 asked for it, then swaps the buffers.
 void presentFrame(Shell& shell);
 void updateAfterSwap(Shell& shell, World& world, float frameDelta);
