@@ -4,6 +4,29 @@
 
 const char* const kViewerUsage = "usage: lumora [--windowed | --fullscreen] [DIR | FILE]";
 
+namespace {
+
+// Where the value of an import option goes; null for any other argument.
+const char** importChoice(ImportChoices& choices, const char* arg)
+{
+    if (std::strcmp(arg, "--image") == 0)
+        return &choices.image;
+    if (std::strcmp(arg, "--track") == 0)
+        return &choices.track;
+    if (std::strcmp(arg, "--plants") == 0)
+        return &choices.plants;
+    return nullptr;
+}
+
+CommandLine usage(CommandLine line, const char* problem)
+{
+    line.action = CommandAction::Usage;
+    line.problem = problem;
+    return line;
+}
+
+} // namespace
+
 CommandLine parseCommandLine(int argc, const char* const* argv)
 {
     CommandLine line;
@@ -17,9 +40,19 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
             continue;
         }
         if (isOption && (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0))
-            return {CommandAction::Help, StartMode::Ask, nullptr, nullptr};
+            return {CommandAction::Help, StartMode::Ask, nullptr, nullptr, {}};
         if (isOption && std::strcmp(arg, "--version") == 0)
-            return {CommandAction::Version, StartMode::Ask, nullptr, nullptr};
+            return {CommandAction::Version, StartMode::Ask, nullptr, nullptr, {}};
+        if (const char** choice = isOption ? importChoice(line.import, arg) : nullptr) {
+            // Each once, with a value; plants are none or palms.
+            if (*choice || i + 1 == argc)
+                return usage(line, arg);
+            const char* value = argv[++i];
+            if (choice == &line.import.plants && std::strcmp(value, "none") != 0 && std::strcmp(value, "palms") != 0)
+                return usage(line, value);
+            *choice = value;
+            continue;
+        }
         if (isOption && std::strcmp(arg, "--windowed") == 0)
             mode = StartMode::Windowed;
         else if (isOption && std::strcmp(arg, "--fullscreen") == 0)
@@ -27,16 +60,16 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
 
         const bool unusable = isOption ? mode == StartMode::Ask || (line.mode != StartMode::Ask && line.mode != mode)
                                        : line.path != nullptr;
-        if (unusable) {
-            line.action = CommandAction::Usage;
-            line.problem = arg;
-            return line;
-        }
+        if (unusable)
+            return usage(line, arg);
         if (isOption)
             line.mode = mode;
         else
             line.path = arg;
     }
+    // The import's options need a FILE to import.
+    if (line.import.any() && !line.path)
+        return usage(line, line.import.optionGiven());
     return line;
 }
 
@@ -44,6 +77,8 @@ void printViewerHelp(std::FILE* out)
 {
     std::fprintf(out,
                  "%s\n"
+                 "       lumora [--windowed | --fullscreen] FILE [--image PICTURE] [--track TRACK]\n"
+                 "              [--plants none|palms]\n"
                  "       lumora --help | --version\n"
                  "\n"
                  "Walks through the landscape whose data files are in DIR (default: the working\n"
@@ -53,15 +88,22 @@ void printViewerHelp(std::FILE* out)
                  "Given a FILE that is not a folder, an elevation model such as a greyscale PNG\n"
                  "height map, it imports the file with lumora-landscape (package lumora-tools)\n"
                  "into a landscape folder under $XDG_CACHE_HOME/lumora (default ~/.cache/lumora)\n"
-                 "and shows that. The next start with the same, unchanged file reuses it at once.\n"
+                 "and shows that. The next start with the same, unchanged files reuses it at once.\n"
                  "\n"
                  "  --windowed     run in an 800 x 600 window, without the start-up question\n"
                  "  --fullscreen   run full screen at 800 x 600, without the start-up question\n"
+                 "  --image PICTURE\n"
+                 "                 with FILE: the user's imagery (an orthophoto or satellite\n"
+                 "                 picture) as the terrain picture, aligned by its georeferencing\n"
+                 "  --track TRACK  with FILE: a GPX, GeoJSON or KML track drawn on the ground\n"
+                 "  --plants none|palms\n"
+                 "                 with FILE: without palms and grass, or with them (the default)\n"
                  "  --help         print this text and exit\n"
                  "  --version      print the version and exit\n"
                  "\n"
                  "Keys: W A S D or the arrows walk, the mouse looks, C crouches, the right button\n"
-                 "zooms, Space and Enter switch wireframe and filled drawing, F12 saves the frame\n"
-                 "as a PNG, Escape quits.\n",
+                 "zooms, Space and Enter switch wireframe and filled drawing, F3 shows and hides\n"
+                 "where you stand (latitude, longitude, the ground's height in metres, heading),\n"
+                 "F12 saves the frame as a PNG, Escape quits.\n",
                  kViewerUsage);
 }

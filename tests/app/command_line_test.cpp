@@ -12,6 +12,7 @@ struct Case {
     StartMode mode;
     const char* path;
     const char* problem;
+    ImportChoices import = {};
 };
 
 TEST(CommandLine, ParsesEveryForm)
@@ -31,6 +32,28 @@ TEST(CommandLine, ParsesEveryForm)
         {{"-w"}, CommandAction::Usage, StartMode::Ask, nullptr, "-w"},
         {{"one", "two"}, CommandAction::Usage, StartMode::Ask, "one", "two"},
         {{"--windowed", "--fullscreen"}, CommandAction::Usage, StartMode::Windowed, nullptr, "--fullscreen"},
+        // The import's own options, each once, with a value, and a FILE.
+        {{"hm.tif", "--image", "photo.tif", "--track", "walk.gpx", "--plants", "none"},
+         CommandAction::Run,
+         StartMode::Ask,
+         "hm.tif",
+         nullptr,
+         {"photo.tif", "walk.gpx", "none"}},
+        {{"--plants", "palms", "--windowed", "hm.tif"},
+         CommandAction::Run,
+         StartMode::Windowed,
+         "hm.tif",
+         nullptr,
+         {nullptr, nullptr, "palms"}},
+        {{"hm.tif", "--plants", "cacti"}, CommandAction::Usage, StartMode::Ask, "hm.tif", "cacti"},
+        {{"hm.tif", "--image", "a.tif", "--image", "b.tif"},
+         CommandAction::Usage,
+         StartMode::Ask,
+         "hm.tif",
+         "--image",
+         {"a.tif"}},
+        {{"hm.tif", "--track"}, CommandAction::Usage, StartMode::Ask, "hm.tif", "--track"},
+        {{"--track", "walk.gpx"}, CommandAction::Usage, StartMode::Ask, nullptr, "--track", {nullptr, "walk.gpx"}},
     };
     for (const Case& c : cases) {
         std::vector<const char*> argv = {"lumora"};
@@ -41,6 +64,9 @@ TEST(CommandLine, ParsesEveryForm)
         EXPECT_EQ(line.mode, c.mode);
         EXPECT_STREQ(line.path, c.path);
         EXPECT_STREQ(line.problem, c.problem);
+        EXPECT_STREQ(line.import.image, c.import.image);
+        EXPECT_STREQ(line.import.track, c.import.track);
+        EXPECT_STREQ(line.import.plants, c.import.plants);
     }
 }
 
