@@ -1,8 +1,7 @@
 // lumora-landscape: writes the default landscape, or one around a user's own
 // terrain, into a folder.
-#include "elevation.h"
-#include "elevation_file.h"
 #include "landscape.h"
+#include "place_import.h"
 #include "plants.h"
 
 #include "assets/data_files.h"
@@ -139,99 +138,19 @@ bool parseBounds(const std::string& text, landscape::CoordinateBox& box)
     return box.west < box.east && box.south < box.north;
 }
 
-struct ImportOptions {
-    std::optional<float> scale;        // input units per height step
-    std::optional<float> exaggeration; // times steeper than the ground is (1: true proportions)
-    landscape::ReadWindow window;
-};
-
-// The metres a grid step of the ground covers, across and along, where the
-// file is georeferenced.
-struct GridStep {
-    double across = 0.0, along = 0.0;
-    double mean() const { return 0.5 * (across + along); }
-};
-
-// Input units per height step for the exaggeration asked for, flattened
-// where the relief would not fit in the byte range; flattened says how much.
-float unitsForExaggeration(const landscape::ElevationModel& model, const GridStep& step, float exaggeration,
-                           double& flattened)
-{
-    const auto [low, high] = std::minmax_element(model.grid.samples.begin(), model.grid.samples.end());
-    const double units = step.mean() / exaggeration / model.metresPerUnit;
-    flattened = (*high - *low) / units / 255.0;
-    return static_cast<float>(flattened > 1.0 ? (*high - *low) / 255.0 : units);
-}
-
-// The user's elevation model as the ground, with what was done to it on one
-// line. Throws std::runtime_error naming the file when it cannot serve.
-landscape::HeightField groundFrom(const std::string& file, const ImportOptions& options)
-{
-    try {
-        landscape::ElevationModel model = landscape::readElevationModel(file, options.window);
-        const int filled = landscape::fillNoData(model.grid);
-        std::optional<GridStep> step;
-        if (model.metresAcross && model.metresAlong)
-            step = GridStep{*model.metresAcross / landscape::kMapSize, *model.metresAlong / landscape::kMapSize};
-        std::optional<float> unitsPerStep = options.scale;
-        double flattened = 1.0;
-        if (options.exaggeration) {
-            if (!step)
-                throw std::runtime_error("is not georeferenced, so no exaggeration can be given "
-                                         "(--vertical-scale can set the height step)");
-            unitsPerStep = unitsForExaggeration(model, *step, *options.exaggeration, flattened);
-        }
-        landscape::GroundFit fit = landscape::fitGround(model.grid, unitsPerStep);
-        landscape::joinEdges(fit.ground);
-        const landscape::StartPlacement start = landscape::standStartOnGround(fit.ground);
-
-        std::printf("%s: %d x %d samples, from %g to %g; one height step is %g input units", file.c_str(),
-                    model.windowWidth, model.windowHeight, static_cast<double>(fit.inputMin),
-                    static_cast<double>(fit.inputMax), static_cast<double>(fit.unitsPerStep));
-        if (step) {
-            const double heightStep = fit.unitsPerStep * model.metresPerUnit / start.relief;
-            if (std::fabs(step->across - step->along) > 0.01 * step->mean())
-                std::printf("; a grid step is %.4g m across and %.4g m along", step->across, step->along);
-            else
-                std::printf("; a grid step is %.4g m", step->mean());
-            std::printf(" and a height step %.4g m, so the relief is exaggerated %.3g times", heightStep,
-                        step->mean() / heightStep);
-            if (flattened > 1.0)
-                std::printf(" (flattened %.3g times to fit heights 0 to 255)", flattened);
-        } else {
-            std::printf("; the file is not georeferenced, so no exaggeration can be given");
-        }
-        if (filled > 0)
-            std::printf("; %d no-data samples filled", filled);
-        if (fit.clipped > 0)
-            std::printf("; %d heights cut at 255", fit.clipped);
-        if (start.raisedBy > 0.0f || start.relief < 1.0f) {
-            std::printf("; raised %.3g height steps", static_cast<double>(start.raisedBy));
-            if (start.relief < 1.0f)
-                std::printf(" and the relief flattened to %.0f %%", 100.0 * start.relief);
-            std::printf(" so the viewer starts on the ground");
-        }
-        std::printf("\n");
-        return std::move(fit.ground);
-    } catch (const std::runtime_error& e) {
-        throw std::runtime_error(file + ": " + e.what());
-    }
-}
-
 } // namespace
 
 int main(int argc, char** argv)
 {
-    const ToolCommandLine line = parseToolCommandLine(
-        argc, argv,
-        {{"--seed", true},
-         {"--detail", true},
-         {"--heightmap", true},
-         {"--vertical-scale", true},
-         {"--exaggeration", true},
-         {"--crop", true},
-         {"--bounds", true},
-         {"--names", false}});
+    const ToolCommandLine line = parseToolCommandLine(argc, argv,
+                                                      {{"--seed", true},
+                                                       {"--detail", true},
+                                                       {"--heightmap", true},
+                                                       {"--vertical-scale", true},
+                                                       {"--exaggeration", true},
+                                                       {"--crop", true},
+                                                       {"--bounds", true},
+                                                       {"--names", false}});
     // The generator's version is its own, the line that landscape.version repeats.
     const auto printVersion = [](const char*) { std::printf("%s\n", landscape::versionLine().c_str()); };
     if (const int status = answerToolCommandLine(line, "lumora-landscape", printHelp, printUsage, printVersion);
@@ -253,7 +172,7 @@ int main(int argc, char** argv)
                      landscape::kMostDetail);
         return 2;
     }
-    ImportOptions import;
+    landscape::ImportOptions import;
     if (const std::string* text = line.value("--vertical-scale");
         text && !parseScale(text->c_str(), import.scale.emplace())) {
         std::fprintf(stderr, "lumora-landscape: --vertical-scale needs a positive number\n");
@@ -273,15 +192,17 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "lumora-landscape: --bounds needs W,S,E,N (west below east, south below north)\n");
         return 2;
     }
-    const std::string* heightMapText = line.value("--heightmap");
-    const std::string heightMap = heightMapText ? *heightMapText : std::string();
-    if (heightMap.empty() && (import.scale || import.exaggeration || import.window.samples || import.window.bounds)) {
+    if (const std::string* text = line.value("--heightmap"))
+        import.heightMap = *text;
+    if (import.heightMap.empty() &&
+        (import.scale || import.exaggeration || import.window.samples || import.window.bounds)) {
         std::fprintf(stderr,
                      "lumora-landscape: --vertical-scale, --exaggeration, --crop and --bounds go with --heightmap\n");
         return 2;
     }
     if (import.scale && import.exaggeration) {
-        std::fprintf(stderr, "lumora-landscape: --vertical-scale and --exaggeration set the same thing: one of them\n");
+        std::fprintf(stderr,
+                     "lumora-landscape: --vertical-scale and --exaggeration set the same thing: one of them\n");
         return 2;
     }
     if (import.window.samples && import.window.bounds) {
@@ -297,9 +218,17 @@ int main(int argc, char** argv)
         const auto start = std::chrono::steady_clock::now();
         // Everything is built before the folder is touched, so a height map
         // that cannot serve leaves it as it was.
+        landscape::LandscapeOptions options;
+        options.detail = detail;
         const std::vector<landscape::LandscapeFile> files =
-            heightMap.empty() ? landscape::buildLandscape(seed, detail)
-                              : landscape::buildLandscapeAround(groundFrom(heightMap, import), seed, detail);
+            import.heightMap.empty() ? landscape::buildLandscape(seed, options)
+                                     : landscape::buildLandscapeAround(
+                                           [&] {
+                                               landscape::ImportedPlace place = landscape::importPlace(import, seed);
+                                               std::printf("%s\n", place.report.c_str());
+                                               return std::move(place.terrain);
+                                           },
+                                           seed, options);
         landscape::prepareLandscapeFolder(folder);
         size_t total = 0;
         for (const landscape::LandscapeFile& file : files) {

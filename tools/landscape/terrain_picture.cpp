@@ -81,4 +81,39 @@ Picture paintTerrain(const HeightField& field, uint64_t seed)
     return picture;
 }
 
+Picture resizedPicture(Picture picture, int side)
+{
+    if (picture.width == side && picture.height == side)
+        return picture;
+    const int size = picture.width;
+    const int channels = picture.channels;
+    Picture resized(side, side, channels);
+    const float ratio = static_cast<float>(size) / static_cast<float>(side);
+    // Pixel centres line up: pixel p of the new picture sits where (p + 0.5) * ratio - 0.5 of the old one does.
+    const auto source = [&](int p, int& low, int& high, float& t) {
+        const float at = (static_cast<float>(p) + 0.5f) * ratio - 0.5f;
+        const float floor = std::floor(at);
+        t = at - floor;
+        low = (static_cast<int>(floor) % size + size) % size;
+        high = (low + 1) % size;
+    };
+    for (int y = 0; y < side; ++y) {
+        int top, bottom;
+        float ty;
+        source(y, top, bottom, ty);
+        for (int x = 0; x < side; ++x) {
+            int left, right;
+            float tx;
+            source(x, left, right, tx);
+            uint8_t* out = resized.at(x, y);
+            for (int c = 0; c < channels; ++c) {
+                const float upper = lerp(picture.at(left, top)[c], picture.at(right, top)[c], tx);
+                const float lower = lerp(picture.at(left, bottom)[c], picture.at(right, bottom)[c], tx);
+                out[c] = static_cast<uint8_t>(std::lround(lerp(upper, lower, ty)));
+            }
+        }
+    }
+    return resized;
+}
+
 } // namespace landscape

@@ -16,4 +16,8 @@ namespace landscape {
 
 Picture paintTerrain(const HeightField& field, uint64_t seed);
 
+// A square picture of the ground brought to another side, blending the four
+// nearest pixels; it repeats across its edges as the ground does.
+Picture resizedPicture(Picture picture, int side);
+
 } // namespace landscape

@@ -15,6 +15,9 @@
 
 namespace landscape {
 
+// The stream of a landscape's seed (random.h) that these pictures are painted from.
+constexpr uint64_t kTextureStream = 1;
+
 // 256 × 256 RGB; tiles with no seam; bright (it multiplies) with a fine grain.
 Picture paintDetail(uint64_t seed);
 
