@@ -114,7 +114,7 @@ ElevationModel readElevationModel(const fs::path& file, const ReadWindow& window
                                  t[3] + box.x * t[4] + box.y * t[5], t[4], t[5]};
         if (const OGRSpatialReference* system = dataset->GetSpatialRef()) {
             char* wkt = nullptr;
-            const char* const options[] = {"FORMAT=WKT2_2019", nullptr};
+            const char* const options[] = {"FORMAT=WKT2_2019", "MULTILINE=NO", nullptr};
             if (system->exportToWkt(&wkt, options) == OGRERR_NONE && wkt != nullptr)
                 model.systemWkt = wkt;
             CPLFree(wkt);

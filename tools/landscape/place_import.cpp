@@ -1,5 +1,6 @@
 #include "place_import.h"
 
+#include "geo_reference.h"
 #include "random.h"
 #include "terrain_picture.h"
 #include "textures.h"
@@ -92,10 +93,32 @@ ImportedPlace importHeights(const ImportOptions& options, uint64_t seed)
         appendf(line, " so the viewer starts on the ground");
     }
 
+    // What a height byte is in metres, undoing the fit, the raising and the
+    // flattening: h = 255 - (255 - (h0 + raisedBy)) * relief, where h0 is the
+    // fitted height (input - inputMin) / unitsPerStep.
+    std::optional<GeoReference> reference;
+    if (model.windowTransform && !model.systemWkt.empty()) {
+        reference.emplace();
+        reference->systemWkt = model.systemWkt;
+        reference->worldTransform = worldTransformOf(*model.windowTransform, model.windowWidth, model.windowHeight);
+        const double units = fit.unitsPerStep, relief = start.relief;
+        reference->metresPerHeightStep = units * model.metresPerUnit / relief;
+        reference->metresAtHeight0 =
+            model.metresPerUnit * (fit.inputMin - units * (start.raisedBy + 255.0 * (1.0 - relief) / relief));
+        try {
+            reference->gridLonLat = lonLatGrid(reference->systemWkt, reference->worldTransform);
+        } catch (const std::runtime_error& e) {
+            appendf(line, "; %s, so no geographic reference is written", e.what());
+            reference.reset();
+        }
+    }
+
     Terrain& terrain = place.terrain;
     terrain.ground = std::move(fit.ground);
     terrain.picture = resizedPicture(paintTerrain(terrain.ground, seed), options.pictureSize);
     terrain.detailPicture = paintDetail(streamSeed(seed, kTextureStream));
+    if (reference)
+        terrain.geoReference = formatGeoReference(*reference);
     return place;
 }
 
