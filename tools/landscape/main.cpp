@@ -22,10 +22,12 @@ namespace {
 
 void printUsage(std::FILE* out)
 {
-    std::fprintf(out, "usage: lumora-landscape OUTDIR [--seed N] [--detail N]\n"
-                      "                        [--heightmap FILE [--exaggeration F | --vertical-scale S]\n"
-                      "                                          [--crop X,Y,W,H | --bounds W,S,E,N]]\n"
-                      "       lumora-landscape --names | --help | --version\n");
+    std::fprintf(out,
+                 "usage: lumora-landscape OUTDIR [--seed N] [--detail N] [--plants none|palms] [--image-size N]\n"
+                 "                        [--heightmap FILE [--exaggeration F | --vertical-scale S]\n"
+                 "                                          [--crop X,Y,W,H | --bounds W,S,E,N]\n"
+                 "                                          [--image PICTURE] [--track TRACK]]\n"
+                 "       lumora-landscape --names | --help | --version\n");
 }
 
 void printHelp()
@@ -35,7 +37,8 @@ void printHelp()
                 "Writes the complete set of data files that the viewer reads from its working\n"
                 "directory into OUTDIR (created if missing): the height map Tertest.raw, the\n"
                 "terrain and detail pictures, the six sky-box faces, the flyer sprite busch2.tga,\n"
-                "the palm and grass meshes (.vxm) with their textures, and landscape.version.\n"
+                "the palm and grass meshes (.vxm) with their textures, and landscape.version;\n"
+                "for a georeferenced elevation model also landscape.geo.json, where it lies.\n"
                 "Files already in OUTDIR are overwritten. The same seed always gives the same\n"
                 "bytes; another seed gives another landscape.\n"
                 "\n"
@@ -74,6 +77,25 @@ void printHelp()
                 "              use only the part of a georeferenced file between west W, south S,\n"
                 "              east E and north N, in the file's own coordinates (degrees for\n"
                 "              SRTM tiles, metres for most national grids)\n"
+                "  --image PICTURE\n"
+                "              lay your own orthophoto or satellite picture on the ground instead of\n"
+                "              the painted one: a GeoTIFF (also cloud-optimised), JPEG 2000, JPEG,\n"
+                "              PNG, WebP, ERDAS .img or a mosaic of tiles (.vrt), RGB or RGBA, 8 bits\n"
+                "              (more bits are stretched by their statistics). It is warped into the\n"
+                "              elevation model's coordinate system over exactly the ground the\n"
+                "              heights cover; a picture without georeferencing is stretched over it.\n"
+                "              Where it covers only part, the rest is painted and the line says how\n"
+                "              much it covers\n"
+                "  --track TRACK\n"
+                "              draw GPS tracks, routes and waypoints (GPX, GeoJSON or KML) on the\n"
+                "              ground, red with a dark edge; a georeferenced elevation model only\n"
+                "  --image-size N\n"
+                "              the terrain picture's side, %d to %d (default 2048 with --image, else\n"
+                "              %d); a larger picture is sharper and costs the viewer more start-up\n"
+                "              time and memory\n"
+                "  --plants none|palms\n"
+                "              palms and grass (the default), or none: their meshes are written\n"
+                "              empty, and the viewer draws no plants\n"
                 "  --names     print the names of the files the viewer reads, one a line, in the\n"
                 "              order it reads them, and exit\n"
                 "  --version   print the generator version line and exit; landscape.version\n"
@@ -82,7 +104,7 @@ void printHelp()
                 "  --help      print this text and exit\n",
                 static_cast<unsigned long long>(landscape::kDefaultSeed), landscape::kLeastDetail,
                 landscape::kMostDetail, landscape::kDefaultDetail, landscape::kEdgeBand, landscape::kStartX,
-                landscape::kStartZ);
+                landscape::kStartZ, landscape::kMapSize, landscape::kMostPictureSize, landscape::kMapSize);
 }
 
 bool parseSeed(std::string_view text, uint64_t& seed)
@@ -98,6 +120,18 @@ bool parseDetail(std::string_view text, int& detail)
     const auto [last, error] = std::from_chars(text.data(), end, detail);
     return !text.empty() && error == std::errc() && last == end && detail >= landscape::kLeastDetail &&
            detail <= landscape::kMostDetail;
+}
+
+// The terrain picture's side with --image: a photograph has more to show
+// than one texel a grid step.
+constexpr int kPhotoPictureSize = 2048;
+
+bool parsePictureSize(std::string_view text, int& side)
+{
+    const char* end = text.data() + text.size();
+    const auto [last, error] = std::from_chars(text.data(), end, side);
+    return !text.empty() && error == std::errc() && last == end && side >= landscape::kMapSize &&
+           side <= landscape::kMostPictureSize;
 }
 
 bool parseScale(const char* text, float& scale)
@@ -150,6 +184,10 @@ int main(int argc, char** argv)
                                                        {"--exaggeration", true},
                                                        {"--crop", true},
                                                        {"--bounds", true},
+                                                       {"--image", true},
+                                                       {"--image-size", true},
+                                                       {"--track", true},
+                                                       {"--plants", true},
                                                        {"--names", false}});
     // The generator's version is its own, the line that landscape.version repeats.
     const auto printVersion = [](const char*) { std::printf("%s\n", landscape::versionLine().c_str()); };
@@ -172,7 +210,27 @@ int main(int argc, char** argv)
                      landscape::kMostDetail);
         return 2;
     }
+    landscape::LandscapeOptions options;
+    options.detail = detail;
+    if (const std::string* text = line.value("--plants")) {
+        if (*text != "none" && *text != "palms") {
+            std::fprintf(stderr, "lumora-landscape: --plants needs none or palms\n");
+            return 2;
+        }
+        options.plants = *text == "none" ? landscape::Plants::None : landscape::Plants::Palms;
+    }
     landscape::ImportOptions import;
+    if (const std::string* text = line.value("--image"))
+        import.image = *text;
+    if (const std::string* text = line.value("--track"))
+        import.track = *text;
+    options.pictureSize = import.image.empty() ? landscape::kMapSize : kPhotoPictureSize;
+    if (const std::string* text = line.value("--image-size"); text && !parsePictureSize(*text, options.pictureSize)) {
+        std::fprintf(stderr, "lumora-landscape: --image-size needs a side from %d to %d\n", landscape::kMapSize,
+                     landscape::kMostPictureSize);
+        return 2;
+    }
+    import.pictureSize = options.pictureSize;
     if (const std::string* text = line.value("--vertical-scale");
         text && !parseScale(text->c_str(), import.scale.emplace())) {
         std::fprintf(stderr, "lumora-landscape: --vertical-scale needs a positive number\n");
@@ -194,10 +252,10 @@ int main(int argc, char** argv)
     }
     if (const std::string* text = line.value("--heightmap"))
         import.heightMap = *text;
-    if (import.heightMap.empty() &&
-        (import.scale || import.exaggeration || import.window.samples || import.window.bounds)) {
-        std::fprintf(stderr,
-                     "lumora-landscape: --vertical-scale, --exaggeration, --crop and --bounds go with --heightmap\n");
+    if (import.heightMap.empty() && (import.scale || import.exaggeration || import.window.samples ||
+                                     import.window.bounds || !import.image.empty() || !import.track.empty())) {
+        std::fprintf(stderr, "lumora-landscape: --vertical-scale, --exaggeration, --crop, --bounds, --image and "
+                             "--track go with --heightmap\n");
         return 2;
     }
     if (import.scale && import.exaggeration) {
@@ -218,8 +276,6 @@ int main(int argc, char** argv)
         const auto start = std::chrono::steady_clock::now();
         // Everything is built before the folder is touched, so a height map
         // that cannot serve leaves it as it was.
-        landscape::LandscapeOptions options;
-        options.detail = detail;
         const std::vector<landscape::LandscapeFile> files =
             import.heightMap.empty() ? landscape::buildLandscape(seed, options)
                                      : landscape::buildLandscapeAround(

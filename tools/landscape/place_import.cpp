@@ -1,9 +1,11 @@
 #include "place_import.h"
 
 #include "geo_reference.h"
+#include "imagery.h"
 #include "random.h"
 #include "terrain_picture.h"
 #include "textures.h"
+#include "track.h"
 
 #include <algorithm>
 #include <cmath>
@@ -44,7 +46,16 @@ float unitsForExaggeration(const ElevationModel& model, const GridStep& step, fl
     return static_cast<float>(flattened > 1.0 ? (*high - *low) / 255.0 : units);
 }
 
-ImportedPlace importHeights(const ImportOptions& options, uint64_t seed)
+// The ground from the elevation model, with what was done to it on the line.
+struct ImportedHeights {
+    HeightField ground;
+    std::optional<GeoReference> reference; // where the model is georeferenced
+    std::optional<GridStep> step;          // where it says how large a sample is
+    std::string line;
+};
+
+ImportedHeights importHeights(const ImportOptions& options)
+
 {
     const std::string file = options.heightMap.string();
     ElevationModel model = readElevationModel(file, options.window);
@@ -64,8 +75,8 @@ ImportedPlace importHeights(const ImportOptions& options, uint64_t seed)
     joinEdges(fit.ground);
     const StartPlacement start = standStartOnGround(fit.ground);
 
-    ImportedPlace place;
-    std::string& line = place.report;
+    ImportedHeights heights;
+    std::string& line = heights.line;
     appendf(line, "%s: %d x %d samples, from %g to %g; one height step is %g input units", file.c_str(),
             model.windowWidth, model.windowHeight, static_cast<double>(fit.inputMin),
             static_cast<double>(fit.inputMax), static_cast<double>(fit.unitsPerStep));
@@ -113,24 +124,129 @@ ImportedPlace importHeights(const ImportOptions& options, uint64_t seed)
         }
     }
 
-    Terrain& terrain = place.terrain;
-    terrain.ground = std::move(fit.ground);
-    terrain.picture = resizedPicture(paintTerrain(terrain.ground, seed), options.pictureSize);
-    terrain.detailPicture = paintDetail(streamSeed(seed, kTextureStream));
-    if (reference)
-        terrain.geoReference = formatGeoReference(*reference);
-    return place;
+    heights.ground = std::move(fit.ground);
+    heights.reference = std::move(reference);
+    heights.step = step;
+    return heights;
+}
+
+// The painted ground at the picture's side: from metres where the place's
+// position is known, else as the generated ground is painted.
+Picture paintedGround(const ImportedHeights& heights, uint64_t seed, int side)
+{
+    const std::optional<GeoReference>& reference = heights.reference;
+    if (!reference || !heights.step)
+        return resizedPicture(paintTerrain(heights.ground, seed), side);
+    const auto latitude = [&](int row) { return reference->gridLonLat[row * kGeoGridCount + kGeoGridCount / 2][1]; };
+    const GroundMetres metres{reference->metresAtHeight0,
+                              reference->metresPerHeightStep,
+                              heights.step->across,
+                              heights.step->along,
+                              latitude(0),
+                              latitude(kGeoGridCount - 1)};
+    return resizedPicture(paintTerrain(heights.ground, seed, metres), side);
+}
+
+Vec3 operator/(Vec3 a, Vec3 b) { return {a.x / b.x, a.y / b.y, a.z / b.z}; }
+
+// Runs one part of the import, naming its file in the reason it fails.
+template <typename Part>
+auto forFile(const std::filesystem::path& file, Part part)
+{
+    try {
+        return part();
+    } catch (const std::runtime_error& e) {
+        throw std::runtime_error(file.string() + ": " + e.what());
+    }
+}
+
+std::string imageryPart(const std::filesystem::path& file, const ImageryCover& cover, int side)
+{
+    std::string text;
+    appendf(text, "; picture %s: %d x %d pixels, ", file.c_str(), cover.width, cover.height);
+    switch (cover.fit) {
+    case ImageryFit::Warped:
+        appendf(text, "warped onto the ground at %d x %d", side, side);
+        break;
+    case ImageryFit::WarpedInModelSystem:
+        appendf(text, "warped onto the ground at %d x %d in the elevation model's coordinate system (it names none)",
+                side, side);
+        break;
+    case ImageryFit::Stretched:
+        appendf(text, "not georeferenced, so stretched over the ground at %d x %d", side, side);
+        break;
+    case ImageryFit::StretchedOnUnplaced:
+        appendf(text, "stretched over the ground at %d x %d, since the elevation model is not georeferenced", side,
+                side);
+        break;
+    }
+    const double percent = 100.0 * cover.coveredShare;
+    if (percent < 0.05)
+        appendf(text, "; it covers none of the ground, which is painted");
+    else if (percent < 99.95)
+        appendf(text, "; it covers %.1f %% of the ground, the rest is painted", percent);
+    return text;
+}
+
+std::string trackPart(const std::filesystem::path& file, const TrackDrawing& drawing)
+{
+    std::string text;
+    if (!drawing.drawn)
+        appendf(text, "; track %s lies wholly outside the ground, so nothing of it is drawn", file.c_str());
+    else
+        appendf(text, "; track %s: %d %s and %d %s drawn", file.c_str(), drawing.lines,
+                drawing.lines == 1 ? "line" : "lines", drawing.waypoints,
+                drawing.waypoints == 1 ? "waypoint" : "waypoints");
+    return text;
 }
 
 } // namespace
 
 ImportedPlace importPlace(const ImportOptions& options, uint64_t seed)
 {
-    try {
-        return importHeights(options, seed);
-    } catch (const std::runtime_error& e) {
-        throw std::runtime_error(options.heightMap.string() + ": " + e.what());
+    const ImportedHeights heights = forFile(options.heightMap, [&] { return importHeights(options); });
+    ImportedPlace place;
+    place.report = heights.line;
+    Terrain& terrain = place.terrain;
+    terrain.ground = heights.ground;
+    terrain.picture = paintedGround(heights, seed, options.pictureSize);
+    const Picture paintedDetail = paintDetail(streamSeed(seed, kTextureStream));
+    terrain.detailPicture = paintedDetail;
+
+    std::optional<GroundFrame> frame;
+    if (heights.reference)
+        frame = GroundFrame{heights.reference->worldTransform, heights.reference->systemWkt};
+    // A photograph is drawn under a detail picture that is nearly white, and
+    // divided by its mean so that it shows its own colours; the painted
+    // ground it leaves uncovered is brought to what it shows under its own
+    // detail picture.
+    if (!options.image.empty()) {
+        terrain.detailPicture = paintPhotoDetail(streamSeed(seed, kTextureStream));
+        const Vec3 photoMean = meanColour(terrain.detailPicture);
+        const Vec3 paintedGain = meanColour(paintedDetail) / photoMean;
+        for (size_t i = 0; i < terrain.picture.pixels.size(); i += 3)
+            for (int c = 0; c < 3; ++c) {
+                uint8_t& value = terrain.picture.pixels[i + c];
+                value = toByte(value / 255.0f * (&paintedGain.x)[c]);
+            }
+        const Vec3 gain = Vec3{1.0f, 1.0f, 1.0f} / photoMean;
+        const ImageryCover cover =
+            forFile(options.image, [&] { return drapeImagery(options.image, frame, gain, terrain.picture); });
+        place.report += imageryPart(options.image, cover, options.pictureSize);
     }
+    if (!options.track.empty()) {
+        if (!frame)
+            throw std::runtime_error(options.track.string() +
+                                     ": cannot be placed, since the elevation model is not georeferenced");
+        // The track keeps its colours under whichever detail picture it is drawn.
+        const Vec3 gain = Vec3{1.0f, 1.0f, 1.0f} / meanColour(terrain.detailPicture);
+        const TrackDrawing drawing =
+            forFile(options.track, [&] { return drawTrack(options.track, *frame, gain, terrain.picture); });
+        place.report += trackPart(options.track, drawing);
+    }
+    if (heights.reference)
+        terrain.geoReference = formatGeoReference(*heights.reference);
+    return place;
 }
 
 } // namespace landscape

@@ -19,6 +19,8 @@ struct ImportOptions {
     std::optional<float> scale;        // input units per height step
     std::optional<float> exaggeration; // times steeper than the ground is (1: true proportions)
     ReadWindow window;                 // the part of the elevation model to use
+    std::filesystem::path image;       // a picture to lay on the ground; empty: none
+    std::filesystem::path track;       // tracks and waypoints to draw on it; empty: none
     int pictureSize = kMapSize;        // the terrain picture's side
 };
 
