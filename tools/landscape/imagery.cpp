@@ -1,6 +1,5 @@
 #include "imagery.h"
 
-#include "geodata_file.h"
 #include "heightfield.h"
 
 #include <gdal_alg.h>
@@ -17,8 +16,6 @@
 namespace landscape {
 
 namespace {
-
-namespace fs = std::filesystem;
 
 // Values one strip of the terrain picture holds while it is warped: about
 // 16 MB of floats, so memory stays flat at every picture size.
@@ -238,18 +235,17 @@ std::array<double, 6> pictureTransform(const GroundFrame& ground, int side)
     return {t[0], t[1] * scale, t[2] * scale, t[3], t[4] * scale, t[5] * scale};
 }
 
-ImageryCover drapeImagery(const fs::path& file, const std::optional<GroundFrame>& ground, Vec3 gain, Picture& picture)
+ImageryCover drapeImagery(GDALDataset& dataset, const std::optional<GroundFrame>& ground, Vec3 gain, Picture& picture)
 {
-    const std::unique_ptr<GDALDataset> dataset = openGeodata(file, GeodataKind::Imagery);
     ImageryCover cover;
-    cover.width = dataset->GetRasterXSize();
-    cover.height = dataset->GetRasterYSize();
-    const PictureBands bands = pictureBands(*dataset);
+    cover.width = dataset.GetRasterXSize();
+    cover.height = dataset.GetRasterYSize();
+    const PictureBands bands = pictureBands(dataset);
     const std::vector<BandScale> scales = bandScales(bands);
 
     double transform[6];
-    const bool placed = dataset->GetGeoTransform(transform) == CE_None || dataset->GetGCPCount() > 0;
-    const bool named = dataset->GetSpatialRef() != nullptr || dataset->GetGCPSpatialRef() != nullptr;
+    const bool placed = dataset.GetGeoTransform(transform) == CE_None || dataset.GetGCPCount() > 0;
+    const bool named = dataset.GetSpatialRef() != nullptr || dataset.GetGCPSpatialRef() != nullptr;
     std::string sourceSystem;
     if (!ground)
         cover.fit = ImageryFit::StretchedOnUnplaced;

@@ -14,8 +14,9 @@
 
 #include "picture.h"
 
+#include <gdal_priv.h>
+
 #include <array>
-#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -41,10 +42,10 @@ struct ImageryCover {
     double coveredShare = 0.0; // of the ground the heights cover, 0..1
 };
 
-// Lays the picture in FILE over the terrain picture (square, RGB, any side),
-// its colours multiplied by gain. Throws std::runtime_error with the reason
-// (the caller names the file).
-ImageryCover drapeImagery(const std::filesystem::path& file, const std::optional<GroundFrame>& ground, Vec3 gain,
+// Lays the picture (opened by openGeodata as GeodataKind::Imagery) over the
+// terrain picture (square, RGB, any side), its colours multiplied by gain.
+// Throws std::runtime_error with the reason (the caller names the file).
+ImageryCover drapeImagery(GDALDataset& dataset, const std::optional<GroundFrame>& ground, Vec3 gain,
                           Picture& picture);
 
 // The terrain picture's geotransform: its pixel corner (p, q) lies at world

@@ -168,13 +168,10 @@ Terrain generateTerrain(uint64_t seed, int pictureSize)
     return terrain;
 }
 
-std::vector<LandscapeFile> buildLandscape(uint64_t seed, const LandscapeOptions& options)
-{
-    return buildLandscapeAround([&] { return generateTerrain(seed, options.pictureSize); }, seed, options);
-}
+namespace {
 
-std::vector<LandscapeFile> buildLandscapeAround(const std::function<Terrain()>& makeTerrain, uint64_t seed,
-                                                const LandscapeOptions& options)
+template <typename MakeTerrain>
+std::vector<LandscapeFile> buildAll(uint64_t seed, const LandscapeOptions& options, MakeTerrain makeTerrain)
 {
     // Refused before any thread starts, so that a bad level is one plain error.
     atDetail(originPalm(), options.detail);
@@ -195,6 +192,18 @@ std::vector<LandscapeFile> buildLandscapeAround(const std::function<Terrain()>& 
         files.push_back({kGeoReferenceFileName, textBytes(terrain.geoReference)});
     files.push_back({kVersionFileName, textBytes(versionLine(options.detail) + "\n")});
     return files;
+}
+
+} // namespace
+
+std::vector<LandscapeFile> buildLandscape(uint64_t seed, const LandscapeOptions& options)
+{
+    return buildAll(seed, options, [&] { return generateTerrain(seed, options.pictureSize); });
+}
+
+std::vector<LandscapeFile> buildLandscapeAround(Terrain terrain, uint64_t seed, const LandscapeOptions& options)
+{
+    return buildAll(seed, options, [&] { return std::move(terrain); });
 }
 
 void prepareLandscapeFolder(const std::filesystem::path& folder)

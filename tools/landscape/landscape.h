@@ -10,7 +10,6 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -59,12 +58,13 @@ struct Terrain {
 Terrain generateTerrain(uint64_t seed, int pictureSize = kMapSize);
 
 // Every file in the order to write them; the version file comes last, so a
-// folder whose writing was cut short never looks complete. The terrain is
-// made (generated, or imported) while the sky and the plants are built on a
-// second thread.
+// folder whose writing was cut short never looks complete. The generated
+// terrain is made while the sky and the plants are built on a second thread.
 std::vector<LandscapeFile> buildLandscape(uint64_t seed, const LandscapeOptions& options = {});
-std::vector<LandscapeFile> buildLandscapeAround(const std::function<Terrain()>& makeTerrain, uint64_t seed,
-                                                const LandscapeOptions& options = {});
+
+// The same around a terrain that is given (a user's own place); the
+// picture's side is the terrain's own.
+std::vector<LandscapeFile> buildLandscapeAround(Terrain terrain, uint64_t seed, const LandscapeOptions& options = {});
 
 // Removes a version file left in the folder, so that a set that fails half
 // way is not taken for a complete one, and a geographic reference, so that a

@@ -90,7 +90,7 @@ void printHelp()
                 "              draw GPS tracks, routes and waypoints (GPX, GeoJSON or KML) on the\n"
                 "              ground, red with a dark edge; a georeferenced elevation model only\n"
                 "  --image-size N\n"
-                "              the terrain picture's side, %d to %d (default 2048 with --image, else\n"
+                "              the terrain picture's side, %d to %d (default %d with --image, else\n"
                 "              %d); a larger picture is sharper and costs the viewer more start-up\n"
                 "              time and memory\n"
                 "  --plants none|palms\n"
@@ -104,7 +104,8 @@ void printHelp()
                 "  --help      print this text and exit\n",
                 static_cast<unsigned long long>(landscape::kDefaultSeed), landscape::kLeastDetail,
                 landscape::kMostDetail, landscape::kDefaultDetail, landscape::kEdgeBand, landscape::kStartX,
-                landscape::kStartZ, landscape::kMapSize, landscape::kMostPictureSize, landscape::kMapSize);
+                landscape::kStartZ, landscape::kMapSize, landscape::kMostPictureSize, landscape::kPhotoPictureSize,
+                landscape::kMapSize);
 }
 
 bool parseSeed(std::string_view text, uint64_t& seed)
@@ -121,10 +122,6 @@ bool parseDetail(std::string_view text, int& detail)
     return !text.empty() && error == std::errc() && last == end && detail >= landscape::kLeastDetail &&
            detail <= landscape::kMostDetail;
 }
-
-// The terrain picture's side with --image: a photograph has more to show
-// than one texel a grid step.
-constexpr int kPhotoPictureSize = 2048;
 
 bool parsePictureSize(std::string_view text, int& side)
 {
@@ -224,13 +221,13 @@ int main(int argc, char** argv)
         import.image = *text;
     if (const std::string* text = line.value("--track"))
         import.track = *text;
-    options.pictureSize = import.image.empty() ? landscape::kMapSize : kPhotoPictureSize;
-    if (const std::string* text = line.value("--image-size"); text && !parsePictureSize(*text, options.pictureSize)) {
+    if (const std::string* text = line.value("--image-size");
+        text && !parsePictureSize(*text, import.pictureSize.emplace())) {
         std::fprintf(stderr, "lumora-landscape: --image-size needs a side from %d to %d\n", landscape::kMapSize,
                      landscape::kMostPictureSize);
         return 2;
     }
-    import.pictureSize = options.pictureSize;
+    options.pictureSize = import.pictureSize.value_or(landscape::kMapSize);
     if (const std::string* text = line.value("--vertical-scale");
         text && !parseScale(text->c_str(), import.scale.emplace())) {
         std::fprintf(stderr, "lumora-landscape: --vertical-scale needs a positive number\n");
@@ -276,15 +273,14 @@ int main(int argc, char** argv)
         const auto start = std::chrono::steady_clock::now();
         // Everything is built before the folder is touched, so a height map
         // that cannot serve leaves it as it was.
-        const std::vector<landscape::LandscapeFile> files =
-            import.heightMap.empty() ? landscape::buildLandscape(seed, options)
-                                     : landscape::buildLandscapeAround(
-                                           [&] {
-                                               landscape::ImportedPlace place = landscape::importPlace(import, seed);
-                                               std::printf("%s\n", place.report.c_str());
-                                               return std::move(place.terrain);
-                                           },
-                                           seed, options);
+        std::vector<landscape::LandscapeFile> files;
+        if (import.heightMap.empty()) {
+            files = landscape::buildLandscape(seed, options);
+        } else {
+            landscape::ImportedPlace place = landscape::importPlace(import, seed);
+            std::printf("%s\n", place.report.c_str());
+            files = landscape::buildLandscapeAround(std::move(place.terrain), seed, options);
+        }
         landscape::prepareLandscapeFolder(folder);
         size_t total = 0;
         for (const landscape::LandscapeFile& file : files) {

@@ -1,6 +1,7 @@
 #include "place_import.h"
 
 #include "geo_reference.h"
+#include "geodata_file.h"
 #include "imagery.h"
 #include "random.h"
 #include "terrain_picture.h"
@@ -205,47 +206,55 @@ std::string trackPart(const std::filesystem::path& file, const TrackDrawing& dra
 ImportedPlace importPlace(const ImportOptions& options, uint64_t seed)
 {
     const ImportedHeights heights = forFile(options.heightMap, [&] { return importHeights(options); });
+    std::optional<GroundFrame> frame;
+    if (heights.reference)
+        frame = GroundFrame{heights.reference->worldTransform, heights.reference->systemWkt};
+    // Every file is opened before anything is painted, so one that cannot
+    // serve is told at once.
+    const auto open = [](const std::filesystem::path& file, GeodataKind kind) {
+        return file.empty() ? std::unique_ptr<GDALDataset>() : forFile(file, [&] { return openGeodata(file, kind); });
+    };
+    const std::unique_ptr<GDALDataset> image = open(options.image, GeodataKind::Imagery);
+    const std::unique_ptr<GDALDataset> track = open(options.track, GeodataKind::Track);
+    if (track && !frame)
+        throw std::runtime_error(options.track.string() +
+                                 ": cannot be placed, since the elevation model is not georeferenced");
+
     ImportedPlace place;
     place.report = heights.line;
     Terrain& terrain = place.terrain;
     terrain.ground = heights.ground;
-    terrain.picture = paintedGround(heights, seed, options.pictureSize);
+    const int side = options.pictureSize.value_or(image ? kPhotoPictureSize : kMapSize);
+    terrain.picture = paintedGround(heights, seed, side);
     const Picture paintedDetail = paintDetail(streamSeed(seed, kTextureStream));
     terrain.detailPicture = paintedDetail;
 
-    std::optional<GroundFrame> frame;
-    if (heights.reference)
-        frame = GroundFrame{heights.reference->worldTransform, heights.reference->systemWkt};
     // A photograph is drawn under a detail picture that is nearly white, and
     // divided by its mean so that it shows its own colours; the painted
     // ground it leaves uncovered is brought to what it shows under its own
     // detail picture.
-    if (!options.image.empty()) {
+    if (image) {
         terrain.detailPicture = paintPhotoDetail(streamSeed(seed, kTextureStream));
         const Vec3 photoMean = meanColour(terrain.detailPicture);
         const Vec3 paintedGain = meanColour(paintedDetail) / photoMean;
-        for (size_t i = 0; i < terrain.picture.pixels.size(); i += 3)
-            for (int c = 0; c < 3; ++c) {
-                uint8_t& value = terrain.picture.pixels[i + c];
-                value = toByte(value / 255.0f * (&paintedGain.x)[c]);
-            }
+        const float gains[3] = {paintedGain.x, paintedGain.y, paintedGain.z};
+        for (size_t i = 0; i < terrain.picture.pixels.size(); ++i)
+            terrain.picture.pixels[i] = toByte(terrain.picture.pixels[i] / 255.0f * gains[i % 3]);
         const Vec3 gain = Vec3{1.0f, 1.0f, 1.0f} / photoMean;
         const ImageryCover cover =
-            forFile(options.image, [&] { return drapeImagery(options.image, frame, gain, terrain.picture); });
-        place.report += imageryPart(options.image, cover, options.pictureSize);
+            forFile(options.image, [&] { return drapeImagery(*image, frame, gain, terrain.picture); });
+        place.report += imageryPart(options.image, cover, side);
     }
-    if (!options.track.empty()) {
-        if (!frame)
-            throw std::runtime_error(options.track.string() +
-                                     ": cannot be placed, since the elevation model is not georeferenced");
+    if (track) {
         // The track keeps its colours under whichever detail picture it is drawn.
         const Vec3 gain = Vec3{1.0f, 1.0f, 1.0f} / meanColour(terrain.detailPicture);
         const TrackDrawing drawing =
-            forFile(options.track, [&] { return drawTrack(options.track, *frame, gain, terrain.picture); });
+            forFile(options.track, [&] { return drawTrack(*track, *frame, gain, terrain.picture); });
         place.report += trackPart(options.track, drawing);
     }
-    if (heights.reference)
-        terrain.geoReference = formatGeoReference(*heights.reference);
+    place.reference = heights.reference;
+    if (place.reference)
+        terrain.geoReference = formatGeoReference(*place.reference);
     return place;
 }
 

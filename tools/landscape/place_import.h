@@ -6,6 +6,7 @@
 #pragma once
 
 #include "elevation_file.h"
+#include "geo_reference.h"
 #include "landscape.h"
 
 #include <filesystem>
@@ -14,6 +15,9 @@
 
 namespace landscape {
 
+// A photograph has more to show than one texel a grid step.
+constexpr int kPhotoPictureSize = 2048;
+
 struct ImportOptions {
     std::filesystem::path heightMap;
     std::optional<float> scale;        // input units per height step
@@ -21,12 +25,14 @@ struct ImportOptions {
     ReadWindow window;                 // the part of the elevation model to use
     std::filesystem::path image;       // a picture to lay on the ground; empty: none
     std::filesystem::path track;       // tracks and waypoints to draw on it; empty: none
-    int pictureSize = kMapSize;        // the terrain picture's side
+    // The terrain picture's side; by default kPhotoPictureSize with a picture, else kMapSize.
+    std::optional<int> pictureSize;
 };
 
 struct ImportedPlace {
     Terrain terrain;
-    std::string report; // what was done, one line without its line break
+    std::optional<GeoReference> reference; // what terrain.geoReference holds, where the model is georeferenced
+    std::string report;                    // what was done, one line without its line break
 };
 
 // Throws std::runtime_error, its text starting with the file that cannot

@@ -1,12 +1,11 @@
 #include "track.h"
 
-#include "geodata_file.h"
 #include "heightfield.h"
 
 #include <gdal_priv.h>
 #include <ogr_geometry.h>
-#include <ogrsf_frmts.h>
 #include <ogr_spatialref.h>
+#include <ogrsf_frmts.h>
 
 #include <algorithm>
 #include <cmath>
@@ -115,9 +114,8 @@ void collect(const OGRGeometry& geometry, OGRCoordinateTransformation& toModel, 
 
 } // namespace
 
-TrackDrawing drawTrack(const std::filesystem::path& file, const GroundFrame& ground, Vec3 gain, Picture& picture)
+TrackDrawing drawTrack(GDALDataset& dataset, const GroundFrame& ground, Vec3 gain, Picture& picture)
 {
-    const std::unique_ptr<GDALDataset> dataset = openGeodata(file, GeodataKind::Track);
     OGRSpatialReference model;
     if (model.importFromWkt(ground.systemWkt.c_str()) != OGRERR_NONE)
         throw std::runtime_error("cannot be placed: the elevation model's coordinate system cannot be read");
@@ -127,9 +125,9 @@ TrackDrawing drawTrack(const std::filesystem::path& file, const GroundFrame& gro
         throw std::runtime_error("cannot be placed: the elevation model's georeferencing cannot be inverted");
     const double pixelsPerUnit = static_cast<double>(picture.width) / kMapSize;
 
-    const bool gpx = EQUAL(dataset->GetDriver()->GetDescription(), "GPX");
+    const bool gpx = EQUAL(dataset.GetDriver()->GetDescription(), "GPX");
     Shapes shapes;
-    for (OGRLayer* layer : dataset->GetLayers()) {
+    for (OGRLayer* layer : dataset.GetLayers()) {
         // GPX lists every point of its tracks and routes again as a layer of its own.
         const std::string name = layer->GetName();
         if (gpx && (name == "track_points" || name == "route_points"))

@@ -10,7 +10,7 @@
 #include "imagery.h"
 #include "picture.h"
 
-#include <filesystem>
+#include <gdal_priv.h>
 
 namespace landscape {
 
@@ -20,9 +20,9 @@ struct TrackDrawing {
     bool drawn = false; // anything of it lies on the ground
 };
 
-// Draws onto the terrain picture (square, RGB, any side), the colours
-// multiplied by gain. Throws std::runtime_error with the reason (the caller
-// names the file).
-TrackDrawing drawTrack(const std::filesystem::path& file, const GroundFrame& ground, Vec3 gain, Picture& picture);
+// Draws the tracks (opened by openGeodata as GeodataKind::Track) onto the
+// terrain picture (square, RGB, any side), the colours multiplied by gain.
+// Throws std::runtime_error with the reason (the caller names the file).
+TrackDrawing drawTrack(GDALDataset& dataset, const GroundFrame& ground, Vec3 gain, Picture& picture);
 
 } // namespace landscape
