@@ -22,12 +22,12 @@ namespace {
 
 void printUsage(std::FILE* out)
 {
-    std::fprintf(out,
-                 "usage: lumora-landscape OUTDIR [--seed N] [--detail N] [--plants none|palms] [--image-size N]\n"
-                 "                        [--heightmap FILE [--exaggeration F | --vertical-scale S]\n"
-                 "                                          [--crop X,Y,W,H | --bounds W,S,E,N]\n"
-                 "                                          [--image PICTURE] [--track TRACK]]\n"
-                 "       lumora-landscape --names | --help | --version\n");
+    std::fprintf(out, "usage: lumora-landscape OUTDIR [--seed N] [--detail N]\n"
+                      "                        [--plants none|palms] [--image-size N]\n"
+                      "                        [--heightmap FILE [--exaggeration F | --vertical-scale S]\n"
+                      "                                          [--crop X,Y,W,H | --bounds W,S,E,N]\n"
+                      "                                          [--image PICTURE] [--track TRACK]]\n"
+                      "       lumora-landscape --names | --help | --version\n");
 }
 
 void printHelp()
@@ -78,24 +78,24 @@ void printHelp()
                 "              east E and north N, in the file's own coordinates (degrees for\n"
                 "              SRTM tiles, metres for most national grids)\n"
                 "  --image PICTURE\n"
-                "              lay your own orthophoto or satellite picture on the ground instead of\n"
-                "              the painted one: a GeoTIFF (also cloud-optimised), JPEG 2000, JPEG,\n"
-                "              PNG, WebP, ERDAS .img or a mosaic of tiles (.vrt), RGB or RGBA, 8 bits\n"
-                "              (more bits are stretched by their statistics). It is warped into the\n"
-                "              elevation model's coordinate system over exactly the ground the\n"
-                "              heights cover; a picture without georeferencing is stretched over it.\n"
-                "              Where it covers only part, the rest is painted and the line says how\n"
-                "              much it covers\n"
+                "              lay your own orthophoto or satellite picture on the ground:\n"
+                "              a GeoTIFF (also cloud-optimised), JPEG 2000, JPEG, PNG, WebP,\n"
+                "              ERDAS .img or a mosaic of tiles (.vrt), RGB, RGBA or grey (more\n"
+                "              than 8 bits are stretched by their statistics). It is warped\n"
+                "              into the elevation model's coordinate system over exactly the\n"
+                "              ground the heights cover; one without georeferencing is\n"
+                "              stretched over it. Where it covers only part, the rest is\n"
+                "              painted and the line gives the share it covers\n"
                 "  --track TRACK\n"
-                "              draw GPS tracks, routes and waypoints (GPX, GeoJSON or KML) on the\n"
-                "              ground, red with a dark edge; a georeferenced elevation model only\n"
+                "              draw GPS tracks, routes and waypoints (GPX, GeoJSON or KML) on\n"
+                "              the ground, red with a dark edge; needs a georeferenced model\n"
                 "  --image-size N\n"
-                "              the terrain picture's side, %d to %d (default %d with --image, else\n"
-                "              %d); a larger picture is sharper and costs the viewer more start-up\n"
-                "              time and memory\n"
+                "              the terrain picture's side, %d to %d (default %d with\n"
+                "              --image, else %d); a larger one is sharper and costs the\n"
+                "              viewer more start-up time and memory\n"
                 "  --plants none|palms\n"
-                "              palms and grass (the default), or none: their meshes are written\n"
-                "              empty, and the viewer draws no plants\n"
+                "              palms and grass (the default), or none: their meshes are\n"
+                "              written empty, and the viewer draws no plants\n"
                 "  --names     print the names of the files the viewer reads, one a line, in the\n"
                 "              order it reads them, and exit\n"
                 "  --version   print the generator version line and exit; landscape.version\n"
