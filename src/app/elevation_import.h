@@ -12,9 +12,10 @@
 // path, device, inode, size and modification time: the elevation model, and
 // the picture and track where given), the options, the generator's version
 // line and the revision of this naming, so a changed file or a newer
-// generator imports afresh and anything else is reused at once. An import is written into a ".partial"
-// folder beside it and renamed when complete: an interrupted one never looks
-// like a cached landscape, and the next import clears it away.
+// generator imports afresh and anything else is reused at once. An import is
+// written into a ".partial" folder beside it and renamed when complete: an
+// interrupted one never looks like a cached landscape, and the next import
+// clears it away.
 
 #include <cstdint>
 #include <filesystem>

@@ -104,7 +104,6 @@ LoadOutcome startUp(Shell& shell, World& world)
 void readPlaceReference(World& world)
 {
     const GeoReferenceRead read = readGeoReference(kGeoReferenceFile);
-    world.geoReference.reset();
     if (read.status == GeoReferenceStatus::Read)
         world.geoReference = read.reference;
     if (read.status != GeoReferenceStatus::Damaged)
