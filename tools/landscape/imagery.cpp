@@ -140,6 +140,12 @@ public:
     virtual void read(int first, int rows, std::vector<float>& values) = 0;
 };
 
+// Rows of a strip of the given side and bands that fit kStripValues.
+int stripRows(int side, int bands)
+{
+    return std::clamp(static_cast<int>(kStripValues / (static_cast<size_t>(side) * bands)), 1, side);
+}
+
 class WarpedStrips : public StripReader {
 public:
     WarpedStrips(const PictureBands& bands, const GroundFrame& ground, const std::string& sourceSystem, int side,
@@ -147,7 +153,7 @@ public:
         : source_(bands.dataset), side_(side), count_(bands.colours + 1), transform_(pictureTransform(ground, side))
     {
         const GDALDataType type = source_->GetRasterBand(1)->GetRasterDataType() == GDT_Byte ? GDT_Byte : GDT_Float32;
-        const int rows = std::min(side, static_cast<int>(kStripValues / (static_cast<size_t>(side) * count_)));
+        const int rows = stripRows(side, count_);
         strip_.reset(GetGDALDriverManager()->GetDriverByName("MEM")->Create("", side, rows, count_, type, nullptr));
         if (!strip_)
             throw std::runtime_error("cannot be warped: no memory for a strip of the terrain picture");
@@ -258,7 +264,7 @@ ImageryCover drapeImagery(GDALDataset& dataset, const std::optional<GroundFrame>
 
     const int side = picture.width;
     std::unique_ptr<StripReader> strips;
-    bool warped = cover.fit == ImageryFit::Warped || cover.fit == ImageryFit::WarpedInModelSystem;
+    const bool warped = cover.fit == ImageryFit::Warped || cover.fit == ImageryFit::WarpedInModelSystem;
     if (warped) {
         const bool shrinking =
             picturePixelsAreSmaller(*bands.dataset, sourceSystem, *ground, pictureTransform(*ground, side));
@@ -272,7 +278,7 @@ ImageryCover drapeImagery(GDALDataset& dataset, const std::optional<GroundFrame>
     // share leaves out.
     const double groundEnd = (kMapSize - 0.5) * side / kMapSize;
     const int count = bands.colours + (warped || bands.alpha ? 1 : 0);
-    const int rowsPerStrip = std::max(1, static_cast<int>(kStripValues / (static_cast<size_t>(side) * (count + 1))));
+    const int rowsPerStrip = stripRows(side, count);
     double covered = 0.0, counted = 0.0;
     std::vector<float> values;
     for (int first = 0; first < side; first += rowsPerStrip) {
@@ -282,7 +288,9 @@ ImageryCover drapeImagery(GDALDataset& dataset, const std::optional<GroundFrame>
         for (int y = 0; y < rows; ++y)
             for (int x = 0; x < side; ++x) {
                 const size_t i = static_cast<size_t>(y) * side + x;
-                const float alpha = count > bands.colours ? values[bands.colours * bandPlane + i] / 255.0f : 1.0f;
+                // Alpha is 0..255 from the warp and from 8-bit pictures.
+                const float alpha =
+                    count > bands.colours ? clamp01(values[bands.colours * bandPlane + i] / 255.0f) : 1.0f;
                 if (x + 0.5 < groundEnd && first + y + 0.5 < groundEnd) {
                     covered += alpha;
                     counted += 1.0;

@@ -14,6 +14,7 @@ namespace {
 
 constexpr uint64_t kPatchStream = 201;
 constexpr uint64_t kGrainStream = 202;
+constexpr uint64_t kWoodlandStream = 203;
 
 const Vec3 kSand{0.80f, 0.74f, 0.58f};
 const Vec3 kGrass{0.40f, 0.48f, 0.25f};
@@ -48,7 +49,7 @@ struct CoverCell {
     float hollow;
     float patch; // broad noise, about -1..1
     float grain; // fine noise
-    int z;
+    int x, z;
 };
 
 // The heights and steps the painter works in: height steps and grid steps for
@@ -92,7 +93,7 @@ Picture paintGround(const HeightField& field, uint64_t seed, ReliefUnits units, 
                 units.riseMean;
 
             const Vec3 colour =
-                cover(CoverCell{units.atHeight0 + h * units.perHeightStep, slope, hollow, patch, grain, z}) *
+                cover(CoverCell{units.atHeight0 + h * units.perHeightStep, slope, hollow, patch, grain, x, z}) *
                 (1.0f + 0.06f * grain);
             const Vec3 normal = normalize(Vec3{-gx, 1.0f, -gz});
             const float direct = std::max(0.0f, dot(normal, sun));
@@ -147,15 +148,19 @@ Picture paintTerrain(const HeightField& field, uint64_t seed, const GroundMetres
             metres.northLatitude + (metres.southLatitude - metres.northLatitude) * (z + 0.5) / field.size));
 
     // In metres and true slopes: fields in the flat, forest on slopes and in
-    // patches up to the tree line, alpine grass turning to bare ground up to
-    // the snow line, rock where the ground is steeper than about 35 degrees.
+    // broad tracts up to the tree line, alpine grass turning to bare ground up
+    // to the snow line, rock where the ground is steeper than about 35 degrees.
+    const uint32_t woodlandSeed = noiseSeed(seed, kWoodlandStream);
+    const float size = static_cast<float>(field.size);
     return paintGround(field, seed, units, [&](const CoverCell& c) {
         const float h = c.height;
         const float snow = snowLine[c.z];
         const float trees = snow - static_cast<float>(kTreeLineBelowSnow);
+        const float woodland =
+            tileFbm(woodlandSeed, static_cast<float>(c.x) / size, static_cast<float>(c.z) / size, 6, 4);
         Vec3 colour = lerp(kGrass, kLushGrass, clamp01(0.5f + 0.25f * c.hollow + 0.6f * c.patch));
         const Vec3 forest = lerp(kForest, kDarkForest, clamp01(0.5f + 0.5f * c.patch + 0.8f * c.grain));
-        const float wooded = smoothstep(-0.05f, 0.2f, c.patch + 0.8f * c.slope - 0.2f) *
+        const float wooded = smoothstep(0.0f, 0.3f, woodland + 0.3f * c.patch + 2.0f * c.slope - 0.15f) *
                              (1.0f - smoothstep(trees - 250.0f, trees, h + 120.0f * c.patch));
         colour = lerp(colour, forest, wooded);
         const float alpine = smoothstep(trees - 150.0f, trees + 100.0f, h + 120.0f * c.patch);
