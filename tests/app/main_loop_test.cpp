@@ -155,11 +155,9 @@ TEST_F(MainLoop, KeysAndTheRightButtonBecomeRequestsForTheNextFrame)
     EXPECT_EQ(shell.requests.screenshotHeight, 600);
 
     // F3 shows and hides the readout once per press, however long it is held.
+    repeat.key = platform::kKeyF3;
     windowProcedure(shell, message(MessageKind::KeyDown, platform::kKeyF3));
-    EXPECT_EQ(shell.placeReadout, PlaceReadout::Shown);
-    Message held = message(MessageKind::KeyDown, platform::kKeyF3);
-    held.repeat = true;
-    windowProcedure(shell, held);
+    windowProcedure(shell, repeat);
     EXPECT_EQ(shell.placeReadout, PlaceReadout::Shown);
     windowProcedure(shell, message(MessageKind::KeyDown, platform::kKeyF3));
     EXPECT_EQ(shell.placeReadout, PlaceReadout::Hidden);

@@ -244,20 +244,17 @@ const char* checkHeightMap(const uint8_t* bytes, size_t size)
 const char* checkGeoReference(const uint8_t* bytes, size_t size)
 {
     const GeoReferenceRead read = parseGeoReference(bytes, size);
-    if (read.status == GeoReferenceStatus::Damaged)
-        return read.reason.empty() || read.reason.find('\n') != std::string::npos
-                   ? "a damaged reference without a one-line reason"
-                   : nullptr;
     if (read.status != GeoReferenceStatus::Read)
-        return "bytes read as no file at all";
+        return read.status == GeoReferenceStatus::Damaged && !read.reason.empty() &&
+                       read.reason.find('\n') == std::string::npos
+                   ? nullptr
+                   : "bytes that cannot serve without a one-line reason";
     const GeoReference& r = read.reference;
+    bool sound =
+        std::isfinite(r.metresAtHeight0) && r.metresPerHeightStep > 0 && std::isfinite(r.metresPerHeightStep);
     for (double g : r.geotransform)
-        if (!std::isfinite(g))
-            return "a geotransform that is not finite";
-    if (!std::isfinite(r.metresAtHeight0) || !(r.metresPerHeightStep > 0) || !std::isfinite(r.metresPerHeightStep))
-        return "heights in metres that are not finite, or a step that is not positive";
+        sound = sound && std::isfinite(g);
     for (const LonLat& p : r.grid)
-        if (!(std::fabs(p.longitude) <= 180) || !(std::fabs(p.latitude) <= 90))
-            return "a grid point outside the degrees of the Earth";
-    return nullptr;
+        sound = sound && std::fabs(p.longitude) <= 180 && std::fabs(p.latitude) <= 90;
+    return sound ? nullptr : "a reference read with a number that is not finite or out of its range";
 }
