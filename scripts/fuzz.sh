@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Fuzzes the data readers (BMP, TGA, .vxm, height map): builds one libFuzzer
-# target per reader with clang in build/fuzz (coverage, AddressSanitizer,
-# UndefinedBehaviorSanitizer), seeds each from tests/fuzz/seeds.txt, and runs
+# Fuzzes the data readers (BMP, TGA, .vxm, height map, geographic reference):
+# builds one libFuzzer target per reader with clang in build/fuzz (coverage,
+# AddressSanitizer, UndefinedBehaviorSanitizer), seeds each from
+# tests/fuzz/seeds.txt and its regression inputs, and runs
 # it for SECONDS (default 30). Prints the executions of every target; exits 1
 # when any input broke a reader and leaves that input in
 # build/fuzz/findings/READER/, to be added to tests/fuzz/regressions/READER/.
@@ -16,7 +17,7 @@ cd "$top"
 seconds=${1:-30}
 shift || true
 readers=("$@")
-[[ ${#readers[@]} -gt 0 ]] || readers=(dib_image tga_image mesh_model height_map)
+[[ ${#readers[@]} -gt 0 ]] || readers=(dib_image tga_image mesh_model height_map geo_reference)
 [[ "$seconds" =~ ^[0-9]+$ ]] || { echo "usage: scripts/fuzz.sh [SECONDS] [READER...]" >&2; exit 2; }
 
 ./scripts/setup.sh
@@ -76,11 +77,12 @@ max_len() {
     tga_image) echo 131072 ;;
     mesh_model) echo 262144 ;;
     height_map) echo 70000 ;;
+    geo_reference) echo 32768 ;;
   esac
 }
 
 failed=0
-printf '%-11s %7s %12s %9s  %s\n' reader seeds executions "per s" result
+printf '%-13s %7s %12s %9s  %s\n' reader seeds executions "per s" result
 for reader in "${readers[@]}"; do
   corpus="$out/corpus/$reader" findings="$out/findings/$reader"
   mkdir -p "$corpus" "$findings" "$out/seeds/$reader"
@@ -98,7 +100,7 @@ for reader in "${readers[@]}"; do
     failed=1
     result="FINDING: $(ls -t "$findings" | head -1) (log $log)"
   fi
-  printf '%-11s %7s %12s %9s  %s\n' "$reader" "$seeds" "${runs:-?}" "${rate:-?}" "$result"
+  printf '%-13s %7s %12s %9s  %s\n' "$reader" "$seeds" "${runs:-?}" "${rate:-?}" "$result"
 done
 if [[ $failed == 1 ]]; then
   echo "fuzz: a reader broke; the offending inputs are in $out/findings/"

@@ -15,8 +15,9 @@ packages=(
   libfreetype-dev libfontconfig-dev fonts-dejavu-core
   # image writing in the tools and tests, unit tests, fuzzing
   libstb-dev libgtest-dev clang libclang-rt-14-dev
-  # elevation models read by the generator (never linked into the viewer)
-  libgdal-dev
+  # elevation models, pictures and tracks read by the generator (never linked
+  # into the viewer), and GDAL's own commands that the tests check against
+  libgdal-dev gdal-bin
   # a virtual display with the fonts its message boxes need, scripted input,
   # window inspection and screenshots
   xvfb xauth xfonts-base xdotool x11-apps x11-utils imagemagick

@@ -5,6 +5,29 @@
 const char* const kViewerUsage =
     "usage: lumora [--windowed | --fullscreen | --fullscreen-desktop] [--render-scale F|auto] [DIR | FILE]";
 
+namespace {
+
+// Where the value of an import option goes; null for any other argument.
+const char** importChoice(ImportChoices& choices, const char* arg)
+{
+    if (std::strcmp(arg, "--image") == 0)
+        return &choices.image;
+    if (std::strcmp(arg, "--track") == 0)
+        return &choices.track;
+    if (std::strcmp(arg, "--plants") == 0)
+        return &choices.plants;
+    return nullptr;
+}
+
+CommandLine usage(CommandLine line, const char* problem)
+{
+    line.action = CommandAction::Usage;
+    line.problem = problem;
+    return line;
+}
+
+} // namespace
+
 CommandLine parseCommandLine(int argc, const char* const* argv)
 {
     CommandLine line;
@@ -24,11 +47,19 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
         if (isOption && std::strcmp(arg, "--render-scale") == 0) {
             const char* value = i + 1 < argc ? argv[++i] : nullptr;
             if (!value || !parseRenderScale(value, line.renderScale)) {
-                line.action = CommandAction::Usage;
-                line.problem = arg;
                 line.problemValue = value;
-                return line;
+                return usage(line, arg);
             }
+            continue;
+        }
+        if (const char** choice = isOption ? importChoice(line.import, arg) : nullptr) {
+            // Each once, with a value; plants are none or palms.
+            if (*choice || i + 1 == argc)
+                return usage(line, arg);
+            const char* value = argv[++i];
+            if (choice == &line.import.plants && std::strcmp(value, "none") != 0 && std::strcmp(value, "palms") != 0)
+                return usage(line, value);
+            *choice = value;
             continue;
         }
         if (isOption && std::strcmp(arg, "--windowed") == 0)
@@ -40,16 +71,16 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
 
         const bool unusable = isOption ? mode == StartMode::Ask || (line.mode != StartMode::Ask && line.mode != mode)
                                        : line.path != nullptr;
-        if (unusable) {
-            line.action = CommandAction::Usage;
-            line.problem = arg;
-            return line;
-        }
+        if (unusable)
+            return usage(line, arg);
         if (isOption)
             line.mode = mode;
         else
             line.path = arg;
     }
+    // The import's options need a FILE to import.
+    if (line.import.any() && !line.path)
+        return usage(line, line.import.optionGiven());
     return line;
 }
 
@@ -57,6 +88,8 @@ void printViewerHelp(std::FILE* out)
 {
     std::fprintf(out,
                  "%s\n"
+                 "       lumora [--windowed | --fullscreen | --fullscreen-desktop] [--render-scale F|auto]\n"
+                 "              FILE [--image PICTURE] [--track TRACK] [--plants none|palms]\n"
                  "       lumora --help | --version\n"
                  "\n"
                  "Walks through the landscape whose data files are in DIR (default: the working\n"
@@ -66,7 +99,7 @@ void printViewerHelp(std::FILE* out)
                  "Given a FILE that is not a folder, an elevation model such as a greyscale PNG\n"
                  "height map, it imports the file with lumora-landscape (package lumora-tools)\n"
                  "into a landscape folder under $XDG_CACHE_HOME/lumora (default ~/.cache/lumora)\n"
-                 "and shows that. The next start with the same, unchanged file reuses it at once.\n"
+                 "and shows that. The next start with the same, unchanged files reuses it at once.\n"
                  "\n"
                  "  --windowed             run in an 800 x 600 window, without the start-up question\n"
                  "  --fullscreen           run full screen at 800 x 600 (the display switched to\n"
@@ -77,11 +110,19 @@ void printViewerHelp(std::FILE* out)
                  "                         window's width and height and stretch it to the\n"
                  "                         window; the overlay stays sharp. auto picks the\n"
                  "                         largest scale that keeps about 60 frames a second\n"
+                 "  --image PICTURE        with FILE: the user's imagery (an orthophoto or\n"
+                 "                         satellite picture) as the terrain picture, aligned by\n"
+                 "                         its georeferencing\n"
+                 "  --track TRACK          with FILE: a GPX, GeoJSON or KML track drawn on the\n"
+                 "                         ground\n"
+                 "  --plants none|palms    with FILE: without palms and grass, or with them (the\n"
+                 "                         default)\n"
                  "  --help                 print this text and exit\n"
                  "  --version              print the version and exit\n"
                  "\n"
                  "Keys: W A S D or the arrows walk, the mouse looks, C crouches, the right button\n"
-                 "zooms, Space and Enter switch wireframe and filled drawing, F12 saves the frame\n"
-                 "as a PNG, Escape quits.\n",
+                 "zooms, Space and Enter switch wireframe and filled drawing, F3 shows and hides\n"
+                 "where you stand (latitude, longitude, the ground's height in metres, heading),\n"
+                 "F12 saves the frame as a PNG, Escape quits.\n",
                  kViewerUsage);
 }

@@ -1,11 +1,13 @@
 #pragma once
 // The viewer's command line: lumora [--windowed | --fullscreen |
 // --fullscreen-desktop] [--render-scale F|auto] [DIR | FILE], or --help, or
-// --version. Parsing only reads the arguments; main acts on the result, and
+// --version; a FILE optionally with --image, --track and --plants for its
+// import. Parsing only reads the arguments; main acts on the result, and
 // tells a data folder from an elevation model to import. With no arguments
 // the viewer asks its start-up question, draws at the window's own size and
 // reads the working directory, as it always has.
 
+#include "app/elevation_import.h"
 #include "app/render_scale.h"
 #include "app/window.h"
 
@@ -21,6 +23,7 @@ struct CommandLine {
     const char* path = nullptr;         // DIR or FILE, or null for the working directory
     const char* problem = nullptr;      // for Usage: the argument that cannot be used
     const char* problemValue = nullptr; // and its value, when the value is the problem
+    ImportChoices import;               // for a FILE only
 };
 
 CommandLine parseCommandLine(int argc, const char* const* argv);

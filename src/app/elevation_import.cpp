@@ -23,6 +23,11 @@ constexpr const char* kGenerator = "lumora-landscape";
 constexpr const char* kToolsPackage = "lumora-tools";
 constexpr const char* kVersionFile = "landscape.version"; // the generator writes it last
 constexpr const char* kPartialSuffix = ".partial-";       // then the id of the importing process
+// Part of every cache folder's name. A new revision leaves the imports of an
+// older viewer unused where the generator's output changed but its version
+// line did not (revision 2: the geographic reference beside the data files,
+// and the ground painted by metres and true slope).
+constexpr const char* kCacheRevision = "cache revision 2";
 
 // 64-bit FNV-1a, as 16 hex digits: short and stable from run to run.
 std::string hashName(const std::string& text)
@@ -53,18 +58,20 @@ std::string lastLine(const std::string& text)
 
 std::string firstLine(const std::string& text) { return text.substr(0, text.find('\n')); }
 
-// The cache folder's name: what the generator is, what it is asked, and which
-// version of the file it reads (a file replaced or touched is another one).
-std::string cacheName(const std::string& versionLine, const std::vector<std::string>& options,
-                      const struct stat& file)
+// The file's full path and identity, or false having said why it cannot be read.
+bool identify(const fs::path& file, fs::path& source, FileIdentity& identity)
 {
-    std::string identity = versionLine;
-    for (const std::string& option : options)
-        identity += '\n' + option;
-    identity += '\n' + std::to_string(file.st_dev) + ' ' + std::to_string(file.st_ino) + ' ' +
-                std::to_string(file.st_size) + ' ' + std::to_string(file.st_mtim.tv_sec) + '.' +
-                std::to_string(file.st_mtim.tv_nsec);
-    return hashName(identity);
+    std::error_code error;
+    source = fs::canonical(file, error);
+    struct stat facts {};
+    if (error || stat(source.c_str(), &facts) != 0) {
+        std::fprintf(stderr, "lumora: cannot read %s: %s\n", file.c_str(),
+                     error ? error.message().c_str() : std::strerror(errno));
+        return false;
+    }
+    identity = {uint64_t(facts.st_dev), uint64_t(facts.st_ino), uint64_t(facts.st_size),
+                int64_t(facts.st_mtim.tv_sec), int64_t(facts.st_mtim.tv_nsec)};
+    return true;
 }
 
 // One line on why a run of the generator failed: its own last word where it
@@ -122,6 +129,19 @@ struct ProgressLine {
 
 } // namespace
 
+std::string landscapeCacheName(const std::string& versionLine, const std::vector<std::string>& options,
+                               const std::vector<FileIdentity>& files)
+{
+    std::string identity = std::string(kCacheRevision) + '\n' + versionLine;
+    for (const std::string& option : options)
+        identity += '\n' + option;
+    for (const FileIdentity& file : files)
+        identity += '\n' + std::to_string(file.device) + ' ' + std::to_string(file.inode) + ' ' +
+                    std::to_string(file.size) + ' ' + std::to_string(file.modifiedSeconds) + '.' +
+                    std::to_string(file.modifiedNanoseconds);
+    return hashName(identity);
+}
+
 fs::path landscapeCacheRoot(const char* xdgCacheHome, const char* home)
 {
     if (xdgCacheHome && xdgCacheHome[0] == '/')
@@ -131,13 +151,13 @@ fs::path landscapeCacheRoot(const char* xdgCacheHome, const char* home)
     return {};
 }
 
-fs::path importElevationModel(const fs::path& file, const fs::path& viewerExecutable)
+fs::path importElevationModel(const fs::path& file, const ImportChoices& choices, const fs::path& viewerExecutable)
 {
     const fs::path generator = viewerExecutable.parent_path() / kGenerator;
     // Only the generator beside the viewer, never one found by a relative name.
     if (!generator.is_absolute() || access(generator.c_str(), X_OK) != 0) {
-        std::fprintf(stderr, "lumora: cannot open %s: importing it needs %s; install the package %s\n",
-                     file.c_str(), kGenerator, kToolsPackage);
+        std::fprintf(stderr, "lumora: cannot open %s: importing it needs %s; install the package %s\n", file.c_str(),
+                     kGenerator, kToolsPackage);
         return {};
     }
     const ChildOutcome version = runChildProcess(generator, {kGenerator, "--version"}, [] {});
@@ -146,23 +166,33 @@ fs::path importElevationModel(const fs::path& file, const fs::path& viewerExecut
         return {};
     }
 
-    std::error_code error;
-    const fs::path source = fs::canonical(file, error);
-    struct stat facts {};
-    if (error || stat(source.c_str(), &facts) != 0) {
-        std::fprintf(stderr, "lumora: cannot read %s: %s\n", file.c_str(),
-                     error ? error.message().c_str() : std::strerror(errno));
-        return {};
+    // The file as the ground, the user's picture, track and plants where
+    // given, everything else generated.
+    std::vector<std::string> options;
+    std::vector<FileIdentity> identities;
+    const std::pair<const char*, const char*> files[] = {
+        {"--heightmap", file.c_str()}, {"--image", choices.image}, {"--track", choices.track}};
+    for (const auto& [option, name] : files) {
+        if (!name)
+            continue;
+        fs::path source;
+        FileIdentity identity{};
+        if (!identify(name, source, identity))
+            return {};
+        options.insert(options.end(), {option, source.string()});
+        identities.push_back(identity);
     }
+    if (choices.plants)
+        options.insert(options.end(), {"--plants", choices.plants});
+
+    std::error_code error;
     const fs::path root = landscapeCacheRoot(std::getenv("XDG_CACHE_HOME"), std::getenv("HOME"));
     if (root.empty()) {
         std::fprintf(stderr, "lumora: no cache folder for the import: set HOME or XDG_CACHE_HOME\n");
         return {};
     }
 
-    // The default options: the file as the ground, everything else generated.
-    const std::vector<std::string> options = {"--heightmap", source.string()};
-    const std::string name = cacheName(firstLine(version.output), options, facts);
+    const std::string name = landscapeCacheName(firstLine(version.output), options, identities);
     const fs::path landscape = root / name;
     if (fs::exists(landscape / kVersionFile, error)) {
         std::fprintf(stderr, "lumora: showing %s as imported before, from %s\n", file.c_str(), landscape.c_str());

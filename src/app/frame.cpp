@@ -106,8 +106,12 @@ void drawFrame(const Shell& shell, const World& world, float frameDelta, const F
     passDone(hooks, FramePass::Flyers);
 
     finishScene(shell);
-    if (hooks.overlay == OverlayShown::Drawn)
+    if (hooks.overlay == OverlayShown::Drawn) {
         drawOverlay(world.overlay, world.camera, frameDelta);
+        if (shell.placeReadout == PlaceReadout::Shown)
+            drawPlaceReadout(world.overlay.fontListBase, world.geoReference ? &*world.geoReference : nullptr,
+                             world.heightMap, world.camera);
+    }
     glPopMatrix();
     passDone(hooks, FramePass::Overlay);
 }

@@ -8,7 +8,8 @@
 //                        visibility, the flyers' moves
 //   drawFrame            every pass, on a world that nothing changes; a
 //                        scaled scene is stretched onto the window before
-//                        the overlay
+//                        the overlay, and the line of where you stand
+//                        follows the overlay while F3 shows it
 //   updateAfterSwap      the wing beat, the clock, the hand-over of the frame
 //                        delta, the crouch key and the walking bob
 // with the picture presented between the last two. The order of the passes is

@@ -38,8 +38,13 @@ int main(int argc, char** argv)
     shell.startFolder = fs::current_path(error).string();
     // Anything but a folder is taken for an elevation model to import.
     std::string folder = line.path ? line.path : "";
+    if (line.import.any() && fs::is_directory(line.path, error)) {
+        std::fprintf(stderr, "lumora: cannot use %s with a folder, only with a FILE to import; %s\n",
+                     line.import.optionGiven(), kViewerUsage);
+        return 2;
+    }
     if (line.path && fs::exists(line.path, error) && !fs::is_directory(line.path, error)) {
-        folder = importElevationModel(line.path, fs::read_symlink("/proc/self/exe", error)).string();
+        folder = importElevationModel(line.path, line.import, fs::read_symlink("/proc/self/exe", error)).string();
         if (folder.empty())
             return 1;
     }
@@ -64,6 +69,7 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "lumora: %s; drawing at the window's own size\n",
                          describeTargetReport(report).c_str());
     }
+    readPlaceReference(world);
     const int exitCode = runMainLoop(shell, world);
     shutDown(shell, world);
     platform::terminate();

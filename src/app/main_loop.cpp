@@ -36,6 +36,9 @@ void pressKey(Shell& shell, const Message& message)
             requests.screenshotHeight = shell.clientRect.bottom;
         }
         break;
+    case KeyAction::TogglePlaceReadout:
+        shell.placeReadout = shell.placeReadout == PlaceReadout::Hidden ? PlaceReadout::Shown : PlaceReadout::Hidden;
+        break;
     default: // held keys are polled, not pressed
         break;
     }

@@ -16,6 +16,7 @@
 #include "app/render_target.h"
 #include "input/key_state.h"
 #include "input/message_queue.h"
+#include "overlay/place_readout.h"
 
 #include <cstdint>
 #include <string>
@@ -56,6 +57,8 @@ struct Shell {
     float fieldOfView = 0;          // degrees; 80 from the first viewport set-up on
     bool zoomed = false;            // right-button zoom to fieldOfView - 70
     bool wireframe = false;         // Space outlines both faces of every polygon, Enter fills them
+    // F3 shows and hides the line of where you stand.
+    PlaceReadout placeReadout = PlaceReadout::Hidden;
     DisplayRequests requests;
     FrameClock frameClock;
     MessageQueue queue;

@@ -3,10 +3,15 @@
 #include "app/window.h"
 #include "assets/bmp_texture.h"
 #include "assets/data_files.h"
+#include "assets/geo_reference.h"
 #include "platform/platform.h"
 #include "terrain/fog.h"
 
 #include <GL/gl.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 namespace {
 
@@ -94,4 +99,18 @@ LoadOutcome startUp(Shell& shell, World& world)
     world.ground.crouching = false;
     world.camera.place(kStartPosition, kStartViewPoint, kUpVector);
     return LoadOutcome::Continue;
+}
+
+void readPlaceReference(World& world)
+{
+    const GeoReferenceRead read = readGeoReference(kGeoReferenceFile);
+    if (read.status == GeoReferenceStatus::Read)
+        world.geoReference = read.reference;
+    if (read.status != GeoReferenceStatus::Damaged)
+        return;
+    std::error_code error;
+    const std::filesystem::path folder = std::filesystem::current_path(error);
+    const std::string file = (error ? std::filesystem::path(kGeoReferenceFile) : folder / kGeoReferenceFile).string();
+    std::fprintf(stderr, "lumora: cannot use %s: %s; the readout shows no geographic reference\n", file.c_str(),
+                 read.reason.c_str());
 }

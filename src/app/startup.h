@@ -23,3 +23,9 @@ LoadOutcome decideOnLoad(DataFile file, const LoadReport& report);
 // main window, and posts a quit.
 void loadExtensions(ExtensionEntryPoints& entryPoints, ProcAddressLookup lookup, MessageQueue& queue);
 LoadOutcome startUp(Shell& shell, World& world);
+
+// After start-up, before the first frame: the geographic reference of the
+// data folder for the readout of where you stand. Without one nothing is
+// said; a damaged one leaves the place without a reference and says which
+// file and why in one line on standard error. It never stops the viewer.
+void readPlaceReference(World& world);

@@ -2,6 +2,7 @@
 // Everything the scene is made of: the records of every subsystem, filled by
 // the start-up sequence and kept until the process ends.
 
+#include "assets/geo_reference.h"
 #include "assets/mesh_model.h"
 #include "overlay/overlay.h"
 #include "scene/flyers.h"
@@ -14,6 +15,8 @@
 #include "view/camera.h"
 #include "view/frustum.h"
 #include "view/ground_following.h"
+
+#include <optional>
 
 struct World {
     Camera camera;
@@ -29,4 +32,5 @@ struct World {
     MeshModel originPalm; // "palme4.vxm", standing at the world origin
     Overlay overlay;
     RandomSource random;
+    std::optional<GeoReference> geoReference; // landscape.geo.json, read after start-up; none for most places
 };

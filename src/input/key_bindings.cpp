@@ -33,7 +33,9 @@ bool pressedKeyAction(int key, bool repeat, KeyAction& action)
     for (const KeyBinding& binding : kKeyBindings) {
         if (binding.key != key || binding.action < kFirstPressedAction)
             continue;
-        if (binding.action == KeyAction::SaveScreenshot && repeat)
+        // A held key saves one picture, and toggles once rather than flicker.
+        if ((binding.action == KeyAction::SaveScreenshot || binding.action == KeyAction::TogglePlaceReadout) &&
+            repeat)
             return false;
         action = binding.action;
         return true;

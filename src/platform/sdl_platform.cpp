@@ -67,6 +67,8 @@ int virtualKey(SDL_Keycode code)
         return kKeyRight;
     case SDLK_DOWN:
         return kKeyDown;
+    case SDLK_F3:
+        return kKeyF3;
     case SDLK_F12:
         return kKeyF12;
     default:

@@ -12,6 +12,7 @@ struct Case {
     StartMode mode;
     const char* path;
     const char* problem;
+    ImportChoices import = {};
 };
 
 TEST(CommandLine, ParsesEveryForm)
@@ -40,6 +41,22 @@ TEST(CommandLine, ParsesEveryForm)
         {{"--render-scale", "0.5", "data"}, CommandAction::Run, StartMode::Ask, "data", nullptr},
         {{"--render-scale", "2"}, CommandAction::Usage, StartMode::Ask, nullptr, "--render-scale"},
         {{"--render-scale"}, CommandAction::Usage, StartMode::Ask, nullptr, "--render-scale"},
+        // The import's own options: each once, with a value, and a FILE.
+        {{"hm.tif", "--image", "a.tif", "--track", "t.gpx", "--plants", "none"},
+         CommandAction::Run,
+         StartMode::Ask,
+         "hm.tif",
+         nullptr,
+         {"a.tif", "t.gpx", "none"}},
+        {{"hm.tif", "--plants", "cacti"}, CommandAction::Usage, StartMode::Ask, "hm.tif", "cacti"},
+        {{"hm.tif", "--image", "a", "--image", "b"},
+         CommandAction::Usage,
+         StartMode::Ask,
+         "hm.tif",
+         "--image",
+         {"a"}},
+        {{"hm.tif", "--track"}, CommandAction::Usage, StartMode::Ask, "hm.tif", "--track"},
+        {{"--track", "t.gpx"}, CommandAction::Usage, StartMode::Ask, nullptr, "--track", {nullptr, "t.gpx"}},
     };
     for (const Case& c : cases) {
         std::vector<const char*> argv = {"lumora"};
@@ -50,6 +67,9 @@ TEST(CommandLine, ParsesEveryForm)
         EXPECT_EQ(line.mode, c.mode);
         EXPECT_STREQ(line.path, c.path);
         EXPECT_STREQ(line.problem, c.problem);
+        EXPECT_STREQ(line.import.image, c.import.image);
+        EXPECT_STREQ(line.import.track, c.import.track);
+        EXPECT_STREQ(line.import.plants, c.import.plants);
     }
 }
 

@@ -154,6 +154,14 @@ TEST_F(MainLoop, KeysAndTheRightButtonBecomeRequestsForTheNextFrame)
     EXPECT_EQ(shell.requests.screenshotWidth, 800);
     EXPECT_EQ(shell.requests.screenshotHeight, 600);
 
+    // F3 shows and hides the readout once per press, however long it is held.
+    repeat.key = platform::kKeyF3;
+    windowProcedure(shell, message(MessageKind::KeyDown, platform::kKeyF3));
+    windowProcedure(shell, repeat);
+    EXPECT_EQ(shell.placeReadout, PlaceReadout::Shown);
+    windowProcedure(shell, message(MessageKind::KeyDown, platform::kKeyF3));
+    EXPECT_EQ(shell.placeReadout, PlaceReadout::Hidden);
+
     for (int key : {int{'W'}, int{'C'}, platform::kKeyUp})
         windowProcedure(shell, message(MessageKind::KeyDown, key));
     EXPECT_FALSE(shell.queue.quitPosted) << "held keys are polled, not pressed";

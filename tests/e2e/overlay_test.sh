@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # End-to-end check of the overlay on the real lumora binary, on the virtual
 # display it is given: start in a window on a generated landscape and look at
-# the screen while the opening captions show and again 5 seconds later.
+# the screen while the opening captions show and again 5 seconds later; then
+# F3 shows the readout of where you stand, and a second F3 leaves the picture
+# exactly as it was before the first.
 #   overlay_test.sh LUMORA X_COUNT_PIXELS OUTDIR LANDSCAPE
 # Boxes are screen pixels from the top left; the window's client area sits at
 # (0, 0), 800 x 600, and a raster position (x, y) of the overlay's pixel grid
@@ -22,6 +24,12 @@ data=$(mktemp -d)
 trap '[[ -n "$pid" ]] && kill "$pid" 2>/dev/null; rm -rf "$data"' EXIT
 cp -r "$landscape/." "$data" || fail "cannot copy the landscape"
 cd "$data"
+# Wholly transparent flyers: the alpha test drops every pixel of theirs, so
+# the only thing on the screen that changes by itself is the clock. A TGA
+# header (32 bits, 128 x 128) and zero pixels.
+{ printf '\0\0\2\0\0\0\0\0\0\0\0\0\200\0\200\0\40\10'; head -c $((128 * 128 * 4)) /dev/zero; } >busch2.tga
+# A damaged geographic reference: one line says so, and the readout has none.
+echo '{"format": "lumora-geo", "version": 1' >landscape.geo.json
 
 # name x y width height
 glyph_boxes=(
@@ -42,6 +50,7 @@ caption_boxes=(
 # cursor reading far from the centre can give.
 point_box="630 500 22 22"
 clock_box="40 512 110 28"
+readout_box="0 0 520 50"
 
 boxes_of() { local entry; for entry in "$@"; do echo -n " ${entry#* }"; done; }
 
@@ -79,6 +88,24 @@ read -r -a late_glyphs < <("$count" white $(boxes_of "${glyph_boxes[@]}"))
 read -r -a late_captions < <("$count" white $(boxes_of "${caption_boxes[@]}"))
 late_clock=$("$count" hash $clock_box)
 import -window root "$outdir/e2e-overlay-later.png" 2>/dev/null
+
+# F3, and F3 again: the readout shows at the top left, hides nothing else, and
+# once hidden the picture is the one before it. Checksums of the readout's box
+# and of the rest of the client area but the clock, which alone changes.
+wait_readout() { # up to 5 s, until the white pixels in its box satisfy $1
+  local tries=0
+  until (( $("$count" white $readout_box) $1 )); do (( tries++ > 50 )) && return 1; sleep 0.1; done
+}
+elsewhere="520 0 280 50  0 50 800 450  0 500 30 100  200 500 600 100  30 548 170 52"
+before_white=$("$count" white $readout_box)
+(( before_white < 100 )) || fail "the readout shows before F3 ($before_white white pixels at the top left)"
+before=$("$count" hash $readout_box $elsewhere)
+xdotool key --window "$main" F3 2>/dev/null
+wait_readout ">= 300" || fail "F3: no readout at the top left within 5 s"
+shown=$("$count" hash $readout_box $elsewhere)
+xdotool key --window "$main" F3 2>/dev/null
+wait_readout "<= before_white" || fail "a second F3 left the readout on the screen"
+hidden=$("$count" hash $readout_box $elsewhere)
 xdotool key --window "$main" Escape 2>/dev/null
 waited=0
 while kill -0 "$pid" 2>/dev/null; do
@@ -99,4 +126,10 @@ for i in "${!caption_boxes[@]}"; do
   (( late_captions[i] * 10 < early_captions[i] )) ||
     fail "$name: still ${late_captions[$i]} of ${early_captions[$i]} white pixels after 5 s"
 done
-echo "PASS [overlay]: glyphs (${early_glyphs[*]}), captions (${early_captions[*]}) then (${late_captions[*]}), red $early_red, exit 0"
+[[ $hidden == "$before" ]] || fail "F3 twice changed the picture: checksums $before, then $hidden"
+[[ ${shown#* } == "${before#* }" ]] || fail "the readout changed the picture outside its box: $before, then $shown"
+line="lumora: cannot use $data/landscape.geo.json: it is not JSON: .*; the readout shows no geographic reference"
+[[ $(grep -c "landscape.geo.json" "$data/stderr") == 1 ]] && grep -qx "$line" "$data/stderr" ||
+  fail "the damaged reference is not named in one line"
+echo "PASS [overlay]: glyphs (${early_glyphs[*]}), captions (${early_captions[*]}) then (${late_captions[*]}), red $early_red," \
+     "readout shown and gone again, exit 0"

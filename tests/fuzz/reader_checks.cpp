@@ -1,6 +1,7 @@
 #include "fuzz/reader_checks.h"
 
 #include "assets/dib_image.h"
+#include "assets/geo_reference.h"
 #include "assets/mesh_model.h"
 #include "assets/tga_image.h"
 #include "terrain/height_map.h"
@@ -9,6 +10,7 @@
 #include <unistd.h>
 
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -237,4 +239,22 @@ const char* checkHeightMap(const uint8_t* bytes, size_t size)
             return "a lookup against no map is not 0";
     }
     return nullptr;
+}
+
+const char* checkGeoReference(const uint8_t* bytes, size_t size)
+{
+    const GeoReferenceRead read = parseGeoReference(bytes, size);
+    if (read.status != GeoReferenceStatus::Read)
+        return read.status == GeoReferenceStatus::Damaged && !read.reason.empty() &&
+                       read.reason.find('\n') == std::string::npos
+                   ? nullptr
+                   : "bytes that cannot serve without a one-line reason";
+    const GeoReference& r = read.reference;
+    bool sound =
+        std::isfinite(r.metresAtHeight0) && r.metresPerHeightStep > 0 && std::isfinite(r.metresPerHeightStep);
+    for (double g : r.geotransform)
+        sound = sound && std::isfinite(g);
+    for (const LonLat& p : r.grid)
+        sound = sound && std::fabs(p.longitude) <= 180 && std::fabs(p.latitude) <= 90;
+    return sound ? nullptr : "a reference read with a number that is not finite or out of its range";
 }

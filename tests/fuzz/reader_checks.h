@@ -16,6 +16,7 @@ const char* checkTga(const uint8_t* bytes, size_t size);
 const char* checkMesh(const uint8_t* bytes, size_t size);
 // Hands the bytes to the height-map loader as the height file.
 const char* checkHeightMap(const uint8_t* bytes, size_t size);
+const char* checkGeoReference(const uint8_t* bytes, size_t size);
 
 struct ReaderCheck {
     const char* reader; // folder name of the reader's regression inputs
@@ -27,4 +28,5 @@ constexpr ReaderCheck kReaderChecks[] = {
     {"tga_image", checkTga},
     {"mesh_model", checkMesh},
     {"height_map", checkHeightMap},
+    {"geo_reference", checkGeoReference},
 };

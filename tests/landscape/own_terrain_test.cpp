@@ -2,6 +2,8 @@
 // read, filled, fitted, joined across the wrap and placed under the start;
 // then the command run on files it must refuse and on a height map that
 // ImageMagick makes, read back with stb_image.
+#include "geodata_files.h"
+
 #include "elevation.h"
 #include "elevation_file.h"
 
@@ -28,63 +30,13 @@
 namespace landscape_test {
 namespace {
 
-namespace fs = std::filesystem;
-
-fs::path scratch(const std::string& name)
-{
-    const fs::path folder = fs::path(LANDSCAPE_TEST_OUTPUT) / ("own-" + std::to_string(getpid())) / name;
-    return fs::remove_all(folder), fs::create_directories(folder), folder;
-}
-
-std::string readText(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void writeBytes(const fs::path& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
-
-// A GeoTIFF of one band: value(x, y) per sample, NaN where there is no data.
-// Projected (UTM zone 32, metres) or, with degrees, geographic.
-struct Raster {
-    int width, height;
-    GDALDataType type;
-    std::array<double, 6> transform;
-    bool degrees = false;
-};
-
-void writeRaster(const fs::path& file, const Raster& r, const std::function<double(int, int)>& value)
-{
-    GDALAllRegister();
-    const char* options[] = {"COMPRESS=DEFLATE", nullptr};
-    GDALDataset* set = GetGDALDriverManager()->GetDriverByName("GTiff")->Create(
-        file.c_str(), r.width, r.height, 1, r.type, const_cast<char**>(options));
-    ASSERT_NE(set, nullptr);
-    OGRSpatialReference system;
-    system.SetWellKnownGeogCS("WGS84");
-    if (!r.degrees)
-        system.SetUTM(32);
-    set->SetSpatialRef(&system);
-    set->SetGeoTransform(const_cast<double*>(r.transform.data()));
-    std::vector<double> samples(static_cast<size_t>(r.width) * r.height);
-    for (int y = 0; y < r.height; ++y)
-        for (int x = 0; x < r.width; ++x)
-            samples[y * r.width + x] = std::isnan(value(x, y)) ? -9999.0 : value(x, y);
-    set->GetRasterBand(1)->SetNoDataValue(-9999.0);
-    EXPECT_EQ(set->GetRasterBand(1)->RasterIO(GF_Write, 0, 0, r.width, r.height, samples.data(), r.width, r.height,
-                                              GDT_Float64, 0, 0, nullptr),
-              CE_None);
-    GDALClose(set);
-}
-
 // A slope rising east and south, with a 6 x 6 hole of no data.
 TEST(OwnTerrain, GeoTiffHolesFillFromTheirNeighboursAndTheShapeFollows)
 {
     const fs::path file = scratch("float") / "dem.tif";
     auto value = [](int x, int y) { return 100.0 + 0.5 * x + 0.25 * y; };
-    writeRaster(file, {300, 200, GDT_Float32, {500000, 20, 0, 5200000, 0, -20}}, [&](int x, int y) {
-        return x >= 200 && x < 206 && y >= 50 && y < 56 ? NAN : value(x, y);
-    });
+    writeRaster(file, {300, 200, GDT_Float32, {500000, 20, 0, 5200000, 0, -20}},
+                [&](int x, int y) { return x >= 200 && x < 206 && y >= 50 && y < 56 ? NAN : value(x, y); });
 
     landscape::ElevationModel model = landscape::readElevationModel(file);
     ASSERT_EQ(model.grid.width, 300);
@@ -165,8 +117,9 @@ TEST(OwnTerrain, MosaicReachingOutsideItsFolderIsRefusedWithoutAConnection)
         writeBytes(folder / "bad.vrt", "<VRTDataset rasterXSize=\"8\" rasterYSize=\"8\"><VRTRasterBand "
                                        "dataType=\"Float32\" band=\"1\"><SimpleSource><SourceFilename "
                                        "relativeToVRT=\"1\">" +
-                                           source + "</SourceFilename><SourceBand>1</SourceBand></SimpleSource>"
-                                                    "</VRTRasterBand></VRTDataset>");
+                                           source +
+                                           "</SourceFilename><SourceBand>1</SourceBand></SimpleSource>"
+                                           "</VRTRasterBand></VRTDataset>");
         try {
             landscape::readElevationModel(folder / "bad.vrt");
             ADD_FAILURE() << source << " was read";
@@ -213,7 +166,10 @@ TEST(OwnTerrain, StartStandsOnTheGround)
 {
     const struct {
         float flat, peak, raisedBy, relief;
-    } cases[] = {{0, 100, 26.25f, 1}, {0, 255, 0, 228.75f / 255}, {20, 240, 6.25f, 1}, {10, 250, 5, 228.75f / 240},
+    } cases[] = {{0, 100, 26.25f, 1},
+                 {0, 255, 0, 228.75f / 255},
+                 {20, 240, 6.25f, 1},
+                 {10, 250, 5, 228.75f / 240},
                  {30, 250, 0, 1}};
     for (const auto& c : cases) {
         landscape::HeightField ground{1024, std::vector<float>(1024 * 1024, c.flat)};
@@ -254,20 +210,6 @@ TEST(OwnTerrain, EightBitPictureWiderThanTallStretchesOntoTheGround)
     EXPECT_NEAR(fit.ground.at(cell(250, width), cell(30, height)), 115.0f, 0.5f);
     EXPECT_NEAR(fit.ground.at(cell(40, width), cell(100, height)), 0.0f, 0.5f);
     EXPECT_NEAR(fit.ground.at(512, 512), 55.0f, 0.5f);
-}
-
-struct CommandRun {
-    int status;
-    std::string out, err;
-};
-
-CommandRun generate(const fs::path& folder, const std::string& arguments)
-{
-    const std::string base = folder.string();
-    const int status = std::system(
-        (std::string(LUMORA_LANDSCAPE) + " " + base + " " + arguments + " >" + base + ".out 2>" + base + ".err")
-            .c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readText(base + ".out"), readText(base + ".err")};
 }
 
 TEST(OwnTerrainCommand, RefusesWhatItCannotReadWithOneLineAndWritesNothing)
@@ -314,7 +256,9 @@ TEST(OwnTerrainCommand, ImageMagicksHeightMapIsNeitherMirroredNorTurned)
 {
     const fs::path folder = scratch("magick");
     const std::string picture = (folder / "hm.png").string();
-    ASSERT_EQ(std::system(("convert -seed 7 -size 512x512 plasma:fractal -colorspace Gray -depth 16 " + picture).c_str()), 0);
+    ASSERT_EQ(
+        std::system(("convert -seed 7 -size 512x512 plasma:fractal -colorspace Gray -depth 16 " + picture).c_str()),
+        0);
     int w = 0, h = 0, channels = 0;
     stbi_us* grey = stbi_load_16(picture.c_str(), &w, &h, &channels, 1);
     ASSERT_NE(grey, nullptr);

@@ -37,14 +37,14 @@ TEST(CheckFolder, TheGeneratedLandscapePassesWithOneLinePerFile)
     }
 }
 
-enum class Damage { Remove, Truncate, Replace };
+enum class Damage { Remove, Truncate, Replace, Write };
 
 struct BrokenCase {
     const char* label;
     const char* file;
     Damage damage;
     uintmax_t keptBytes; // Truncate: what is left
-    const char* standIn; // Replace: a corpus file put in its place
+    const char* standIn; // Replace: a corpus file put in its place; Write: the file's text
     CheckVerdict verdict;
     std::vector<std::string> expected; // each appears in the file's line
     const char* summary;               // the closing line begins so
@@ -163,6 +163,15 @@ const BrokenCase kBrokenCases[] = {
      CheckVerdict::Error,
      {"no message -> the viewer ends at once with status 0"},
      "the viewer would end before its first frame, at busch2.tga"},
+    {"geographic reference cut short",
+     "landscape.geo.json",
+     Damage::Write,
+     0,
+     "{\"format\": \"lumora-geo\", \"version\": 1",
+     CheckVerdict::Error,
+     {"it is not JSON: the text ends inside an array or object at byte 37",
+      "-> one line on standard error, and the readout (F3) shows \"no geographic reference\""},
+     "the viewer would start after 1 message"},
 };
 
 TEST(CheckFolder, OneBrokenFileIsNamedWithItsConsequenceAndNothingElseIsFlagged)
@@ -174,6 +183,8 @@ TEST(CheckFolder, OneBrokenFileIsNamedWithItsConsequenceAndNothingElseIsFlagged)
             fs::remove(folder / c.file);
         else if (c.damage == Damage::Truncate)
             truncateFile(folder / c.file, c.keptBytes);
+        else if (c.damage == Damage::Write)
+            std::ofstream(folder / c.file) << c.standIn;
         else
             fs::copy_file(fs::path(LUMORA_CORPORA_DIR) / c.standIn, folder / c.file,
                           fs::copy_options::overwrite_existing);

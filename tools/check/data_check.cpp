@@ -3,12 +3,15 @@
 #include "assets/bmp_texture.h"
 #include "assets/data_files.h"
 #include "assets/dib_image.h"
+#include "assets/geo_reference.h"
 #include "assets/mesh_model.h"
 #include "assets/tga_image.h"
+#include "overlay/place_readout.h"
 #include "terrain/height_map.h"
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <memory>
@@ -191,6 +194,37 @@ CheckLine checkFlyerSprite()
                        true);
 }
 
+std::string degreesText(const LonLat& point)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, "%.5f %c %.5f %c", std::fabs(point.latitude), point.latitude < 0 ? 'S' : 'N',
+                  std::fabs(point.longitude), point.longitude < 0 ? 'W' : 'E');
+    return text;
+}
+
+// The viewer reads it after start-up, for the readout of where you stand
+// alone: a damaged one costs one line on standard error and the readout.
+// Nothing when there is none: most places have no reference.
+void checkGeoReference(std::vector<CheckLine>& lines)
+{
+    const GeoReferenceRead read = readGeoReference(kGeoReferenceFile);
+    if (read.status == GeoReferenceStatus::Missing)
+        return;
+    if (read.status == GeoReferenceStatus::Damaged) {
+        lines.push_back({kGeoReferenceFile, CheckVerdict::Error,
+                         read.reason + " -> one line on standard error, and the readout (F3) shows \"" +
+                             kNoGeoReferenceText + "\"",
+                         false});
+        return;
+    }
+    const GeoReference& reference = read.reference;
+    char step[32];
+    std::snprintf(step, sizeof step, "%.4g m", reference.metresPerHeightStep);
+    lines.push_back(ok(kGeoReferenceFile, "from " + degreesText(reference.corners[int(GeoCorner::NorthWest)]) +
+                                              " to " + degreesText(reference.corners[int(GeoCorner::SouthEast)]) +
+                                              ", a height step " + step));
+}
+
 // Restores the working directory however the check ends.
 class WorkingDirectory {
 public:
@@ -246,6 +280,7 @@ FolderCheck checkDataFolder(const std::filesystem::path& folder)
             break;
         }
     }
+    checkGeoReference(lines);
 
     for (size_t i = 0; i < lines.size(); ++i) {
         if (lines[i].verdict == CheckVerdict::Error && lines[i].detail.rfind("no message", 0) != 0)

@@ -6,8 +6,9 @@
 //
 // Files are checked in start-up order: the height map, the eight start-up
 // pictures, the grass and palm meshes with the pictures they name, the flyer
-// sprite, the origin palm with its pictures. A picture named by several
-// meshes is checked once.
+// sprite, the origin palm with its pictures; then the geographic reference
+// (landscape.geo.json), which the viewer reads after start-up, when there is
+// one. A picture named by several meshes is checked once.
 
 #include <cstdint>
 #include <filesystem>

@@ -27,6 +27,8 @@ void printHelp()
                 "               picture its meshes name, with the viewer's own readers. One line per\n"
                 "               file: OK, WARNING (no message, but data is lost) or ERROR with the\n"
                 "               message the viewer would show and what would follow; then a summary.\n"
+                "               The geographic reference landscape.geo.json, where there is one, is\n"
+                "               checked as well: a damaged one loses the readout of where you stand.\n"
                 "--image FILE   decodes one BMP or TGA (by its extension) as the viewer does and\n"
                 "               prints its size, or the reader's message\n"
                 "  --png OUT    also writes the decoded picture as a PNG, top row first\n"

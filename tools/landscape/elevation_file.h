@@ -7,16 +7,15 @@
 // sits in memory whole.
 //
 // A file never makes the import reach the network or read outside what the
-// user named: only the drivers above may open it, a mosaic whose sources are
-// not files in its own folder is refused before it is opened, and every file
-// the opened dataset reads must lie in the named file's folder. The library's
-// own messages are kept quiet; failures come back as one plain reason.
+// user named (geodata_file.h); failures come back as one plain reason.
 #pragma once
 
 #include "elevation.h"
 
+#include <array>
 #include <filesystem>
 #include <optional>
+#include <string>
 
 namespace landscape {
 
@@ -33,14 +32,19 @@ struct ReadWindow {
 };
 
 struct ElevationModel {
-    ElevationGrid grid;   // the window resampled, at most kMapSize a side; holes NaN
-    int windowWidth = 0;  // samples of the window in the file
+    ElevationGrid grid;  // the window resampled, at most kMapSize a side; holes NaN
+    int windowWidth = 0; // samples of the window in the file
     int windowHeight = 0;
     // The window's ground size in metres, where the file says where it lies
     // (a projected system, or degrees taken at the window's middle latitude).
     std::optional<double> metresAcross; // west to east
     std::optional<double> metresAlong;  // north to south
     double metresPerUnit = 1.0;         // the samples' height unit (metres unless the file says feet)
+    // Where the window lies: GDAL's geotransform from the window's (column,
+    // row), counted from its top-left corner, to the file's coordinates, and
+    // the file's coordinate system as WKT (empty when it names none).
+    std::optional<std::array<double, 6>> windowTransform;
+    std::string systemWkt;
 };
 
 // Throws std::runtime_error with the reason in plain words (the caller names

@@ -19,7 +19,7 @@ namespace landscape {
 namespace {
 
 enum Stream : uint64_t {
-    kTextures = 1,
+    kTextures = kTextureStream,
     kOriginPalm,
     kPalmKind0,
     kPalmKind1,
@@ -116,32 +116,39 @@ PalmShape stoutPalm()
     return shape;
 }
 
-// Everything but the ground and its picture: these need no heights, so they
-// are built on a second thread while the heights erode.
-std::vector<LandscapeFile> buildSkyAndProps(uint64_t seed, int detail)
+// An empty mesh: the viewer reads it and draws nothing.
+Mesh noPlant() { return {}; }
+
+// Everything but the terrain: these need no heights, so they are built on a
+// second thread while the terrain is made.
+std::vector<LandscapeFile> buildSkyAndProps(uint64_t seed, const LandscapeOptions& options)
 {
     std::vector<LandscapeFile> files;
     const uint64_t textures = streamSeed(seed, kTextures);
-    files.push_back({dataFileName(DataFile::DetailPicture), encodeBmp(paintDetail(textures))});
     const SkyScene sky = makeSkyScene(seed);
     for (const SkyFaceLayout& face : skyFaceLayouts()) {
         files.push_back({face.fileName, encodeBmp(paintSkyFace(sky, face))});
     }
     files.push_back({dataFileName(DataFile::FlyerSprite), encodeTga(paintWingSprite(textures))});
-    files.push_back({kBarkFile, encodeBmp(paintBark(textures))});
-    files.push_back({kFrondFile, encodeBmp(paintFronds(textures, FrondTint::Fresh))});
-    files.push_back({kPaleFrondFile, encodeBmp(paintFronds(textures, FrondTint::Pale))});
-    files.push_back({kDarkFrondFile, encodeBmp(paintFronds(textures, FrondTint::Dark))});
-    files.push_back({kBladeFile, encodeBmp(paintBlades(textures))});
+    const bool palms = options.plants == Plants::Palms;
+    if (palms) {
+        files.push_back({kBarkFile, encodeBmp(paintBark(textures))});
+        files.push_back({kFrondFile, encodeBmp(paintFronds(textures, FrondTint::Fresh))});
+        files.push_back({kPaleFrondFile, encodeBmp(paintFronds(textures, FrondTint::Pale))});
+        files.push_back({kDarkFrondFile, encodeBmp(paintFronds(textures, FrondTint::Dark))});
+        files.push_back({kBladeFile, encodeBmp(paintBlades(textures))});
+    }
     auto palm = [&](const PalmShape& leanest, Stream stream) {
-        return textBytes(formatVxm(buildPalm(atDetail(leanest, detail), streamSeed(seed, stream))));
+        return textBytes(
+            formatVxm(palms ? buildPalm(atDetail(leanest, options.detail), streamSeed(seed, stream)) : noPlant()));
     };
     files.push_back({dataFileName(DataFile::OriginPalm), palm(originPalm(), kOriginPalm)});
     files.push_back({dataFileName(DataFile::PalmMesh1), palm(tallPalm(), kPalmKind0)});
     files.push_back({dataFileName(DataFile::PalmMesh2), palm(archingPalm(), kPalmKind1)});
     files.push_back({dataFileName(DataFile::PalmMesh3), palm(stoutPalm(), kPalmKind2)});
     files.push_back({dataFileName(DataFile::GrassMesh),
-                     textBytes(formatVxm(buildGrassTuft(streamSeed(seed, kTuft), kBladeFile, detail)))});
+                     textBytes(formatVxm(palms ? buildGrassTuft(streamSeed(seed, kTuft), kBladeFile, options.detail)
+                                               : noPlant()))});
     return files;
 }
 
@@ -152,41 +159,51 @@ std::string versionLine(int detail)
     return "lumora-landscape " + std::to_string(kGeneratorVersion) + " detail " + std::to_string(detail);
 }
 
+Terrain generateTerrain(uint64_t seed, int pictureSize)
+{
+    Terrain terrain;
+    terrain.ground = generateHeightField(seed);
+    terrain.picture = resizedPicture(paintTerrain(terrain.ground, seed), pictureSize);
+    terrain.detailPicture = paintDetail(streamSeed(seed, kTextureStream));
+    return terrain;
+}
+
 namespace {
 
-// The ground is made (or taken) here while the rest is built on a second thread.
-template <typename MakeGround>
-std::vector<LandscapeFile> buildAll(uint64_t seed, int detail, MakeGround makeGround)
+template <typename MakeTerrain>
+std::vector<LandscapeFile> buildAll(uint64_t seed, const LandscapeOptions& options, MakeTerrain makeTerrain)
 {
     // Refused before any thread starts, so that a bad level is one plain error.
-    atDetail(originPalm(), detail);
-    std::future<std::vector<LandscapeFile>> props = std::async(std::launch::async, buildSkyAndProps, seed, detail);
+    atDetail(originPalm(), options.detail);
+    std::future<std::vector<LandscapeFile>> props =
+        std::async(std::launch::async, buildSkyAndProps, seed, std::cref(options));
 
+    const Terrain terrain = makeTerrain();
+    const HeightField& ground = terrain.ground;
+    if (ground.size != kMapSize || ground.heights.size() != static_cast<size_t>(kMapSize) * kMapSize)
+        throw std::invalid_argument("the ground must be 1024 x 1024 heights");
     std::vector<LandscapeFile> files;
-    const HeightField& field = makeGround();
-    files.push_back({dataFileName(DataFile::HeightMap), heightBytes(field)});
-    files.push_back({dataFileName(DataFile::TerrainPicture), encodeBmp(paintTerrain(field, seed))});
-
+    files.push_back({dataFileName(DataFile::HeightMap), heightBytes(ground)});
+    files.push_back({dataFileName(DataFile::TerrainPicture), encodeBmp(terrain.picture)});
+    files.push_back({dataFileName(DataFile::DetailPicture), encodeBmp(terrain.detailPicture)});
     for (LandscapeFile& file : props.get())
         files.push_back(std::move(file));
-    files.push_back({kVersionFileName, textBytes(versionLine(detail) + "\n")});
+    if (!terrain.geoReference.empty())
+        files.push_back({kGeoReferenceFileName, textBytes(terrain.geoReference)});
+    files.push_back({kVersionFileName, textBytes(versionLine(options.detail) + "\n")});
     return files;
 }
 
 } // namespace
 
-std::vector<LandscapeFile> buildLandscape(uint64_t seed, int detail)
+std::vector<LandscapeFile> buildLandscape(uint64_t seed, const LandscapeOptions& options)
 {
-    HeightField field;
-    return buildAll(seed, detail, [&]() -> const HeightField& { return field = generateHeightField(seed); });
+    return buildAll(seed, options, [&] { return generateTerrain(seed, options.pictureSize); });
 }
 
-std::vector<LandscapeFile> buildLandscapeAround(const HeightField& ground, uint64_t seed, int detail)
+std::vector<LandscapeFile> buildLandscapeAround(Terrain terrain, uint64_t seed, const LandscapeOptions& options)
 {
-    if (ground.size != kMapSize || ground.heights.size() != static_cast<size_t>(kMapSize) * kMapSize) {
-        throw std::invalid_argument("the ground must be 1024 x 1024 heights");
-    }
-    return buildAll(seed, detail, [&]() -> const HeightField& { return ground; });
+    return buildAll(seed, options, [&] { return std::move(terrain); });
 }
 
 void prepareLandscapeFolder(const std::filesystem::path& folder)
@@ -195,9 +212,11 @@ void prepareLandscapeFolder(const std::filesystem::path& folder)
     std::filesystem::create_directories(folder, error);
     if (error)
         throw std::runtime_error("cannot create " + folder.string() + ": " + error.message());
-    std::filesystem::remove(folder / kVersionFileName, error);
-    if (error)
-        throw std::runtime_error("cannot remove the old version file: " + error.message());
+    for (const char* name : {kVersionFileName, kGeoReferenceFileName}) {
+        std::filesystem::remove(folder / name, error);
+        if (error)
+            throw std::runtime_error(std::string("cannot remove the old ") + name + ": " + error.message());
+    }
 }
 
 void writeLandscapeFile(const std::filesystem::path& folder, const LandscapeFile& file)

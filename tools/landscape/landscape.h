@@ -6,6 +6,7 @@
 #pragma once
 
 #include "heightfield.h"
+#include "picture.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -26,24 +27,49 @@ constexpr const char* kVersionFileName = "landscape.version";
 // at another level of detail tells itself apart too.
 std::string versionLine(int detail = kDefaultDetail);
 
+constexpr const char* kGeoReferenceFileName = "landscape.geo.json";
+
 struct LandscapeFile {
     std::string name;
     std::vector<uint8_t> bytes;
 };
 
-// Every file in the order to write them; the version file comes last, so a
-// folder whose writing was cut short never looks complete.
-// Palms and tufts at the given level of detail (plants.h).
-std::vector<LandscapeFile> buildLandscape(uint64_t seed, int detail = kDefaultDetail);
+enum class Plants { None, Palms };
 
-// The same around a ground that is given rather than generated (a user's own
-// terrain, 1024 × 1024, heights 0..255): its picture is painted from it, and
-// every other file is as the seed makes it.
-std::vector<LandscapeFile> buildLandscapeAround(const HeightField& ground, uint64_t seed,
-                                                int detail = kDefaultDetail);
+struct LandscapeOptions {
+    int detail = kDefaultDetail; // palms and tufts at this level of detail (plants.h)
+    // None leaves the palm and grass meshes without triangles: the viewer
+    // still reads them, and draws nothing.
+    Plants plants = Plants::Palms;
+    int pictureSize = kMapSize; // the terrain picture's side, kMapSize..kMostPictureSize
+};
+
+constexpr int kMostPictureSize = 8192;
+
+// The ground and the two pictures laid on it.
+struct Terrain {
+    HeightField ground;       // 1024 × 1024, heights 0..255
+    Picture picture;          // the terrain picture, square, top row along z = 0
+    Picture detailPicture;    // repeated over the ground and multiplied in
+    std::string geoReference; // the text of landscape.geo.json; empty where the place has none
+};
+
+// The generated terrain of a seed, its picture painted at the given side.
+Terrain generateTerrain(uint64_t seed, int pictureSize = kMapSize);
+
+// Every file in the order to write them; the version file comes last, so a
+// folder whose writing was cut short never looks complete. The generated
+// terrain is made while the sky and the plants are built on a second thread.
+std::vector<LandscapeFile> buildLandscape(uint64_t seed, const LandscapeOptions& options = {});
+
+// The same around a terrain that is given (a user's own place); the
+// picture's side is the terrain's own.
+std::vector<LandscapeFile> buildLandscapeAround(Terrain terrain, uint64_t seed, const LandscapeOptions& options = {});
 
 // Removes a version file left in the folder, so that a set that fails half
-// way is not taken for a complete one; creates the folder if it is missing.
+// way is not taken for a complete one, and a geographic reference, so that a
+// folder never carries one that is not its own; creates the folder if it is
+// missing.
 void prepareLandscapeFolder(const std::filesystem::path& folder);
 
 // Writes one file into the folder. Throws std::runtime_error on failure.

@@ -1,8 +1,7 @@
 // lumora-landscape: writes the default landscape, or one around a user's own
 // terrain, into a folder.
-#include "elevation.h"
-#include "elevation_file.h"
 #include "landscape.h"
+#include "place_import.h"
 #include "plants.h"
 
 #include "assets/data_files.h"
@@ -24,8 +23,10 @@ namespace {
 void printUsage(std::FILE* out)
 {
     std::fprintf(out, "usage: lumora-landscape OUTDIR [--seed N] [--detail N]\n"
+                      "                        [--plants none|palms] [--image-size N]\n"
                       "                        [--heightmap FILE [--exaggeration F | --vertical-scale S]\n"
-                      "                                          [--crop X,Y,W,H | --bounds W,S,E,N]]\n"
+                      "                                          [--crop X,Y,W,H | --bounds W,S,E,N]\n"
+                      "                                          [--image PICTURE] [--track TRACK]]\n"
                       "       lumora-landscape --names | --help | --version\n");
 }
 
@@ -36,7 +37,8 @@ void printHelp()
                 "Writes the complete set of data files that the viewer reads from its working\n"
                 "directory into OUTDIR (created if missing): the height map Tertest.raw, the\n"
                 "terrain and detail pictures, the six sky-box faces, the flyer sprite busch2.tga,\n"
-                "the palm and grass meshes (.vxm) with their textures, and landscape.version.\n"
+                "the palm and grass meshes (.vxm) with their textures, and landscape.version;\n"
+                "for a georeferenced elevation model also landscape.geo.json, where it lies.\n"
                 "Files already in OUTDIR are overwritten. The same seed always gives the same\n"
                 "bytes; another seed gives another landscape.\n"
                 "\n"
@@ -75,6 +77,25 @@ void printHelp()
                 "              use only the part of a georeferenced file between west W, south S,\n"
                 "              east E and north N, in the file's own coordinates (degrees for\n"
                 "              SRTM tiles, metres for most national grids)\n"
+                "  --image PICTURE\n"
+                "              lay your own orthophoto or satellite picture on the ground:\n"
+                "              a GeoTIFF (also cloud-optimised), JPEG 2000, JPEG, PNG, WebP,\n"
+                "              ERDAS .img or a mosaic of tiles (.vrt), RGB, RGBA or grey (more\n"
+                "              than 8 bits are stretched by their statistics). It is warped\n"
+                "              into the elevation model's coordinate system over exactly the\n"
+                "              ground the heights cover; one without georeferencing is\n"
+                "              stretched over it. Where it covers only part, the rest is\n"
+                "              painted and the line gives the share it covers\n"
+                "  --track TRACK\n"
+                "              draw GPS tracks, routes and waypoints (GPX, GeoJSON or KML) on\n"
+                "              the ground, red with a dark edge; needs a georeferenced model\n"
+                "  --image-size N\n"
+                "              the terrain picture's side, %d to %d (default %d with\n"
+                "              --image, else %d); a larger one is sharper and costs the\n"
+                "              viewer more start-up time and memory\n"
+                "  --plants none|palms\n"
+                "              palms and grass (the default), or none: their meshes are\n"
+                "              written empty, and the viewer draws no plants\n"
                 "  --names     print the names of the files the viewer reads, one a line, in the\n"
                 "              order it reads them, and exit\n"
                 "  --version   print the generator version line and exit; landscape.version\n"
@@ -83,7 +104,8 @@ void printHelp()
                 "  --help      print this text and exit\n",
                 static_cast<unsigned long long>(landscape::kDefaultSeed), landscape::kLeastDetail,
                 landscape::kMostDetail, landscape::kDefaultDetail, landscape::kEdgeBand, landscape::kStartX,
-                landscape::kStartZ);
+                landscape::kStartZ, landscape::kMapSize, landscape::kMostPictureSize, landscape::kPhotoPictureSize,
+                landscape::kMapSize);
 }
 
 bool parseSeed(std::string_view text, uint64_t& seed)
@@ -99,6 +121,14 @@ bool parseDetail(std::string_view text, int& detail)
     const auto [last, error] = std::from_chars(text.data(), end, detail);
     return !text.empty() && error == std::errc() && last == end && detail >= landscape::kLeastDetail &&
            detail <= landscape::kMostDetail;
+}
+
+bool parsePictureSize(std::string_view text, int& side)
+{
+    const char* end = text.data() + text.size();
+    const auto [last, error] = std::from_chars(text.data(), end, side);
+    return !text.empty() && error == std::errc() && last == end && side >= landscape::kMapSize &&
+           side <= landscape::kMostPictureSize;
 }
 
 bool parseScale(const char* text, float& scale)
@@ -139,99 +169,23 @@ bool parseBounds(const std::string& text, landscape::CoordinateBox& box)
     return box.west < box.east && box.south < box.north;
 }
 
-struct ImportOptions {
-    std::optional<float> scale;        // input units per height step
-    std::optional<float> exaggeration; // times steeper than the ground is (1: true proportions)
-    landscape::ReadWindow window;
-};
-
-// The metres a grid step of the ground covers, across and along, where the
-// file is georeferenced.
-struct GridStep {
-    double across = 0.0, along = 0.0;
-    double mean() const { return 0.5 * (across + along); }
-};
-
-// Input units per height step for the exaggeration asked for, flattened
-// where the relief would not fit in the byte range; flattened says how much.
-float unitsForExaggeration(const landscape::ElevationModel& model, const GridStep& step, float exaggeration,
-                           double& flattened)
-{
-    const auto [low, high] = std::minmax_element(model.grid.samples.begin(), model.grid.samples.end());
-    const double units = step.mean() / exaggeration / model.metresPerUnit;
-    flattened = (*high - *low) / units / 255.0;
-    return static_cast<float>(flattened > 1.0 ? (*high - *low) / 255.0 : units);
-}
-
-// The user's elevation model as the ground, with what was done to it on one
-// line. Throws std::runtime_error naming the file when it cannot serve.
-landscape::HeightField groundFrom(const std::string& file, const ImportOptions& options)
-{
-    try {
-        landscape::ElevationModel model = landscape::readElevationModel(file, options.window);
-        const int filled = landscape::fillNoData(model.grid);
-        std::optional<GridStep> step;
-        if (model.metresAcross && model.metresAlong)
-            step = GridStep{*model.metresAcross / landscape::kMapSize, *model.metresAlong / landscape::kMapSize};
-        std::optional<float> unitsPerStep = options.scale;
-        double flattened = 1.0;
-        if (options.exaggeration) {
-            if (!step)
-                throw std::runtime_error("is not georeferenced, so no exaggeration can be given "
-                                         "(--vertical-scale can set the height step)");
-            unitsPerStep = unitsForExaggeration(model, *step, *options.exaggeration, flattened);
-        }
-        landscape::GroundFit fit = landscape::fitGround(model.grid, unitsPerStep);
-        landscape::joinEdges(fit.ground);
-        const landscape::StartPlacement start = landscape::standStartOnGround(fit.ground);
-
-        std::printf("%s: %d x %d samples, from %g to %g; one height step is %g input units", file.c_str(),
-                    model.windowWidth, model.windowHeight, static_cast<double>(fit.inputMin),
-                    static_cast<double>(fit.inputMax), static_cast<double>(fit.unitsPerStep));
-        if (step) {
-            const double heightStep = fit.unitsPerStep * model.metresPerUnit / start.relief;
-            if (std::fabs(step->across - step->along) > 0.01 * step->mean())
-                std::printf("; a grid step is %.4g m across and %.4g m along", step->across, step->along);
-            else
-                std::printf("; a grid step is %.4g m", step->mean());
-            std::printf(" and a height step %.4g m, so the relief is exaggerated %.3g times", heightStep,
-                        step->mean() / heightStep);
-            if (flattened > 1.0)
-                std::printf(" (flattened %.3g times to fit heights 0 to 255)", flattened);
-        } else {
-            std::printf("; the file is not georeferenced, so no exaggeration can be given");
-        }
-        if (filled > 0)
-            std::printf("; %d no-data samples filled", filled);
-        if (fit.clipped > 0)
-            std::printf("; %d heights cut at 255", fit.clipped);
-        if (start.raisedBy > 0.0f || start.relief < 1.0f) {
-            std::printf("; raised %.3g height steps", static_cast<double>(start.raisedBy));
-            if (start.relief < 1.0f)
-                std::printf(" and the relief flattened to %.0f %%", 100.0 * start.relief);
-            std::printf(" so the viewer starts on the ground");
-        }
-        std::printf("\n");
-        return std::move(fit.ground);
-    } catch (const std::runtime_error& e) {
-        throw std::runtime_error(file + ": " + e.what());
-    }
-}
-
 } // namespace
 
 int main(int argc, char** argv)
 {
-    const ToolCommandLine line = parseToolCommandLine(
-        argc, argv,
-        {{"--seed", true},
-         {"--detail", true},
-         {"--heightmap", true},
-         {"--vertical-scale", true},
-         {"--exaggeration", true},
-         {"--crop", true},
-         {"--bounds", true},
-         {"--names", false}});
+    const ToolCommandLine line = parseToolCommandLine(argc, argv,
+                                                      {{"--seed", true},
+                                                       {"--detail", true},
+                                                       {"--heightmap", true},
+                                                       {"--vertical-scale", true},
+                                                       {"--exaggeration", true},
+                                                       {"--crop", true},
+                                                       {"--bounds", true},
+                                                       {"--image", true},
+                                                       {"--image-size", true},
+                                                       {"--track", true},
+                                                       {"--plants", true},
+                                                       {"--names", false}});
     // The generator's version is its own, the line that landscape.version repeats.
     const auto printVersion = [](const char*) { std::printf("%s\n", landscape::versionLine().c_str()); };
     if (const int status = answerToolCommandLine(line, "lumora-landscape", printHelp, printUsage, printVersion);
@@ -253,7 +207,27 @@ int main(int argc, char** argv)
                      landscape::kMostDetail);
         return 2;
     }
-    ImportOptions import;
+    landscape::LandscapeOptions options;
+    options.detail = detail;
+    if (const std::string* text = line.value("--plants")) {
+        if (*text != "none" && *text != "palms") {
+            std::fprintf(stderr, "lumora-landscape: --plants needs none or palms\n");
+            return 2;
+        }
+        options.plants = *text == "none" ? landscape::Plants::None : landscape::Plants::Palms;
+    }
+    landscape::ImportOptions import;
+    if (const std::string* text = line.value("--image"))
+        import.image = *text;
+    if (const std::string* text = line.value("--track"))
+        import.track = *text;
+    if (const std::string* text = line.value("--image-size");
+        text && !parsePictureSize(*text, import.pictureSize.emplace())) {
+        std::fprintf(stderr, "lumora-landscape: --image-size needs a side from %d to %d\n", landscape::kMapSize,
+                     landscape::kMostPictureSize);
+        return 2;
+    }
+    options.pictureSize = import.pictureSize.value_or(landscape::kMapSize);
     if (const std::string* text = line.value("--vertical-scale");
         text && !parseScale(text->c_str(), import.scale.emplace())) {
         std::fprintf(stderr, "lumora-landscape: --vertical-scale needs a positive number\n");
@@ -273,15 +247,17 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "lumora-landscape: --bounds needs W,S,E,N (west below east, south below north)\n");
         return 2;
     }
-    const std::string* heightMapText = line.value("--heightmap");
-    const std::string heightMap = heightMapText ? *heightMapText : std::string();
-    if (heightMap.empty() && (import.scale || import.exaggeration || import.window.samples || import.window.bounds)) {
-        std::fprintf(stderr,
-                     "lumora-landscape: --vertical-scale, --exaggeration, --crop and --bounds go with --heightmap\n");
+    if (const std::string* text = line.value("--heightmap"))
+        import.heightMap = *text;
+    if (import.heightMap.empty() && (import.scale || import.exaggeration || import.window.samples ||
+                                     import.window.bounds || !import.image.empty() || !import.track.empty())) {
+        std::fprintf(stderr, "lumora-landscape: --vertical-scale, --exaggeration, --crop, --bounds, --image and "
+                             "--track go with --heightmap\n");
         return 2;
     }
     if (import.scale && import.exaggeration) {
-        std::fprintf(stderr, "lumora-landscape: --vertical-scale and --exaggeration set the same thing: one of them\n");
+        std::fprintf(stderr,
+                     "lumora-landscape: --vertical-scale and --exaggeration set the same thing: one of them\n");
         return 2;
     }
     if (import.window.samples && import.window.bounds) {
@@ -297,9 +273,14 @@ int main(int argc, char** argv)
         const auto start = std::chrono::steady_clock::now();
         // Everything is built before the folder is touched, so a height map
         // that cannot serve leaves it as it was.
-        const std::vector<landscape::LandscapeFile> files =
-            heightMap.empty() ? landscape::buildLandscape(seed, detail)
-                              : landscape::buildLandscapeAround(groundFrom(heightMap, import), seed, detail);
+        std::vector<landscape::LandscapeFile> files;
+        if (import.heightMap.empty()) {
+            files = landscape::buildLandscape(seed, options);
+        } else {
+            landscape::ImportedPlace place = landscape::importPlace(import, seed);
+            std::printf("%s\n", place.report.c_str());
+            files = landscape::buildLandscapeAround(std::move(place.terrain), seed, options);
+        }
         landscape::prepareLandscapeFolder(folder);
         size_t total = 0;
         for (const landscape::LandscapeFile& file : files) {

@@ -35,4 +35,16 @@ inline void setRgb(Picture& picture, int x, int y, Vec3 colour)
     p[2] = toByte(colour.z);
 }
 
+// The mean of each colour channel, 0..1.
+inline Vec3 meanColour(const Picture& picture)
+{
+    double sum[3] = {0.0, 0.0, 0.0};
+    for (size_t i = 0; i < picture.pixels.size(); i += picture.channels)
+        for (int c = 0; c < 3; ++c)
+            sum[c] += picture.pixels[i + c];
+    const double count = 255.0 * picture.width * picture.height;
+    return {static_cast<float>(sum[0] / count), static_cast<float>(sum[1] / count),
+            static_cast<float>(sum[2] / count)};
+}
+
 } // namespace landscape

@@ -16,4 +16,28 @@ namespace landscape {
 
 Picture paintTerrain(const HeightField& field, uint64_t seed);
 
+// What the ground is in the real world, for a place whose position is known.
+struct GroundMetres {
+    double atHeight0 = 0.0;     // metres of height 0
+    double perHeightStep = 1.0; // metres of a height step
+    double stepAcross = 1.0;    // metres of a grid step along x
+    double stepAlong = 1.0;     // metres of a grid step along z
+    double northLatitude = 0.0; // degrees at z = 0
+    double southLatitude = 0.0; // degrees at z = 1024
+};
+
+// The same painted from metres and true slopes: snow above the snow line of
+// the latitude, bare ground and alpine grass above the tree line, forest and
+// fields below it, rock on true steep slopes, sand at sea level. The light
+// falls on the true relief too, so the exaggeration changes nothing here.
+Picture paintTerrain(const HeightField& field, uint64_t seed, const GroundMetres& metres);
+
+// The lowest height of lasting snow at a latitude (degrees): about 4500 m
+// near the equator, falling from latitude 25 to sea level at 80.
+double snowLineMetres(double latitude);
+
+// A square picture of the ground brought to another side, blending the four
+// nearest pixels; it repeats across its edges as the ground does.
+Picture resizedPicture(Picture picture, int side);
+
 } // namespace landscape

@@ -75,6 +75,21 @@ Picture paintDetail(uint64_t seed)
     return picture;
 }
 
+Picture paintPhotoDetail(uint64_t seed)
+{
+    const uint32_t fine = noiseSeed(seed, kDetailFine);
+    Picture picture(kDetailSize, kDetailSize, 3);
+    for (int y = 0; y < kDetailSize; ++y) {
+        for (int x = 0; x < kDetailSize; ++x) {
+            const float grit =
+                tileFbm(fine, static_cast<float>(x) / kDetailSize, static_cast<float>(y) / kDetailSize, 64, 2);
+            const float value = 0.985f + 0.015f * clamp01(0.5f + grit);
+            setRgb(picture, x, y, Vec3{value, value, value});
+        }
+    }
+    return picture;
+}
+
 Picture paintWingSprite(uint64_t seed)
 {
     const uint32_t veins = noiseSeed(seed, kWingVeins);

@@ -15,8 +15,15 @@
 
 namespace landscape {
 
+// The stream of a landscape's seed (random.h) that these pictures are painted from.
+constexpr uint64_t kTextureStream = 1;
+
 // 256 × 256 RGB; tiles with no seam; bright (it multiplies) with a fine grain.
 Picture paintDetail(uint64_t seed);
+
+// The same for a photograph: white with only a faint grain, so that the
+// photograph keeps its colours (divided by this picture's mean, meanColour).
+Picture paintPhotoDetail(uint64_t seed);
 
 // 128 × 128 RGBA. One wing: its root along the right edge (s = 1), where the
 // flyer's body is, its tip towards the left (s = 0). Alpha is 0 outside the

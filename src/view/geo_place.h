@@ -1,0 +1,26 @@
+#pragma once
+// Where the viewer stands on the Earth, from the place's geographic reference
+// (assets/geo_reference.h): the eye's latitude and longitude, the ground's
+// height under it in metres, and the heading of the horizontal view in
+// degrees clockwise from true north. Pure: no state, no allocation, cheap
+// enough to run every frame.
+//
+// Degrees come from the reference's 17 x 17 grid, bilinear between its points
+// and clamped to its edge outside world 0 .. 1024. North and east are taken
+// from the grid around the eye, so a projected model whose grid is turned
+// against the meridians (grid convergence) still gives a true heading.
+
+#include "assets/geo_reference.h"
+#include "terrain/height_map.h"
+#include "view/camera.h"
+
+struct GeoPlace {
+    double latitude, longitude; // degrees, north and east positive; longitude in [-180, 180]
+    double groundMetres;        // the ground under the eye, above the model's datum
+    double headingDegrees;      // [0, 360): 0 north, 90 east
+};
+
+// Longitude and latitude of world point (x, z), clamped to the grid.
+LonLat lonLatAt(const GeoReference& reference, double x, double z);
+
+GeoPlace placeOf(const GeoReference& reference, const HeightMap& map, const Camera& camera);

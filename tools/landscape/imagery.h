@@ -1,0 +1,55 @@
+// A user's orthophoto or satellite picture laid on the ground as the terrain
+// picture. A georeferenced picture is warped through GDAL into the elevation
+// model's coordinate system over exactly the ground the heights cover,
+// averaged where it shrinks and blended bilinearly where it grows, read from
+// its overviews and a strip of the terrain picture at a time, so a large
+// picture never sits in memory whole. A picture without georeferencing, or
+// one on an elevation model without it, is stretched over the ground.
+//
+// 8-bit pictures keep their values; pictures of more bits are stretched per
+// band by their statistics (mean ± 2.5 standard deviations). Grey pictures
+// are grey; an alpha band, a no-data value and the picture's edge mark where
+// it covers nothing, and there the terrain picture keeps what it had.
+#pragma once
+
+#include "picture.h"
+
+#include <gdal_priv.h>
+
+#include <array>
+#include <optional>
+#include <string>
+
+namespace landscape {
+
+// Where the ground lies: GDAL's geotransform from world (x, z) to the
+// elevation model's coordinates, and its coordinate system as WKT.
+struct GroundFrame {
+    std::array<double, 6> worldTransform;
+    std::string systemWkt;
+};
+
+enum class ImageryFit {
+    Warped,              // by both georeferences
+    WarpedInModelSystem, // the picture has a geotransform but names no system: the model's was taken
+    Stretched,           // the picture is not georeferenced
+    StretchedOnUnplaced, // the elevation model is not, so nothing could be aligned
+};
+
+struct ImageryCover {
+    int width = 0, height = 0; // the picture's own pixels
+    ImageryFit fit = ImageryFit::Warped;
+    double coveredShare = 0.0; // of the ground the heights cover, 0..1
+};
+
+// Lays the picture (opened by openGeodata as GeodataKind::Imagery) over the
+// terrain picture (square, RGB, any side), its colours multiplied by gain.
+// Throws std::runtime_error with the reason (the caller names the file).
+ImageryCover drapeImagery(GDALDataset& dataset, const std::optional<GroundFrame>& ground, Vec3 gain,
+                          Picture& picture);
+
+// The terrain picture's geotransform: its pixel corner (p, q) lies at world
+// (p, q) * 1024 / side, so its texels line up with what the viewer draws.
+std::array<double, 6> pictureTransform(const GroundFrame& ground, int side);
+
+} // namespace landscape

@@ -1,0 +1,261 @@
+#include "place_import.h"
+
+#include "geo_reference.h"
+#include "geodata_file.h"
+#include "imagery.h"
+#include "random.h"
+#include "terrain_picture.h"
+#include "textures.h"
+#include "track.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <stdexcept>
+
+namespace landscape {
+
+namespace {
+
+// printf onto the end of a string.
+void appendf(std::string& text, const char* format, ...) __attribute__((format(printf, 2, 3)));
+void appendf(std::string& text, const char* format, ...)
+{
+    char part[512];
+    va_list arguments;
+    va_start(arguments, format);
+    const int length = std::vsnprintf(part, sizeof part, format, arguments);
+    va_end(arguments);
+    text.append(part, static_cast<size_t>(std::clamp(length, 0, static_cast<int>(sizeof part) - 1)));
+}
+
+// The metres a grid step of the ground covers, across and along, where the
+// file is georeferenced.
+struct GridStep {
+    double across = 0.0, along = 0.0;
+    double mean() const { return 0.5 * (across + along); }
+};
+
+// Input units per height step for the exaggeration asked for, flattened
+// where the relief would not fit in the byte range; flattened says how much.
+float unitsForExaggeration(const ElevationModel& model, const GridStep& step, float exaggeration, double& flattened)
+{
+    const auto [low, high] = std::minmax_element(model.grid.samples.begin(), model.grid.samples.end());
+    const double units = step.mean() / exaggeration / model.metresPerUnit;
+    flattened = (*high - *low) / units / 255.0;
+    return static_cast<float>(flattened > 1.0 ? (*high - *low) / 255.0 : units);
+}
+
+// The ground from the elevation model, with what was done to it on the line.
+struct ImportedHeights {
+    HeightField ground;
+    std::optional<GeoReference> reference; // where the model is georeferenced
+    std::optional<GridStep> step;          // where it says how large a sample is
+    std::string line;
+};
+
+ImportedHeights importHeights(const ImportOptions& options)
+
+{
+    const std::string file = options.heightMap.string();
+    ElevationModel model = readElevationModel(file, options.window);
+    const int filled = fillNoData(model.grid);
+    std::optional<GridStep> step;
+    if (model.metresAcross && model.metresAlong)
+        step = GridStep{*model.metresAcross / kMapSize, *model.metresAlong / kMapSize};
+    std::optional<float> unitsPerStep = options.scale;
+    double flattened = 1.0;
+    if (options.exaggeration) {
+        if (!step)
+            throw std::runtime_error("is not georeferenced, so no exaggeration can be given "
+                                     "(--vertical-scale can set the height step)");
+        unitsPerStep = unitsForExaggeration(model, *step, *options.exaggeration, flattened);
+    }
+    GroundFit fit = fitGround(model.grid, unitsPerStep);
+    joinEdges(fit.ground);
+    const StartPlacement start = standStartOnGround(fit.ground);
+
+    ImportedHeights heights;
+    std::string& line = heights.line;
+    appendf(line, "%s: %d x %d samples, from %g to %g; one height step is %g input units", file.c_str(),
+            model.windowWidth, model.windowHeight, static_cast<double>(fit.inputMin),
+            static_cast<double>(fit.inputMax), static_cast<double>(fit.unitsPerStep));
+    if (step) {
+        const double heightStep = fit.unitsPerStep * model.metresPerUnit / start.relief;
+        if (std::fabs(step->across - step->along) > 0.01 * step->mean())
+            appendf(line, "; a grid step is %.4g m across and %.4g m along", step->across, step->along);
+        else
+            appendf(line, "; a grid step is %.4g m", step->mean());
+        appendf(line, " and a height step %.4g m, so the relief is exaggerated %.3g times", heightStep,
+                step->mean() / heightStep);
+        if (flattened > 1.0)
+            appendf(line, " (flattened %.3g times to fit heights 0 to 255)", flattened);
+    } else {
+        appendf(line, "; the file is not georeferenced, so no exaggeration can be given");
+    }
+    if (filled > 0)
+        appendf(line, "; %d no-data samples filled", filled);
+    if (fit.clipped > 0)
+        appendf(line, "; %d heights cut at 255", fit.clipped);
+    if (start.raisedBy > 0.0f || start.relief < 1.0f) {
+        appendf(line, "; raised %.3g height steps", static_cast<double>(start.raisedBy));
+        if (start.relief < 1.0f)
+            appendf(line, " and the relief flattened to %.0f %%", 100.0 * start.relief);
+        appendf(line, " so the viewer starts on the ground");
+    }
+
+    // What a height byte is in metres, undoing the fit, the raising and the
+    // flattening: h = 255 - (255 - (h0 + raisedBy)) * relief, where h0 is the
+    // fitted height (input - inputMin) / unitsPerStep.
+    std::optional<GeoReference> reference;
+    if (model.windowTransform && !model.systemWkt.empty()) {
+        reference.emplace();
+        reference->systemWkt = model.systemWkt;
+        reference->worldTransform = worldTransformOf(*model.windowTransform, model.windowWidth, model.windowHeight);
+        const double units = fit.unitsPerStep, relief = start.relief;
+        reference->metresPerHeightStep = units * model.metresPerUnit / relief;
+        reference->metresAtHeight0 =
+            model.metresPerUnit * (fit.inputMin - units * (start.raisedBy + 255.0 * (1.0 - relief) / relief));
+        try {
+            reference->gridLonLat = lonLatGrid(reference->systemWkt, reference->worldTransform);
+        } catch (const std::runtime_error& e) {
+            appendf(line, "; %s, so no geographic reference is written", e.what());
+            reference.reset();
+        }
+    }
+
+    heights.ground = std::move(fit.ground);
+    heights.reference = std::move(reference);
+    heights.step = step;
+    return heights;
+}
+
+// The painted ground at the picture's side: from metres where the place's
+// position is known, else as the generated ground is painted.
+Picture paintedGround(const ImportedHeights& heights, uint64_t seed, int side)
+{
+    const std::optional<GeoReference>& reference = heights.reference;
+    if (!reference || !heights.step)
+        return resizedPicture(paintTerrain(heights.ground, seed), side);
+    const auto latitude = [&](int row) { return reference->gridLonLat[row * kGeoGridCount + kGeoGridCount / 2][1]; };
+    const GroundMetres metres{reference->metresAtHeight0,
+                              reference->metresPerHeightStep,
+                              heights.step->across,
+                              heights.step->along,
+                              latitude(0),
+                              latitude(kGeoGridCount - 1)};
+    return resizedPicture(paintTerrain(heights.ground, seed, metres), side);
+}
+
+Vec3 operator/(Vec3 a, Vec3 b) { return {a.x / b.x, a.y / b.y, a.z / b.z}; }
+
+// Runs one part of the import, naming its file in the reason it fails.
+template <typename Part>
+auto forFile(const std::filesystem::path& file, Part part)
+{
+    try {
+        return part();
+    } catch (const std::runtime_error& e) {
+        throw std::runtime_error(file.string() + ": " + e.what());
+    }
+}
+
+std::string imageryPart(const std::filesystem::path& file, const ImageryCover& cover, int side)
+{
+    std::string text;
+    appendf(text, "; picture %s: %d x %d pixels, ", file.c_str(), cover.width, cover.height);
+    switch (cover.fit) {
+    case ImageryFit::Warped:
+        appendf(text, "warped onto the ground at %d x %d", side, side);
+        break;
+    case ImageryFit::WarpedInModelSystem:
+        appendf(text, "warped onto the ground at %d x %d in the elevation model's coordinate system (it names none)",
+                side, side);
+        break;
+    case ImageryFit::Stretched:
+        appendf(text, "not georeferenced, so stretched over the ground at %d x %d", side, side);
+        break;
+    case ImageryFit::StretchedOnUnplaced:
+        appendf(text, "stretched over the ground at %d x %d, since the elevation model is not georeferenced", side,
+                side);
+        break;
+    }
+    const double percent = 100.0 * cover.coveredShare;
+    if (percent < 0.05)
+        appendf(text, "; it covers none of the ground, which is painted");
+    else if (percent < 99.95)
+        appendf(text, "; it covers %.1f %% of the ground, the rest is painted", percent);
+    return text;
+}
+
+std::string trackPart(const std::filesystem::path& file, const TrackDrawing& drawing)
+{
+    std::string text;
+    if (!drawing.drawn)
+        appendf(text, "; track %s lies wholly outside the ground, so nothing of it is drawn", file.c_str());
+    else
+        appendf(text, "; track %s: %d %s and %d %s drawn", file.c_str(), drawing.lines,
+                drawing.lines == 1 ? "line" : "lines", drawing.waypoints,
+                drawing.waypoints == 1 ? "waypoint" : "waypoints");
+    return text;
+}
+
+} // namespace
+
+ImportedPlace importPlace(const ImportOptions& options, uint64_t seed)
+{
+    const ImportedHeights heights = forFile(options.heightMap, [&] { return importHeights(options); });
+    std::optional<GroundFrame> frame;
+    if (heights.reference)
+        frame = GroundFrame{heights.reference->worldTransform, heights.reference->systemWkt};
+    // Every file is opened before anything is painted, so one that cannot
+    // serve is told at once.
+    const auto open = [](const std::filesystem::path& file, GeodataKind kind) {
+        return file.empty() ? std::unique_ptr<GDALDataset>() : forFile(file, [&] { return openGeodata(file, kind); });
+    };
+    const std::unique_ptr<GDALDataset> image = open(options.image, GeodataKind::Imagery);
+    const std::unique_ptr<GDALDataset> track = open(options.track, GeodataKind::Track);
+    if (track && !frame)
+        throw std::runtime_error(options.track.string() +
+                                 ": cannot be placed, since the elevation model is not georeferenced");
+
+    ImportedPlace place;
+    place.report = heights.line;
+    Terrain& terrain = place.terrain;
+    terrain.ground = heights.ground;
+    const int side = options.pictureSize.value_or(image ? kPhotoPictureSize : kMapSize);
+    terrain.picture = paintedGround(heights, seed, side);
+    const Picture paintedDetail = paintDetail(streamSeed(seed, kTextureStream));
+    terrain.detailPicture = paintedDetail;
+
+    // A photograph is drawn under a detail picture that is nearly white, and
+    // divided by its mean so that it shows its own colours; the painted
+    // ground it leaves uncovered is brought to what it shows under its own
+    // detail picture.
+    if (image) {
+        terrain.detailPicture = paintPhotoDetail(streamSeed(seed, kTextureStream));
+        const Vec3 photoMean = meanColour(terrain.detailPicture);
+        const Vec3 paintedGain = meanColour(paintedDetail) / photoMean;
+        const float gains[3] = {paintedGain.x, paintedGain.y, paintedGain.z};
+        for (size_t i = 0; i < terrain.picture.pixels.size(); ++i)
+            terrain.picture.pixels[i] = toByte(terrain.picture.pixels[i] / 255.0f * gains[i % 3]);
+        const Vec3 gain = Vec3{1.0f, 1.0f, 1.0f} / photoMean;
+        const ImageryCover cover =
+            forFile(options.image, [&] { return drapeImagery(*image, frame, gain, terrain.picture); });
+        place.report += imageryPart(options.image, cover, side);
+    }
+    if (track) {
+        // The track keeps its colours under whichever detail picture it is drawn.
+        const Vec3 gain = Vec3{1.0f, 1.0f, 1.0f} / meanColour(terrain.detailPicture);
+        const TrackDrawing drawing =
+            forFile(options.track, [&] { return drawTrack(*track, *frame, gain, terrain.picture); });
+        place.report += trackPart(options.track, drawing);
+    }
+    place.reference = heights.reference;
+    if (place.reference)
+        terrain.geoReference = formatGeoReference(*place.reference);
+    return place;
+}
+
+} // namespace landscape

@@ -1,0 +1,42 @@
+// The import of a user's own place, in one piece: the elevation model read,
+// filled and fitted as the ground, the terrain picture laid on it, and the
+// geographic reference that ties the world's x and z to the model's
+// coordinates. It returns everything the landscape's terrain files are made
+// of, and the one line that tells the user what was done; it writes nothing.
+#pragma once
+
+#include "elevation_file.h"
+#include "geo_reference.h"
+#include "landscape.h"
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace landscape {
+
+// A photograph has more to show than one texel a grid step.
+constexpr int kPhotoPictureSize = 2048;
+
+struct ImportOptions {
+    std::filesystem::path heightMap;
+    std::optional<float> scale;        // input units per height step
+    std::optional<float> exaggeration; // times steeper than the ground is (1: true proportions)
+    ReadWindow window;                 // the part of the elevation model to use
+    std::filesystem::path image;       // a picture to lay on the ground; empty: none
+    std::filesystem::path track;       // tracks and waypoints to draw on it; empty: none
+    // The terrain picture's side; by default kPhotoPictureSize with a picture, else kMapSize.
+    std::optional<int> pictureSize;
+};
+
+struct ImportedPlace {
+    Terrain terrain;
+    std::optional<GeoReference> reference; // what terrain.geoReference holds, where the model is georeferenced
+    std::string report;                    // what was done, one line without its line break
+};
+
+// Throws std::runtime_error, its text starting with the file that cannot
+// serve, when one cannot.
+ImportedPlace importPlace(const ImportOptions& options, uint64_t seed);
+
+} // namespace landscape
