@@ -62,6 +62,7 @@ void printViewerHelp(std::FILE* out)
                  "\n"
                  "Keys: W A S D or the arrows walk, the mouse looks, C crouches, the right button\n"
                  "zooms, Space and Enter switch wireframe and filled drawing, F12 saves the frame\n"
-                 "as a PNG, Escape quits.\n",
+                 "as a PNG, F9 starts recording a walk and F9 again saves it (for lumora-render),\n"
+                 "Escape quits.\n",
                  kViewerUsage);
 }

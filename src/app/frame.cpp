@@ -3,6 +3,7 @@
 #include "app/frame_clock.h"
 #include "app/projection.h"
 #include "app/screenshot.h"
+#include "app/walk_recording.h"
 #include "overlay/overlay_clock.h"
 #include "platform/platform.h"
 #include "view/walk_bounds.h"
@@ -34,6 +35,7 @@ void moveCameraByInput(Shell& shell, Camera& camera, float frameDelta)
 void renderFrame(Shell& shell, World& world, float frameDelta, CameraMove moveCamera)
 {
     updateBeforeDrawing(shell, world, frameDelta, moveCamera);
+    recordWalkFrame(shell, world, frameDelta);
     drawFrame(world, frameDelta);
     presentFrame(shell);
     updateAfterSwap(shell, world, frameDelta);

@@ -5,6 +5,7 @@
 #include "app/main_loop.h"
 #include "app/screenshot.h"
 #include "app/startup.h"
+#include "app/walk_recording.h"
 #include "app/window.h"
 #include "platform/platform.h"
 
@@ -56,6 +57,7 @@ int main(int argc, char** argv)
     if (startUp(shell, world) == LoadOutcome::EndProcess)
         endProcessAtOnce(shell, world);
     const int exitCode = runMainLoop(shell, world);
+    finishWalkRecording(shell); // Escape or closing the window while F9 records
     shutDown(shell, world);
     platform::terminate();
     return exitCode;

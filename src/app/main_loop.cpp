@@ -1,6 +1,7 @@
 #include "app/main_loop.h"
 
 #include "app/frame.h"
+#include "app/walk_recording.h"
 #include "input/key_bindings.h"
 #include "platform/platform.h"
 
@@ -35,6 +36,9 @@ void pressKey(Shell& shell, const Message& message)
             requests.screenshotWidth = shell.clientRect.right;
             requests.screenshotHeight = shell.clientRect.bottom;
         }
+        break;
+    case KeyAction::RecordWalk:
+        toggleWalkRecording(shell);
         break;
     default: // held keys are polled, not pressed
         break;

@@ -3,18 +3,20 @@
 // lumora-YYYYMMDD-HHMMSS.png (local time) in the folder the viewer was started
 // from, or in the user's picture folder when that one cannot be written, and
 // says on standard error where it went. Only a press allocates: the pixels and
-// the file names live for the one save.
+// the file names live for the one save. The walks that F9 records go to the
+// same place, by the same rules.
 
 #include <cstdint>
 #include <ctime>
 #include <string>
 
-constexpr int kScreenshotNameSize = 32; // "lumora-20261209-181500.png" and its terminator
+constexpr int kSaveNameSize = 32; // "lumora-20261209-181500.walk" and its terminator
 
 // Called once at start, before the viewer enters its data folder.
 void rememberStartFolder();
 
-void formatScreenshotName(const std::tm& localTime, char (&name)[kScreenshotNameSize]);
+// "lumora-YYYYMMDD-HHMMSS" and the extension (".png").
+void formatSaveName(const std::tm& localTime, const char* extension, char (&name)[kSaveNameSize]);
 
 // The picture folder named by the text of a user-dirs.dirs file
 // (XDG_PICTURES_DIR="$HOME/Pictures"), with $HOME replaced; empty when the
@@ -35,3 +37,11 @@ void saveFrameOnScreen(int width, int height);
 // Writes width x height RGB pixels (bottom row first, as GL reads them).
 // Returns false, having said so, when no folder could take the file.
 bool saveScreenshot(int width, int height, const uint8_t* pixels);
+
+// Writes a file where F12 saves its pictures, named for the local time with
+// the extension (".walk"), -2, -3 and on added when a file has the name:
+// `write` makes the file at a path and says whether it could. Returns the
+// path written, or empty, having said on standard error that `what` ("the
+// walk") could not be saved, when no folder could take it.
+using SaveWriter = bool (*)(const char* path, const void* content);
+std::string saveWhereScreenshotsGo(const char* extension, const char* what, SaveWriter write, const void* content);

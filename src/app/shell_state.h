@@ -1,7 +1,7 @@
 #pragma once
 // The application shell's own state: the run mode, the window's client area,
-// the projection, the drawing mode, the frame clock, the message queue and the
-// key-state table. One instance lives for the whole run (see instances.h).
+// the projection, the drawing mode, the frame clock, the message queue, the
+// key-state table and the walk being recorded. One instance lives for the whole run (see instances.h).
 //
 // The window procedure never touches the graphics state: it records what a
 // message asks for, and the main loop makes the message's graphics calls right
@@ -14,6 +14,7 @@
 #include "app/frame_clock.h"
 #include "input/key_state.h"
 #include "input/message_queue.h"
+#include "view/walk.h"
 
 #include <cstdint>
 
@@ -38,9 +39,11 @@ struct Shell {
     ClientRect clientRect = {}; // read at start-up, refreshed on windowed resizes
     float fieldOfView = 0;      // degrees; 80 from the first viewport set-up on
     bool zoomed = false;        // right-button zoom to fieldOfView - 70
+    bool zoomDrawn = false;     // the projection is the zoomed one; a resize sets it back, leaving zoomed
     bool wireframe = false;     // Space outlines both faces of every polygon, Enter fills them
     DisplayRequests requests;
     FrameClock frameClock;
     MessageQueue queue;
     KeyStateTable keys;
+    WalkRecording walk; // F9: the frames drawn since it was pressed
 };

@@ -33,7 +33,7 @@ bool pressedKeyAction(int key, bool repeat, KeyAction& action)
     for (const KeyBinding& binding : kKeyBindings) {
         if (binding.key != key || binding.action < kFirstPressedAction)
             continue;
-        if (binding.action == KeyAction::SaveScreenshot && repeat)
+        if ((binding.action == KeyAction::SaveScreenshot || binding.action == KeyAction::RecordWalk) && repeat)
             return false;
         action = binding.action;
         return true;

@@ -1,8 +1,8 @@
 #pragma once
 // Every key the viewer answers, in one table. Held keys are polled from the
 // key-state table each turn (walking, crouching, the walking bob); pressed
-// keys act once per key-down message (quit, fill, outline, screenshot). The
-// right mouse button zooms; it has no key.
+// keys act once per key-down message (quit, fill, outline, screenshot, walk
+// recording). The right mouse button zooms; it has no key.
 
 #include "input/key_state.h"
 
@@ -20,6 +20,7 @@ enum class KeyAction : uint8_t {
     FillPolygons,
     OutlinePolygons,
     SaveScreenshot, // auto-repeat does not count
+    RecordWalk,     // starts and stops; auto-repeat does not count
 };
 constexpr KeyAction kFirstPressedAction = KeyAction::Quit;
 
@@ -29,7 +30,7 @@ struct KeyBinding {
     bool bobs; // held, it advances the walking bob: the letter keys, not the arrows
 };
 
-constexpr int kKeyBindingCount = 13;
+constexpr int kKeyBindingCount = 14;
 constexpr KeyBinding kKeyBindings[kKeyBindingCount] = {
     {KeyAction::WalkForward, platform::kKeyUp, false},
     {KeyAction::WalkForward, 'W', true},
@@ -44,6 +45,7 @@ constexpr KeyBinding kKeyBindings[kKeyBindingCount] = {
     {KeyAction::FillPolygons, platform::kKeyReturn, false},
     {KeyAction::OutlinePolygons, platform::kKeySpace, false},
     {KeyAction::SaveScreenshot, platform::kKeyF12, false},
+    {KeyAction::RecordWalk, platform::kKeyF9, false},
 };
 
 // True while any key bound to the action is held.

@@ -66,6 +66,8 @@ int virtualKey(SDL_Keycode code)
         return kKeyRight;
     case SDLK_DOWN:
         return kKeyDown;
+    case SDLK_F9:
+        return kKeyF9;
     case SDLK_F12:
         return kKeyF12;
     default:

@@ -13,9 +13,11 @@ TEST(Screenshot, NamesTheFileByLocalTime)
     time.tm_hour = 3;
     time.tm_min = 4;
     time.tm_sec = 5;
-    char name[kScreenshotNameSize];
-    formatScreenshotName(time, name);
+    char name[kSaveNameSize];
+    formatSaveName(time, ".png", name);
     EXPECT_STREQ(name, "lumora-20260102-030405.png");
+    formatSaveName(time, ".walk", name);
+    EXPECT_STREQ(name, "lumora-20260102-030405.walk");
 }
 
 TEST(Screenshot, ReadsThePictureFolderFromUserDirs)
