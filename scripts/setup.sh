@@ -17,6 +17,9 @@ packages=(
   libstb-dev libgtest-dev clang libclang-rt-14-dev
   # elevation models read by the generator (never linked into the viewer)
   libgdal-dev
+  # video written by the render (never linked into the viewer); ffprobe and
+  # ffmpeg read it back in the tests
+  libavcodec-dev libavformat-dev libswscale-dev ffmpeg
   # a virtual display with the fonts its message boxes need, scripted input,
   # window inspection and screenshots
   xvfb xauth xfonts-base xdotool x11-apps x11-utils imagemagick
