@@ -1,6 +1,7 @@
 #include "app/frame.h"
 
 #include "app/frame_clock.h"
+#include "app/frame_surface.h"
 #include "app/projection.h"
 #include "app/screenshot.h"
 #include "app/walk_recording.h"
@@ -10,14 +11,24 @@
 
 #include <GL/gl.h>
 
-FramePassProbe framePassProbe = nullptr;
+#include <cstdint>
+#include <vector>
 
 namespace {
 
-void passDone(FramePass pass)
+void passDone(const FrameHooks& hooks, FramePass pass)
 {
-    if (framePassProbe)
-        framePassProbe(pass);
+    if (hooks.passDone)
+        hooks.passDone(hooks.context, pass);
+}
+
+// What the window shows, or the offscreen picture, read back and saved. Only
+// a press allocates.
+void saveFrameAsSeen(const Shell& shell, int width, int height)
+{
+    std::vector<uint8_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height) * 3);
+    readBackFrame(shell, width, height, pixels.data());
+    saveScreenshot(shell.startFolder, width, height, pixels.data());
 }
 
 } // namespace
@@ -32,27 +43,33 @@ void moveCameraByInput(Shell& shell, Camera& camera, float frameDelta)
     keepWalkOnDrawnGround(camera, walkStart);
 }
 
-void renderFrame(Shell& shell, World& world, float frameDelta, CameraMove moveCamera)
+void renderFrame(Shell& shell, World& world, float frameDelta, const FrameHooks& hooks)
 {
-    updateBeforeDrawing(shell, world, frameDelta, moveCamera);
+    updateBeforeDrawing(shell, world, frameDelta, hooks);
     recordWalkFrame(shell, world, frameDelta);
-    drawFrame(world, frameDelta);
-    presentFrame(shell);
+    drawFrame(shell, world, frameDelta, hooks);
+    presentFrame(shell, hooks);
     updateAfterSwap(shell, world, frameDelta);
 }
 
-void updateBeforeDrawing(Shell& shell, World& world, float frameDelta, CameraMove moveCamera)
+void updateBeforeDrawing(Shell& shell, World& world, float frameDelta, const FrameHooks& hooks)
 {
-    moveCamera(shell, world.camera, frameDelta);
+    if (hooks.moveCamera)
+        hooks.moveCamera(hooks.context, shell, world.camera, frameDelta);
+    else
+        moveCameraByInput(shell, world.camera, frameDelta);
     tickFrameClock(shell.frameClock);
+    adjustRenderScale(shell);
     applyDisplayRequests(shell);
+    beginScene(shell);
 
     // The view volume is read back from the matrices that the passes draw
     // with, so the view is set before anything is marked visible.
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
     glPushMatrix();
-    followGround(world.camera, world.heightMap, world.ground);
+    if (hooks.eyeHeight == EyeHeight::FollowGround)
+        followGround(world.camera, world.heightMap, world.ground);
     world.camera.applyView();
     world.frustum.extract();
     markVisible(world);
@@ -61,49 +78,52 @@ void updateBeforeDrawing(Shell& shell, World& world, float frameDelta, CameraMov
     // with the previous frame's delta. These are the run's only random draws.
     advanceFlyers(world.flyers, world.random);
     keepFlyersAboveGround(world.flyers, world.heightMap);
-    passDone(FramePass::View);
+    passDone(hooks, FramePass::View);
 }
 
-void drawFrame(const World& world, float frameDelta)
+void drawFrame(const Shell& shell, const World& world, float frameDelta, const FrameHooks& hooks)
 {
     drawTerrain(world);
-    passDone(FramePass::Terrain);
+    passDone(hooks, FramePass::Terrain);
 
     // The sky box follows the eye after this frame's ground following, so its
     // walls never come nearer.
     const Vector3 eye = world.camera.position;
     drawSkyBox(world.skyBox, eye.x + kSkyBoxOffset, eye.y, eye.z + kSkyBoxOffset, kSkyBoxSize, kSkyBoxSize,
                kSkyBoxSize);
-    passDone(FramePass::SkyBox);
+    passDone(hooks, FramePass::SkyBox);
 
     // The origin palm's file coordinates are world coordinates.
     glDisable(GL_CULL_FACE);
     world.originPalm.draw();
     glEnable(GL_CULL_FACE);
-    passDone(FramePass::OriginPalm);
+    passDone(hooks, FramePass::OriginPalm);
 
     world.palmGrove.draw(eye.x, eye.y, eye.z);
-    passDone(FramePass::Palms);
+    passDone(hooks, FramePass::Palms);
     world.grassField.draw(eye.x, eye.y, eye.z);
-    passDone(FramePass::Grass);
+    passDone(hooks, FramePass::Grass);
 
     drawFlyers(world.flyers);
-    passDone(FramePass::Flyers);
+    passDone(hooks, FramePass::Flyers);
 
+    finishScene(shell);
     drawOverlay(world.overlay, world.camera, frameDelta);
     glPopMatrix();
-    passDone(FramePass::Overlay);
+    passDone(hooks, FramePass::Overlay);
 }
 
-void presentFrame(Shell& shell)
+void presentFrame(Shell& shell, const FrameHooks& hooks)
 {
     DisplayRequests& requests = shell.requests;
     if (requests.screenshot) {
         requests.screenshot = false;
-        saveFrameOnScreen(requests.screenshotWidth, requests.screenshotHeight);
+        saveFrameAsSeen(shell, requests.screenshotWidth, requests.screenshotHeight);
     }
-    platform::swapBuffers();
-    passDone(FramePass::Swap);
+    // An offscreen frame is for a tool to read; the window has nothing to show.
+    if (shell.surface.kind != SurfaceKind::Offscreen)
+        platform::swapBuffers();
+    passDone(hooks, FramePass::Swap);
 }
 
 void updateAfterSwap(Shell& shell, World& world, float frameDelta)
@@ -119,8 +139,10 @@ void updateAfterSwap(Shell& shell, World& world, float frameDelta)
 void applyDisplayRequests(Shell& shell)
 {
     DisplayRequests& requests = shell.requests;
-    if (requests.viewport)
+    if (requests.viewport) {
         setUpViewport(shell, requests.viewportWidth, requests.viewportHeight);
+        fitSurfaceToWindow(shell);
+    }
     if (requests.zoom)
         applyZoom(shell);
     if (requests.polygonMode)

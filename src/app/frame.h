@@ -13,36 +13,27 @@
 // At entry and exit: the model-view matrix is selected; depth testing, 2-D
 // texturing and face culling are on.
 
+#include "app/frame_hooks.h"
 #include "app/shell_state.h"
 #include "app/world.h"
-
-#include <cstdint>
 
 constexpr float kSkyBoxOffset = 500; // centre relative to the eye, in x and in z
 constexpr float kSkyBoxSize = 9000;
 
-// The passes of one frame in drawing order, for a probe that times them or
-// reads the picture back. Overlay is the last pass before the buffer swap.
-enum class FramePass : uint8_t { View, Terrain, SkyBox, OriginPalm, Palms, Grass, Flyers, Overlay, Swap };
-// Called after each pass when set; the viewer leaves it null.
-using FramePassProbe = void (*)(FramePass finished);
-extern FramePassProbe framePassProbe;
-
-// How the camera moves at the start of a frame: the viewer's keys and mouse,
-// or a tool's own path. frameDelta: the seconds to walk with.
-using CameraMove = void (*)(Shell& shell, Camera& camera, float frameDelta);
-// Mouse look with the screen's cursor and walking with the held keys.
+// Mouse look with the screen's cursor and walking with the held keys: the
+// camera move of the viewer (hooks.moveCamera null).
 void moveCameraByInput(Shell& shell, Camera& camera, float frameDelta);
 
 // frameDelta: the seconds that the camera walks with in this frame, measured
 // at the end of the previous one; the clock advances by it, and the flyers
-// move by it in the next frame.
-void renderFrame(Shell& shell, World& world, float frameDelta, CameraMove moveCamera);
+// move by it in the next frame. hooks: the viewer's ({}) or a tool's.
+void renderFrame(Shell& shell, World& world, float frameDelta, const FrameHooks& hooks);
 
-void updateBeforeDrawing(Shell& shell, World& world, float frameDelta, CameraMove moveCamera);
-void drawFrame(const World& world, float frameDelta);
-// Saves the picture when F12 asked for it, then swaps the buffers.
-void presentFrame(Shell& shell);
+void updateBeforeDrawing(Shell& shell, World& world, float frameDelta, const FrameHooks& hooks);
+void drawFrame(const Shell& shell, const World& world, float frameDelta, const FrameHooks& hooks);
+// Saves the picture when F12 asked for it, then swaps the buffers (an
+// offscreen frame is left for the tool to read back).
+void presentFrame(Shell& shell, const FrameHooks& hooks);
 void updateAfterSwap(Shell& shell, World& world, float frameDelta);
 
 // Steps of the phases, for tests and tools that run them alone.

@@ -3,7 +3,6 @@
 #include "app/elevation_import.h"
 #include "app/instances.h"
 #include "app/main_loop.h"
-#include "app/screenshot.h"
 #include "app/startup.h"
 #include "app/walk_recording.h"
 #include "app/window.h"
@@ -34,10 +33,10 @@ int main(int argc, char** argv)
     case CommandAction::Run:
         break;
     }
-    rememberStartFolder();
+    std::error_code error;
+    shell.startFolder = fs::current_path(error).string();
     // Anything but a folder is taken for an elevation model to import.
     std::string folder = line.path ? line.path : "";
-    std::error_code error;
     if (line.path && fs::exists(line.path, error) && !fs::is_directory(line.path, error)) {
         folder = importElevationModel(line.path, fs::read_symlink("/proc/self/exe", error)).string();
         if (folder.empty())

@@ -47,15 +47,16 @@ void pressKey(Shell& shell, const Message& message)
 
 } // namespace
 
-void updateAndRenderFrame(Shell& shell, World& world)
+void updateAndRenderFrame(const FrameHooks& hooks, Shell& shell, World& world)
 {
     // The camera walks with the delta measured at the end of the previous
     // turn, and the frame goes on with that same delta.
-    renderFrame(shell, world, shell.frameClock.delta, moveCameraByInput);
+    renderFrame(shell, world, shell.frameClock.delta, hooks);
 }
 
-int runMainLoop(Shell& shell, World& world, IdleTurn idleTurn)
+int runMainLoop(Shell& shell, World& world, const FrameHooks& hooks)
 {
+    const IdleTurn idleTurn = hooks.idleTurn ? hooks.idleTurn : updateAndRenderFrame;
     Message message{};
     for (;;) {
         if (shell.queue.take(message, shell.keys)) {
@@ -66,7 +67,7 @@ int runMainLoop(Shell& shell, World& world, IdleTurn idleTurn)
             // is handled, before the next message or frame, one by one.
             applyDisplayRequests(shell);
         } else {
-            idleTurn(shell, world);
+            idleTurn(hooks, shell, world);
         }
     }
     return message.quitCode;
@@ -76,8 +77,9 @@ void windowProcedure(Shell& shell, const Message& message)
 {
     switch (message.kind) {
     case MessageKind::Size:
-        // Full screen keeps the client area read at start-up.
-        if (!shell.fullScreen) {
+        // Full screen keeps the client area read at start-up; an offscreen
+        // frame keeps its own size.
+        if (!shell.fullScreen && shell.surface.kind != SurfaceKind::Offscreen) {
             shell.requests.viewport = true;
             shell.requests.viewportWidth = message.width;
             shell.requests.viewportHeight = message.height;

@@ -4,16 +4,17 @@
 // both, and never waiting. The loop ends at the quit message; the program's
 // entry tears down afterwards.
 
+#include "app/frame_hooks.h"
 #include "app/shell_state.h"
 #include "app/world.h"
 #include "input/message_queue.h"
 
-// One idle turn: the default runs one frame that moves the camera with the
-// viewer's keys and mouse.
-using IdleTurn = void (*)(Shell& shell, World& world);
-void updateAndRenderFrame(Shell& shell, World& world);
+// The viewer's idle turn (hooks.idleTurn null): one frame with the delta
+// measured at the end of the previous turn, drawn with these hooks.
+void updateAndRenderFrame(const FrameHooks& hooks, Shell& shell, World& world);
 
-// Returns the quit message's code.
-int runMainLoop(Shell& shell, World& world, IdleTurn idleTurn = updateAndRenderFrame);
+// Returns the quit message's code. The viewer passes no hooks; a tool passes
+// its own.
+int runMainLoop(Shell& shell, World& world, const FrameHooks& hooks = {});
 
 void windowProcedure(Shell& shell, const Message& message);

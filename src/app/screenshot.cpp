@@ -1,8 +1,8 @@
 #include "app/screenshot.h"
 
-#include <GL/gl.h>
+#include "app/png_file.h"
 
-#include <stb/stb_image_write.h>
+#include <GL/gl.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -11,13 +11,10 @@
 #include <fstream>
 #include <sstream>
 #include <system_error>
-#include <vector>
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string startFolder; // where the user started the viewer; the data folder may differ
 
 std::string environmentValue(const char* name)
 {
@@ -26,7 +23,7 @@ std::string environmentValue(const char* name)
 }
 
 // FOLDER/NAME, or FOLDER/NAME-2 and on when a press in the same second took
-// that name already: a save never replaces an earlier picture.
+// that name already: a save never replaces an earlier file.
 std::string unusedPath(const std::string& folder, const char* name)
 {
     const std::string stem = fs::path(name).stem().string();
@@ -44,19 +41,6 @@ void readBackBuffer(int width, int height, uint8_t* pixels)
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadBuffer(GL_BACK);
     glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels);
-}
-
-void saveFrameOnScreen(int width, int height)
-{
-    std::vector<uint8_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height) * 3);
-    readBackBuffer(width, height, pixels.data());
-    saveScreenshot(width, height, pixels.data());
-}
-
-void rememberStartFolder()
-{
-    std::error_code error;
-    startFolder = fs::current_path(error).string();
 }
 
 void formatSaveName(const std::tm& localTime, const char* extension, char (&name)[kSaveNameSize])
@@ -106,7 +90,7 @@ std::string picturesFolder()
     return home.empty() ? "" : home + "/Pictures";
 }
 
-bool saveScreenshot(int width, int height, const uint8_t* pixels)
+bool saveScreenshot(const std::string& startFolder, int width, int height, const uint8_t* pixels)
 {
     struct Picture {
         int width, height;
@@ -114,12 +98,10 @@ bool saveScreenshot(int width, int height, const uint8_t* pixels)
     };
     const Picture picture{width, height, pixels};
     const std::string path = saveWhereScreenshotsGo(
-        ".png", "the frame",
+        startFolder, ".png", "the frame",
         [](const char* file, const void* content) {
             const Picture& shot = *static_cast<const Picture*>(content);
-            // Rows come bottom first from GL; the file holds the top row first.
-            stbi_flip_vertically_on_write(1);
-            return stbi_write_png(file, shot.width, shot.height, 3, shot.pixels, shot.width * 3) != 0;
+            return writePngBottomRowFirst(file, shot.width, shot.height, 3, shot.pixels);
         },
         &picture);
     if (path.empty())
@@ -128,7 +110,8 @@ bool saveScreenshot(int width, int height, const uint8_t* pixels)
     return true;
 }
 
-std::string saveWhereScreenshotsGo(const char* extension, const char* what, SaveWriter write, const void* content)
+std::string saveWhereScreenshotsGo(const std::string& startFolder, const char* extension, const char* what,
+                                   SaveWriter write, const void* content)
 {
     const std::time_t now = std::time(nullptr);
     std::tm localTime{};

@@ -12,11 +12,14 @@
 // before it had set.
 
 #include "app/frame_clock.h"
+#include "app/render_scale.h"
+#include "app/render_target.h"
 #include "input/key_state.h"
 #include "input/message_queue.h"
 #include "view/walk.h"
 
 #include <cstdint>
+#include <string>
 
 struct ClientRect {
     int32_t left, top, right, bottom; // pixels; right and bottom are the size
@@ -34,16 +37,33 @@ struct DisplayRequests {
     int screenshotHeight = 0;
 };
 
+// Where the frame is drawn (see frame_surface.h).
+enum class SurfaceKind : uint8_t {
+    Window,    // straight into the window's back buffer: the original frame
+    Scaled,    // the scene into `target`, stretched onto the window; the overlay over it
+    Offscreen, // the whole frame into `target`, for a tool to read back; nothing is shown
+};
+
+struct FrameSurface {
+    SurfaceKind kind = SurfaceKind::Window;
+    float scale = 1; // Scaled: the scene's size over the window's
+    RenderTarget target;
+};
+
 struct Shell {
-    bool fullScreen = true;     // decided once, before the window exists
-    ClientRect clientRect = {}; // read at start-up, refreshed on windowed resizes
-    float fieldOfView = 0;      // degrees; 80 from the first viewport set-up on
-    bool zoomed = false;        // right-button zoom to fieldOfView - 70
-    bool zoomDrawn = false;     // the projection is the zoomed one; a resize sets it back, leaving zoomed
-    bool wireframe = false;     // Space outlines both faces of every polygon, Enter fills them
+    bool fullScreen = true;         // decided once, before the window exists
+    bool fullScreenDesktop = false; // borderless over the desktop at its own resolution, no mode switch
+    ClientRect clientRect = {};     // read at start-up, refreshed on windowed resizes
+    float fieldOfView = 0;          // degrees; 80 from the first viewport set-up on
+    bool zoomed = false;            // right-button zoom to fieldOfView - 70
+    bool zoomDrawn = false;         // the projection is the zoomed one; a resize sets it back, leaving zoomed
+    bool wireframe = false;         // Space outlines both faces of every polygon, Enter fills them
     DisplayRequests requests;
     FrameClock frameClock;
     MessageQueue queue;
     KeyStateTable keys;
-    WalkRecording walk; // F9: the frames drawn since it was pressed
+    std::string startFolder; // where the user started the viewer (F12 saves there); the data folder may differ
+    FrameSurface surface;
+    AutoRenderScale autoScale; // on with --render-scale auto
+    WalkRecording walk;        // F9: the frames drawn since it was pressed
 };

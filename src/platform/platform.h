@@ -68,18 +68,20 @@ int depthBits();
 bool pollEvent(Event& event);
 
 // Modal message boxes. The owner is the main window when asked for and a
-// window exists. A hook lets tests answer them without a screen.
+// window exists. A hook lets tests and tools answer them without a screen;
+// it gets the context given with it.
 // A box that the window system cannot show is never lost: its title and text
 // go to standard error as one line, and the answer is what a dismissed box
 // gives (OK for an OK box, Closed, not No, for a question).
 enum class MessageBoxKind : uint8_t { Ok, YesNoQuestion };
 enum class MessageBoxAnswer : uint8_t { Ok, Yes, No, Closed };
 enum class BoxOwner : uint8_t { None, MainWindow };
-using MessageBoxHook = MessageBoxAnswer (*)(const char* text, const char* title, MessageBoxKind kind);
+using MessageBoxHook = MessageBoxAnswer (*)(const void* context, const char* text, const char* title,
+                                            MessageBoxKind kind);
 MessageBoxAnswer showMessageBox(const char* text, const char* title, MessageBoxKind kind, BoxOwner owner);
 // The one kind of failure box: title "Error", one OK button.
 void showErrorBox(const char* text, BoxOwner owner);
-void setMessageBoxHook(MessageBoxHook hook);
+void setMessageBoxHook(MessageBoxHook hook, const void* context = nullptr);
 
 // The line written for a box that cannot be shown, "lumora: TITLE: TEXT",
 // with the text's line breaks turned into spaces and trailing ones dropped;

@@ -25,6 +25,7 @@ bool displayModeSwitched = false;
 SDL_DisplayMode fullScreenMode{};
 bool windowClosed = false;
 MessageBoxHook messageBoxHook = nullptr;
+const void* messageBoxContext = nullptr;
 PointerHold pointerHold;
 
 // Depth-buffer sizes tried in turn: the 32 bits asked for, then the deepest
@@ -465,7 +466,11 @@ bool pollEvent(Event& event)
     return false;
 }
 
-void setMessageBoxHook(MessageBoxHook hook) { messageBoxHook = hook; }
+void setMessageBoxHook(MessageBoxHook hook, const void* context)
+{
+    messageBoxHook = hook;
+    messageBoxContext = context;
+}
 
 void describeUnshownMessageBox(const char* text, const char* title, char* line, int lineSize)
 {
@@ -492,7 +497,7 @@ MessageBoxAnswer dismissedAnswer(MessageBoxKind kind)
 MessageBoxAnswer showMessageBox(const char* text, const char* title, MessageBoxKind kind, BoxOwner owner)
 {
     if (messageBoxHook)
-        return messageBoxHook(text, title, kind);
+        return messageBoxHook(messageBoxContext, text, title, kind);
 
     enum : int { kOk = 1, kYes = 2, kNo = 3 };
     const SDL_MessageBoxButtonData okButtons[] = {

@@ -11,7 +11,7 @@
 namespace {
 
 // The camera stays where the test put it.
-const CameraMove keepCamera = [](Shell&, Camera&, float) {};
+const FrameHooks keepCamera = {.moveCamera = [](void*, Shell&, Camera&, float) {}};
 
 TEST(RenderFrame, LeavesTheGraphicsStateAsItFoundIt)
 {

@@ -62,7 +62,7 @@ protected:
     // What the idle turns do: the turn number in, the message to post out.
     static inline int idleTurns = 0;
     static inline bool (*script)(int turn, Shell& shell) = nullptr;
-    static void countingIdleTurn(Shell& s, World&)
+    static void countingIdleTurn(const FrameHooks&, Shell& s, World&)
     {
         // A frame is only ever drawn with the queue empty.
         EXPECT_EQ(s.queue.count, 0);
@@ -84,7 +84,7 @@ TEST_F(MainLoop, NoFrameIsDrawnWhileMessagesKeepArriving)
         s.queue.post(message(MessageKind::LeftButtonDown));
         return true;
     };
-    EXPECT_EQ(runMainLoop(shell, *world, countingIdleTurn), 0);
+    EXPECT_EQ(runMainLoop(shell, *world, {.idleTurn = countingIdleTurn}), 0);
     EXPECT_EQ(idleTurns, 4);
 }
 
@@ -93,7 +93,7 @@ TEST_F(MainLoop, QuitPostedDuringStartUpEndsTheLoopBeforeTheFirstFrame)
     shell.queue.post(resize(800, 600));
     shell.queue.post(message(MessageKind::Paint));
     shell.queue.postQuit(0);
-    EXPECT_EQ(runMainLoop(shell, *world, countingIdleTurn), 0);
+    EXPECT_EQ(runMainLoop(shell, *world, {.idleTurn = countingIdleTurn}), 0);
     EXPECT_EQ(idleTurns, 0);
 }
 
@@ -121,7 +121,7 @@ TEST_P(MainLoopEnding, EndsThroughTheSamePath)
         shell.queue.postQuit(0);
         break;
     }
-    EXPECT_EQ(runMainLoop(shell, *world, countingIdleTurn), 0);
+    EXPECT_EQ(runMainLoop(shell, *world, {.idleTurn = countingIdleTurn}), 0);
     EXPECT_EQ(idleTurns, 0);
     shutDown(shell, *world);
     EXPECT_EQ(world->terrain.terrainList, 0u);
@@ -188,7 +188,7 @@ TEST_F(MainLoop, AMessagesGraphicsCallsComeBeforeTheNextTurn)
         EXPECT_EQ(mode[0], GL_LINE);
         return false;
     };
-    EXPECT_EQ(runMainLoop(shell, *world, countingIdleTurn), 0);
+    EXPECT_EQ(runMainLoop(shell, *world, {.idleTurn = countingIdleTurn}), 0);
     EXPECT_EQ(idleTurns, 1);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
 }

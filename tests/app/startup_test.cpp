@@ -154,7 +154,8 @@ TEST_F(StartUp, LeavesTheViewerAtItsStartAndTheGraphicsStateForTheFrame)
 }
 
 // Box texts go to standard error, where the death test reads them.
-platform::MessageBoxAnswer boxToStandardError(const char* text, const char* title, platform::MessageBoxKind)
+platform::MessageBoxAnswer boxToStandardError(const void*, const char* text, const char* title,
+                                              platform::MessageBoxKind)
 {
     std::fprintf(stderr, "%s: %s|", title, text);
     return platform::MessageBoxAnswer::Ok;

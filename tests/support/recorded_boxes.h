@@ -15,7 +15,8 @@ struct RecordedBox {
 
 inline std::vector<RecordedBox> recordedBoxes;
 
-inline platform::MessageBoxAnswer recordBoxAnsweringOk(const char* text, const char* title, platform::MessageBoxKind)
+inline platform::MessageBoxAnswer recordBoxAnsweringOk(const void*, const char* text, const char* title,
+                                                       platform::MessageBoxKind)
 {
     recordedBoxes.push_back({title, text});
     return platform::MessageBoxAnswer::Ok;

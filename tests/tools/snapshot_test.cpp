@@ -60,14 +60,15 @@ PngPicture takeSnapshot(const std::string& options, const std::string& name)
     return picture;
 }
 
-TEST(Snapshot, TheStartViewHasSkyAboveAndGroundBelow)
+TEST(Snapshot, TheStartViewHasSkyAboveAndGroundBelowAtASizeLargerThanTheDisplay)
 {
     REQUIRE_DISPLAY();
-    const PngPicture picture = takeSnapshot(" --frames 5", "start");
-    ASSERT_EQ(picture.width, 800);
-    ASSERT_EQ(picture.height, 600);
-    const RegionMean sky = meanOfRows(picture, 0, 100);
-    const RegionMean ground = meanOfRows(picture, 500, 600);
+    // The test display is 1024 x 768: this picture is drawn offscreen.
+    const PngPicture picture = takeSnapshot(" --frames 5 --size 1600x1000", "start");
+    ASSERT_EQ(picture.width, 1600);
+    ASSERT_EQ(picture.height, 1000);
+    const RegionMean sky = meanOfRows(picture, 0, 160);
+    const RegionMean ground = meanOfRows(picture, 840, 1000);
     EXPECT_GT(distance(sky, ground), 40) << "sky and ground look alike";
     EXPECT_LT(sky.black, 0.05) << "the sky box is missing";
     EXPECT_LT(ground.black, 0.05) << "the terrain is missing";
@@ -96,6 +97,21 @@ TEST(Snapshot, WithoutADisplayItSaysSoAndEndsWithStatus1)
     EXPECT_FALSE(fs::exists(out));
 }
 
+TEST(Snapshot, ASizeBeyondTheRenderersLimitIsOneLineAndStatus1)
+{
+    REQUIRE_DISPLAY();
+    const fs::path out = fs::path(TOOLS_TEST_SCRATCH) / "too-large.png";
+    const ToolRun run = runTool(snapshot() + " " + quotedArgument(generatedSet().string()) + " " +
+                                quotedArgument(out.string()) + " --size 1000000x10 2>&1");
+    EXPECT_EQ(run.status, 1);
+    ASSERT_EQ(run.lines.size(), 1u) << run.output;
+    EXPECT_EQ(
+        run.lines[0].rfind("lumora-snapshot: cannot draw a 1000000 x 10 picture: this renderer draws at most ", 0),
+        0u)
+        << run.output;
+    EXPECT_FALSE(fs::exists(out));
+}
+
 TEST(Snapshot, OptionsItCannotUseAreStatus2)
 {
     const std::string folder = " " + quotedArgument(generatedSet().string()) + " out.png";
@@ -107,6 +123,7 @@ TEST(Snapshot, OptionsItCannotUseAreStatus2)
         " --eye a,b,c --look 3,4,5",
         " --frames 0",
         " --frames 2x",
+        " --size 800",
         " --fullscreen",
     };
     for (const char* options : wrong)

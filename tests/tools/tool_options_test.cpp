@@ -43,4 +43,28 @@ TEST(ToolOptions, HelpVersionAndWrongUse)
     }
 }
 
+TEST(ToolOptions, PictureSizes)
+{
+    const struct {
+        const char* text;
+        bool valid;
+        int width, height;
+    } cases[] = {
+        {"800x600", true, 800, 600}, {"1x1", true, 1, 1},       {"1048576x1", true, 1 << 20, 1},
+        {"1048577x1", false, 0, 0},  {"0x600", false, 0, 0},    {"800x0", false, 0, 0},
+        {"-800x600", false, 0, 0},   {"+800x600", false, 0, 0}, {"800X600", false, 0, 0},
+        {"800x600x2", false, 0, 0},  {"800", false, 0, 0},      {"x600", false, 0, 0},
+        {"800x", false, 0, 0},       {"8.5x600", false, 0, 0},  {"99999999999x1", false, 0, 0},
+    };
+    for (const auto& c : cases) {
+        int width = 0;
+        int height = 0;
+        EXPECT_EQ(parsePictureSize(c.text, width, height), c.valid) << c.text;
+        if (c.valid) {
+            EXPECT_EQ(width, c.width) << c.text;
+            EXPECT_EQ(height, c.height) << c.text;
+        }
+    }
+}
+
 } // namespace

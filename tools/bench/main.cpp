@@ -2,6 +2,7 @@
 // and the renderer's limits in the same window. Each run is a fresh process
 // (the benchmark starts itself again), so that start-up is measured from the
 // process start.
+#include "app/child_process.h"
 #include "app/data_folder.h"
 #include "app/frame.h"
 #include "app/instances.h"
@@ -21,16 +22,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <spawn.h>
 #include <string>
 #include <string_view>
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <system_error>
 #include <unistd.h>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
@@ -173,13 +170,14 @@ struct ProfileRecord {
     double passSeconds[kPassCount] = {};
 };
 
+// One run's record: the hooks' context.
 struct BenchRun {
     Options options;
     Phase phase = Phase::Path;
     PathRecord walk;
     LimitRecord limits;
     ProfileRecord profile;
-} run;
+};
 
 long residentKb()
 {
@@ -193,8 +191,9 @@ long residentKb()
     return resident * (sysconf(_SC_PAGESIZE) / 1024);
 }
 
-void timePass(FramePass finished)
+void timePass(void* context, FramePass finished)
 {
+    BenchRun& run = *static_cast<BenchRun*>(context);
     glFinish();
     const double now = monotonicSeconds();
     run.profile.passSeconds[static_cast<int>(finished)] += now - run.profile.passStart;
@@ -233,7 +232,7 @@ void drawTwoUnitQuad(const World& world)
     glEnable(GL_DEPTH_TEST);
 }
 
-void drawLimit(int limit, const World& world)
+void drawLimit(int limit, const BenchRun& run, const World& world)
 {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     if (limit >= 1)
@@ -249,19 +248,19 @@ void drawLimit(int limit, const World& world)
 
 // One slice of each limit. The first time, a few frames go first: the
 // software renderer builds its code for a new combination of state on first use.
-void measureLimitSlices(const World& world)
+void measureLimitSlices(BenchRun& run, const World& world)
 {
     const bool multitexture = world.extensions.glActiveTextureARB && world.extensions.glMultiTexCoord2fARB;
     const int count = multitexture ? kLimitCount : 1;
     for (int limit = 0; limit < count; ++limit) {
         constexpr int kWarmUpFrames = 5;
         for (int i = 0; !run.limits.warm && i < kWarmUpFrames; ++i)
-            drawLimit(limit, world);
+            drawLimit(limit, run, world);
         glFinish();
         const double start = monotonicSeconds();
         double now = start;
         while (now - start < kLimitSliceSeconds) {
-            drawLimit(limit, world);
+            drawLimit(limit, run, world);
             ++run.limits.tallies[limit].frames;
             now = monotonicSeconds();
         }
@@ -271,26 +270,32 @@ void measureLimitSlices(const World& world)
     glLoadIdentity();
 }
 
-void endPath()
+void endPath(BenchRun& run)
 {
     run.walk.done = true;
     run.walk.allocations = heapAllocationCount();
     run.walk.residentAtEndKb = residentKb();
 }
 
-void followPath(Shell&, Camera& camera, float frameDelta) { stepCameraPath(run.walk.path, camera, frameDelta); }
-
-void benchTurn(Shell& shell, World& world)
+void followPath(void* context, Shell&, Camera& camera, float frameDelta)
 {
+    stepCameraPath(static_cast<BenchRun*>(context)->walk.path, camera, frameDelta);
+}
+
+void benchTurn(const FrameHooks& hooks, Shell& shell, World& world)
+{
+    BenchRun& run = *static_cast<BenchRun*>(hooks.context);
     // The camera walks the path with the delta of the previous turn. Right
     // after the limit slices, it walks as far as the frame before, so that the
     // path goes on as if they had not been.
     const float frameDelta = run.walk.resuming ? run.walk.lastDelta : shell.frameClock.delta;
+    FrameHooks frameHooks = hooks;
     if (run.phase == Phase::Profile) {
+        frameHooks.passDone = timePass;
         glFinish();
         run.profile.passStart = monotonicSeconds();
     }
-    renderFrame(shell, world, frameDelta, followPath);
+    renderFrame(shell, world, frameDelta, frameHooks);
     const double now = monotonicSeconds();
     if (++run.walk.frames == 1) {
         run.walk.firstSwapAt = now;
@@ -302,10 +307,8 @@ void benchTurn(Shell& shell, World& world)
     }
     if (run.phase == Phase::Profile) {
         ++run.profile.frames;
-        if (now - run.profile.start >= std::clamp(run.options.seconds / 4, 0.5, 5.0)) {
-            framePassProbe = nullptr;
+        if (now - run.profile.start >= std::clamp(run.options.seconds / 4, 0.5, 5.0))
             shell.queue.postQuit(0);
-        }
         return;
     }
     if (run.walk.resuming) {
@@ -321,21 +324,20 @@ void benchTurn(Shell& shell, World& world)
         return;
     run.walk.seconds += now - run.walk.blockStart;
     if (run.walk.seconds >= run.options.seconds) {
-        endPath();
+        endPath(run);
         if (!run.options.profile) {
             shell.queue.postQuit(0);
             return;
         }
         run.phase = Phase::Profile;
         run.profile.start = now;
-        framePassProbe = timePass;
         return;
     }
-    measureLimitSlices(world);
+    measureLimitSlices(run, world);
     run.walk.resuming = true;
 }
 
-RunFigures runFigures()
+RunFigures runFigures(const BenchRun& run)
 {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
@@ -365,6 +367,7 @@ RunFigures runFigures()
 
 int runOnce(const Options& options)
 {
+    BenchRun run;
     run.options = options;
     // The viewer reads its files from the working directory.
     if (const char* failure = enterFolder(options.folder.c_str())) {
@@ -377,65 +380,37 @@ int runOnce(const Options& options)
     // Held W: the walking bob runs as on a real walk.
     shell.keys.state['W'] = KeyStateTable::kHeld;
     startCameraPath(run.walk.path, world.camera, world.camera.position.y);
-    runMainLoop(shell, world, benchTurn);
+    runMainLoop(shell, world, {.context = &run, .idleTurn = benchTurn, .moveCamera = followPath});
     finishViewerSession(shell, world);
     if (!run.walk.done) {
         std::fprintf(stderr, "lumora-bench: the window was closed before the path ended\n");
         return 1;
     }
-    std::printf("%s\n", formatRunLine(runFigures()).c_str());
+    std::printf("%s\n", formatRunLine(runFigures(run)).c_str());
     return 0;
 }
 
-// Starts this program again as one run; returns its figures, or false.
+// Starts this program again as one run; returns its figures, or false. What
+// the run writes on standard error is passed on once it has ended.
 bool spawnRun(const Options& options, RunFigures& figures)
 {
-    int pipeEnds[2];
-    if (pipe(pipeEnds) != 0)
-        return false;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
-    posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
-    posix_spawn_file_actions_addclose(&actions, pipeEnds[1]);
-
-    char spawnedAt[64];
     char seconds[64];
     std::snprintf(seconds, sizeof seconds, "%.6f", options.seconds);
-    std::string folder = options.folder;
-    std::string self = "lumora-bench";
-    char runFlag[] = "--run";
-    char secondsFlag[] = "--seconds";
-    char profileFlag[] = "--profile";
-    std::vector<char*> args = {self.data(), runFlag, spawnedAt, folder.data(), secondsFlag, seconds};
+    std::vector<std::string> arguments = {"lumora-bench", "--run", "", options.folder, "--seconds", seconds};
     if (options.profile)
-        args.push_back(profileFlag);
-    args.push_back(nullptr);
-
+        arguments.push_back("--profile");
+    char spawnedAt[64];
     std::snprintf(spawnedAt, sizeof spawnedAt, "%.9f", monotonicSeconds());
-    pid_t child = 0;
-    const int spawned = posix_spawn(&child, "/proc/self/exe", &actions, nullptr, args.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    close(pipeEnds[1]);
-    if (spawned != 0) {
-        close(pipeEnds[0]);
-        return false;
-    }
-    std::string output;
-    char buffer[4096];
-    ssize_t got = 0;
-    while ((got = read(pipeEnds[0], buffer, sizeof buffer)) > 0)
-        output.append(buffer, static_cast<size_t>(got));
-    close(pipeEnds[0]);
-    int status = 0;
-    waitpid(child, &status, 0);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+    arguments[2] = spawnedAt;
+    const ChildOutcome outcome = runChildProcess("/proc/self/exe", arguments, [] {});
+    std::fputs(outcome.error.c_str(), stderr);
+    if (outcome.exitStatus != 0)
         return false;
 
     size_t start = 0;
-    while (start < output.size()) {
-        const size_t end = std::min(output.find('\n', start), output.size());
-        if (parseRunLine(output.substr(start, end - start), figures))
+    while (start < outcome.output.size()) {
+        const size_t end = std::min(outcome.output.find('\n', start), outcome.output.size());
+        if (parseRunLine(outcome.output.substr(start, end - start), figures))
             return true;
         start = end + 1;
     }

@@ -1,8 +1,8 @@
 // lumora-check: checks a data folder, one picture or one mesh with the
 // viewer's own readers.
 #include "app/data_folder.h"
+#include "app/png_file.h"
 #include "check/data_check.h"
-#include "common/png_file.h"
 #include "common/tool_options.h"
 
 #include <cstdio>

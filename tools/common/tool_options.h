@@ -26,6 +26,11 @@ struct ToolCommandLine {
 
 ToolCommandLine parseToolCommandLine(int argc, const char* const* argv, std::initializer_list<ToolOption> options);
 
+// A picture's size, "WIDTHxHEIGHT" in pixels, each a whole number from 1 to
+// kMaxToolPictureSide (the renderer may allow less). False for anything else.
+constexpr int kMaxToolPictureSide = 1 << 20;
+bool parsePictureSize(std::string_view text, int& width, int& height);
+
 // "TOOL 0.1.0" on standard output.
 void printToolVersion(const char* tool);
 

@@ -9,14 +9,15 @@
 
 namespace {
 
-const char* sessionTool = "lumora tool";
 double answeredAt = 0;
 
-platform::MessageBoxAnswer answerWithoutShowing(const char* text, const char* title, platform::MessageBoxKind kind)
+// toolName: the hook's context.
+platform::MessageBoxAnswer answerWithoutShowing(const void* toolName, const char* text, const char* title,
+                                                platform::MessageBoxKind kind)
 {
     if (kind == platform::MessageBoxKind::YesNoQuestion)
         return platform::MessageBoxAnswer::No; // windowed, the only run mode a tool uses
-    std::fprintf(stderr, "%s: the viewer shows \"%s\": %s\n", sessionTool, title, text);
+    std::fprintf(stderr, "%s: the viewer shows \"%s\": %s\n", static_cast<const char*>(toolName), title, text);
     return platform::MessageBoxAnswer::Ok;
 }
 
@@ -24,8 +25,7 @@ platform::MessageBoxAnswer answerWithoutShowing(const char* text, const char* ti
 
 bool startViewerWindowed(Shell& shell, World& world, const char* toolName)
 {
-    sessionTool = toolName;
-    platform::setMessageBoxHook(answerWithoutShowing);
+    platform::setMessageBoxHook(answerWithoutShowing, toolName);
     if (!platform::initialise()) {
         std::fprintf(stderr,
                      "%s: no display to open the viewer's window on; run it on an X display, for example\n"

@@ -1,6 +1,6 @@
 #include "render/frame_sink.h"
 
-#include "common/png_file.h"
+#include "app/png_file.h"
 #include "render/video_file.h"
 
 #include <cerrno>

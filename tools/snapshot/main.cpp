@@ -1,11 +1,12 @@
-// lumora-snapshot: runs the viewer's start-up and frames in a window and
-// writes the last frame as a PNG.
+// lumora-snapshot: runs the viewer's start-up and frames, drawn offscreen at
+// any size the renderer can make, and writes the last frame as a PNG.
 #include "app/data_folder.h"
 #include "app/frame.h"
+#include "app/frame_surface.h"
 #include "app/instances.h"
 #include "app/main_loop.h"
-#include "app/screenshot.h"
-#include "common/png_file.h"
+#include "app/png_file.h"
+#include "app/window.h"
 #include "common/tool_options.h"
 #include "common/viewer_session.h"
 #include "platform/platform.h"
@@ -13,6 +14,7 @@
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,14 +30,17 @@ struct Options {
     Vector3 eye{};
     Vector3 look{};
     int frames = kDefaultFrames;
+    int width = kClientWidth; // the picture, in pixels
+    int height = kClientHeight;
     bool wireframe = false;
     bool zoom = false;
 };
 
 void printUsage(std::FILE* out)
 {
-    std::fprintf(out, "usage: lumora-snapshot DIR OUT.png [--eye X,Y,Z --look X,Y,Z] [--frames N] [--wireframe] "
-                      "[--zoom]\n       lumora-snapshot --help | --version\n");
+    std::fprintf(out, "usage: lumora-snapshot DIR OUT.png [--eye X,Y,Z --look X,Y,Z] [--frames N] [--size WxH]\n"
+                      "                      [--wireframe] [--zoom]\n"
+                      "       lumora-snapshot --help | --version\n");
 }
 
 void printHelp()
@@ -44,13 +49,16 @@ void printHelp()
     std::printf("\n"
                 "Runs the viewer's own start-up on the data in DIR in an 800 x 600 window on the\n"
                 "current display (as if the start-up question had been answered No), draws N\n"
-                "frames with the viewer's frame code, and writes the last one to OUT.png.\n"
-                "Messages the viewer would show are written to standard error instead.\n"
+                "frames with the viewer's frame code into an offscreen picture of the given\n"
+                "size, which may be larger than the display, and writes the last one to\n"
+                "OUT.png. Messages the viewer would show are written to standard error instead.\n"
                 "\n"
                 "  --eye X,Y,Z    place the eye here instead of the start-up placement\n"
                 "  --look X,Y,Z   the point the eye looks at (needed with --eye); ground\n"
                 "                 following still applies, so a low eye stands on the ground\n"
                 "  --frames N     frames to draw, N >= 1 (default %d)\n"
+                "  --size WxH     the picture's size in pixels, up to the renderer's limit\n"
+                "                 (default 800x600); the view's aspect and the overlay follow it\n"
                 "  --wireframe    the Space key's outline drawing\n"
                 "  --zoom         the right button's zoomed view\n"
                 "\n"
@@ -86,6 +94,7 @@ bool parseOptions(const ToolCommandLine& line, Options& options)
     const std::string* eye = line.value("--eye");
     const std::string* look = line.value("--look");
     const std::string* frames = line.value("--frames");
+    const std::string* size = line.value("--size");
     if ((eye && !parsePoint(*eye, options.eye)) || (look && !parsePoint(*look, options.look))) {
         std::fprintf(stderr, "lumora-snapshot: a point is three numbers X,Y,Z\n");
         return false;
@@ -97,6 +106,10 @@ bool parseOptions(const ToolCommandLine& line, Options& options)
             std::fprintf(stderr, "lumora-snapshot: --frames needs a whole number of at least 1\n");
             return false;
         }
+    }
+    if (size && !parsePictureSize(*size, options.width, options.height)) {
+        std::fprintf(stderr, "lumora-snapshot: --size needs WIDTHxHEIGHT, each a whole number of at least 1\n");
+        return false;
     }
     options.wireframe = line.has("--wireframe");
     options.zoom = line.has("--zoom");
@@ -120,30 +133,29 @@ bool parseOptions(const ToolCommandLine& line, Options& options)
 }
 
 struct Capture {
+    const Shell* shell = nullptr;
     int framesLeft = 0;
     int width = 0;
     int height = 0;
-    std::vector<uint8_t> pixels;
-} capture;
+    std::vector<uint8_t> pixels; // RGB, bottom row first
+};
 
-void readBackBeforeSwap(FramePass finished)
+void readBackLastFrame(void* context, FramePass finished)
 {
-    if (finished == FramePass::Overlay)
-        readBackBuffer(capture.width, capture.height, capture.pixels.data());
+    Capture& capture = *static_cast<Capture*>(context);
+    if (finished == FramePass::Overlay && capture.framesLeft == 0)
+        readBackFrame(*capture.shell, capture.width, capture.height, capture.pixels.data());
 }
 
-void snapshotTurn(Shell& shell, World& world)
+void snapshotTurn(const FrameHooks& hooks, Shell& shell, World& world)
 {
+    Capture& capture = *static_cast<Capture*>(hooks.context);
     // The cursor rests where mouse look holds it, so the view stays put.
     platform::setCursorPosition(kCursorHoldX, kCursorHoldY);
-    const bool last = --capture.framesLeft == 0;
-    if (last)
-        framePassProbe = readBackBeforeSwap;
-    updateAndRenderFrame(shell, world);
-    if (last) {
-        framePassProbe = nullptr;
+    --capture.framesLeft;
+    updateAndRenderFrame(hooks, shell, world);
+    if (capture.framesLeft == 0)
         shell.queue.postQuit(0);
-    }
 }
 
 void postMessage(Shell& shell, MessageKind kind, int key)
@@ -160,7 +172,12 @@ int main(int argc, char** argv)
 {
     const ToolCommandLine line = parseToolCommandLine(
         argc, argv,
-        {{"--eye", true}, {"--look", true}, {"--frames", true}, {"--wireframe", false}, {"--zoom", false}});
+        {{"--eye", true},
+         {"--look", true},
+         {"--frames", true},
+         {"--size", true},
+         {"--wireframe", false},
+         {"--zoom", false}});
     if (const int status = answerToolCommandLine(line, "lumora-snapshot", printHelp, printUsage); status != kToolRuns)
         return status;
     Options options;
@@ -174,6 +191,31 @@ int main(int argc, char** argv)
 
     if (!startViewerWindowed(shell, world, "lumora-snapshot"))
         return 1;
+    // The window's own size is drawn in the window, as the viewer draws it;
+    // any other size offscreen, which may be larger than the display.
+    TargetReport target;
+    if (options.width != shell.clientRect.right || options.height != shell.clientRect.bottom)
+        target = drawOffscreen(shell, options.width, options.height);
+    Capture capture;
+    capture.shell = &shell;
+    capture.framesLeft = options.frames;
+    capture.width = options.width;
+    capture.height = options.height;
+    bool held = target.outcome == TargetOutcome::Made;
+    if (held) {
+        try {
+            capture.pixels.assign(static_cast<size_t>(options.width) * static_cast<size_t>(options.height) * 3, 0);
+        } catch (const std::bad_alloc&) {
+            held = false;
+        }
+    }
+    if (!held) {
+        std::fprintf(stderr, "lumora-snapshot: %s\n",
+                     target.outcome == TargetOutcome::Made ? "not enough memory to hold the picture"
+                                                           : describeTargetReport(target).c_str());
+        finishViewerSession(shell, world);
+        return 1;
+    }
     if (options.placed)
         world.camera.place(options.eye, options.look, kUpVector);
     // The viewer's own bindings, as if the key and the button had been pressed.
@@ -182,21 +224,17 @@ int main(int argc, char** argv)
     if (options.zoom)
         postMessage(shell, MessageKind::RightButtonDown, 0);
 
-    capture.framesLeft = options.frames;
-    capture.width = shell.clientRect.right;
-    capture.height = shell.clientRect.bottom;
-    capture.pixels.assign(static_cast<size_t>(capture.width) * static_cast<size_t>(capture.height) * 3, 0);
-    runMainLoop(shell, world, snapshotTurn);
+    runMainLoop(shell, world, {.context = &capture, .idleTurn = snapshotTurn, .passDone = readBackLastFrame});
     finishViewerSession(shell, world);
     if (capture.framesLeft > 0) {
         std::fprintf(stderr, "lumora-snapshot: the window was closed before frame %d\n", options.frames);
         return 1;
     }
 
-    if (!writePngBottomRowFirst(options.output.c_str(), capture.width, capture.height, 3, capture.pixels.data())) {
+    if (!writePngBottomRowFirst(options.output.c_str(), options.width, options.height, 3, capture.pixels.data())) {
         std::fprintf(stderr, "lumora-snapshot: cannot write %s\n", options.output.c_str());
         return 1;
     }
-    std::printf("%s: %d x %d, frame %d\n", options.output.c_str(), capture.width, capture.height, options.frames);
+    std::printf("%s: %d x %d, frame %d\n", options.output.c_str(), options.width, options.height, options.frames);
     return 0;
 }

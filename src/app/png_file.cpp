@@ -1,4 +1,4 @@
-#include "common/png_file.h"
+#include "app/png_file.h"
 
 #include <stb_image_write.h>
 
@@ -29,8 +29,7 @@ bool writePngBottomRowFirst(const char* path, int width, int height, int compone
     std::FILE* file = std::fopen(path, "wb");
     if (!file)
         return false;
-    // The flip is the writer's global state, and the viewer's screenshot sets it.
-    stbi_flip_vertically_on_write(0);
+    // The rows are turned here, not by the writer's global flip setting.
     const int written = stbi_write_png_to_func(appendToFile, file, width, height, components, topFirst.data(),
                                                static_cast<int>(rowBytes));
     const bool flushed = std::ferror(file) == 0;

@@ -1,7 +1,8 @@
 #pragma once
-// PNG files written by the tools: decoded pictures and read-back frames, both
-// of which hold their bottom row first (texture coordinate t = 0, and the
-// first row that glReadPixels returns). The file holds the top row first.
+// The one PNG writer of the viewer and the tools: read-back frames and decoded
+// pictures, both of which hold their bottom row first (the first row that
+// glReadPixels returns, and texture coordinate t = 0). The file holds the top
+// row first. Allocates a copy of the pixels for the one write.
 
 #include <cstdint>
 

@@ -1,0 +1,164 @@
+#include "app/render_target.h"
+
+#include "platform/platform.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+template <typename Function>
+Function lookUp(const char* name, const char* suffix)
+{
+    char full[64];
+    std::snprintf(full, sizeof full, "%s%s", name, suffix);
+    return reinterpret_cast<Function>(platform::getProcAddress(full));
+}
+
+// The core names (GL 3.0 and the ARB extension share them), else the EXT
+// ones; the enumerants are the same numbers in both.
+bool lookUpEntryPoints(FramebufferEntryPoints& gl)
+{
+    const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    const bool core = (version && std::atoi(version) >= 3) || platform::hasGlExtension("GL_ARB_framebuffer_object");
+    const bool ext =
+        platform::hasGlExtension("GL_EXT_framebuffer_object") && platform::hasGlExtension("GL_EXT_framebuffer_blit");
+    if (!core && !ext)
+        return false;
+    const char* suffix = core ? "" : "EXT";
+    gl.genFramebuffers = lookUp<PFNGLGENFRAMEBUFFERSPROC>("glGenFramebuffers", suffix);
+    gl.deleteFramebuffers = lookUp<PFNGLDELETEFRAMEBUFFERSPROC>("glDeleteFramebuffers", suffix);
+    gl.bindFramebuffer = lookUp<PFNGLBINDFRAMEBUFFERPROC>("glBindFramebuffer", suffix);
+    gl.framebufferRenderbuffer = lookUp<PFNGLFRAMEBUFFERRENDERBUFFERPROC>("glFramebufferRenderbuffer", suffix);
+    gl.checkFramebufferStatus = lookUp<PFNGLCHECKFRAMEBUFFERSTATUSPROC>("glCheckFramebufferStatus", suffix);
+    gl.genRenderbuffers = lookUp<PFNGLGENRENDERBUFFERSPROC>("glGenRenderbuffers", suffix);
+    gl.deleteRenderbuffers = lookUp<PFNGLDELETERENDERBUFFERSPROC>("glDeleteRenderbuffers", suffix);
+    gl.bindRenderbuffer = lookUp<PFNGLBINDRENDERBUFFERPROC>("glBindRenderbuffer", suffix);
+    gl.renderbufferStorage = lookUp<PFNGLRENDERBUFFERSTORAGEPROC>("glRenderbufferStorage", suffix);
+    gl.blitFramebuffer = lookUp<PFNGLBLITFRAMEBUFFERPROC>("glBlitFramebuffer", suffix);
+    const bool whole = gl.genFramebuffers && gl.deleteFramebuffers && gl.bindFramebuffer &&
+                       gl.framebufferRenderbuffer && gl.checkFramebufferStatus && gl.genRenderbuffers &&
+                       gl.deleteRenderbuffers && gl.bindRenderbuffer && gl.renderbufferStorage && gl.blitFramebuffer;
+    if (!whole)
+        gl = {};
+    return whole;
+}
+
+TargetLimits queryLimits()
+{
+    GLint renderbuffer = 0;
+    GLint viewport[2] = {};
+    glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &renderbuffer);
+    glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
+    return {renderbuffer < viewport[0] ? renderbuffer : viewport[0],
+            renderbuffer < viewport[1] ? renderbuffer : viewport[1]};
+}
+
+GLenum depthFormat(int depthBits)
+{
+    if (depthBits >= 32)
+        return GL_DEPTH_COMPONENT32;
+    return depthBits >= 24 ? GL_DEPTH_COMPONENT24 : GL_DEPTH_COMPONENT16;
+}
+
+} // namespace
+
+bool fitsTargetLimits(int width, int height, TargetLimits limits)
+{
+    return width >= 1 && height >= 1 && width <= limits.maxWidth && height <= limits.maxHeight;
+}
+
+std::string describeTargetReport(const TargetReport& report)
+{
+    char line[160];
+    switch (report.outcome) {
+    case TargetOutcome::Made:
+        return "";
+    case TargetOutcome::NoFramebuffers:
+        return "cannot draw offscreen: this renderer offers no framebuffer objects";
+    case TargetOutcome::TooLarge:
+        std::snprintf(line, sizeof line, "cannot draw a %d x %d picture: this renderer draws at most %d x %d",
+                      report.width, report.height, report.limits.maxWidth, report.limits.maxHeight);
+        return line;
+    case TargetOutcome::Refused:
+        std::snprintf(line, sizeof line, "cannot draw a %d x %d picture: the renderer could not make it (memory?)",
+                      report.width, report.height);
+        return line;
+    }
+    return "";
+}
+
+TargetReport makeRenderTarget(RenderTarget& target, int width, int height, int depthBits)
+{
+    TargetReport report{TargetOutcome::Made, width, height, {}};
+    FramebufferEntryPoints& gl = target.gl;
+    if (!gl.genFramebuffers && !lookUpEntryPoints(gl)) {
+        report.outcome = TargetOutcome::NoFramebuffers;
+        return report;
+    }
+    report.limits = queryLimits();
+    if (!fitsTargetLimits(width, height, report.limits)) {
+        report.outcome = TargetOutcome::TooLarge;
+        return report;
+    }
+    deleteRenderTarget(target);
+    while (glGetError() != GL_NO_ERROR) {}
+
+    gl.genFramebuffers(1, &target.framebuffer);
+    gl.genRenderbuffers(1, &target.colour);
+    gl.genRenderbuffers(1, &target.depth);
+    gl.bindRenderbuffer(GL_RENDERBUFFER, target.colour);
+    gl.renderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width, height);
+    gl.bindRenderbuffer(GL_RENDERBUFFER, target.depth);
+    gl.renderbufferStorage(GL_RENDERBUFFER, depthFormat(depthBits), width, height);
+    gl.bindRenderbuffer(GL_RENDERBUFFER, 0);
+    gl.bindFramebuffer(GL_FRAMEBUFFER, target.framebuffer);
+    gl.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, target.colour);
+    gl.framebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, target.depth);
+    const bool complete = gl.checkFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+    gl.bindFramebuffer(GL_FRAMEBUFFER, 0);
+    if (!complete || glGetError() != GL_NO_ERROR) {
+        deleteRenderTarget(target);
+        report.outcome = TargetOutcome::Refused;
+        return report;
+    }
+    target.width = width;
+    target.height = height;
+    return report;
+}
+
+void deleteRenderTarget(RenderTarget& target)
+{
+    if (target.framebuffer == 0)
+        return;
+    target.gl.deleteFramebuffers(1, &target.framebuffer);
+    const GLuint renderbuffers[] = {target.colour, target.depth};
+    target.gl.deleteRenderbuffers(2, renderbuffers);
+    target.framebuffer = target.colour = target.depth = 0;
+    target.width = target.height = 0;
+}
+
+void bindRenderTarget(const RenderTarget& target) { target.gl.bindFramebuffer(GL_FRAMEBUFFER, target.framebuffer); }
+
+void bindWindowFramebuffer(const RenderTarget& target) { target.gl.bindFramebuffer(GL_FRAMEBUFFER, 0); }
+
+void stretchToWindow(const RenderTarget& target, int windowWidth, int windowHeight)
+{
+    const FramebufferEntryPoints& gl = target.gl;
+    gl.bindFramebuffer(GL_READ_FRAMEBUFFER, target.framebuffer);
+    gl.bindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    gl.blitFramebuffer(0, 0, target.width, target.height, 0, 0, windowWidth, windowHeight, GL_COLOR_BUFFER_BIT,
+                       GL_LINEAR);
+    gl.bindFramebuffer(GL_FRAMEBUFFER, 0);
+}
+
+void readBackTarget(const RenderTarget& target, uint8_t* pixels)
+{
+    GLint previous = 0;
+    glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &previous);
+    target.gl.bindFramebuffer(GL_READ_FRAMEBUFFER, target.framebuffer);
+    glReadBuffer(GL_COLOR_ATTACHMENT0);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, target.width, target.height, GL_RGB, GL_UNSIGNED_BYTE, pixels);
+    target.gl.bindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(previous));
+}

@@ -1,0 +1,83 @@
+#pragma once
+// An offscreen picture of any size up to the renderer's limit: a framebuffer
+// object with a colour renderbuffer (8 bits a channel) and a depth
+// renderbuffer as deep as the window's. The frame draws into it instead of
+// the window's back buffer: for a tool's picture larger than the display, and
+// for the render scale, which stretches it onto the window.
+//
+// The entry points come from the platform's lookup when the first target is
+// made (GL 3.0 or GL_ARB_framebuffer_object, else GL_EXT_framebuffer_object
+// with GL_EXT_framebuffer_blit), so a frame drawn straight into the window
+// never makes a framebuffer call. Making a target reports; the caller decides.
+
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+#include <cstdint>
+#include <string>
+
+struct FramebufferEntryPoints {
+    PFNGLGENFRAMEBUFFERSPROC genFramebuffers = nullptr;
+    PFNGLDELETEFRAMEBUFFERSPROC deleteFramebuffers = nullptr;
+    PFNGLBINDFRAMEBUFFERPROC bindFramebuffer = nullptr;
+    PFNGLFRAMEBUFFERRENDERBUFFERPROC framebufferRenderbuffer = nullptr;
+    PFNGLCHECKFRAMEBUFFERSTATUSPROC checkFramebufferStatus = nullptr;
+    PFNGLGENRENDERBUFFERSPROC genRenderbuffers = nullptr;
+    PFNGLDELETERENDERBUFFERSPROC deleteRenderbuffers = nullptr;
+    PFNGLBINDRENDERBUFFERPROC bindRenderbuffer = nullptr;
+    PFNGLRENDERBUFFERSTORAGEPROC renderbufferStorage = nullptr;
+    PFNGLBLITFRAMEBUFFERPROC blitFramebuffer = nullptr;
+};
+
+struct RenderTarget {
+    GLuint framebuffer = 0; // 0 while none is made
+    GLuint colour = 0;      // renderbuffer names
+    GLuint depth = 0;
+    int width = 0; // pixels
+    int height = 0;
+    FramebufferEntryPoints gl; // looked up with the first target
+};
+
+// The largest picture the renderer can make and draw into, in pixels.
+struct TargetLimits {
+    int maxWidth = 0;
+    int maxHeight = 0;
+};
+
+enum class TargetOutcome : uint8_t {
+    Made,
+    NoFramebuffers, // the renderer offers no framebuffer objects, or no blit
+    TooLarge,       // beyond TargetLimits, or not at least 1 x 1
+    Refused,        // within the limits, but the renderer could not make it (memory)
+};
+
+struct TargetReport {
+    TargetOutcome outcome = TargetOutcome::Made;
+    int width = 0; // what was asked for
+    int height = 0;
+    TargetLimits limits; // known when the entry points were found
+};
+
+// Pure: whether width x height can be asked of a renderer with these limits.
+bool fitsTargetLimits(int width, int height, TargetLimits limits);
+// One line for a target that was not made, without a trailing full stop:
+// "cannot draw a 20000 x 100 picture: this renderer draws at most 16384 x 16384".
+std::string describeTargetReport(const TargetReport& report);
+
+// Makes (or re-makes, at a new size) target at width x height with a depth
+// buffer of depthBits (32, 24 or 16). Leaves the window's framebuffer bound.
+TargetReport makeRenderTarget(RenderTarget& target, int width, int height, int depthBits);
+void deleteRenderTarget(RenderTarget& target);
+
+// Draws into target from now on, or into the window again.
+void bindRenderTarget(const RenderTarget& target);
+void bindWindowFramebuffer(const RenderTarget& target);
+
+// Copies target onto the window's whole width x height with linear filtering
+// and leaves the window bound for drawing.
+void stretchToWindow(const RenderTarget& target, int windowWidth, int windowHeight);
+
+// Reads target's finished picture: width x height RGB pixels, bottom row
+// first, into pixels (width * height * 3 bytes). The framebuffer bound for
+// drawing stays as it was.
+void readBackTarget(const RenderTarget& target, uint8_t* pixels);
