@@ -108,7 +108,8 @@ void drawFrame(const Shell& shell, const World& world, float frameDelta, const F
     passDone(hooks, FramePass::Flyers);
 
     finishScene(shell);
-    drawOverlay(world.overlay, world.camera, frameDelta);
+    if (hooks.overlay == OverlayDrawing::Drawn)
+        drawOverlay(world.overlay, world.camera, frameDelta);
     glPopMatrix();
     passDone(hooks, FramePass::Overlay);
 }

@@ -17,6 +17,9 @@ enum class FramePass : uint8_t { View, Terrain, SkyBox, OriginPalm, Palms, Grass
 // nobody, so the eye stays where the camera move placed it.
 enum class EyeHeight : uint8_t { FollowGround, AsPlaced };
 
+// Whether the frame draws the overlay. Left out, its clock still runs.
+enum class OverlayDrawing : uint8_t { Drawn, LeftOut };
+
 struct FrameHooks;
 // One turn of the main loop with an empty queue: a tool's frame and its own
 // work around it. It gets the whole record, to hand on to renderFrame.
@@ -31,5 +34,6 @@ struct FrameHooks {
     IdleTurn idleTurn = nullptr;     // null: one frame, the camera moved by input
     CameraMove moveCamera = nullptr; // null: mouse look and the held keys
     EyeHeight eyeHeight = EyeHeight::FollowGround;
+    OverlayDrawing overlay = OverlayDrawing::Drawn;
     FramePassProbe passDone = nullptr; // null: nothing between the passes
 };

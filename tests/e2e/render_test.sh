@@ -4,8 +4,8 @@
 # video's stream, frame count and frames, the same frames from a second
 # render, PNG frames, and the outputs a failed or stopped render leaves.
 #   render_test.sh LUMORA RENDER LANDSCAPE
-# Runs on a display of 1024 x 768 for the viewer; every render runs on a
-# virtual display of 320 x 240 of its own.
+# Runs on a display of 1024 x 768 for the viewer; the videos are drawn on a
+# virtual display of 320 x 240 of their own, the rest on the first display.
 set -uo pipefail
 lumora=$1 render=$2 landscape=$3 step=record
 here=$(cd "$(dirname "$0")" && pwd)
@@ -21,11 +21,6 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cp -r "$landscape" "$work/data" || fail "cannot copy the landscape"
 cd "$work"
-
-# Renders on a small display of its own: the frames are larger than the screen.
-small_render() {
-  xvfb-run -a -s "-screen 0 320x240x24 -noreset" "$render" "$@" 2>"$work/stderr" >"$work/stdout"
-}
 
 # --- Record: F9, hold W, F9. The walk is saved in the folder the viewer was
 # started from.
@@ -46,14 +41,14 @@ grep -qE "^lumora: saved the walk as $walk \([0-9]+\.[0-9] s\)$" "$work/stderr" 
 # The walk's own length decides the frame count; holding W for 3 s makes it about 3 s.
 read -r seconds expected < <(awk 'NR == 2 { first = $1 } NR > 1 { last = $1 }
   END { printf "%.3f %d\n", last - first, int((last - first) * 30 + 0.5) }' "$walk")
-awk -v s="$seconds" 'BEGIN { exit !(s > 2.5 && s < 4.5) }' || fail "the walk lasts $seconds s, not about 3"
+awk -v s="$seconds" 'BEGIN { exit !(s > 2 && s < 5) }' || fail "the walk lasts $seconds s, not about 3"
 echo "recorded $seconds s: $(($(wc -l <"$walk") - 1)) frames; expect $expected at 30 fps"
 
-# --- Two renders of the walk at 640 x 360: H.264, the walk's length, the same frames.
+# --- Two renders of the walk at 640 x 360, on a display smaller than that:
+# H.264, the walk's length, the same frames.
 step=video
-for run in 1 2; do
-  small_render data "$walk" "$work/walk$run.mp4" --size 640x360 || fail "render $run: status $?"
-done
+xvfb-run -a -s "-screen 0 320x240x24 -noreset" bash -c '"$0" "$@" walk1.mp4 && "$0" "$@" walk2.mp4' \
+  "$render" data "$walk" --size 640x360 2>"$work/stderr" >"$work/stdout" || fail "status $?"
 read -r codec width height pixels frames < <(ffprobe -v error -count_frames -select_streams v:0 \
   -show_entries stream=codec_name,width,height,pix_fmt,nb_read_frames -of csv=p=0 "$work/walk1.mp4" | tr ',' ' ')
 [[ $codec == h264 && $width == 640 && $height == 360 && $pixels == yuv420p ]] ||
@@ -67,7 +62,8 @@ echo "video: $codec $width x $height $pixels, $frames frames, two renders alike"
 
 # --- PNG frames into a folder that does not exist yet: count, size, upright, not black.
 step=png
-small_render data "$walk" "$work/frames" --size 320x180 --fps 4 --no-overlay || fail "status $?"
+"$render" data "$walk" "$work/frames" --size 320x180 --fps 4 --no-overlay 2>"$work/stderr" >/dev/null ||
+  fail "status $?"
 count=$(ls "$work/frames" | grep -cE '^frame-[0-9]{6}\.png$')
 (( count == $(awk -v s="$seconds" 'BEGIN { printf "%d", s * 4 + 0.5 }') )) || fail "$count frames for $seconds s at 4 fps"
 [[ $(ls -A "$work/frames" | wc -l) == "$count" ]] || fail "more than frames: $(ls -A "$work/frames")"
@@ -83,27 +79,28 @@ awk -v tb="$top_blue" -v tg="$top_green" -v bb="$bottom_blue" -v bg="$bottom_gre
   fail "not upright, or black: top b $top_blue g $top_green, bottom b $bottom_blue g $bottom_green"
 echo "png: $count frames of 320 x 180, upright"
 
-# --- An OUT that cannot be written: one line, status 1, nothing under its name.
+# --- An OUT that cannot be written: no folder, no permission (sysfs refuses
+# even root), a disk that fills up while drawing (a file-size limit on the
+# render alone): one line, status 1, nothing under OUT's name.
 step=unwritable
-mkdir "$work/locked" && chmod 555 "$work/locked"
-for out in "$work/missing/walk.mp4" "$work/locked/walk.mp4" "$work/locked/frames"; do
-  small_render data "$walk" "$out" --size 64x36; status=$?
+for out in "$work/missing/walk.mp4" /sys/lumora-walk.mp4 /sys/lumora-frames "$work/full.mp4"; do
+  limit=unlimited
+  [[ $out == */full.mp4 ]] && limit=2 # KiB
+  (ulimit -f "$limit"; exec "$render" data "$walk" "$out" --size 64x36 2>"$work/stderr" >/dev/null)
+  status=$?
   [[ $status == 1 && $(wc -l <"$work/stderr") == 1 ]] || fail "$out: status $status"
   grep -q "^lumora-render: cannot write $out: " "$work/stderr" || fail "$out: $(cat "$work/stderr")"
-  [[ ! -e $out && -z $(ls -A "$work/locked") ]] || fail "$out: something was written"
+  [[ ! -e $out && -z $(ls -A "$(dirname "$out")" 2>/dev/null | grep -E 'lumora-(walk|frames)|full') ]] ||
+    fail "$out: something was written"
 done
 
 # --- Ctrl+C while drawing: status 130, no output and no partial file left.
 step=interrupt
-(xvfb-run -a -s "-screen 0 320x240x24 -noreset" "$render" data "$walk" "$work/stopped.mp4" --size 640x360 \
-  --fps 240 2>"$work/stderr") & runner=$!
-for (( tick = 0; tick < 300; tick++ )); do
-  render_pid=$(pgrep -f -n "^$render data $walk $work/stopped.mp4") && ls -A "$work" | grep -q '^\.stopped' && break
-  sleep 0.1
-done
-[[ -n ${render_pid:-} ]] || fail "the render did not start"
+"$render" data "$walk" "$work/stopped.mp4" --size 640x360 --fps 240 2>"$work/stderr" & runner=$!
+for (( tick = 0; tick < 100; tick++ )); do ls -A "$work" | grep -q '^\.stopped' && break; sleep 0.1; done
+ls -A "$work" | grep -q '^\.stopped' || fail "the render did not start"
 sleep 2 # into the frames
-kill -INT "$render_pid"
+kill -INT "$runner"
 wait "$runner"; status=$?
 [[ $status == 130 ]] || fail "status $status after Ctrl+C"
 [[ -z $(ls -A "$work" | grep stopped) ]] || fail "left behind: $(ls -A "$work")"

@@ -45,8 +45,9 @@ public:
         if (!reason.empty())
             return false;
         const std::string path = tempFolder + "/" + frameName(++frames);
+        errno = 0;
         if (!writePngBottomRowFirst(path.c_str(), width, height, 3, pixels))
-            return fail(path + " cannot be written");
+            return fail("frame " + std::to_string(frames) + ": " + std::strerror(errno != 0 ? errno : EIO));
         return true;
     }
 

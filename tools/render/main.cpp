@@ -2,6 +2,8 @@
 // start-up and frame phases, at a size and frame rate of its own, into an
 // H.264 video or a folder of PNG frames.
 #include "app/data_folder.h"
+#include "app/frame.h"
+#include "app/frame_surface.h"
 #include "app/instances.h"
 #include "assets/file_bytes.h"
 #include "common/tool_options.h"
@@ -18,6 +20,8 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <new>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unistd.h>
@@ -29,7 +33,6 @@ constexpr int kDefaultWidth = 1920;
 constexpr int kDefaultHeight = 1080;
 constexpr int kDefaultFps = 30;
 constexpr int kMaxFps = 240;
-constexpr int kStatusInterrupted = 130; // 128 + SIGINT, as a shell reports Ctrl+C
 
 struct Options {
     std::string folder;
@@ -138,7 +141,8 @@ volatile std::sig_atomic_t stopSignal = 0;
 void askToStop(int signal) { stopSignal = signal; }
 
 // Ctrl+C and a polite kill end the render between two frames, so the
-// partial output can be removed.
+// partial output can be removed. A file-size limit fails a write, which is
+// reported like a full disk, instead of ending the process.
 void catchStopSignals()
 {
     struct sigaction action = {};
@@ -146,15 +150,158 @@ void catchStopSignals()
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 // "frame 120 of 900, 8.4 frames/s, 1:32 left", rewritten in place.
 void showProgress(int done, int total, double seconds)
 {
     const double rate = seconds > 0 ? done / seconds : 0;
-    const int left = rate > 0 ? static_cast<int>(std::lround((total - done) / rate)) : 0;
-    std::fprintf(stderr, "\rlumora-render: frame %d of %d, %.1f frames/s, %d:%02d left  ", done, total, rate,
+    const long left = rate > 0 ? std::lround((total - done) / rate) : 0;
+    std::fprintf(stderr, "\rlumora-render: frame %d of %d, %.1f frames/s, %ld:%02ld left  ", done, total, rate,
                  left / 60, left % 60);
+}
+
+// The render's own record, handed to the frame's hooks.
+struct WalkRender {
+    std::span<const WalkFrame> walk;
+    WalkFrame pose{}; // this frame's, between the walk's frames
+    const Shell* shell = nullptr;
+    FramePipe* pipe = nullptr;
+    int width = 0;
+    int height = 0;
+};
+
+// The camera is where the walk was at this frame's time, as drawn then:
+// ground following already placed that eye.
+void placeOnWalk(void* context, Shell&, Camera& camera, float)
+{
+    const WalkRender& render = *static_cast<const WalkRender*>(context);
+    camera.place(render.pose.eye, render.pose.lookAt, kUpVector);
+}
+
+void handOverFinishedFrame(void* context, FramePass finished)
+{
+    if (finished != FramePass::Overlay)
+        return;
+    WalkRender& render = *static_cast<WalkRender*>(context);
+    readBackFrame(*render.shell, render.width, render.height, render.pipe->nextSlot());
+    render.pipe->submit();
+}
+
+// Zoom and wireframe as the walk had them, through the viewer's own
+// requests, as the right button and Space or Enter make them.
+void takeDrawingStates(Shell& shell, const WalkFrame& pose)
+{
+    if (shell.zoomed != pose.zoomed) {
+        shell.zoomed = pose.zoomed;
+        shell.requests.zoom = true;
+    }
+    if (shell.wireframe != pose.wireframe) {
+        shell.wireframe = pose.wireframe;
+        shell.requests.polygonMode = true;
+    }
+}
+
+// Takes the window's messages; true once it was closed. Keys, clicks and
+// resizes change nothing: the walk decides every frame.
+bool windowClosed(Shell& shell)
+{
+    Message message{};
+    bool closed = false;
+    while (shell.queue.take(message, shell.keys))
+        closed = closed || message.kind == MessageKind::Close || message.kind == MessageKind::Quit;
+    return closed;
+}
+
+enum class Ending : uint8_t { Complete, Stopped, WindowClosed, WriteFailed };
+
+// Draws every frame of the video through the viewer's frame phases into the
+// pipe, which writes them meanwhile.
+Ending drawFrames(const Options& options, WalkRender& render, int frameCount, FramePipe& pipe, double started)
+{
+    const FrameHooks hooks{.context = &render,
+                           .moveCamera = placeOnWalk,
+                           .eyeHeight = EyeHeight::AsPlaced,
+                           .overlay = options.overlay ? OverlayDrawing::Drawn : OverlayDrawing::LeftOut,
+                           .passDone = handOverFinishedFrame};
+    // The flyers and the clock run by the video's own frame time.
+    const float frameDelta = 1.0f / static_cast<float>(options.fps);
+    const bool terminal = isatty(STDERR_FILENO) != 0;
+    double shownAt = 0;
+    for (int frame = 0; frame < frameCount; ++frame) {
+        if (stopSignal != 0)
+            return Ending::Stopped;
+        if (windowClosed(shell))
+            return Ending::WindowClosed;
+        if (!pipe.writing())
+            return Ending::WriteFailed;
+        render.pose = walkFrameAt(render.walk, static_cast<double>(frame) / options.fps);
+        takeDrawingStates(shell, render.pose);
+        renderFrame(shell, world, frameDelta, hooks);
+        const double now = monotonicSeconds();
+        if (terminal && (now - shownAt > 0.25 || frame + 1 == frameCount)) {
+            showProgress(frame + 1, frameCount, now - started);
+            shownAt = now;
+        }
+    }
+    if (terminal)
+        std::fputc('\n', stderr);
+    return Ending::Complete;
+}
+
+// Starts the viewer on DIR, draws the walk offscreen and writes it. Returns
+// the exit status, having said what went wrong; the caller discards the
+// output unless it is 0.
+int renderWalk(const Options& options, std::span<const WalkFrame> walk, int frameCount, FrameSink& sink)
+{
+    // The viewer reads its files from the working directory.
+    if (const char* failure = enterFolder(options.folder.c_str())) {
+        std::fprintf(stderr, "lumora-render: cannot enter %s: %s\n", options.folder.c_str(), failure);
+        return 1;
+    }
+    if (!startViewerWindowed(shell, world, "lumora-render"))
+        return 1;
+    const TargetReport target = drawOffscreen(shell, options.width, options.height);
+    if (target.outcome != TargetOutcome::Made) {
+        std::fprintf(stderr, "lumora-render: %s\n", describeTargetReport(target).c_str());
+        finishViewerSession(shell, world);
+        return 1;
+    }
+    std::unique_ptr<FramePipe> pipe;
+    try {
+        pipe = std::make_unique<FramePipe>(sink, options.width, options.height);
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "lumora-render: not enough memory for frames of %d x %d\n", options.width,
+                     options.height);
+        finishViewerSession(shell, world);
+        return 1;
+    }
+
+    WalkRender render{walk, walk.front(), &shell, pipe.get(), options.width, options.height};
+    const double started = monotonicSeconds();
+    const Ending ending = drawFrames(options, render, frameCount, *pipe, started);
+    finishViewerSession(shell, world);
+    const bool written = pipe->drain() && (ending != Ending::Complete || sink.finish());
+    const double seconds = monotonicSeconds() - started;
+    if (ending == Ending::Stopped) {
+        std::fprintf(stderr, "lumora-render: stopped; %s is not written\n", options.out.c_str());
+        return 128 + stopSignal;
+    }
+    if (ending == Ending::WindowClosed) {
+        std::fprintf(stderr, "lumora-render: the window was closed; %s is not written\n", options.out.c_str());
+        return 1;
+    }
+    if (!written) {
+        std::fprintf(stderr, "lumora-render: cannot write %s: %s\n", options.out.c_str(),
+                     plain(sink.problem()).c_str());
+        return 1;
+    }
+    std::printf("%s: %d frames of %d x %d at %d fps (%.1f s); drawn at %.1f frames/s, writing %.0f %% of the time\n",
+                options.out.c_str(), frameCount, options.width, options.height, options.fps,
+                static_cast<double>(frameCount) / options.fps, frameCount / seconds,
+                100 * pipe->writingSeconds() / seconds);
+    return 0;
 }
 
 } // namespace
@@ -183,9 +330,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "lumora-render: cannot write %s: %s\n", options.out.c_str(), plain(problem).c_str());
         return 1;
     }
-    // TODO: the viewer's start-up and frames into a render target
-    (void)frameCount;
-    (void)showProgress;
-    sink->discard();
-    return 1;
+    const int status = renderWalk(options, walk, frameCount, *sink);
+    if (status != 0)
+        sink->discard();
+    return status;
 }
