@@ -154,6 +154,13 @@ TEST_F(MainLoop, KeysAndTheRightButtonBecomeRequestsForTheNextFrame)
     EXPECT_EQ(shell.requests.screenshotWidth, 800);
     EXPECT_EQ(shell.requests.screenshotHeight, 600);
 
+    repeat.key = platform::kKeyF9;
+    windowProcedure(shell, repeat);
+    EXPECT_FALSE(shell.walk.active()) << "auto-repeat records nothing";
+    windowProcedure(shell, message(MessageKind::KeyDown, platform::kKeyF9));
+    EXPECT_TRUE(shell.walk.active());
+    shell.walk.stop();
+
     for (int key : {int{'W'}, int{'C'}, platform::kKeyUp})
         windowProcedure(shell, message(MessageKind::KeyDown, key));
     EXPECT_FALSE(shell.queue.quitPosted) << "held keys are polled, not pressed";
