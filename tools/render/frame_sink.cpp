@@ -4,13 +4,13 @@
 #include "render/video_file.h"
 
 #include <cerrno>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <sys/stat.h>
 #include <system_error>
+#include <time.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -19,6 +19,13 @@ namespace {
 
 // What a file made here gets, as any program's new file would: not the
 // owner-only mode of a temporary one.
+double threadCpuSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
 mode_t usualMode(mode_t mode)
 {
     const mode_t mask = umask(0);
@@ -184,7 +191,7 @@ bool FramePipe::writing() const
 double FramePipe::writingSeconds() const
 {
     std::lock_guard<std::mutex> hold(lock);
-    return busySeconds;
+    return cpuSeconds;
 }
 
 void FramePipe::run()
@@ -198,14 +205,14 @@ void FramePipe::run()
                 return;
             pixels = slots[readSlot].data();
         }
-        const auto start = std::chrono::steady_clock::now();
+        const double start = threadCpuSeconds();
         // After a failure the frames are passed over; drain reports it.
         const bool written = failed || sink.write(pixels);
-        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        const double took = threadCpuSeconds() - start;
         {
             std::lock_guard<std::mutex> hold(lock);
             failed = failed || !written;
-            busySeconds += took.count();
+            cpuSeconds += took;
             readSlot = (readSlot + 1) % kSlots;
             --filled;
         }

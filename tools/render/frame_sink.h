@@ -51,7 +51,8 @@ public:
     bool drain();
     // False once a frame could not be written: drawing more is no use.
     bool writing() const;
-    // Seconds the writer thread spent writing, so far.
+    // Processor seconds the writer thread spent writing, so far: the video's
+    // encoder runs on that thread alone.
     double writingSeconds() const;
 
 private:
@@ -67,6 +68,6 @@ private:
     int writeSlot = 0; // the next slot the drawing thread fills
     bool ending = false;
     bool failed = false;
-    double busySeconds = 0;
+    double cpuSeconds = 0;
     std::thread writer;
 };

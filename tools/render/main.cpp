@@ -24,6 +24,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <time.h>
 #include <unistd.h>
 #include <vector>
 
@@ -153,6 +154,13 @@ void catchStopSignals()
     std::signal(SIGXFSZ, SIG_IGN);
 }
 
+double processCpuSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
 // "frame 120 of 900, 8.4 frames/s, 1:32 left", rewritten in place.
 void showProgress(int done, int total, double seconds)
 {
@@ -280,10 +288,12 @@ int renderWalk(const Options& options, std::span<const WalkFrame> walk, int fram
 
     WalkRender render{walk, walk.front(), &shell, pipe.get(), options.width, options.height};
     const double started = monotonicSeconds();
+    const double cpuStarted = processCpuSeconds();
     const Ending ending = drawFrames(options, render, frameCount, *pipe, started);
     finishViewerSession(shell, world);
     const bool written = pipe->drain() && (ending != Ending::Complete || sink.finish());
     const double seconds = monotonicSeconds() - started;
+    const double cpuSeconds = processCpuSeconds() - cpuStarted;
     if (ending == Ending::Stopped) {
         std::fprintf(stderr, "lumora-render: stopped; %s is not written\n", options.out.c_str());
         return 128 + stopSignal;
@@ -297,10 +307,13 @@ int renderWalk(const Options& options, std::span<const WalkFrame> walk, int fram
                      plain(sink.problem()).c_str());
         return 1;
     }
-    std::printf("%s: %d frames of %d x %d at %d fps (%.1f s); drawn at %.1f frames/s, writing %.0f %% of the time\n",
+    // The writer's share of the processor time of every thread: the drawing,
+    // the software renderer's and the writer's own.
+    std::printf("%s: %d frames of %d x %d at %d fps (%.1f s); %.1f frames drawn a second, writing them took %.0f %% "
+                "of the processor time\n",
                 options.out.c_str(), frameCount, options.width, options.height, options.fps,
                 static_cast<double>(frameCount) / options.fps, frameCount / seconds,
-                100 * pipe->writingSeconds() / seconds);
+                cpuSeconds > 0 ? 100 * pipe->writingSeconds() / cpuSeconds : 0);
     return 0;
 }
 
