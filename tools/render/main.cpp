@@ -106,7 +106,8 @@ bool parseOptions(const ToolCommandLine& line, Options& options)
     // Both are named from where the tool was started; the viewer then enters DIR.
     options.folder = line.positional[0];
     options.walk = line.positional[1];
-    options.out = std::filesystem::absolute(line.positional[2]).lexically_normal().string();
+    std::filesystem::path out = std::filesystem::absolute(line.positional[2]).lexically_normal();
+    options.out = (out.has_filename() ? out : out.parent_path()).string(); // "frames/" is the folder "frames"
     return true;
 }
 
@@ -289,9 +290,12 @@ int renderWalk(const Options& options, std::span<const WalkFrame> walk, int fram
     WalkRender render{walk, walk.front(), &shell, pipe.get(), options.width, options.height};
     const double started = monotonicSeconds();
     const double cpuStarted = processCpuSeconds();
-    const Ending ending = drawFrames(options, render, frameCount, *pipe, started);
+    Ending ending = drawFrames(options, render, frameCount, *pipe, started);
     finishViewerSession(shell, world);
-    const bool written = pipe->drain() && (ending != Ending::Complete || sink.finish());
+    const bool drained = pipe->drain();
+    if (ending == Ending::Complete && stopSignal != 0)
+        ending = Ending::Stopped; // Ctrl+C after the last frame still leaves nothing
+    const bool written = drained && (ending != Ending::Complete || sink.finish());
     const double seconds = monotonicSeconds() - started;
     const double cpuSeconds = processCpuSeconds() - cpuStarted;
     if (ending == Ending::Stopped) {
