@@ -84,15 +84,7 @@ public:
         fs::remove_all(tempFolder, error);
     }
 
-    std::string problem() const override { return reason; }
-
 private:
-    bool fail(const std::string& what)
-    {
-        if (reason.empty())
-            reason = what;
-        return false;
-    }
     static std::string frameName(int n)
     {
         char name[32];
@@ -103,7 +95,6 @@ private:
     std::string tempFolder, outFolder;
     int width, height;
     int frames = 0;
-    std::string reason;
 };
 
 } // namespace

@@ -27,7 +27,17 @@ public:
     // Removes what was written; nothing is left under OUT's name.
     virtual void discard() = 0;
     // The reason for the first failure, in plain words.
-    virtual std::string problem() const = 0;
+    const std::string& problem() const { return reason; }
+
+protected:
+    // Keeps the first reason only; false, for the caller to return.
+    bool fail(const std::string& what)
+    {
+        if (reason.empty())
+            reason = what;
+        return false;
+    }
+    std::string reason;
 };
 
 // The output that OUT names: a video for OUT.mp4, numbered PNG frames for a

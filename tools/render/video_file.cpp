@@ -43,15 +43,8 @@ public:
     bool write(const uint8_t* pixels) override;
     bool finish() override;
     void discard() override;
-    std::string problem() const override { return reason; }
 
 private:
-    bool fail(const std::string& what)
-    {
-        if (reason.empty())
-            reason = what;
-        return false;
-    }
     bool writePackets();
     bool closeFile();
     void release();
@@ -65,7 +58,6 @@ private:
     AVFrame* frame = nullptr;
     AVPacket* packet = nullptr;
     int64_t nextFrame = 0;
-    std::string reason;
 };
 
 bool VideoFile::open(int fps)
