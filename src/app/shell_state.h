@@ -1,7 +1,8 @@
 #pragma once
 // The application shell's own state: the run mode, the window's client area,
 // the projection, the drawing mode, the frame clock, the message queue, the
-// key-state table and the walk being recorded. One instance lives for the whole run (see instances.h).
+// key-state table and the walk being recorded. One instance lives for the
+// whole run (see instances.h).
 //
 // The window procedure never touches the graphics state: it records what a
 // message asks for, and the main loop makes the message's graphics calls right

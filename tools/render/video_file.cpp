@@ -14,11 +14,10 @@ extern "C" {
 
 namespace {
 
-// x264's fastest preset: on a machine whose cores the software renderer
-// keeps busy drawing, encoding at 1920 x 1080 takes about a fifth of the
-// render's time even so, while the quality below keeps grass and palm fronds
-// clean. Slower presets save up to 60 % of the bytes at two to three times
-// the encoding time.
+// x264's fastest preset: the software renderer keeps every core busy
+// drawing, so each millisecond spent encoding slows the render; the quality
+// below keeps grass and palm fronds clean all the same. Slower presets make
+// smaller files at several times the encoding time.
 constexpr const char* kPreset = "ultrafast";
 constexpr const char* kQuality = "20"; // constant rate factor; lower is better and bigger
 // One thread, the writer's own, beside the drawing: a fixed count keeps the
