@@ -34,6 +34,9 @@ constexpr int kDefaultWidth = 1920;
 constexpr int kDefaultHeight = 1080;
 constexpr int kDefaultFps = 30;
 constexpr int kMaxFps = 240;
+// A day: times in a file written by hand may be anything, and the frame
+// count must stay a count.
+constexpr double kMaxWalkSeconds = 24 * 60 * 60;
 
 struct Options {
     std::string folder;
@@ -336,6 +339,11 @@ int main(int argc, char** argv)
     if (!readWalk(options.walk, walk))
         return 1;
     const double seconds = walkSeconds(walk);
+    if (seconds > kMaxWalkSeconds) {
+        std::fprintf(stderr, "lumora-render: %s: the walk lasts %.0f s; a render takes at most %.0f\n",
+                     options.walk.c_str(), seconds, kMaxWalkSeconds);
+        return 1;
+    }
     // The video lasts as long as the walk: frame k shows the walk at k / fps.
     const int frameCount = std::max(1, static_cast<int>(std::lround(seconds * options.fps)));
 
