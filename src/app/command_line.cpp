@@ -2,7 +2,8 @@
 
 #include <cstring>
 
-const char* const kViewerUsage = "usage: lumora [--windowed | --fullscreen] [DIR | FILE]";
+const char* const kViewerUsage =
+    "usage: lumora [--windowed | --fullscreen | --fullscreen-desktop] [--render-scale F|auto] [DIR | FILE]";
 
 CommandLine parseCommandLine(int argc, const char* const* argv)
 {
@@ -17,13 +18,25 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
             continue;
         }
         if (isOption && (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0))
-            return {CommandAction::Help, StartMode::Ask, nullptr, nullptr};
+            return {.action = CommandAction::Help};
         if (isOption && std::strcmp(arg, "--version") == 0)
-            return {CommandAction::Version, StartMode::Ask, nullptr, nullptr};
+            return {.action = CommandAction::Version};
+        if (isOption && std::strcmp(arg, "--render-scale") == 0) {
+            const char* value = i + 1 < argc ? argv[++i] : nullptr;
+            if (!value || !parseRenderScale(value, line.renderScale)) {
+                line.action = CommandAction::Usage;
+                line.problem = arg;
+                line.problemValue = value;
+                return line;
+            }
+            continue;
+        }
         if (isOption && std::strcmp(arg, "--windowed") == 0)
             mode = StartMode::Windowed;
         else if (isOption && std::strcmp(arg, "--fullscreen") == 0)
             mode = StartMode::FullScreen;
+        else if (isOption && std::strcmp(arg, "--fullscreen-desktop") == 0)
+            mode = StartMode::FullScreenDesktop;
 
         const bool unusable = isOption ? mode == StartMode::Ask || (line.mode != StartMode::Ask && line.mode != mode)
                                        : line.path != nullptr;
@@ -55,10 +68,17 @@ void printViewerHelp(std::FILE* out)
                  "into a landscape folder under $XDG_CACHE_HOME/lumora (default ~/.cache/lumora)\n"
                  "and shows that. The next start with the same, unchanged file reuses it at once.\n"
                  "\n"
-                 "  --windowed     run in an 800 x 600 window, without the start-up question\n"
-                 "  --fullscreen   run full screen at 800 x 600, without the start-up question\n"
-                 "  --help         print this text and exit\n"
-                 "  --version      print the version and exit\n"
+                 "  --windowed             run in an 800 x 600 window, without the start-up question\n"
+                 "  --fullscreen           run full screen at 800 x 600 (the display switched to\n"
+                 "                         it), without the start-up question\n"
+                 "  --fullscreen-desktop   run full screen at the desktop's own size, without a\n"
+                 "                         change of display mode or the start-up question\n"
+                 "  --render-scale F|auto  draw the scene at F (0.25 to 1, default 1) times the\n"
+                 "                         window's width and height and stretch it to the\n"
+                 "                         window; the overlay stays sharp. auto picks the\n"
+                 "                         largest scale that keeps about 60 frames a second\n"
+                 "  --help                 print this text and exit\n"
+                 "  --version              print the version and exit\n"
                  "\n"
                  "Keys: W A S D or the arrows walk, the mouse looks, C crouches, the right button\n"
                  "zooms, Space and Enter switch wireframe and filled drawing, F12 saves the frame\n"

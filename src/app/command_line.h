@@ -1,10 +1,12 @@
 #pragma once
-// The viewer's command line: lumora [--windowed | --fullscreen] [DIR | FILE],
-// or --help, or --version. Parsing only reads the arguments; main acts on the
-// result, and tells a data folder from an elevation model to import. With no
-// arguments the viewer asks its start-up question and reads the working
-// directory, as it always has.
+// The viewer's command line: lumora [--windowed | --fullscreen |
+// --fullscreen-desktop] [--render-scale F|auto] [DIR | FILE], or --help, or
+// --version. Parsing only reads the arguments; main acts on the result, and
+// tells a data folder from an elevation model to import. With no arguments
+// the viewer asks its start-up question, draws at the window's own size and
+// reads the working directory, as it always has.
 
+#include "app/render_scale.h"
 #include "app/window.h"
 
 #include <cstdint>
@@ -15,12 +17,14 @@ enum class CommandAction : uint8_t { Run, Help, Version, Usage };
 struct CommandLine {
     CommandAction action = CommandAction::Run;
     StartMode mode = StartMode::Ask;
-    const char* path = nullptr;    // DIR or FILE, or null for the working directory
-    const char* problem = nullptr; // for Usage: the argument that cannot be used
+    RenderScaleChoice renderScale = {};
+    const char* path = nullptr;         // DIR or FILE, or null for the working directory
+    const char* problem = nullptr;      // for Usage: the argument that cannot be used
+    const char* problemValue = nullptr; // and its value, when the value is the problem
 };
 
 CommandLine parseCommandLine(int argc, const char* const* argv);
 
-// "usage: lumora [--windowed | --fullscreen] [DIR | FILE]"
+// "usage: lumora [--windowed | --fullscreen | --fullscreen-desktop] [--render-scale F|auto] [DIR | FILE]"
 extern const char* const kViewerUsage;
 void printViewerHelp(std::FILE* out);

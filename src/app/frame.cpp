@@ -108,7 +108,7 @@ void drawFrame(const Shell& shell, const World& world, float frameDelta, const F
     passDone(hooks, FramePass::Flyers);
 
     finishScene(shell);
-    if (hooks.overlay == OverlayDrawing::Drawn)
+    if (hooks.overlay == OverlayShown::Drawn)
         drawOverlay(world.overlay, world.camera, frameDelta);
     glPopMatrix();
     passDone(hooks, FramePass::Overlay);

@@ -1,9 +1,14 @@
 #pragma once
 // One complete picture, in three phases:
-//   updateBeforeDrawing  the camera moves and the clock ticks; any window
-//                        request still waiting is applied; the buffers are cleared and the
-//                        view set; ground following, visibility, the flyers' moves
-//   drawFrame            every pass, on a world that nothing changes
+//   updateBeforeDrawing  the camera moves and the clock ticks; an automatic
+//                        render scale follows the frame time; any window
+//                        request still waiting is applied; the frame's
+//                        surface is bound (see frame_surface.h), the buffers
+//                        cleared and the view set; ground following,
+//                        visibility, the flyers' moves
+//   drawFrame            every pass, on a world that nothing changes; a
+//                        scaled scene is stretched onto the window before
+//                        the overlay
 //   updateAfterSwap      the wing beat, the clock, the hand-over of the frame
 //                        delta, the crouch key and the walking bob
 // with the picture presented between the last two; a walk that F9 records

@@ -2,7 +2,9 @@
 // The one way into the viewer's main loop and frame for a tool. The viewer
 // itself runs with an empty record; a hook left null does what the viewer
 // does. A tool keeps its own state in `context`, which every hook gets, so it
-// needs no state of its own outside the record it passes in.
+// needs no state of its own outside the record it passes in. The frame delta
+// is the idle turn's to choose (renderFrame takes it: a fixed one replays
+// alike), and where the frame is drawn is the shell's (frame_surface.h).
 
 #include "app/shell_state.h"
 #include "app/world.h"
@@ -17,8 +19,8 @@ enum class FramePass : uint8_t { View, Terrain, SkyBox, OriginPalm, Palms, Grass
 // nobody, so the eye stays where the camera move placed it.
 enum class EyeHeight : uint8_t { FollowGround, AsPlaced };
 
-// Whether the frame draws the overlay. Left out, its clock still runs.
-enum class OverlayDrawing : uint8_t { Drawn, LeftOut };
+// Whether the frame draws the overlay; its clock runs either way.
+enum class OverlayShown : uint8_t { Drawn, LeftOut };
 
 struct FrameHooks;
 // One turn of the main loop with an empty queue: a tool's frame and its own
@@ -34,6 +36,6 @@ struct FrameHooks {
     IdleTurn idleTurn = nullptr;     // null: one frame, the camera moved by input
     CameraMove moveCamera = nullptr; // null: mouse look and the held keys
     EyeHeight eyeHeight = EyeHeight::FollowGround;
-    OverlayDrawing overlay = OverlayDrawing::Drawn;
+    OverlayShown overlay = OverlayShown::Drawn;
     FramePassProbe passDone = nullptr; // null: nothing between the passes
 };

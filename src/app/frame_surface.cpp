@@ -6,6 +6,8 @@
 
 #include <GL/gl.h>
 
+#include <cstdio>
+
 namespace {
 
 // The scaled target for the client area at shell.surface.scale.
@@ -52,8 +54,26 @@ TargetReport setRenderScale(Shell& shell, float scale)
     return report;
 }
 
+TargetReport startRenderScale(Shell& shell, const RenderScaleChoice& choice)
+{
+    if (!choice.automatic)
+        return setRenderScale(shell, choice.scale);
+    // The renderer builds its code for the stretch at its first use, which
+    // would stall the frame of the first change (for seconds on a loaded
+    // machine): one stretch now builds it. A renderer without targets is
+    // told at start, and auto stays off.
+    const TargetReport report = setRenderScale(shell, kAutoScaleSteps[kAutoScaleStepCount - 1]);
+    if (report.outcome == TargetOutcome::Made) {
+        finishScene(shell);
+        setRenderScale(shell, kMaxRenderScale);
+    }
+    shell.autoScale.on = report.outcome == TargetOutcome::Made;
+    return report;
+}
+
 void fitSurfaceToWindow(Shell& shell)
 {
+    restartAutoScaleEvidence(shell.autoScale);
     if (shell.surface.kind != SurfaceKind::Scaled)
         return;
     // A size the renderer cannot make draws the scene at the window's size.
@@ -63,8 +83,15 @@ void fitSurfaceToWindow(Shell& shell)
 
 void adjustRenderScale(Shell& shell)
 {
-    if (shell.autoScale.on && observeFrameTime(shell.autoScale, shell.frameClock.delta))
-        setRenderScale(shell, kAutoScaleSteps[shell.autoScale.step]);
+    if (!shell.autoScale.on || !observeFrameTime(shell.autoScale, shell.frameClock.delta))
+        return;
+    const TargetReport report = setRenderScale(shell, kAutoScaleSteps[shell.autoScale.step]);
+    if (report.outcome != TargetOutcome::Made) {
+        // Said once: the scale stays where it is from now on.
+        shell.autoScale.on = false;
+        std::fprintf(stderr, "lumora: %s; the render scale stays at %.2f\n", describeTargetReport(report).c_str(),
+                     static_cast<double>(shell.surface.scale));
+    }
 }
 
 void beginScene(const Shell& shell)

@@ -20,9 +20,12 @@ TargetReport drawOffscreen(Shell& shell, int width, int height);
 // The render scale for the window: 1 draws straight into it again. A target
 // that cannot be made leaves the frame as it was and is reported.
 TargetReport setRenderScale(Shell& shell, float scale);
+// The choice of the command line, once the context exists: a fixed scale,
+// or auto, which starts at 1.
+TargetReport startRenderScale(Shell& shell, const RenderScaleChoice& choice);
 
 // After a resize of the window (shell.clientRect): a scaled target is made
-// again to match.
+// again to match, and auto looks at the frames afresh.
 void fitSurfaceToWindow(Shell& shell);
 
 // With --render-scale auto, takes this frame's delta and changes the scale

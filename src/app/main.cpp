@@ -1,6 +1,7 @@
 #include "app/command_line.h"
 #include "app/data_folder.h"
 #include "app/elevation_import.h"
+#include "app/frame_surface.h"
 #include "app/instances.h"
 #include "app/main_loop.h"
 #include "app/startup.h"
@@ -28,7 +29,8 @@ int main(int argc, char** argv)
         std::printf("lumora %s\n", LUMORA_VERSION);
         return 0;
     case CommandAction::Usage:
-        std::fprintf(stderr, "lumora: cannot use %s; %s\n", line.problem, kViewerUsage);
+        std::fprintf(stderr, "lumora: cannot use %s%s%s; %s\n", line.problem, line.problemValue ? " " : "",
+                     line.problemValue ? line.problemValue : "", kViewerUsage);
         return 2;
     case CommandAction::Run:
         break;
@@ -48,6 +50,7 @@ int main(int argc, char** argv)
     if (!platform::initialise())
         return 1;
     // Only the question's No, or --windowed, runs in a window.
+    shell.fullScreenDesktop = line.mode == StartMode::FullScreenDesktop;
     shell.fullScreen = line.mode == StartMode::Ask ? askForFullScreen() : line.mode == StartMode::FullScreen;
     if (!createMainWindow(shell, kWindowTitle, kClientWidth, kClientHeight)) {
         platform::terminate();
@@ -55,6 +58,13 @@ int main(int argc, char** argv)
     }
     if (startUp(shell, world) == LoadOutcome::EndProcess)
         endProcessAtOnce(shell, world);
+    // A scale the renderer cannot draw at leaves the window's own size.
+    if (!shell.queue.quitPosted) {
+        const TargetReport report = startRenderScale(shell, line.renderScale);
+        if (report.outcome != TargetOutcome::Made)
+            std::fprintf(stderr, "lumora: %s; drawing at the window's own size\n",
+                         describeTargetReport(report).c_str());
+    }
     const int exitCode = runMainLoop(shell, world);
     finishWalkRecording(shell); // Escape or closing the window while F9 records
     shutDown(shell, world);

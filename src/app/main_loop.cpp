@@ -77,8 +77,9 @@ void windowProcedure(Shell& shell, const Message& message)
 {
     switch (message.kind) {
     case MessageKind::Size:
-        // Full screen keeps the client area read at start-up; an offscreen
-        // frame keeps its own size.
+        // The 800 x 600 full screen keeps the client area read at start-up,
+        // and an offscreen frame its own size; full screen on the desktop
+        // follows the desktop's size.
         if (!shell.fullScreen && shell.surface.kind != SurfaceKind::Offscreen) {
             shell.requests.viewport = true;
             shell.requests.viewportWidth = message.width;

@@ -44,14 +44,16 @@ bool observeFrameTime(AutoRenderScale& scale, float frameDelta)
     }
     scale.frameSeconds[scale.evidenceCount++] = frameDelta;
     scale.evidenceSeconds += frameDelta;
-    if (scale.evidenceSeconds < kAutoScaleEvidenceSeconds && scale.evidenceCount < kAutoScaleEvidenceFrames)
+    const bool enough =
+        scale.evidenceSeconds >= kAutoScaleEvidenceSeconds && scale.evidenceCount >= kAutoScaleMinEvidenceFrames;
+    if (!enough && scale.evidenceCount < kAutoScaleEvidenceFrames)
         return false;
 
     float* middle = scale.frameSeconds + scale.evidenceCount / 2;
     std::nth_element(scale.frameSeconds, middle, scale.frameSeconds + scale.evidenceCount);
     const double median = *middle;
     scale.evidenceCount = 0;
-    scale.evidenceSeconds = 0;
+    scale.evidenceSeconds = 0; // the next look starts afresh, without settling
 
     // The pixels drawn go with the square of the scale. Going down, the step
     // that would just make the frame time if all of it were fill; going up,
@@ -59,9 +61,9 @@ bool observeFrameTime(AutoRenderScale& scale, float frameDelta)
     const double current = kAutoScaleSteps[scale.step];
     int step = scale.step;
     if (median > kSlowerThanSeconds) {
-        const double enough = current * std::sqrt(kAutoScaleFrameSeconds / median);
+        const double fits = current * std::sqrt(kAutoScaleFrameSeconds / median);
         step = std::min(step + 1, kAutoScaleStepCount - 1);
-        while (step + 1 < kAutoScaleStepCount && kAutoScaleSteps[step] > enough)
+        while (step + 1 < kAutoScaleStepCount && kAutoScaleSteps[step] > fits)
             ++step;
     } else if (step > 0) {
         const double up = kAutoScaleSteps[step - 1];
@@ -71,6 +73,13 @@ bool observeFrameTime(AutoRenderScale& scale, float frameDelta)
     if (step == scale.step)
         return false;
     scale.step = step;
-    scale.settleLeft = kAutoScaleSettleSeconds;
+    restartAutoScaleEvidence(scale);
     return true;
+}
+
+void restartAutoScaleEvidence(AutoRenderScale& scale)
+{
+    scale.settleLeft = kAutoScaleSettleSeconds;
+    scale.evidenceCount = 0;
+    scale.evidenceSeconds = 0;
 }

@@ -3,10 +3,10 @@
 // 0.25 to 1 along each side, and stretched onto the window. 1 is the window's
 // own frame. "auto" picks, from a few fixed steps, the largest scale that
 // keeps the frame near 60 per second: it looks at the median frame time of
-// 1.5 s of frames, goes down when the frame is slower than 55 per second,
-// and up only when even a frame whose whole cost grew with the pixels would
-// stay above 66 per second at the next step up; so it settles, and changes
-// seldom. Pure logic: the caller makes the target at the size asked for.
+// 1.5 s of frames (10 at least), goes down when the frame is slower than 55
+// per second, and up only when even a frame whose whole cost grew with the
+// pixels would stay above 66 per second at the next step up; so it settles,
+// and changes seldom. Pure logic: the caller makes the target at the size asked for.
 
 #include <cstdint>
 
@@ -29,6 +29,7 @@ constexpr int kAutoScaleStepCount = sizeof kAutoScaleSteps / sizeof kAutoScaleSt
 constexpr double kAutoScaleFrameSeconds = 1.0 / 60; // the frame time aimed at
 constexpr double kAutoScaleEvidenceSeconds = 1.5;   // frames looked at for one decision
 constexpr double kAutoScaleSettleSeconds = 0.5;     // frames ignored at start and after a change
+constexpr int kAutoScaleMinEvidenceFrames = 10;     // and at least these, however slow
 constexpr int kAutoScaleEvidenceFrames = 1024;      // a decision comes early when they are full
 
 struct AutoRenderScale {
@@ -43,3 +44,6 @@ struct AutoRenderScale {
 // Takes one frame's delta in seconds. True when the scale should change to
 // kAutoScaleSteps[scale.step].
 bool observeFrameTime(AutoRenderScale& scale, float frameDelta);
+// Forgets the frames seen so far and lets the next ones settle first: after a
+// resize they tell nothing of the new size.
+void restartAutoScaleEvidence(AutoRenderScale& scale);

@@ -21,12 +21,18 @@ bool askForFullScreen()
 
 bool createMainWindow(Shell& shell, const char* title, int width, int height)
 {
-    // The display mode is switched before the window exists.
+    // The display mode is switched before the window exists. Full screen on
+    // the desktop switches nothing; its client area is the desktop's size.
+    platform::WindowMode mode = platform::WindowMode::Windowed;
     if (shell.fullScreen) {
         switchDisplayMode(shell);
         platform::showCursor(false);
+        mode = platform::WindowMode::FullScreen;
+    } else if (shell.fullScreenDesktop) {
+        platform::showCursor(false);
+        mode = platform::WindowMode::FullScreenDesktop;
     }
-    if (!platform::createWindow(title, width, height, shell.fullScreen))
+    if (!platform::createWindow(title, width, height, mode))
         return false;
     platform::showWindow();
     return true;
@@ -73,10 +79,13 @@ void createRenderingContext(Shell& shell, int width, int height)
 void shutDown(Shell& shell, World& world)
 {
     deleteTerrainList(world.terrain);
+    deleteRenderTarget(shell.surface.target);
     platform::deleteRenderingContext();
     if (shell.fullScreen) {
         // Runs whether or not the switch at start-up succeeded.
         platform::restoreDisplayMode();
+        platform::showCursor(true);
+    } else if (shell.fullScreenDesktop) {
         platform::showCursor(true);
     }
 }

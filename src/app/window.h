@@ -14,8 +14,9 @@ constexpr int kClientWidth = 800; // pixels, in both modes
 constexpr int kClientHeight = 600;
 
 // How the run mode is chosen: by the start-up question, or in advance from
-// the command line, in which case no box is shown.
-enum class StartMode : uint8_t { Ask, Windowed, FullScreen };
+// the command line, in which case no box is shown. FullScreenDesktop covers
+// the desktop at its own resolution, without a change of display mode.
+enum class StartMode : uint8_t { Ask, Windowed, FullScreen, FullScreenDesktop };
 
 // "Click Yes to go to full screen (Recommended)": only No runs in a window.
 bool askForFullScreen();

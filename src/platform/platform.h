@@ -43,17 +43,25 @@ DisplayModeResult switchDisplayMode(int width, int height);
 void restoreDisplayMode();
 
 // The one window. Its client area is width x height at the screen's top-left;
-// full screen makes it a borderless pop-up over the switched display.
+// full screen makes it a borderless pop-up over the switched display, and
+// full screen on the desktop a borderless window over the whole desktop at
+// the desktop's own resolution (getClientSize tells it), without any change
+// of display mode. The cursor's coordinates stay those of width x height
+// (see getCursorPosition).
 // A double-buffered RGBA visual with a 32-bit depth buffer is asked for, falling
 // back to the deepest depth buffer offered; hasPixelFormat() says whether any
 // GL-capable visual was found at all.
-bool createWindow(const char* title, int width, int height, bool fullScreen);
+enum class WindowMode : uint8_t { Windowed, FullScreen, FullScreenDesktop };
+bool createWindow(const char* title, int width, int height, WindowMode mode);
 bool hasWindow();
 bool hasPixelFormat();
 void showWindow();
 void hideWindow(); // for good, once closed; the resources go with terminate()
 void setWindowTitle(const char* title);
 void getClientSize(int& width, int& height);
+// Asks for a client area of width x height, as a user's drag would; the size
+// message follows when the window system has done it.
+void resizeWindow(int width, int height);
 
 // The rendering context, current on the calling thread.
 bool createRenderingContext();

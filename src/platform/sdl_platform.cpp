@@ -20,7 +20,6 @@ namespace {
 SDL_Window* window = nullptr;
 SDL_GLContext context = nullptr;
 bool windowIsGlCapable = false;
-bool fullScreenWindow = false;
 bool displayModeSwitched = false;
 SDL_DisplayMode fullScreenMode{};
 bool windowClosed = false;
@@ -353,14 +352,20 @@ void restoreDisplayMode()
     displayModeSwitched = false;
 }
 
-bool createWindow(const char* title, int width, int height, bool fullScreen)
+bool createWindow(const char* title, int width, int height, WindowMode mode)
 {
-    fullScreenWindow = fullScreen;
     Uint32 flags = SDL_WINDOW_HIDDEN;
-    if (fullScreen)
-        flags |= displayModeSwitched ? SDL_WINDOW_FULLSCREEN : SDL_WINDOW_BORDERLESS;
-    else
+    switch (mode) {
+    case WindowMode::Windowed:
         flags |= SDL_WINDOW_RESIZABLE;
+        break;
+    case WindowMode::FullScreen:
+        flags |= displayModeSwitched ? SDL_WINDOW_FULLSCREEN : SDL_WINDOW_BORDERLESS;
+        break;
+    case WindowMode::FullScreenDesktop:
+        flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+        break;
+    }
 
     for (int depth : kDepthBitsWanted) {
         setGlAttributes(depth);
@@ -413,6 +418,12 @@ void getClientSize(int& width, int& height)
     width = height = 0;
     if (window)
         SDL_GetWindowSize(window, &width, &height);
+}
+
+void resizeWindow(int width, int height)
+{
+    if (window)
+        SDL_SetWindowSize(window, width, height);
 }
 
 bool createRenderingContext()

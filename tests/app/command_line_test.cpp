@@ -31,6 +31,15 @@ TEST(CommandLine, ParsesEveryForm)
         {{"-w"}, CommandAction::Usage, StartMode::Ask, nullptr, "-w"},
         {{"one", "two"}, CommandAction::Usage, StartMode::Ask, "one", "two"},
         {{"--windowed", "--fullscreen"}, CommandAction::Usage, StartMode::Windowed, nullptr, "--fullscreen"},
+        {{"--fullscreen-desktop", "data"}, CommandAction::Run, StartMode::FullScreenDesktop, "data", nullptr},
+        {{"--fullscreen", "--fullscreen-desktop"},
+         CommandAction::Usage,
+         StartMode::FullScreen,
+         nullptr,
+         "--fullscreen-desktop"},
+        {{"--render-scale", "0.5", "data"}, CommandAction::Run, StartMode::Ask, "data", nullptr},
+        {{"--render-scale", "2"}, CommandAction::Usage, StartMode::Ask, nullptr, "--render-scale"},
+        {{"--render-scale"}, CommandAction::Usage, StartMode::Ask, nullptr, "--render-scale"},
     };
     for (const Case& c : cases) {
         std::vector<const char*> argv = {"lumora"};
@@ -42,6 +51,25 @@ TEST(CommandLine, ParsesEveryForm)
         EXPECT_STREQ(line.path, c.path);
         EXPECT_STREQ(line.problem, c.problem);
     }
+}
+
+TEST(CommandLine, TheRenderScaleTakesTheNextWordAndNamesAValueItCannotUse)
+{
+    const char* automatic[] = {"lumora", "--render-scale", "auto", "data"};
+    CommandLine line = parseCommandLine(4, automatic);
+    EXPECT_TRUE(line.renderScale.automatic);
+    EXPECT_STREQ(line.path, "data");
+
+    const char* twice[] = {"lumora", "--render-scale", "0.5", "--render-scale", "0.25"};
+    line = parseCommandLine(5, twice);
+    EXPECT_FALSE(line.renderScale.automatic);
+    EXPECT_FLOAT_EQ(line.renderScale.scale, 0.25f);
+
+    const char* wrong[] = {"lumora", "--render-scale", "0.1"};
+    line = parseCommandLine(3, wrong);
+    EXPECT_EQ(line.action, CommandAction::Usage);
+    EXPECT_STREQ(line.problemValue, "0.1");
+    EXPECT_FLOAT_EQ(parseCommandLine(1, wrong).renderScale.scale, 1) << "the default is the window's own size";
 }
 
 } // namespace

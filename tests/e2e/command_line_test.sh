@@ -40,9 +40,10 @@ options)
     [[ $code == 0 && -n $out && ! -s "$work/stderr" ]] || fail "$option: status $code, '$out'"
   done
   [[ $(env -u DISPLAY "$lumora" --version) =~ ^lumora\ [0-9]+\.[0-9]+\.[0-9]+$ ]] || fail "version line"
-  env -u DISPLAY "$lumora" --help | grep -q "^usage: lumora \[--windowed | --fullscreen\] \[DIR | FILE\]$" ||
+  env -u DISPLAY "$lumora" --help |
+    grep -q "^usage: lumora \[--windowed | --fullscreen | --fullscreen-desktop\] \[--render-scale F|auto\] \[DIR | FILE\]$" ||
     fail "help has no usage line"
-  for args in "--bogus" "one two" "--windowed --fullscreen"; do
+  for args in "--bogus" "one two" "--windowed --fullscreen" "--render-scale 0.1"; do
     out=$(env -u DISPLAY "$lumora" $args 2>&1 >/dev/null); code=$?
     [[ $code == 2 ]] || fail "'$args': status $code"
     [[ $(wc -l <<<"$out") == 1 && $out == "lumora: "*"usage: lumora "* ]] || fail "'$args': '$out'"

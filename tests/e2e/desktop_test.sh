@@ -142,6 +142,33 @@ start-pointer)
   expect_unchanged "$changed" "the start with the pointer at (3, 3) and at (1270, 1010)"
   report+="differ $changed, "
   ;;
+fullscreen-desktop)
+  # Full screen at the desktop's own size: the window covers the screen and
+  # the display's modes stay as they were, during the run and after it; F12
+  # at half the render scale saves what the window shows, at its size.
+  modes=$(xrandr 2>&1)
+  [[ "$modes" == *" connected "* ]] || fail "xrandr reads no display: $modes"
+  "$lumora" --fullscreen-desktop --render-scale 0.5 2>"$work/stderr" & pid=$!
+  main=$(xd_wait_window_prefix "Current Frames Per Second: " 30) || fail "no frames-per-second title: $(cat "$work/stderr")"
+  sleep 2
+  where; [[ "$x $y $w $h" == "0 0 1280 1024" ]] || fail "the window covers $w x $h at ($x, $y), not the screen"
+  [[ "$(xrandr 2>&1)" == "$modes" ]] || fail "the display's modes changed during the run: $(xrandr 2>&1)"
+  xdotool key --window "$main" F12
+  for (( tick = 0; tick < 100; tick++ )); do
+    grep -q "saved the frame as" "$work/stderr" && break
+    sleep 0.1
+  done
+  saved=$(sed -n 's/^lumora: saved the frame as //p' "$work/stderr")
+  [[ -f "$saved" && $(identify -format "%w x %h" "$saved") == "1280 x 1024" ]] ||
+    fail "F12 saved '$saved' ($(identify -format "%w x %h" "$saved" 2>&1))"
+  (( $(xd_spread "$saved" 1280x1024+0+0) > 20 )) || fail "the saved frame is plain"
+  xdotool key --window "$main" Escape
+  wait "$pid"; status=$?; pid=""
+  [[ $status == 0 ]] || fail "exit status $status: $(cat "$work/stderr")"
+  [[ "$(xrandr 2>&1)" == "$modes" ]] || fail "the display's modes changed after the run: $(xrandr 2>&1)"
+  convert "$saved" "$outdir/e2e-desktop-$scenario.png" 2>/dev/null
+  report+="covers 1280 x 1024, modes unchanged, F12 at scale 0.5 saved 1280 x 1024, "
+  ;;
 *)
   fail "unknown scenario"
   ;;

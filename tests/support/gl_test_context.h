@@ -10,7 +10,7 @@
 inline bool ensureGlContext()
 {
     static const bool windowReady =
-        platform::initialise() && platform::createWindow("lumora test", 800, 600, false);
+        platform::initialise() && platform::createWindow("lumora test", 800, 600, platform::WindowMode::Windowed);
     if (!windowReady)
         return false;
     if (!platform::hasRenderingContext())

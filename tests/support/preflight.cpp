@@ -23,7 +23,8 @@ int main()
 {
     if (!platform::initialise())
         return missing("no window system on the virtual display");
-    if (!platform::createWindow("Lumora preflight window", 64, 64, false) || !platform::hasPixelFormat())
+    if (!platform::createWindow("Lumora preflight window", 64, 64, platform::WindowMode::Windowed) ||
+        !platform::hasPixelFormat())
         return missing("no GL visual on the virtual display (Mesa: libgl1-mesa-dri)");
     if (!platform::createRenderingContext())
         return missing("no GL context can be made on the virtual display (Mesa: libgl1-mesa-dri)");

@@ -1,8 +1,9 @@
 // Pictures of the generated landscape, drawn the way the frame draws the
 // ground and the sky (followGround, the view, the terrain list, the sky box
-// around the eye) and read back from the frame buffer.
+// around the eye), or by the frame itself, and read back from the frame buffer.
 
 #include "app/frame.h"
+#include "app/frame_surface.h"
 #include "app/main_loop.h"
 #include "app/projection.h"
 #include "app/startup.h"
@@ -17,6 +18,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <set>
@@ -412,6 +414,84 @@ TEST_F(LandscapeView, NoFaceEdgeShowsASeam)
     for (int e = 0; e < 12; ++e)
         EXPECT_TRUE(edgeSeen[e]) << "edge " << e << " was never in view";
     EXPECT_LE(worstSeam, 30);
+}
+
+// The whole frame at the start placement, its clock and flyers standing
+// still, read back before it is presented.
+Picture drawStartFrame(Shell& shell, World& world, OverlayShown overlay = OverlayShown::Drawn)
+{
+    const FrameHooks keepCamera = {.moveCamera = [](void*, Shell&, Camera&, float) {}, .overlay = overlay};
+    world.camera.place(kStartPosition, kStartViewPoint, kUpVector);
+    updateBeforeDrawing(shell, world, 0, keepCamera);
+    drawFrame(shell, world, 0, keepCamera);
+    Picture picture{kWidth, kHeight, std::vector<uint8_t>(kWidth * kHeight * 3)};
+    readBackFrame(shell, kWidth, kHeight, picture.rgb.data());
+    return picture;
+}
+
+bool isOverlayColour(const uint8_t* p) { return isWhite(p) || isRed(p); }
+
+// Mean of one channel over a block of 8 x 8 pixels.
+double blockMean(const Picture& picture, int bx, int by, int channel)
+{
+    int sum = 0;
+    for (int y = by * 8; y < by * 8 + 8; ++y)
+        for (int x = bx * 8; x < bx * 8 + 8; ++x)
+            sum += picture.at(x, y)[channel];
+    return sum / 64.0;
+}
+
+TEST_F(LandscapeView, AtHalfTheRenderScaleOnlyTheSceneIsResampledAndAToolMayLeaveTheOverlayOut)
+{
+    startUpIn(landscape_test::defaultSetFolder());
+    const Picture full = drawStartFrame(shell, *world);
+    const Picture bare = drawStartFrame(shell, *world, OverlayShown::LeftOut);
+    ASSERT_EQ(setRenderScale(shell, 0.5f).outcome, TargetOutcome::Made);
+    EXPECT_EQ(shell.surface.target.width, kWidth / 2);
+    EXPECT_EQ(shell.surface.target.height, kHeight / 2);
+    const Picture half = drawStartFrame(shell, *world);
+    setRenderScale(shell, 1);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+
+    // The overlay (the captions, clock, counter and compass below the
+    // horizon) is drawn at the window's resolution either way: the same
+    // white and red pixels.
+    constexpr int kBelowHorizon = 340;
+    int overlayPixels = 0;
+    int overlayMismatches = 0;
+    int leftOutShown = 0;
+    for (int y = 0; y < kBelowHorizon; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+            const bool inFull = isOverlayColour(full.at(x, y));
+            overlayPixels += inFull;
+            leftOutShown += isOverlayColour(bare.at(x, y));
+            overlayMismatches += inFull != isOverlayColour(half.at(x, y)) ||
+                                 (inFull && std::memcmp(full.at(x, y), half.at(x, y), 3) != 0);
+        }
+    }
+    EXPECT_GT(overlayPixels, 1000) << "no overlay in the picture";
+    EXPECT_EQ(overlayMismatches, 0);
+    EXPECT_EQ(leftOutShown, 0) << "a frame without its overlay shows some";
+
+    // The scene: in 8 x 8 blocks without overlay, the stretched half-size
+    // picture holds the full one's colours, but not its pixels.
+    double difference = 0;
+    int blocks = 0;
+    for (int by = 0; by < kHeight / 8; ++by) {
+        for (int bx = 0; bx < kWidth / 8; ++bx) {
+            bool overlay = false;
+            for (int y = by * 8; y < by * 8 + 8 && !overlay; ++y)
+                for (int x = bx * 8; x < bx * 8 + 8 && !overlay; ++x)
+                    overlay = isOverlayColour(full.at(x, y)) || isOverlayColour(half.at(x, y));
+            if (overlay)
+                continue;
+            for (int c = 0; c < 3; ++c)
+                difference += std::abs(blockMean(full, bx, by, c) - blockMean(half, bx, by, c));
+            ++blocks;
+        }
+    }
+    EXPECT_LT(difference / (blocks * 3), 4) << "the scene is not the full-size one, resampled";
+    EXPECT_FALSE(full.rgb == half.rgb) << "the scale changed nothing";
 }
 
 } // namespace

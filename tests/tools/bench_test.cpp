@@ -165,23 +165,26 @@ TEST(Bench, AShortRunPrintsEveryFigure)
     EXPECT_NE(run.lines.front().find("medians of 1 run(s), 2.0 s"), std::string::npos) << run.lines.front();
 }
 
-TEST(Bench, ProfileAndJsonAddThePassesToEveryRun)
+TEST(Bench, ProfileAndJsonAddThePassesToEveryRunAndTheWindowItsSizeAndScale)
 {
     if (!hasDisplay())
         GTEST_FAIL() << "no display: run the tests under one (the test command uses Xvfb)";
     const ToolRun run = runTool(quotedArgument(LUMORA_BENCH) + " " + quotedArgument(generatedSet().string()) +
-                                " --seconds 1 --runs 2 --json --profile");
+                                " --seconds 1 --runs 2 --json --profile --window 1000x700 --render-scale 0.5");
     ASSERT_EQ(run.status, 0) << run.output;
     ASSERT_EQ(run.lines.size(), 1u) << run.output;
-    for (const char* key : {"\"runs\": [{", "}, {", "\"medians\": {", "\"fps\": ", "\"pass_terrain_ms\": ",
-                            "\"pass_flyers_ms\": ", "\"pass_swap_ms\": ", "\"allocations_per_frame\": "})
+    for (const char* key :
+         {"\"runs\": [{", "}, {", "\"medians\": {", "\"fps\": ", "\"pass_terrain_ms\": ", "\"pass_flyers_ms\": ",
+          "\"pass_swap_ms\": ", "\"allocations_per_frame\": 0.000", "\"window_width_px\": 1000.000",
+          "\"window_height_px\": 700.000", "\"render_scale\": 0.500"})
         EXPECT_NE(run.output.find(key), std::string::npos) << key << "\n" << run.output;
 }
 
 TEST(Bench, WrongUseIsStatus2)
 {
     const std::string bench = quotedArgument(LUMORA_BENCH);
-    for (const char* options : {" --seconds 0", " --seconds -1", " --runs 0", " --runs 1.5", " --frames 3"})
+    for (const char* options : {" --seconds 0", " --seconds -1", " --runs 0", " --runs 1.5", " --frames 3",
+                                " --window 800", " --render-scale 0.2", " --window 800x600 --fullscreen-desktop"})
         EXPECT_EQ(runTool(bench + " " + quotedArgument(generatedSet().string()) + options + " 2>/dev/null").status, 2)
             << options;
     EXPECT_EQ(runTool(bench + " 2>/dev/null").status, 2);

@@ -50,6 +50,15 @@ TEST_F(ViewInFrame, MarksWhatTheGroundedEyeSees)
     EXPECT_NEAR(world->frustum.planes[5][3], -500.1f, 1e-3);
 }
 
+TEST_F(ViewInFrame, AnEyePlacedByAToolKeepsItsHeight)
+{
+    FrameHooks placed = keepCamera;
+    placed.eyeHeight = EyeHeight::AsPlaced;
+    renderFrame(shell, *world, 0, placed);
+    EXPECT_FLOAT_EQ(world->camera.position.y, kStartPosition.y) << "ground following moved the eye";
+    EXPECT_FLOAT_EQ(world->camera.viewPoint.y, kStartViewPoint.y);
+}
+
 TEST_F(ViewInFrame, TheCrouchKeyTakesEffectInTheNextFrame)
 {
     Message press{};

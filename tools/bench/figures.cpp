@@ -31,6 +31,9 @@ const FigureLabel kLabels[] = {
     {"limit_quad_fps", "limit: clear + quad with two texture units + swap", "fps", 1},
     {"limit_quad_terrain_fps", "limit: the quad + the terrain list + swap", "fps", 1},
     {"share_of_limit_percent", "path frames per second / terrain limit", "%", 1},
+    {"window_width_px", "window client area, width", "px", 0},
+    {"window_height_px", "window client area, height", "px", 0},
+    {"render_scale", "render scale at the end of the path", "", 2},
 };
 
 const FigureLabel* labelFor(const std::string& key)

@@ -5,6 +5,7 @@
 #include "app/child_process.h"
 #include "app/data_folder.h"
 #include "app/frame.h"
+#include "app/frame_surface.h"
 #include "app/instances.h"
 #include "app/main_loop.h"
 #include "bench/camera_path.h"
@@ -26,6 +27,7 @@
 #include <string_view>
 #include <sys/resource.h>
 #include <system_error>
+#include <time.h>
 #include <unistd.h>
 #include <vector>
 
@@ -41,6 +43,11 @@ struct Options {
     int runs = kDefaultRuns;
     bool json = false;
     bool profile = false;
+    int windowWidth = 0; // --window; 0: the viewer's 800 x 600
+    int windowHeight = 0;
+    bool fullScreenDesktop = false;
+    const std::string* renderScale = nullptr; // --render-scale as given, or null
+    RenderScaleChoice scale;
     bool isRun = false;   // this process is one run, started by the benchmark itself
     double spawnedAt = 0; // when the benchmark started this run (monotonicSeconds)
 };
@@ -48,6 +55,7 @@ struct Options {
 void printUsage(std::FILE* out)
 {
     std::fprintf(out, "usage: lumora-bench DIR [--seconds S] [--runs R] [--json] [--profile]\n"
+                      "                   [--window WxH | --fullscreen-desktop] [--render-scale F|auto]\n"
                       "       lumora-bench --help | --version\n");
 }
 
@@ -69,6 +77,14 @@ void printHelp()
                 "  --json        print the figures of every run and the medians as JSON\n"
                 "  --profile     after the path, walk on with glFinish between the passes and\n"
                 "                report the milliseconds of each pass\n"
+                "  --window WxH  resize the window to a client area of W x H before the path, as a\n"
+                "                user would (1920x1061: maximised on a 1920 x 1080 desktop);\n"
+                "                the display must be at least that large\n"
+                "  --fullscreen-desktop\n"
+                "                run full screen at the desktop's own size, as the viewer's option\n"
+                "  --render-scale F|auto\n"
+                "                the viewer's render scale; the scale at the end of the path is a\n"
+                "                figure of its own, and so is the window's size with these options\n"
                 "\n"
                 "Heap allocations count operator new and malloc, calloc and realloc called from\n"
                 "the viewer's code after the first frame; start-up runs without the count. Turn\n"
@@ -105,6 +121,21 @@ bool parseOptions(const ToolCommandLine& line, Options& options)
         return false;
     }
     options.isRun = run != nullptr;
+    const std::string* window = line.value("--window");
+    if (window && !parsePictureSize(*window, options.windowWidth, options.windowHeight)) {
+        std::fprintf(stderr, "lumora-bench: --window needs WIDTHxHEIGHT, each a whole number of at least 1\n");
+        return false;
+    }
+    options.fullScreenDesktop = line.has("--fullscreen-desktop");
+    if (window && options.fullScreenDesktop) {
+        std::fprintf(stderr, "lumora-bench: --window or --fullscreen-desktop, not both\n");
+        return false;
+    }
+    options.renderScale = line.value("--render-scale");
+    if (options.renderScale && !parseRenderScale(options.renderScale->c_str(), options.scale)) {
+        std::fprintf(stderr, "lumora-bench: --render-scale needs auto or a number from 0.25 to 1\n");
+        return false;
+    }
     options.json = line.has("--json");
     options.profile = line.has("--profile");
     if (line.positional.size() != 1) {
@@ -152,6 +183,9 @@ struct PathRecord {
     uint64_t allocations = 0; // counted from the end of the first frame
     long residentAtStartKb = 0;
     long residentAtEndKb = 0;
+    float scaleAtEnd = 1; // the render scale
+    int windowWidth = 0;  // the client area at the end
+    int windowHeight = 0;
     std::vector<float> frameSeconds;
 };
 
@@ -270,9 +304,12 @@ void measureLimitSlices(BenchRun& run, const World& world)
     glLoadIdentity();
 }
 
-void endPath(BenchRun& run)
+void endPath(BenchRun& run, const Shell& shell)
 {
     run.walk.done = true;
+    run.walk.scaleAtEnd = shell.surface.scale;
+    run.walk.windowWidth = shell.clientRect.right;
+    run.walk.windowHeight = shell.clientRect.bottom;
     run.walk.allocations = heapAllocationCount();
     run.walk.residentAtEndKb = residentKb();
 }
@@ -324,7 +361,7 @@ void benchTurn(const FrameHooks& hooks, Shell& shell, World& world)
         return;
     run.walk.seconds += now - run.walk.blockStart;
     if (run.walk.seconds >= run.options.seconds) {
-        endPath(run);
+        endPath(run, shell);
         if (!run.options.profile) {
             shell.queue.postQuit(0);
             return;
@@ -358,11 +395,46 @@ RunFigures runFigures(const BenchRun& run)
         {"limit_quad_terrain_fps", limit},
         {"share_of_limit_percent", limit > 0 ? fps / limit * 100 : 0},
     };
+    // Only with the options that change them, so the default figures stay as they were.
+    if (run.options.windowWidth > 0 || run.options.fullScreenDesktop || run.options.renderScale) {
+        figures.push_back({"window_width_px", static_cast<double>(run.walk.windowWidth)});
+        figures.push_back({"window_height_px", static_cast<double>(run.walk.windowHeight)});
+        figures.push_back({"render_scale", run.walk.scaleAtEnd});
+    }
     if (run.options.profile && run.profile.frames > 0)
         for (int pass = 0; pass < kPassCount; ++pass)
             figures.push_back({kPassKeys[pass],
                                run.profile.passSeconds[pass] / static_cast<double>(run.profile.frames + 1) * 1000});
     return figures;
+}
+
+// The window's size and the render scale that the options ask for, before
+// the path; the window's messages handled as the main loop handles them.
+// Returns why it cannot be done, or nothing.
+std::string setUpWindow(Shell& shell, const Options& options)
+{
+    if (options.windowWidth > 0) {
+        constexpr double kResizeWaitSeconds = 5;
+        platform::resizeWindow(options.windowWidth, options.windowHeight);
+        const double until = monotonicSeconds() + kResizeWaitSeconds;
+        Message message{};
+        while (shell.clientRect.right != options.windowWidth || shell.clientRect.bottom != options.windowHeight) {
+            if (monotonicSeconds() > until)
+                return "the window did not take the size asked for (is the display large enough?)";
+            if (!shell.queue.take(message, shell.keys)) {
+                const timespec pause{0, 5'000'000};
+                nanosleep(&pause, nullptr);
+                continue;
+            }
+            if (message.kind == MessageKind::Quit)
+                return "the window was closed before the path began";
+            windowProcedure(shell, message);
+            applyDisplayRequests(shell);
+        }
+    }
+    if (options.renderScale)
+        return describeTargetReport(startRenderScale(shell, options.scale));
+    return "";
 }
 
 int runOnce(const Options& options)
@@ -375,8 +447,14 @@ int runOnce(const Options& options)
         return 1;
     }
     run.walk.frameSeconds.reserve(kMaxRecordedFrames);
-    if (!startViewerWindowed(shell, world, "lumora-bench"))
+    if (!startViewerWindowed(shell, world, "lumora-bench",
+                             options.fullScreenDesktop ? StartMode::FullScreenDesktop : StartMode::Windowed))
         return 1;
+    if (const std::string failure = setUpWindow(shell, options); !failure.empty()) {
+        std::fprintf(stderr, "lumora-bench: %s\n", failure.c_str());
+        finishViewerSession(shell, world);
+        return 1;
+    }
     // Held W: the walking bob runs as on a real walk.
     shell.keys.state['W'] = KeyStateTable::kHeld;
     startCameraPath(run.walk.path, world.camera, world.camera.position.y);
@@ -399,6 +477,13 @@ bool spawnRun(const Options& options, RunFigures& figures)
     std::vector<std::string> arguments = {"lumora-bench", "--run", "", options.folder, "--seconds", seconds};
     if (options.profile)
         arguments.push_back("--profile");
+    if (options.windowWidth > 0)
+        arguments.insert(arguments.end(), {"--window", std::to_string(options.windowWidth) + "x" +
+                                                           std::to_string(options.windowHeight)});
+    if (options.fullScreenDesktop)
+        arguments.push_back("--fullscreen-desktop");
+    if (options.renderScale)
+        arguments.insert(arguments.end(), {"--render-scale", *options.renderScale});
     char spawnedAt[64];
     std::snprintf(spawnedAt, sizeof spawnedAt, "%.9f", monotonicSeconds());
     arguments[2] = spawnedAt;
@@ -443,9 +528,15 @@ int runAll(const Options& options)
 int main(int argc, char** argv)
 {
     // --run is how the benchmark starts each of its runs; not for users.
-    const ToolCommandLine line = parseToolCommandLine(
-        argc, argv,
-        {{"--seconds", true}, {"--runs", true}, {"--run", true}, {"--json", false}, {"--profile", false}});
+    const ToolCommandLine line = parseToolCommandLine(argc, argv,
+                                                      {{"--seconds", true},
+                                                       {"--runs", true},
+                                                       {"--run", true},
+                                                       {"--json", false},
+                                                       {"--profile", false},
+                                                       {"--window", true},
+                                                       {"--fullscreen-desktop", false},
+                                                       {"--render-scale", true}});
     if (const int status = answerToolCommandLine(line, "lumora-bench", printHelp, printUsage); status != kToolRuns)
         return status;
     Options options;

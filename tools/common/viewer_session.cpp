@@ -1,7 +1,6 @@
 #include "common/viewer_session.h"
 
 #include "app/startup.h"
-#include "app/window.h"
 #include "platform/platform.h"
 
 #include <cstdio>
@@ -23,7 +22,7 @@ platform::MessageBoxAnswer answerWithoutShowing(const void* toolName, const char
 
 } // namespace
 
-bool startViewerWindowed(Shell& shell, World& world, const char* toolName)
+bool startViewerWindowed(Shell& shell, World& world, const char* toolName, StartMode mode)
 {
     platform::setMessageBoxHook(answerWithoutShowing, toolName);
     if (!platform::initialise()) {
@@ -35,6 +34,7 @@ bool startViewerWindowed(Shell& shell, World& world, const char* toolName)
     }
     answeredAt = monotonicSeconds();
     shell.fullScreen = false;
+    shell.fullScreenDesktop = mode == StartMode::FullScreenDesktop;
     if (!createMainWindow(shell, kWindowTitle, kClientWidth, kClientHeight)) {
         std::fprintf(stderr, "%s: the window could not be created\n", toolName);
         platform::terminate();

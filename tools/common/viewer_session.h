@@ -1,7 +1,8 @@
 #pragma once
 // The viewer's own start-up, run by a tool in an 800 x 600 window on the
-// current display, as if the start-up question had been answered No. The
-// tool then drives the real main loop with an idle turn of its own.
+// current display, as if the start-up question had been answered No (or, for
+// the benchmark, full screen on the desktop). The tool then drives the real
+// main loop with hooks of its own.
 //
 // No message box is shown: each one the viewer would show is written to
 // standard error and answered OK, so a tool never waits for a click. Where
@@ -9,13 +10,15 @@
 // flyers need), the tool says so and fails.
 
 #include "app/shell_state.h"
+#include "app/window.h"
 #include "app/world.h"
 
 // Starts the window and runs startUp. Returns false, having said why on
 // standard error and shut down again, when there is no display, no window can
 // be made, start-up asked to quit, or start-up would end the process (either
 // way the viewer would end before its first frame).
-bool startViewerWindowed(Shell& shell, World& world, const char* toolName);
+// mode: Windowed, or FullScreenDesktop.
+bool startViewerWindowed(Shell& shell, World& world, const char* toolName, StartMode mode = StartMode::Windowed);
 
 // When the start-up question would have been answered (monotonicSeconds),
 // after the window system has come up.

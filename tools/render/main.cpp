@@ -235,7 +235,7 @@ Ending drawFrames(const Options& options, WalkRender& render, int frameCount, Fr
     const FrameHooks hooks{.context = &render,
                            .moveCamera = placeOnWalk,
                            .eyeHeight = EyeHeight::AsPlaced,
-                           .overlay = options.overlay ? OverlayDrawing::Drawn : OverlayDrawing::LeftOut,
+                           .overlay = options.overlay ? OverlayShown::Drawn : OverlayShown::LeftOut,
                            .passDone = handOverFinishedFrame};
     // The flyers and the clock run by the video's own frame time.
     const float frameDelta = 1.0f / static_cast<float>(options.fps);

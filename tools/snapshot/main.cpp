@@ -1,5 +1,6 @@
-// lumora-snapshot: runs the viewer's start-up and frames, drawn offscreen at
-// any size the renderer can make, and writes the last frame as a PNG.
+// lumora-snapshot: runs the viewer's start-up and frames, in the window at its
+// own size or offscreen at any size the renderer can make, and writes the
+// last frame as a PNG.
 #include "app/data_folder.h"
 #include "app/frame.h"
 #include "app/frame_surface.h"
@@ -49,9 +50,9 @@ void printHelp()
     std::printf("\n"
                 "Runs the viewer's own start-up on the data in DIR in an 800 x 600 window on the\n"
                 "current display (as if the start-up question had been answered No), draws N\n"
-                "frames with the viewer's frame code into an offscreen picture of the given\n"
-                "size, which may be larger than the display, and writes the last one to\n"
-                "OUT.png. Messages the viewer would show are written to standard error instead.\n"
+                "frames with the viewer's frame code, and writes the last one to OUT.png. A\n"
+                "size other than the window's is drawn offscreen, so it may be larger than the\n"
+                "display. Messages the viewer would show are written to standard error instead.\n"
                 "\n"
                 "  --eye X,Y,Z    place the eye here instead of the start-up placement\n"
                 "  --look X,Y,Z   the point the eye looks at (needed with --eye); ground\n"
@@ -170,14 +171,13 @@ void postMessage(Shell& shell, MessageKind kind, int key)
 
 int main(int argc, char** argv)
 {
-    const ToolCommandLine line = parseToolCommandLine(
-        argc, argv,
-        {{"--eye", true},
-         {"--look", true},
-         {"--frames", true},
-         {"--size", true},
-         {"--wireframe", false},
-         {"--zoom", false}});
+    const ToolCommandLine line = parseToolCommandLine(argc, argv,
+                                                      {{"--eye", true},
+                                                       {"--look", true},
+                                                       {"--frames", true},
+                                                       {"--size", true},
+                                                       {"--wireframe", false},
+                                                       {"--zoom", false}});
     if (const int status = answerToolCommandLine(line, "lumora-snapshot", printHelp, printUsage); status != kToolRuns)
         return status;
     Options options;
