@@ -18,6 +18,9 @@ packages=(
   # elevation models, pictures and tracks read by the generator (never linked
   # into the viewer), and GDAL's own commands that the tests check against
   libgdal-dev gdal-bin
+  # video written by the render (never linked into the viewer); ffprobe and
+  # ffmpeg read it back in the tests
+  libavcodec-dev libavformat-dev libswscale-dev ffmpeg
   # a virtual display with the fonts its message boxes need, scripted input,
   # window inspection and screenshots
   xvfb xauth xfonts-base xdotool x11-apps x11-utils imagemagick

@@ -123,6 +123,7 @@ void printViewerHelp(std::FILE* out)
                  "Keys: W A S D or the arrows walk, the mouse looks, C crouches, the right button\n"
                  "zooms, Space and Enter switch wireframe and filled drawing, F3 shows and hides\n"
                  "where you stand (latitude, longitude, the ground's height in metres, heading),\n"
-                 "F12 saves the frame as a PNG, Escape quits.\n",
+                 "F9 starts recording a walk and F9 again saves it (for lumora-render), F12 saves\n"
+                 "the frame as a PNG, Escape quits.\n",
                  kViewerUsage);
 }

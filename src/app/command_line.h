@@ -23,7 +23,7 @@ struct CommandLine {
     const char* path = nullptr;         // DIR or FILE, or null for the working directory
     const char* problem = nullptr;      // for Usage: the argument that cannot be used
     const char* problemValue = nullptr; // and its value, when the value is the problem
-    ImportChoices import;               // for a FILE only
+    ImportChoices import = {};          // for a FILE only
 };
 
 CommandLine parseCommandLine(int argc, const char* const* argv);

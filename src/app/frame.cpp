@@ -4,6 +4,7 @@
 #include "app/frame_surface.h"
 #include "app/projection.h"
 #include "app/screenshot.h"
+#include "app/walk_recording.h"
 #include "overlay/overlay_clock.h"
 #include "platform/platform.h"
 #include "view/walk_bounds.h"
@@ -45,6 +46,7 @@ void moveCameraByInput(Shell& shell, Camera& camera, float frameDelta)
 void renderFrame(Shell& shell, World& world, float frameDelta, const FrameHooks& hooks)
 {
     updateBeforeDrawing(shell, world, frameDelta, hooks);
+    recordWalkFrame(shell, world, frameDelta);
     drawFrame(shell, world, frameDelta, hooks);
     presentFrame(shell, hooks);
     updateAfterSwap(shell, world, frameDelta);

@@ -12,7 +12,8 @@
 //                        follows the overlay while F3 shows it
 //   updateAfterSwap      the wing beat, the clock, the hand-over of the frame
 //                        delta, the crouch key and the walking bob
-// with the picture presented between the last two. The order of the passes is
+// with the picture presented between the last two; a walk that F9 records
+// takes the pose as drawn between the first two. The order of the passes is
 // fixed: it decides the graphics state each pass finds and what each pass hides.
 //
 // At entry and exit: the model-view matrix is selected; depth testing, 2-D

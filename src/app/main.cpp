@@ -5,6 +5,7 @@
 #include "app/instances.h"
 #include "app/main_loop.h"
 #include "app/startup.h"
+#include "app/walk_recording.h"
 #include "app/window.h"
 #include "platform/platform.h"
 
@@ -71,6 +72,7 @@ int main(int argc, char** argv)
     }
     readPlaceReference(world);
     const int exitCode = runMainLoop(shell, world);
+    finishWalkRecording(shell); // Escape or closing the window while F9 records
     shutDown(shell, world);
     platform::terminate();
     return exitCode;

@@ -1,6 +1,7 @@
 #include "app/main_loop.h"
 
 #include "app/frame.h"
+#include "app/walk_recording.h"
 #include "input/key_bindings.h"
 #include "platform/platform.h"
 
@@ -38,6 +39,9 @@ void pressKey(Shell& shell, const Message& message)
         break;
     case KeyAction::TogglePlaceReadout:
         shell.placeReadout = shell.placeReadout == PlaceReadout::Hidden ? PlaceReadout::Shown : PlaceReadout::Hidden;
+        break;
+    case KeyAction::RecordWalk:
+        toggleWalkRecording(shell);
         break;
     default: // held keys are polled, not pressed
         break;

@@ -22,14 +22,16 @@ void applyPerspective(double fieldOfViewDegrees, int width, int height)
 void setUpViewport(Shell& shell, int width, int height)
 {
     shell.fieldOfView = kFieldOfViewDegrees;
+    shell.zoomDrawn = false;
     if (height == 0)
         height = 1;
     glViewport(0, 0, width, height);
     applyPerspective(shell.fieldOfView, width, height);
 }
 
-void applyZoom(const Shell& shell)
+void applyZoom(Shell& shell)
 {
+    shell.zoomDrawn = shell.zoomed;
     // A resize returns the projection to the normal field of view while
     // zoomed stays as it is.
     const float fieldOfView = shell.zoomed ? shell.fieldOfView - kZoomReductionDegrees : shell.fieldOfView;

@@ -23,14 +23,14 @@ std::string environmentValue(const char* name)
 }
 
 // FOLDER/NAME, or FOLDER/NAME-2 and on when a press in the same second took
-// that name already: a save never replaces an earlier picture.
+// that name already: a save never replaces an earlier file.
 std::string unusedPath(const std::string& folder, const char* name)
 {
     const std::string stem = fs::path(name).stem().string();
     std::string path = (fs::path(folder) / name).string();
     std::error_code error;
     for (int n = 2; fs::exists(path, error) && n < 1000; ++n)
-        path = (fs::path(folder) / (stem + "-" + std::to_string(n) + ".png")).string();
+        path = (fs::path(folder) / (stem + "-" + std::to_string(n) + fs::path(name).extension().string())).string();
     return path;
 }
 
@@ -43,10 +43,12 @@ void readBackBuffer(int width, int height, uint8_t* pixels)
     glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels);
 }
 
-void formatScreenshotName(const std::tm& localTime, char (&name)[kScreenshotNameSize])
+void formatSaveName(const std::tm& localTime, const char* extension, char (&name)[kSaveNameSize])
 {
-    if (std::strftime(name, sizeof name, "lumora-%Y%m%d-%H%M%S.png", &localTime) == 0)
-        std::snprintf(name, sizeof name, "lumora.png"); // a year beyond four digits
+    char stem[kSaveNameSize];
+    if (std::strftime(stem, sizeof stem, "lumora-%Y%m%d-%H%M%S", &localTime) == 0)
+        std::snprintf(stem, sizeof stem, "lumora"); // a year beyond four digits
+    std::snprintf(name, sizeof name, "%s%s", stem, extension);
 }
 
 std::string picturesFolderFromUserDirs(const std::string& userDirs, const std::string& home)
@@ -90,11 +92,32 @@ std::string picturesFolder()
 
 bool saveScreenshot(const std::string& startFolder, int width, int height, const uint8_t* pixels)
 {
+    struct Picture {
+        int width, height;
+        const uint8_t* pixels;
+    };
+    const Picture picture{width, height, pixels};
+    const std::string path = saveWhereScreenshotsGo(
+        startFolder, ".png", "the frame",
+        [](const char* file, const void* content) {
+            const Picture& shot = *static_cast<const Picture*>(content);
+            return writePngBottomRowFirst(file, shot.width, shot.height, 3, shot.pixels);
+        },
+        &picture);
+    if (path.empty())
+        return false;
+    std::fprintf(stderr, "lumora: saved the frame as %s\n", path.c_str());
+    return true;
+}
+
+std::string saveWhereScreenshotsGo(const std::string& startFolder, const char* extension, const char* what,
+                                   SaveWriter write, const void* content)
+{
     const std::time_t now = std::time(nullptr);
     std::tm localTime{};
     localtime_r(&now, &localTime);
-    char name[kScreenshotNameSize];
-    formatScreenshotName(localTime, name);
+    char name[kSaveNameSize];
+    formatSaveName(localTime, extension, name);
 
     std::string tried;
     for (const std::string& folder : {startFolder, picturesFolder()}) {
@@ -103,13 +126,11 @@ bool saveScreenshot(const std::string& startFolder, int width, int height, const
         std::error_code error;
         fs::create_directories(folder, error); // the picture folder may not exist yet
         const std::string path = unusedPath(folder, name);
-        if (writePngBottomRowFirst(path.c_str(), width, height, 3, pixels)) {
-            std::fprintf(stderr, "lumora: saved the frame as %s\n", path.c_str());
-            return true;
-        }
+        if (write(path.c_str(), content))
+            return path;
         tried += (tried.empty() ? "" : " or ") + folder;
     }
-    std::fprintf(stderr, "lumora: cannot save the frame: %s cannot be written\n",
+    std::fprintf(stderr, "lumora: cannot save %s: %s cannot be written\n", what,
                  tried.empty() ? "no folder" : tried.c_str());
-    return false;
+    return "";
 }

@@ -3,15 +3,17 @@
 // lumora-YYYYMMDD-HHMMSS.png (local time) in the folder the viewer was started
 // from (Shell::startFolder), or in the user's picture folder when that one
 // cannot be written, and says on standard error where it went. Only a press
-// allocates: the pixels and the file names live for the one save.
+// allocates: the pixels and the file names live for the one save. The walks
+// that F9 records go to the same place, by the same rules.
 
 #include <cstdint>
 #include <ctime>
 #include <string>
 
-constexpr int kScreenshotNameSize = 32; // "lumora-20261209-181500.png" and its terminator
+constexpr int kSaveNameSize = 32; // "lumora-20261209-181500.walk" and its terminator
 
-void formatScreenshotName(const std::tm& localTime, char (&name)[kScreenshotNameSize]);
+// "lumora-YYYYMMDD-HHMMSS" and the extension (".png").
+void formatSaveName(const std::tm& localTime, const char* extension, char (&name)[kSaveNameSize]);
 
 // The picture folder named by the text of a user-dirs.dirs file
 // (XDG_PICTURES_DIR="$HOME/Pictures"), with $HOME replaced; empty when the
@@ -30,3 +32,12 @@ void readBackBuffer(int width, int height, uint8_t* pixels);
 // startFolder, else the picture folder. Returns false, having said so, when
 // no folder could take the file.
 bool saveScreenshot(const std::string& startFolder, int width, int height, const uint8_t* pixels);
+
+// Writes a file into startFolder, else the picture folder, named for the
+// local time with the extension (".walk"), -2, -3 and on added when a file
+// has the name: `write` makes the file at a path and says whether it could.
+// Returns the path written, or empty, having said on standard error that
+// `what` ("the walk") could not be saved, when no folder could take it.
+using SaveWriter = bool (*)(const char* path, const void* content);
+std::string saveWhereScreenshotsGo(const std::string& startFolder, const char* extension, const char* what,
+                                   SaveWriter write, const void* content);

@@ -1,7 +1,8 @@
 #pragma once
 // The application shell's own state: the run mode, the window's client area,
-// the projection, the drawing mode, the frame clock, the message queue and the
-// key-state table. One instance lives for the whole run (see instances.h).
+// the projection, the drawing mode, the frame clock, the message queue, the
+// key-state table and the walk being recorded. One instance lives for the
+// whole run (see instances.h).
 //
 // The window procedure never touches the graphics state: it records what a
 // message asks for, and the main loop makes the message's graphics calls right
@@ -17,6 +18,7 @@
 #include "input/key_state.h"
 #include "input/message_queue.h"
 #include "overlay/place_readout.h"
+#include "view/walk.h"
 
 #include <cstdint>
 #include <string>
@@ -56,6 +58,7 @@ struct Shell {
     ClientRect clientRect = {};     // read at start-up, refreshed on windowed resizes
     float fieldOfView = 0;          // degrees; 80 from the first viewport set-up on
     bool zoomed = false;            // right-button zoom to fieldOfView - 70
+    bool zoomDrawn = false;         // the projection is the zoomed one; a resize sets it back, leaving zoomed
     bool wireframe = false;         // Space outlines both faces of every polygon, Enter fills them
     // F3 shows and hides the line of where you stand.
     PlaceReadout placeReadout = PlaceReadout::Hidden;
@@ -66,4 +69,5 @@ struct Shell {
     std::string startFolder; // where the user started the viewer (F12 saves there); the data folder may differ
     FrameSurface surface;
     AutoRenderScale autoScale; // on with --render-scale auto
+    WalkRecording walk;        // F9: the frames drawn since it was pressed
 };

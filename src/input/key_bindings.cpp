@@ -34,7 +34,8 @@ bool pressedKeyAction(int key, bool repeat, KeyAction& action)
         if (binding.key != key || binding.action < kFirstPressedAction)
             continue;
         // A held key saves one picture, and toggles once rather than flicker.
-        if ((binding.action == KeyAction::SaveScreenshot || binding.action == KeyAction::TogglePlaceReadout) &&
+        if ((binding.action == KeyAction::SaveScreenshot || binding.action == KeyAction::TogglePlaceReadout ||
+             binding.action == KeyAction::RecordWalk) &&
             repeat)
             return false;
         action = binding.action;

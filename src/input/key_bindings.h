@@ -2,7 +2,8 @@
 // Every key the viewer answers, in one table. Held keys are polled from the
 // key-state table each turn (walking, crouching, the walking bob); pressed
 // keys act once per key-down message (quit, fill, outline, screenshot, the
-// readout of where you stand). The right mouse button zooms; it has no key.
+// readout of where you stand, walk recording). The right mouse button zooms;
+// it has no key.
 
 #include "input/key_state.h"
 
@@ -21,6 +22,7 @@ enum class KeyAction : uint8_t {
     OutlinePolygons,
     SaveScreenshot,     // auto-repeat does not count
     TogglePlaceReadout, // auto-repeat does not count
+    RecordWalk,         // starts and stops; auto-repeat does not count
 };
 constexpr KeyAction kFirstPressedAction = KeyAction::Quit;
 
@@ -30,7 +32,7 @@ struct KeyBinding {
     bool bobs; // held, it advances the walking bob: the letter keys, not the arrows
 };
 
-constexpr int kKeyBindingCount = 14;
+constexpr int kKeyBindingCount = 15;
 constexpr KeyBinding kKeyBindings[kKeyBindingCount] = {
     {KeyAction::WalkForward, platform::kKeyUp, false},
     {KeyAction::WalkForward, 'W', true},
@@ -46,6 +48,7 @@ constexpr KeyBinding kKeyBindings[kKeyBindingCount] = {
     {KeyAction::OutlinePolygons, platform::kKeySpace, false},
     {KeyAction::SaveScreenshot, platform::kKeyF12, false},
     {KeyAction::TogglePlaceReadout, platform::kKeyF3, false},
+    {KeyAction::RecordWalk, platform::kKeyF9, false},
 };
 
 // True while any key bound to the action is held.

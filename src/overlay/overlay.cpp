@@ -16,6 +16,18 @@ void printLabel(GLuint fontListBase, const OverlayLabel& label)
     printText(fontListBase, "%s", label.text);
 }
 
+// A square point, like the view-direction point.
+void drawRedPoint(OverlayPosition at, float sizePixels)
+{
+    glPointSize(sizePixels);
+    glDisable(GL_TEXTURE_2D);
+    glColor3f(1, 0, 0);
+    glBegin(GL_POINTS);
+    glVertex3f(at.x, at.y, 0);
+    glEnd();
+    glEnable(GL_TEXTURE_2D);
+}
+
 } // namespace
 
 void createOverlayFont(Overlay& overlay)
@@ -57,14 +69,7 @@ void drawOverlay(const Overlay& overlay, const Camera& camera, float frameDelta)
 
     // A square point: smoothing stays off. It lies at depth 0 like the
     // glyphs, so where a letter's pixels are already drawn it does not show.
-    const OverlayPosition point = viewDirectionPoint(camera);
-    glPointSize(kViewPointSizePixels);
-    glDisable(GL_TEXTURE_2D);
-    glColor3f(1, 0, 0);
-    glBegin(GL_POINTS);
-    glVertex3f(point.x, point.y, 0);
-    glEnd();
-    glEnable(GL_TEXTURE_2D);
+    drawRedPoint(viewDirectionPoint(camera), kViewPointSizePixels);
     glColor3f(1, 1, 1);
 
     glRasterPos2f(kClockPosition.x, kClockPosition.y);
@@ -77,6 +82,8 @@ void drawOverlay(const Overlay& overlay, const Camera& camera, float frameDelta)
     if (captionsShown(advanced))
         for (const OverlayLabel& caption : kCaptions)
             printLabel(font, caption);
+    if (overlay.recordingMark)
+        drawRedPoint(kRecordingMarkPosition, kRecordingMarkSizePixels);
 
     glColor3f(1, 1, 1);
     endOverlay();

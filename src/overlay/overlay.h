@@ -17,6 +17,7 @@ struct Overlay {
     int overlayCounter = 0;  // printed at the lower left; nothing changes it
     float clockSeconds = 0;  // second field of the clock, wraps at 6000
     float clockMinutes = 0;  // first field of the clock, shown minus 1
+    bool recordingMark = false; // F9 is recording a walk: a red mark in the top right corner
 };
 
 // Start-up, once the rendering context is current: builds the font lists.
@@ -24,7 +25,8 @@ void createOverlayFont(Overlay& overlay);
 
 // Once per frame, inside the frame's pushed model-view matrix: draws every
 // element. Each frame shows the time of the frames before it, and the captions
-// as the clock will read once advanced by this frame's delta. Leaves the colour
+// as the clock will read once advanced by this frame's delta; the recording
+// mark last, and only while it is set. Leaves the colour
 // white, 2-D texturing on, blending off and the model-view matrix selected.
 void drawOverlay(const Overlay& overlay, const Camera& camera, float frameDelta);
 

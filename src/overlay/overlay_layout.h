@@ -28,6 +28,9 @@ constexpr OverlayPosition kCompassCentre{0.7f, -0.7f};
 constexpr float kCompassRadius = 0.1f; // overlay units per world unit of horizontal view offset
 constexpr float kViewPointSizePixels = 10;
 constexpr OverlayPosition kClockPosition{-0.9f, -0.8f};
+// While F9 records: a red square in the corner that nothing else uses.
+constexpr OverlayPosition kRecordingMarkPosition{0.9f, 0.9f};
+constexpr float kRecordingMarkSizePixels = 16;
 
 constexpr int kCaptionCount = 3;
 constexpr OverlayLabel kCaptions[kCaptionCount] = {

@@ -14,6 +14,7 @@ constexpr int kKeyUp = 0x26;
 constexpr int kKeyRight = 0x27;
 constexpr int kKeyDown = 0x28;
 constexpr int kKeyF3 = 0x72;
+constexpr int kKeyF9 = 0x78;
 constexpr int kKeyF12 = 0x7B;
 
 } // namespace platform

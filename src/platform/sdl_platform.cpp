@@ -69,6 +69,8 @@ int virtualKey(SDL_Keycode code)
         return kKeyDown;
     case SDLK_F3:
         return kKeyF3;
+    case SDLK_F9:
+        return kKeyF9;
     case SDLK_F12:
         return kKeyF12;
     default:

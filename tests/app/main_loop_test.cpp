@@ -161,6 +161,12 @@ TEST_F(MainLoop, KeysAndTheRightButtonBecomeRequestsForTheNextFrame)
     EXPECT_EQ(shell.placeReadout, PlaceReadout::Shown);
     windowProcedure(shell, message(MessageKind::KeyDown, platform::kKeyF3));
     EXPECT_EQ(shell.placeReadout, PlaceReadout::Hidden);
+    repeat.key = platform::kKeyF9;
+    windowProcedure(shell, repeat);
+    EXPECT_FALSE(shell.walk.active()) << "auto-repeat records nothing";
+    windowProcedure(shell, message(MessageKind::KeyDown, platform::kKeyF9));
+    EXPECT_TRUE(shell.walk.active());
+    shell.walk.stop();
 
     for (int key : {int{'W'}, int{'C'}, platform::kKeyUp})
         windowProcedure(shell, message(MessageKind::KeyDown, key));
