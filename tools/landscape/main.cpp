@@ -115,20 +115,12 @@ bool parseSeed(std::string_view text, uint64_t& seed)
     return !text.empty() && error == std::errc() && last == end;
 }
 
-bool parseDetail(std::string_view text, int& detail)
+// A whole number from least to most.
+bool parseWholeIn(std::string_view text, int least, int most, int& value)
 {
     const char* end = text.data() + text.size();
-    const auto [last, error] = std::from_chars(text.data(), end, detail);
-    return !text.empty() && error == std::errc() && last == end && detail >= landscape::kLeastDetail &&
-           detail <= landscape::kMostDetail;
-}
-
-bool parsePictureSize(std::string_view text, int& side)
-{
-    const char* end = text.data() + text.size();
-    const auto [last, error] = std::from_chars(text.data(), end, side);
-    return !text.empty() && error == std::errc() && last == end && side >= landscape::kMapSize &&
-           side <= landscape::kMostPictureSize;
+    const auto [last, error] = std::from_chars(text.data(), end, value);
+    return !text.empty() && error == std::errc() && last == end && value >= least && value <= most;
 }
 
 bool parseScale(const char* text, float& scale)
@@ -202,7 +194,8 @@ int main(int argc, char** argv)
         return 2;
     }
     int detail = landscape::kDefaultDetail;
-    if (const std::string* text = line.value("--detail"); text && !parseDetail(*text, detail)) {
+    if (const std::string* text = line.value("--detail");
+        text && !parseWholeIn(*text, landscape::kLeastDetail, landscape::kMostDetail, detail)) {
         std::fprintf(stderr, "lumora-landscape: --detail needs a level from %d to %d\n", landscape::kLeastDetail,
                      landscape::kMostDetail);
         return 2;
@@ -222,7 +215,8 @@ int main(int argc, char** argv)
     if (const std::string* text = line.value("--track"))
         import.track = *text;
     if (const std::string* text = line.value("--image-size");
-        text && !parsePictureSize(*text, import.pictureSize.emplace())) {
+        text &&
+        !parseWholeIn(*text, landscape::kMapSize, landscape::kMostPictureSize, import.pictureSize.emplace())) {
         std::fprintf(stderr, "lumora-landscape: --image-size needs a side from %d to %d\n", landscape::kMapSize,
                      landscape::kMostPictureSize);
         return 2;

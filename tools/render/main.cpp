@@ -87,14 +87,10 @@ bool parseWhole(std::string_view text, int& value)
 // Returns false, having said why, for a command line it cannot use.
 bool parseOptions(const ToolCommandLine& line, Options& options)
 {
-    if (const std::string* size = line.value("--size")) {
-        const size_t x = size->find('x');
-        if (x == std::string::npos || !parseWhole(std::string_view(*size).substr(0, x), options.width) ||
-            !parseWhole(std::string_view(*size).substr(x + 1), options.height) || options.width < 1 ||
-            options.height < 1) {
-            std::fprintf(stderr, "lumora-render: --size needs WxH, two whole numbers of at least 1\n");
-            return false;
-        }
+    if (const std::string* size = line.value("--size");
+        size && !parsePictureSize(*size, options.width, options.height)) {
+        std::fprintf(stderr, "lumora-render: --size needs WxH, two whole numbers of at least 1\n");
+        return false;
     }
     if (const std::string* fps = line.value("--fps");
         fps && !(parseWhole(*fps, options.fps) && options.fps >= 1 && options.fps <= kMaxFps)) {
