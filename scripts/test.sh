@@ -8,7 +8,12 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
 
 ./scripts/setup.sh
-cmake -S . -B build/test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMORA_SANITIZE=ON -DLUMORA_WERROR=ON >/dev/null
+# Line tables (-g1) are all that a sanitizer's report needs of the code under
+# test, and they compile in about four fifths of the time of full debug
+# information; mold links the suite's programs in about a third of the time.
+cmake -S . -B build/test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMORA_SANITIZE=ON -DLUMORA_WERROR=ON \
+  -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG" -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG" \
+  -DCMAKE_EXE_LINKER_FLAGS=-fuse-ld=mold -DCMAKE_MODULE_LINKER_FLAGS=-fuse-ld=mold >/dev/null
 cmake --build build/test -j"$(nproc)"
 
 # The server must not reset when its last client leaves: it hangs up on
