@@ -8,8 +8,9 @@
 set -euo pipefail
 
 packages=(
-  # build, and the icon rendered from its drawing
-  build-essential cmake pkg-config file librsvg2-bin
+  # build, the test build's build tool and linker, and the icon rendered from
+  # its drawing
+  build-essential cmake pkg-config file ninja-build mold librsvg2-bin
   # the viewer: window, GL and GLU on Mesa's software renderer, the overlay font
   libsdl2-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri libx11-dev libxrandr-dev
   libfreetype-dev libfontconfig-dev fonts-dejavu-core

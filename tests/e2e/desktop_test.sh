@@ -3,10 +3,13 @@
 # with a window manager (openbox), the viewer in a window. The pointer is held
 # at the centre of the client area wherever the window is, and only while the
 # window has the focus; the window's own changes never turn the view.
-#   desktop_test.sh SCENARIO LUMORA OUTDIR LANDSCAPE
-# LANDSCAPE is a generated landscape, copied for the viewer to show.
+#   desktop_test.sh "SCENARIO..." LUMORA OUTDIR LANDSCAPE
+# The scenarios run in the order given, in one viewer where they can: each
+# starts one if none is running and leaves it running for the next, which
+# takes it as the user left it. LANDSCAPE is a generated landscape, copied for
+# the viewer to show.
 set -uo pipefail
-scenario=$1 lumora=$2 outdir=$3 landscape=$4
+scenarios=$1 lumora=$2 outdir=$3 landscape=$4 scenario=start
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../../scripts/lib/xdrive.sh"
 source "$here/picture_change.sh"
@@ -21,7 +24,7 @@ cd "$work/data"
 
 # The window's own properties are looked at before any window manager could
 # have set them.
-if [[ "$scenario" != identity ]]; then
+if [[ "$scenarios" != identity ]]; then
   openbox --sm-disable >/dev/null 2>&1 & wm=$!
   for (( tick = 0; tick < 100; tick++ )); do
     xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
@@ -30,13 +33,17 @@ if [[ "$scenario" != identity ]]; then
   (( tick < 100 )) || fail "openbox did not start"
 fi
 
-# Starts the viewer in a window and waits for its frames and the opening
-# captions, which change the picture on their own, to pass; sets main.
+# Starts the viewer in a window and waits for its frames and, unless $1 is
+# "frames", for the opening captions, which change the picture on their own,
+# to pass; sets main.
 start_viewer() {
   "$lumora" --windowed 2>"$work/stderr" & pid=$!
   main=$(xd_wait_window_prefix "Current Frames Per Second: " 30) || fail "no frames-per-second title: $(cat "$work/stderr")"
-  sleep 5
+  [[ "${1:-}" == frames ]] || sleep 5
 }
+
+# Saves the screen's picture of the scenario beside the other tests'.
+keep_picture() { convert "$1" "$outdir/e2e-desktop-$scenario.png" 2>/dev/null; }
 
 # The client area's "X Y W H" and its centre, read now.
 where() { read -r x y w h < <(xd_geometry "$main"); cx=$((x + w / 2)) cy=$((y + h / 2)); }
@@ -65,11 +72,12 @@ move_and_wait_for_put_back() {
 }
 
 report=""
+for scenario in $scenarios; do
 case "$scenario" in
 moved)
   # Away from the screen's origin, a move inside the window turns the view and
   # the pointer goes back inside it; a right click then zooms.
-  start_viewer
+  [[ -n "$pid" ]] || start_viewer
   xdotool windowmove --sync "$main" 400 350; xdotool windowactivate --sync "$main"; sleep 1
   where; (( x >= 400 && y >= 350 )) || fail "the window is at ($x, $y) after the move"
   expect_pointer_at "$cx" "$cy" "after the move"
@@ -83,8 +91,9 @@ moved)
   ;;
 unfocused)
   # With another window focused the pointer is the user's, and the view stays;
-  # with the focus back, mouse look resumes without a turn.
-  start_viewer
+  # with the focus back, mouse look resumes without a turn. The other window
+  # is closed at the end, so that it lies over no later scenario's window.
+  [[ -n "$pid" ]] || start_viewer
   xlogo -geometry 200x200+1050+800 2>/dev/null & other=$!
   logo=$(timeout 20 xdotool search --sync --onlyvisible --classname xlogo | head -1)
   [[ -n "$logo" ]] || fail "no xlogo window"
@@ -99,9 +108,10 @@ unfocused)
   expect_unchanged "$changed" "the focus coming back"
   expect_pointer_at "$cx" "$cy" "with the focus back"
   report+="focus back $changed, "
+  kill "$other"; wait "$other" 2>/dev/null; other=""
   ;;
 move-maximise)
-  start_viewer
+  [[ -n "$pid" ]] || start_viewer
   xdotool windowactivate --sync "$main"; sleep 0.5
   measure_idle
   before=$(shot)
@@ -118,8 +128,9 @@ move-maximise)
   report+="maximised and back $changed, "
   ;;
 identity)
-  # A normal top-level window of the desktop entry's class, with its icon.
-  start_viewer
+  # A normal top-level window of the desktop entry's class, with its icon,
+  # set before the first frame: the captions need not pass.
+  [[ -n "$pid" ]] || start_viewer frames
   properties=$(xprop -id "$main" WM_CLASS WM_TRANSIENT_FOR _NET_WM_ICON | head -3)
   [[ "$properties" == *'WM_CLASS(STRING) = "lumora", "Lumora"'* ]] || fail "class: $properties"
   [[ "$properties" == *'WM_TRANSIENT_FOR:  not found.'* ]] || fail "transient: $properties"
@@ -128,13 +139,15 @@ identity)
   ;;
 start-pointer)
   # Starts with the pointer in a corner and far outside the window show the
-  # same start.
+  # same start. The second viewer runs on for the next scenario.
+  [[ -z "$pid" ]] || fail "a viewer is already running"
   shots=()
   for place in "3 3" "1270 1010"; do
     xdotool mousemove $place
     start_viewer
     measure_idle
     shots+=("$(shot)")
+    [[ $place == "1270 1010" ]] && break
     xdotool key --window "$main" Escape
     wait "$pid"; pid=""
   done
@@ -146,6 +159,7 @@ fullscreen-desktop)
   # Full screen at the desktop's own size: the window covers the screen and
   # the display's modes stay as they were, during the run and after it; F12
   # at half the render scale saves what the window shows, at its size.
+  [[ -z "$pid" ]] || fail "a viewer is already running"
   modes=$(xrandr 2>&1)
   [[ "$modes" == *" connected "* ]] || fail "xrandr reads no display: $modes"
   "$lumora" --fullscreen-desktop --render-scale 0.5 2>"$work/stderr" & pid=$!
@@ -166,17 +180,20 @@ fullscreen-desktop)
   wait "$pid"; status=$?; pid=""
   [[ $status == 0 ]] || fail "exit status $status: $(cat "$work/stderr")"
   [[ "$(xrandr 2>&1)" == "$modes" ]] || fail "the display's modes changed after the run: $(xrandr 2>&1)"
-  convert "$saved" "$outdir/e2e-desktop-$scenario.png" 2>/dev/null
+  keep_picture "$saved"
   report+="covers 1280 x 1024, modes unchanged, F12 at scale 0.5 saved 1280 x 1024, "
   ;;
 *)
   fail "unknown scenario"
   ;;
 esac
+[[ -n "$pid" ]] && keep_picture "$(shot)"
+echo "PASS [$scenario]: ${report}idle $idle"
+report=""
+done
 if [[ -n "$pid" ]]; then
-  convert "$(shot)" "$outdir/e2e-desktop-$scenario.png" 2>/dev/null
+  scenario=end
   xdotool key --window "$main" Escape
   wait "$pid"; status=$?; pid=""
   [[ $status == 0 ]] || fail "exit status $status: $(cat "$work/stderr")"
 fi
-echo "PASS [$scenario]: ${report}idle $idle"

@@ -4,8 +4,9 @@
 # Each scenario counts the "Error" boxes (the X11 boxes cannot be read back, so
 # their title finds them), dismisses them with Return and checks what follows.
 # Their texts are read in a second run where no box can be shown.
-#   failures_test.sh SCENARIO LUMORA OUTDIR LANDSCAPE
-# LANDSCAPE is a generated landscape; the scenario works on copies of it.
+#   failures_test.sh "SCENARIO..." LUMORA OUTDIR LANDSCAPE
+# LANDSCAPE is a generated landscape; each scenario works on copies of it.
+# Scenarios given together share the control run on the whole landscape.
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/../../scripts/lib/xdrive.sh"
@@ -31,7 +32,7 @@ if [[ "$1" == --error-lines ]]; then
   exit 0
 fi
 
-scenario=$1 lumora=$2 outdir=$3 landscape=$4
+scenarios=$1 lumora=$2 outdir=$3 landscape=$4 scenario=start
 
 fail() {
   echo "FAIL [$scenario]: $*"
@@ -43,7 +44,6 @@ fail() {
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cp -r "$landscape" "$work/good" || fail "cannot copy the landscape"
-cp -r "$work/good" "$work/bad"
 
 # Starts the viewer in a window in folder $1, the cursor where the camera
 # keeps it, so that the first frames do not turn the view.
@@ -123,12 +123,20 @@ expect_error_line() {
   [[ "$lines" == $2 && "$lines" != *$'\n'* ]] || fail "box texts '$lines', want one line '$2'"
 }
 
+# The control: a screenshot of the whole landscape in $work/good.png, taken
+# as run_expecting_frames takes the others; once for all the scenarios.
+control_run() {
+  [[ -f "$work/good.png" ]] || run_expecting_frames "$work/good" 0 "$work/good.png"
+}
+
 # Leaves the scenario's screenshot and its control beside the other tests'.
 keep_pictures() {
   cp "$work/bad.png" "$outdir/e2e-failure-$scenario.png"
   cp "$work/good.png" "$outdir/e2e-failure-$scenario-control.png"
 }
 
+for scenario in $scenarios; do
+rm -rf "$work/bad" && cp -r "$work/good" "$work/bad"
 case "$scenario" in
 no-height-map)
   # Without the height file the ground is flat at height 0: the same picture
@@ -137,12 +145,12 @@ no-height-map)
   expect_error_line "$work/bad" "lumora: Error: Can't find the height map!"
   run_expecting_frames "$work/bad" 1 "$work/missing.png"
   cp -r "$work/good" "$work/flat" && head -c 1048576 /dev/zero >"$work/flat/Tertest.raw"
-  run_expecting_frames "$work/flat" 0 "$work/good.png"
-  mv "$work/missing.png" "$work/bad.png"
-  keep_pictures
-  spread=$(xd_spread "$work/bad.png" 800x600+0+0)
+  run_expecting_frames "$work/flat" 0 "$work/flat.png"
+  cp "$work/missing.png" "$outdir/e2e-failure-$scenario.png"
+  cp "$work/flat.png" "$outdir/e2e-failure-$scenario-control.png"
+  spread=$(xd_spread "$work/missing.png" 800x600+0+0)
   (( spread > 30 )) || fail "the flat scene is blank (grey spread $spread/1000)"
-  changed=$(xd_changed_pixels "$work/bad.png" "$work/good.png")
+  changed=$(xd_changed_pixels "$work/missing.png" "$work/flat.png")
   (( changed < 480000 / 20 )) || fail "$changed pixels differ from a scene on zero heights"
   echo "PASS [$scenario]: one box, flat scene ($changed pixels from zero heights), exit 0"
   ;;
@@ -175,7 +183,7 @@ detail-108)
   with_108_byte_header "$work/good/Detail1.bmp" >"$work/bad/Detail1.bmp"
   expect_error_line "$work/bad" "lumora: Error: Unknown DIB file format."
   run_expecting_frames "$work/bad" 1 "$work/bad.png"
-  run_expecting_frames "$work/good" 0 "$work/good.png"
+  control_run
   keep_pictures
   ground=800x250+0+350
   changed=$(xd_changed_pixels "$work/bad.png" "$work/good.png" "$ground")
@@ -211,7 +219,7 @@ no-mesh-file)
   rm "$work/bad/palmect.vxm"
   expect_error_line "$work/bad" "lumora: Error: *palmect.vxm*"
   run_expecting_frames "$work/bad" 1 "$work/bad.png"
-  run_expecting_frames "$work/good" 0 "$work/good.png"
+  control_run
   keep_pictures
   changed=$(xd_changed_pixels "$work/bad.png" "$work/good.png")
   # Two runs on the same data differ by a few hundred pixels (the flyers).
@@ -222,3 +230,4 @@ no-mesh-file)
   fail "unknown scenario"
   ;;
 esac
+done

@@ -15,6 +15,7 @@
 #include <functional>
 #include <iterator>
 #include <string>
+#include <type_traits>
 #include <unistd.h>
 #include <vector>
 
@@ -49,7 +50,9 @@ struct Raster {
     int bands = 1;
 };
 
-inline void writeRaster(const fs::path& file, const Raster& r, const std::function<double(int, int, int)>& value)
+// value is called once a sample, as value(x, y, band) or, for one band, value(x, y).
+template <typename Value>
+void writeRaster(const fs::path& file, const Raster& r, const Value& value)
 {
     GDALAllRegister();
     const char* options[] = {"COMPRESS=DEFLATE", nullptr};
@@ -64,9 +67,16 @@ inline void writeRaster(const fs::path& file, const Raster& r, const std::functi
     set->SetGeoTransform(const_cast<double*>(r.transform.data()));
     std::vector<double> samples(static_cast<size_t>(r.width) * r.height);
     for (int band = 1; band <= r.bands; ++band) {
+        double* sample = samples.data();
         for (int y = 0; y < r.height; ++y)
-            for (int x = 0; x < r.width; ++x)
-                samples[y * r.width + x] = std::isnan(value(x, y, band)) ? -9999.0 : value(x, y, band);
+            for (int x = 0; x < r.width; ++x) {
+                double v;
+                if constexpr (std::is_invocable_v<const Value&, int, int, int>)
+                    v = value(x, y, band);
+                else
+                    v = value(x, y);
+                *sample++ = std::isnan(v) ? -9999.0 : v;
+            }
         if (r.bands == 1)
             set->GetRasterBand(band)->SetNoDataValue(-9999.0);
         EXPECT_EQ(set->GetRasterBand(band)->RasterIO(GF_Write, 0, 0, r.width, r.height, samples.data(), r.width,
@@ -74,11 +84,6 @@ inline void writeRaster(const fs::path& file, const Raster& r, const std::functi
                   CE_None);
     }
     GDALClose(set);
-}
-
-inline void writeRaster(const fs::path& file, const Raster& r, const std::function<double(int, int)>& value)
-{
-    writeRaster(file, r, [&](int x, int y, int) { return value(x, y); });
 }
 
 struct CommandRun {

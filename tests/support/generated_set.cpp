@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <stdexcept>
 #include <system_error>
 #include <unistd.h>
 
@@ -30,9 +31,19 @@ std::string binaryFingerprint()
 
 bool complete(const fs::path& folder) { return fs::exists(folder / landscape::kVersionFileName); }
 
+// The folder "generated" beside the running binary.
+fs::path outputRoot()
+{
+    std::error_code error;
+    const fs::path self = fs::read_symlink("/proc/self/exe", error);
+    if (error)
+        throw std::runtime_error("cannot find the test binary: " + error.message());
+    return self.parent_path() / "generated";
+}
+
 fs::path generateShared()
 {
-    const fs::path root = LANDSCAPE_TEST_OUTPUT;
+    const fs::path root = outputRoot();
     const fs::path folder = root / ("default-" + binaryFingerprint());
     if (complete(folder))
         return folder;
