@@ -159,6 +159,9 @@ std::string versionLine(int detail)
     return "lumora-landscape " + std::to_string(kGeneratorVersion) + " detail " + std::to_string(detail);
 }
 
+namespace {
+
+// The generated terrain of a seed, its picture painted at the given side.
 Terrain generateTerrain(uint64_t seed, int pictureSize)
 {
     Terrain terrain;
@@ -167,8 +170,6 @@ Terrain generateTerrain(uint64_t seed, int pictureSize)
     terrain.detailPicture = paintDetail(streamSeed(seed, kTextureStream));
     return terrain;
 }
-
-namespace {
 
 template <typename MakeTerrain>
 std::vector<LandscapeFile> buildAll(uint64_t seed, const LandscapeOptions& options, MakeTerrain makeTerrain)

@@ -54,9 +54,6 @@ struct Terrain {
     std::string geoReference; // the text of landscape.geo.json; empty where the place has none
 };
 
-// The generated terrain of a seed, its picture painted at the given side.
-Terrain generateTerrain(uint64_t seed, int pictureSize = kMapSize);
-
 // Every file in the order to write them; the version file comes last, so a
 // folder whose writing was cut short never looks complete. The generated
 // terrain is made while the sky and the plants are built on a second thread.

@@ -7,7 +7,6 @@
 #include "assets/data_files.h"
 #include "common/tool_options.h"
 
-#include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <cmath>

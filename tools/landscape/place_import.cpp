@@ -22,12 +22,18 @@ namespace {
 void appendf(std::string& text, const char* format, ...) __attribute__((format(printf, 2, 3)));
 void appendf(std::string& text, const char* format, ...)
 {
-    char part[512];
-    va_list arguments;
+    va_list arguments, again;
     va_start(arguments, format);
-    const int length = std::vsnprintf(part, sizeof part, format, arguments);
+    va_copy(again, arguments);
+    const int length = std::vsnprintf(nullptr, 0, format, arguments);
     va_end(arguments);
-    text.append(part, static_cast<size_t>(std::clamp(length, 0, static_cast<int>(sizeof part) - 1)));
+    if (length > 0) {
+        const size_t end = text.size();
+        text.resize(end + static_cast<size_t>(length) + 1);
+        std::vsnprintf(&text[end], static_cast<size_t>(length) + 1, format, again);
+        text.resize(end + static_cast<size_t>(length));
+    }
+    va_end(again);
 }
 
 // The metres a grid step of the ground covers, across and along, where the

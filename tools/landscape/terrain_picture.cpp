@@ -157,7 +157,7 @@ Picture paintTerrain(const HeightField& field, uint64_t seed, const GroundMetres
         const float snow = snowLine[c.z];
         const float trees = snow - static_cast<float>(kTreeLineBelowSnow);
         const float woodland =
-            tileFbm(woodlandSeed, static_cast<float>(c.x) / size, static_cast<float>(c.z) / size, 6, 4);
+            tileFbm(woodlandSeed, static_cast<float>(c.x) / size, static_cast<float>(c.z) / size, 6, 3);
         Vec3 colour = lerp(kGrass, kLushGrass, clamp01(0.5f + 0.25f * c.hollow + 0.6f * c.patch));
         const Vec3 forest = lerp(kForest, kDarkForest, clamp01(0.5f + 0.5f * c.patch + 0.8f * c.grain));
         const float wooded = smoothstep(0.0f, 0.3f, woodland + 0.3f * c.patch + 2.0f * c.slope - 0.15f) *
