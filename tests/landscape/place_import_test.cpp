@@ -209,7 +209,8 @@ std::string gpx(const std::vector<std::array<double, 2>>& track, const std::arra
 
 // A track in degrees on a model in UTM metres: every point and the waypoint
 // lie on a red pixel within two pixels of their places. A track far away
-// draws nothing and says so, and the landscape is still made.
+// draws nothing and says so, naming it in full however long its path, and
+// the landscape is still made.
 TEST(PlaceImport, TrackPointsLandOnTheirPlaces)
 {
     const fs::path folder = scratch("track");
@@ -217,7 +218,9 @@ TEST(PlaceImport, TrackPointsLandOnTheirPlaces)
     const std::vector<std::array<double, 2>> points = {{9.985, 47.262}, {10.01, 47.245}, {10.04, 47.25}};
     const std::array<double, 2> waypoint{10.03, 47.255};
     writeBytes(folder / "walk.gpx", gpx(points, waypoint));
-    writeBytes(folder / "far.gpx", gpx({{12.0, 50.0}, {12.1, 50.1}}, {12.2, 50.2}));
+    const fs::path deep = folder / std::string(200, 'd') / std::string(200, 'e') / std::string(200, 'f');
+    fs::create_directories(deep);
+    writeBytes(deep / "far.gpx", gpx({{12.0, 50.0}, {12.1, 50.1}}, {12.2, 50.2}));
 
     const landscape::ImportedPlace place = importWith(model, "", (folder / "walk.gpx").string());
     EXPECT_NE(place.report.find("; track " + (folder / "walk.gpx").string() + ": 1 line and 1 waypoint drawn"),
@@ -238,8 +241,8 @@ TEST(PlaceImport, TrackPointsLandOnTheirPlaces)
         EXPECT_TRUE(red) << spot[0] << " " << spot[1];
     }
 
-    const landscape::ImportedPlace far = importWith(model, "", (folder / "far.gpx").string());
-    EXPECT_NE(far.report.find("; track " + (folder / "far.gpx").string() +
+    const landscape::ImportedPlace far = importWith(model, "", (deep / "far.gpx").string());
+    EXPECT_NE(far.report.find("; track " + (deep / "far.gpx").string() +
                               " lies wholly outside the ground, so nothing of it is drawn"),
               std::string::npos)
         << far.report;
