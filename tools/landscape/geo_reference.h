@@ -8,14 +8,13 @@
 // its rows.
 #pragma once
 
+#include "assets/geo_reference.h" // the file's name and its grid, as the viewer reads them
+
 #include <array>
 #include <string>
 #include <vector>
 
 namespace landscape {
-
-constexpr int kGeoGridEvery = 64; // world units between the grid's points
-constexpr int kGeoGridCount = 17; // points along each side: 0, 64, .., 1024
 
 struct GeoReference {
     std::string systemWkt;                // the model's coordinate system

@@ -9,6 +9,7 @@
 #include "textures.h"
 
 #include "assets/data_files.h"
+#include "assets/geo_reference.h"
 
 #include <fstream>
 #include <future>
@@ -190,7 +191,7 @@ std::vector<LandscapeFile> buildAll(uint64_t seed, const LandscapeOptions& optio
     for (LandscapeFile& file : props.get())
         files.push_back(std::move(file));
     if (!terrain.geoReference.empty())
-        files.push_back({kGeoReferenceFileName, textBytes(terrain.geoReference)});
+        files.push_back({kGeoReferenceFile, textBytes(terrain.geoReference)});
     files.push_back({kVersionFileName, textBytes(versionLine(options.detail) + "\n")});
     return files;
 }
@@ -213,7 +214,7 @@ void prepareLandscapeFolder(const std::filesystem::path& folder)
     std::filesystem::create_directories(folder, error);
     if (error)
         throw std::runtime_error("cannot create " + folder.string() + ": " + error.message());
-    for (const char* name : {kVersionFileName, kGeoReferenceFileName}) {
+    for (const char* name : {kVersionFileName, kGeoReferenceFile}) {
         std::filesystem::remove(folder / name, error);
         if (error)
             throw std::runtime_error(std::string("cannot remove the old ") + name + ": " + error.message());

@@ -27,8 +27,6 @@ constexpr const char* kVersionFileName = "landscape.version";
 // at another level of detail tells itself apart too.
 std::string versionLine(int detail = kDefaultDetail);
 
-constexpr const char* kGeoReferenceFileName = "landscape.geo.json";
-
 struct LandscapeFile {
     std::string name;
     std::vector<uint8_t> bytes;
