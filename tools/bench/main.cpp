@@ -19,7 +19,6 @@
 #include <GL/glext.h>
 
 #include <algorithm>
-#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -94,29 +93,24 @@ void printHelp()
                 kDefaultSeconds, kDefaultRuns);
 }
 
-bool parseNumber(std::string_view text, double& value)
-{
-    const auto [last, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return !text.empty() && error == std::errc() && last == text.data() + text.size();
-}
-
 bool parseOptions(const ToolCommandLine& line, Options& options)
 {
     double value = 0;
     const std::string* seconds = line.value("--seconds");
     const std::string* runs = line.value("--runs");
     const std::string* run = line.value("--run");
-    if (seconds && !(parseNumber(*seconds, value) && value > 0)) {
+    if (seconds && !(parseNumberText(*seconds, value) && value > 0)) {
         std::fprintf(stderr, "lumora-bench: --seconds needs a number above 0\n");
         return false;
     }
     options.seconds = seconds ? value : options.seconds;
-    if (runs && !(parseNumber(*runs, value) && value >= 1 && value <= 100000 && value == static_cast<int>(value))) {
+    if (runs &&
+        !(parseNumberText(*runs, value) && value >= 1 && value <= 100000 && value == static_cast<int>(value))) {
         std::fprintf(stderr, "lumora-bench: --runs needs a whole number of at least 1\n");
         return false;
     }
     options.runs = runs ? static_cast<int>(value) : options.runs;
-    if (run && !parseNumber(*run, options.spawnedAt)) {
+    if (run && !parseNumberText(*run, options.spawnedAt)) {
         std::fprintf(stderr, "lumora-bench: cannot use --run %s\n", run->c_str());
         return false;
     }

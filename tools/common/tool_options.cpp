@@ -1,7 +1,5 @@
 #include "common/tool_options.h"
 
-#include <charconv>
-
 bool ToolCommandLine::has(std::string_view name) const { return value(name) != nullptr; }
 
 const std::string* ToolCommandLine::value(std::string_view name) const
@@ -52,10 +50,7 @@ bool parsePictureSize(std::string_view text, int& width, int& height)
     if (x == std::string_view::npos)
         return false;
     const auto side = [](std::string_view digits, int& value) {
-        const char* end = digits.data() + digits.size();
-        const auto [last, error] = std::from_chars(digits.data(), end, value);
-        return !digits.empty() && digits[0] != '-' && digits[0] != '+' && error == std::errc() && last == end &&
-               value >= 1 && value <= kMaxToolPictureSide;
+        return parseNumberText(digits, value) && value >= 1 && value <= kMaxToolPictureSide;
     };
     return side(text.substr(0, x), width) && side(text.substr(x + 1), height);
 }

@@ -107,19 +107,10 @@ void printHelp()
                 landscape::kMapSize);
 }
 
-bool parseSeed(std::string_view text, uint64_t& seed)
-{
-    const char* end = text.data() + text.size();
-    const auto [last, error] = std::from_chars(text.data(), end, seed);
-    return !text.empty() && error == std::errc() && last == end;
-}
-
 // A whole number from least to most.
 bool parseWholeIn(std::string_view text, int least, int most, int& value)
 {
-    const char* end = text.data() + text.size();
-    const auto [last, error] = std::from_chars(text.data(), end, value);
-    return !text.empty() && error == std::errc() && last == end && value >= least && value <= most;
+    return parseNumberText(text, value) && value >= least && value <= most;
 }
 
 bool parseScale(const char* text, float& scale)
@@ -188,7 +179,7 @@ int main(int argc, char** argv)
         return 0;
     }
     uint64_t seed = landscape::kDefaultSeed;
-    if (const std::string* text = line.value("--seed"); text && !parseSeed(*text, seed)) {
+    if (const std::string* text = line.value("--seed"); text && !parseNumberText(*text, seed)) {
         std::fprintf(stderr, "lumora-landscape: --seed needs an unsigned integer\n");
         return 2;
     }

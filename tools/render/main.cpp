@@ -14,7 +14,6 @@
 
 #include <cctype>
 #include <cerrno>
-#include <charconv>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
@@ -77,13 +76,6 @@ void printHelp()
                 kDefaultWidth, kDefaultHeight, kMaxFps, kDefaultFps);
 }
 
-bool parseWhole(std::string_view text, int& value)
-{
-    const char* end = text.data() + text.size();
-    const auto [last, error] = std::from_chars(text.data(), end, value);
-    return !text.empty() && error == std::errc() && last == end;
-}
-
 // Returns false, having said why, for a command line it cannot use.
 bool parseOptions(const ToolCommandLine& line, Options& options)
 {
@@ -93,7 +85,7 @@ bool parseOptions(const ToolCommandLine& line, Options& options)
         return false;
     }
     if (const std::string* fps = line.value("--fps");
-        fps && !(parseWhole(*fps, options.fps) && options.fps >= 1 && options.fps <= kMaxFps)) {
+        fps && !(parseNumberText(*fps, options.fps) && options.fps >= 1 && options.fps <= kMaxFps)) {
         std::fprintf(stderr, "lumora-render: --fps needs a whole number from 1 to %d\n", kMaxFps);
         return false;
     }

@@ -12,7 +12,6 @@
 #include "common/viewer_session.h"
 #include "platform/platform.h"
 
-#include <charconv>
 #include <cstdio>
 #include <filesystem>
 #include <new>
@@ -68,13 +67,6 @@ void printHelp()
                 kDefaultFrames);
 }
 
-bool parseFloat(std::string_view text, float& value)
-{
-    const char* end = text.data() + text.size();
-    const auto [last, error] = std::from_chars(text.data(), end, value);
-    return !text.empty() && error == std::errc() && last == end;
-}
-
 bool parsePoint(std::string_view text, Vector3& point)
 {
     float* parts[3] = {&point.x, &point.y, &point.z};
@@ -82,7 +74,7 @@ bool parsePoint(std::string_view text, Vector3& point)
         const size_t comma = text.find(',');
         if ((i < 2) != (comma != std::string_view::npos))
             return false;
-        if (!parseFloat(text.substr(0, comma), *parts[i]))
+        if (!parseNumberText(text.substr(0, comma), *parts[i]))
             return false;
         text = i < 2 ? text.substr(comma + 1) : std::string_view{};
     }
@@ -101,9 +93,7 @@ bool parseOptions(const ToolCommandLine& line, Options& options)
         return false;
     }
     if (frames) {
-        const char* end = frames->data() + frames->size();
-        const auto [last, error] = std::from_chars(frames->data(), end, options.frames);
-        if (error != std::errc() || last != end || options.frames < 1) {
+        if (!parseNumberText(*frames, options.frames) || options.frames < 1) {
             std::fprintf(stderr, "lumora-snapshot: --frames needs a whole number of at least 1\n");
             return false;
         }
