@@ -68,9 +68,11 @@ void finishViewerSession(Shell& shell, World& world)
     platform::terminate();
 }
 
-double monotonicSeconds()
+double monotonicSeconds() { return clockSeconds(CLOCK_MONOTONIC); }
+
+double clockSeconds(clockid_t clock)
 {
     timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
+    clock_gettime(clock, &now);
     return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }

@@ -13,6 +13,8 @@
 #include "app/window.h"
 #include "app/world.h"
 
+#include <time.h>
+
 // Starts the window and runs startUp. Returns false, having said why on
 // standard error and shut down again, when there is no display, no window can
 // be made, start-up asked to quit, or start-up would end the process (either
@@ -30,3 +32,7 @@ void finishViewerSession(Shell& shell, World& world);
 // Seconds since an arbitrary moment, on the clock that every process shares
 // (the monotonic clock): a parent and its child can compare readings.
 double monotonicSeconds();
+
+// The seconds of any of the system's clocks: the processor time of this
+// thread (CLOCK_THREAD_CPUTIME_ID) or of the whole process, for example.
+double clockSeconds(clockid_t clock);

@@ -1,6 +1,7 @@
 #include "render/frame_sink.h"
 
 #include "app/png_file.h"
+#include "common/viewer_session.h"
 #include "render/video_file.h"
 
 #include <cerrno>
@@ -19,13 +20,6 @@ namespace {
 
 // What a file made here gets, as any program's new file would: not the
 // owner-only mode of a temporary one.
-double threadCpuSeconds()
-{
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
-}
-
 mode_t usualMode(mode_t mode)
 {
     const mode_t mask = umask(0);
@@ -196,10 +190,10 @@ void FramePipe::run()
                 return;
             pixels = slots[readSlot].data();
         }
-        const double start = threadCpuSeconds();
+        const double start = clockSeconds(CLOCK_THREAD_CPUTIME_ID);
         // After a failure the frames are passed over; drain reports it.
         const bool written = failed || sink.write(pixels);
-        const double took = threadCpuSeconds() - start;
+        const double took = clockSeconds(CLOCK_THREAD_CPUTIME_ID) - start;
         {
             std::lock_guard<std::mutex> hold(lock);
             failed = failed || !written;

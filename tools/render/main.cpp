@@ -146,13 +146,6 @@ void catchStopSignals()
     std::signal(SIGXFSZ, SIG_IGN);
 }
 
-double processCpuSeconds()
-{
-    timespec now{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
-}
-
 // "frame 120 of 900, 8.4 frames/s, 1:32 left", rewritten in place.
 void showProgress(int done, int total, double seconds)
 {
@@ -280,7 +273,7 @@ int renderWalk(const Options& options, std::span<const WalkFrame> walk, int fram
 
     WalkRender render{walk, walk.front(), &shell, pipe.get(), options.width, options.height};
     const double started = monotonicSeconds();
-    const double cpuStarted = processCpuSeconds();
+    const double cpuStarted = clockSeconds(CLOCK_PROCESS_CPUTIME_ID);
     Ending ending = drawFrames(options, render, frameCount, *pipe, started);
     finishViewerSession(shell, world);
     const bool drained = pipe->drain();
@@ -288,7 +281,7 @@ int renderWalk(const Options& options, std::span<const WalkFrame> walk, int fram
         ending = Ending::Stopped; // Ctrl+C after the last frame still leaves nothing
     const bool written = drained && (ending != Ending::Complete || sink.finish());
     const double seconds = monotonicSeconds() - started;
-    const double cpuSeconds = processCpuSeconds() - cpuStarted;
+    const double cpuSeconds = clockSeconds(CLOCK_PROCESS_CPUTIME_ID) - cpuStarted;
     if (ending == Ending::Stopped) {
         std::fprintf(stderr, "lumora-render: stopped; %s is not written\n", options.out.c_str());
         return 128 + stopSignal;
