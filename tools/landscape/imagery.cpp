@@ -7,6 +7,7 @@
 #include <ogr_spatialref.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <memory>
 #include <stdexcept>
@@ -16,6 +17,16 @@
 namespace landscape {
 
 namespace {
+
+// A GDAL utility's argument list, ended by a null, over the words it names.
+std::vector<char*> argvOf(std::vector<std::string>& words)
+{
+    std::vector<char*> argv;
+    for (std::string& word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+    return argv;
+}
 
 // Values one strip of the terrain picture holds while it is warped: about
 // 16 MB of floats, so memory stays flat at every picture size.
@@ -72,10 +83,7 @@ PictureBands pictureBands(GDALDataset& dataset)
     if (arguments.empty())
         return bands;
     arguments.insert(arguments.begin(), {"-of", "VRT"});
-    std::vector<char*> argv;
-    for (std::string& argument : arguments)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
+    std::vector<char*> argv = argvOf(arguments);
     GDALTranslateOptions* options = GDALTranslateOptionsNew(argv.data(), nullptr);
     bands.reshaped.reset(
         GDALDataset::FromHandle(GDALTranslate("", GDALDataset::ToHandle(&dataset), options, nullptr)));
@@ -110,9 +118,18 @@ std::vector<BandScale> bandScales(const PictureBands& bands)
     return scales;
 }
 
+// The terrain picture's geotransform: its pixel corner (p, q) lies at world
+// (p, q) * 1024 / side, so its texels line up with what the viewer draws.
+std::array<double, 6> pictureTransform(const GeoReference& ground, int side)
+{
+    const double scale = static_cast<double>(kMapSize) / side;
+    const std::array<double, 6>& t = ground.worldTransform;
+    return {t[0], t[1] * scale, t[2] * scale, t[3], t[4] * scale, t[5] * scale};
+}
+
 // Whether the picture's own pixels are smaller than the terrain picture's
 // where they meet: then they are averaged, else blended.
-bool picturePixelsAreSmaller(GDALDataset& source, const std::string& sourceSystem, const GroundFrame& ground,
+bool picturePixelsAreSmaller(GDALDataset& source, const std::string& sourceSystem, const GeoReference& ground,
                              const std::array<double, 6>& target)
 {
     const std::string destination = "DST_SRS=" + ground.systemWkt;
@@ -148,9 +165,9 @@ int stripRows(int side, int bands)
 
 class WarpedStrips : public StripReader {
 public:
-    WarpedStrips(const PictureBands& bands, const GroundFrame& ground, const std::string& sourceSystem, int side,
-                 bool shrinking)
-        : source_(bands.dataset), side_(side), count_(bands.colours + 1), transform_(pictureTransform(ground, side))
+    WarpedStrips(const PictureBands& bands, const GeoReference& ground, const std::array<double, 6>& transform,
+                 const std::string& sourceSystem, int side, bool shrinking)
+        : source_(bands.dataset), side_(side), count_(bands.colours + 1), transform_(transform)
     {
         const GDALDataType type = source_->GetRasterBand(1)->GetRasterDataType() == GDT_Byte ? GDT_Byte : GDT_Float32;
         const int rows = stripRows(side, count_);
@@ -165,10 +182,7 @@ public:
             "-r", shrinking ? "average" : "bilinear", "-dstalpha", "-wm", "64", "-wo", "INIT_DEST=0", "-q"};
         if (!sourceSystem.empty())
             arguments.insert(arguments.end(), {"-s_srs", sourceSystem});
-        std::vector<char*> argv;
-        for (std::string& argument : arguments)
-            argv.push_back(argument.data());
-        argv.push_back(nullptr);
+        std::vector<char*> argv = argvOf(arguments);
         options_ = GDALWarpAppOptionsNew(argv.data(), nullptr);
     }
     ~WarpedStrips() override { GDALWarpAppOptionsFree(options_); }
@@ -234,14 +248,7 @@ private:
 
 } // namespace
 
-std::array<double, 6> pictureTransform(const GroundFrame& ground, int side)
-{
-    const double scale = static_cast<double>(kMapSize) / side;
-    const std::array<double, 6>& t = ground.worldTransform;
-    return {t[0], t[1] * scale, t[2] * scale, t[3], t[4] * scale, t[5] * scale};
-}
-
-ImageryCover drapeImagery(GDALDataset& dataset, const std::optional<GroundFrame>& ground, Vec3 gain, Picture& picture)
+ImageryCover drapeImagery(GDALDataset& dataset, const GeoReference* ground, Vec3 gain, Picture& picture)
 {
     ImageryCover cover;
     cover.width = dataset.GetRasterXSize();
@@ -266,9 +273,9 @@ ImageryCover drapeImagery(GDALDataset& dataset, const std::optional<GroundFrame>
     std::unique_ptr<StripReader> strips;
     const bool warped = cover.fit == ImageryFit::Warped || cover.fit == ImageryFit::WarpedInModelSystem;
     if (warped) {
-        const bool shrinking =
-            picturePixelsAreSmaller(*bands.dataset, sourceSystem, *ground, pictureTransform(*ground, side));
-        strips = std::make_unique<WarpedStrips>(bands, *ground, sourceSystem, side, shrinking);
+        const std::array<double, 6> target = pictureTransform(*ground, side);
+        const bool shrinking = picturePixelsAreSmaller(*bands.dataset, sourceSystem, *ground, target);
+        strips = std::make_unique<WarpedStrips>(bands, *ground, target, sourceSystem, side, shrinking);
     } else {
         strips = std::make_unique<StretchedStrips>(bands, side);
     }
@@ -305,7 +312,7 @@ ImageryCover drapeImagery(GDALDataset& dataset, const std::optional<GroundFrame>
                         static_cast<float>((values[b * bandPlane + i] - scale.low) / (scale.high - scale.low));
                 }
                 uint8_t* out = picture.at(x, first + y);
-                const Vec3 shown = Vec3{colour[0] * gain.x, colour[1] * gain.y, colour[2] * gain.z};
+                const Vec3 shown = Vec3{colour[0], colour[1], colour[2]} * gain;
                 const float was[3] = {out[0] / 255.0f, out[1] / 255.0f, out[2] / 255.0f};
                 out[0] = toByte(lerp(was[0], shown.x, alpha));
                 out[1] = toByte(lerp(was[1], shown.y, alpha));

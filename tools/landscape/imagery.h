@@ -12,22 +12,12 @@
 // it covers nothing, and there the terrain picture keeps what it had.
 #pragma once
 
+#include "geo_reference.h"
 #include "picture.h"
 
 #include <gdal_priv.h>
 
-#include <array>
-#include <optional>
-#include <string>
-
 namespace landscape {
-
-// Where the ground lies: GDAL's geotransform from world (x, z) to the
-// elevation model's coordinates, and its coordinate system as WKT.
-struct GroundFrame {
-    std::array<double, 6> worldTransform;
-    std::string systemWkt;
-};
 
 enum class ImageryFit {
     Warped,              // by both georeferences
@@ -44,12 +34,8 @@ struct ImageryCover {
 
 // Lays the picture (opened by openGeodata as GeodataKind::Imagery) over the
 // terrain picture (square, RGB, any side), its colours multiplied by gain.
+// ground is where the heights lie, or null for a model without georeferencing.
 // Throws std::runtime_error with the reason (the caller names the file).
-ImageryCover drapeImagery(GDALDataset& dataset, const std::optional<GroundFrame>& ground, Vec3 gain,
-                          Picture& picture);
-
-// The terrain picture's geotransform: its pixel corner (p, q) lies at world
-// (p, q) * 1024 / side, so its texels line up with what the viewer draws.
-std::array<double, 6> pictureTransform(const GroundFrame& ground, int side);
+ImageryCover drapeImagery(GDALDataset& dataset, const GeoReference* ground, Vec3 gain, Picture& picture);
 
 } // namespace landscape

@@ -117,9 +117,6 @@ PalmShape stoutPalm()
     return shape;
 }
 
-// An empty mesh: the viewer reads it and draws nothing.
-Mesh noPlant() { return {}; }
-
 // Everything but the terrain: these need no heights, so they are built on a
 // second thread while the terrain is made.
 std::vector<LandscapeFile> buildSkyAndProps(uint64_t seed, const LandscapeOptions& options)
@@ -131,6 +128,7 @@ std::vector<LandscapeFile> buildSkyAndProps(uint64_t seed, const LandscapeOption
         files.push_back({face.fileName, encodeBmp(paintSkyFace(sky, face))});
     }
     files.push_back({dataFileName(DataFile::FlyerSprite), encodeTga(paintWingSprite(textures))});
+    // Without plants the meshes are empty: the viewer reads them and draws nothing.
     const bool palms = options.plants == Plants::Palms;
     if (palms) {
         files.push_back({kBarkFile, encodeBmp(paintBark(textures))});
@@ -141,15 +139,15 @@ std::vector<LandscapeFile> buildSkyAndProps(uint64_t seed, const LandscapeOption
     }
     auto palm = [&](const PalmShape& leanest, Stream stream) {
         return textBytes(
-            formatVxm(palms ? buildPalm(atDetail(leanest, options.detail), streamSeed(seed, stream)) : noPlant()));
+            formatVxm(palms ? buildPalm(atDetail(leanest, options.detail), streamSeed(seed, stream)) : Mesh{}));
     };
     files.push_back({dataFileName(DataFile::OriginPalm), palm(originPalm(), kOriginPalm)});
     files.push_back({dataFileName(DataFile::PalmMesh1), palm(tallPalm(), kPalmKind0)});
     files.push_back({dataFileName(DataFile::PalmMesh2), palm(archingPalm(), kPalmKind1)});
     files.push_back({dataFileName(DataFile::PalmMesh3), palm(stoutPalm(), kPalmKind2)});
-    files.push_back({dataFileName(DataFile::GrassMesh),
-                     textBytes(formatVxm(palms ? buildGrassTuft(streamSeed(seed, kTuft), kBladeFile, options.detail)
-                                               : noPlant()))});
+    files.push_back(
+        {dataFileName(DataFile::GrassMesh),
+         textBytes(formatVxm(palms ? buildGrassTuft(streamSeed(seed, kTuft), kBladeFile, options.detail) : Mesh{}))});
     return files;
 }
 
@@ -181,11 +179,8 @@ std::vector<LandscapeFile> buildAll(uint64_t seed, const LandscapeOptions& optio
         std::async(std::launch::async, buildSkyAndProps, seed, std::cref(options));
 
     const Terrain terrain = makeTerrain();
-    const HeightField& ground = terrain.ground;
-    if (ground.size != kMapSize || ground.heights.size() != static_cast<size_t>(kMapSize) * kMapSize)
-        throw std::invalid_argument("the ground must be 1024 x 1024 heights");
     std::vector<LandscapeFile> files;
-    files.push_back({dataFileName(DataFile::HeightMap), heightBytes(ground)});
+    files.push_back({dataFileName(DataFile::HeightMap), heightBytes(terrain.ground)});
     files.push_back({dataFileName(DataFile::TerrainPicture), encodeBmp(terrain.picture)});
     files.push_back({dataFileName(DataFile::DetailPicture), encodeBmp(terrain.detailPicture)});
     for (LandscapeFile& file : props.get())
@@ -205,6 +200,9 @@ std::vector<LandscapeFile> buildLandscape(uint64_t seed, const LandscapeOptions&
 
 std::vector<LandscapeFile> buildLandscapeAround(Terrain terrain, uint64_t seed, const LandscapeOptions& options)
 {
+    const HeightField& ground = terrain.ground;
+    if (ground.size != kMapSize || ground.heights.size() != static_cast<size_t>(kMapSize) * kMapSize)
+        throw std::invalid_argument("the ground must be 1024 x 1024 heights");
     return buildAll(seed, options, [&] { return std::move(terrain); });
 }
 

@@ -62,7 +62,6 @@ struct ImportedHeights {
 };
 
 ImportedHeights importHeights(const ImportOptions& options)
-
 {
     const std::string file = options.heightMap.string();
     ElevationModel model = readElevationModel(file, options.window);
@@ -154,8 +153,6 @@ Picture paintedGround(const ImportedHeights& heights, uint64_t seed, int side)
     return resizedPicture(paintTerrain(heights.ground, seed, metres), side);
 }
 
-Vec3 operator/(Vec3 a, Vec3 b) { return {a.x / b.x, a.y / b.y, a.z / b.z}; }
-
 // Runs one part of the import, naming its file in the reason it fails.
 template <typename Part>
 auto forFile(const std::filesystem::path& file, Part part)
@@ -211,10 +208,8 @@ std::string trackPart(const std::filesystem::path& file, const TrackDrawing& dra
 
 ImportedPlace importPlace(const ImportOptions& options, uint64_t seed)
 {
-    const ImportedHeights heights = forFile(options.heightMap, [&] { return importHeights(options); });
-    std::optional<GroundFrame> frame;
-    if (heights.reference)
-        frame = GroundFrame{heights.reference->worldTransform, heights.reference->systemWkt};
+    ImportedHeights heights = forFile(options.heightMap, [&] { return importHeights(options); });
+    const GeoReference* ground = heights.reference ? &*heights.reference : nullptr;
     // Every file is opened before anything is painted, so one that cannot
     // serve is told at once.
     const auto open = [](const std::filesystem::path& file, GeodataKind kind) {
@@ -222,43 +217,43 @@ ImportedPlace importPlace(const ImportOptions& options, uint64_t seed)
     };
     const std::unique_ptr<GDALDataset> image = open(options.image, GeodataKind::Imagery);
     const std::unique_ptr<GDALDataset> track = open(options.track, GeodataKind::Track);
-    if (track && !frame)
+    if (track && !ground)
         throw std::runtime_error(options.track.string() +
                                  ": cannot be placed, since the elevation model is not georeferenced");
 
     ImportedPlace place;
     place.report = heights.line;
     Terrain& terrain = place.terrain;
-    terrain.ground = heights.ground;
     const int side = options.pictureSize.value_or(image ? kPhotoPictureSize : kMapSize);
     terrain.picture = paintedGround(heights, seed, side);
-    const Picture paintedDetail = paintDetail(streamSeed(seed, kTextureStream));
-    terrain.detailPicture = paintedDetail;
+    terrain.ground = std::move(heights.ground);
+    terrain.detailPicture = paintDetail(streamSeed(seed, kTextureStream));
 
     // A photograph is drawn under a detail picture that is nearly white, and
     // divided by its mean so that it shows its own colours; the painted
     // ground it leaves uncovered is brought to what it shows under its own
     // detail picture.
     if (image) {
+        const Vec3 paintedMean = meanColour(terrain.detailPicture);
         terrain.detailPicture = paintPhotoDetail(streamSeed(seed, kTextureStream));
         const Vec3 photoMean = meanColour(terrain.detailPicture);
-        const Vec3 paintedGain = meanColour(paintedDetail) / photoMean;
+        const Vec3 paintedGain = paintedMean / photoMean;
         const float gains[3] = {paintedGain.x, paintedGain.y, paintedGain.z};
         for (size_t i = 0; i < terrain.picture.pixels.size(); ++i)
             terrain.picture.pixels[i] = toByte(terrain.picture.pixels[i] / 255.0f * gains[i % 3]);
         const Vec3 gain = Vec3{1.0f, 1.0f, 1.0f} / photoMean;
         const ImageryCover cover =
-            forFile(options.image, [&] { return drapeImagery(*image, frame, gain, terrain.picture); });
+            forFile(options.image, [&] { return drapeImagery(*image, ground, gain, terrain.picture); });
         place.report += imageryPart(options.image, cover, side);
     }
     if (track) {
         // The track keeps its colours under whichever detail picture it is drawn.
         const Vec3 gain = Vec3{1.0f, 1.0f, 1.0f} / meanColour(terrain.detailPicture);
         const TrackDrawing drawing =
-            forFile(options.track, [&] { return drawTrack(*track, *frame, gain, terrain.picture); });
+            forFile(options.track, [&] { return drawTrack(*track, *ground, gain, terrain.picture); });
         place.report += trackPart(options.track, drawing);
     }
-    place.reference = heights.reference;
+    place.reference = std::move(heights.reference);
     if (place.reference)
         terrain.geoReference = formatGeoReference(*place.reference);
     return place;

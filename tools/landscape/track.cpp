@@ -114,7 +114,7 @@ void collect(const OGRGeometry& geometry, OGRCoordinateTransformation& toModel, 
 
 } // namespace
 
-TrackDrawing drawTrack(GDALDataset& dataset, const GroundFrame& ground, Vec3 gain, Picture& picture)
+TrackDrawing drawTrack(GDALDataset& dataset, const GeoReference& ground, Vec3 gain, Picture& picture)
 {
     OGRSpatialReference model;
     if (model.importFromWkt(ground.systemWkt.c_str()) != OGRERR_NONE)
@@ -152,8 +152,8 @@ TrackDrawing drawTrack(GDALDataset& dataset, const GroundFrame& ground, Vec3 gai
     const float scale = static_cast<float>(picture.width) / 2048.0f;
     const float lineRadius = kLineRadius * scale;
     const float edgeRadius = lineRadius + kEdgeWidth * scale;
-    const Vec3 line = Vec3{kLineColour.x * gain.x, kLineColour.y * gain.y, kLineColour.z * gain.z};
-    const Vec3 edge = Vec3{kEdgeColour.x * gain.x, kEdgeColour.y * gain.y, kEdgeColour.z * gain.z};
+    const Vec3 line = kLineColour * gain;
+    const Vec3 edge = kEdgeColour * gain;
     TrackDrawing drawing;
     drawing.lines = static_cast<int>(shapes.lines.size());
     drawing.waypoints = static_cast<int>(shapes.marks.size());

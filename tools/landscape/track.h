@@ -7,7 +7,7 @@
 // as their lines, not as marks.
 #pragma once
 
-#include "imagery.h"
+#include "geo_reference.h"
 #include "picture.h"
 
 #include <gdal_priv.h>
@@ -23,6 +23,6 @@ struct TrackDrawing {
 // Draws the tracks (opened by openGeodata as GeodataKind::Track) onto the
 // terrain picture (square, RGB, any side), the colours multiplied by gain.
 // Throws std::runtime_error with the reason (the caller names the file).
-TrackDrawing drawTrack(GDALDataset& dataset, const GroundFrame& ground, Vec3 gain, Picture& picture);
+TrackDrawing drawTrack(GDALDataset& dataset, const GeoReference& ground, Vec3 gain, Picture& picture);
 
 } // namespace landscape
