@@ -6,6 +6,7 @@
 #include "app/screenshot.h"
 #include "app/walk_recording.h"
 #include "overlay/overlay_clock.h"
+#include "overlay/place_readout.h"
 #include "platform/platform.h"
 #include "view/walk_bounds.h"
 

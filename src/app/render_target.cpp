@@ -61,12 +61,13 @@ GLenum depthFormat(int depthBits)
     return depthBits >= 24 ? GL_DEPTH_COMPONENT24 : GL_DEPTH_COMPONENT16;
 }
 
-} // namespace
-
+// Whether width x height can be asked of a renderer with these limits.
 bool fitsTargetLimits(int width, int height, TargetLimits limits)
 {
     return width >= 1 && height >= 1 && width <= limits.maxWidth && height <= limits.maxHeight;
 }
+
+} // namespace
 
 std::string describeTargetReport(const TargetReport& report)
 {
@@ -139,8 +140,6 @@ void deleteRenderTarget(RenderTarget& target)
 }
 
 void bindRenderTarget(const RenderTarget& target) { target.gl.bindFramebuffer(GL_FRAMEBUFFER, target.framebuffer); }
-
-void bindWindowFramebuffer(const RenderTarget& target) { target.gl.bindFramebuffer(GL_FRAMEBUFFER, 0); }
 
 void stretchToWindow(const RenderTarget& target, int windowWidth, int windowHeight)
 {

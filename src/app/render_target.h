@@ -58,8 +58,6 @@ struct TargetReport {
     TargetLimits limits; // known when the entry points were found
 };
 
-// Pure: whether width x height can be asked of a renderer with these limits.
-bool fitsTargetLimits(int width, int height, TargetLimits limits);
 // One line for a target that was not made, without a trailing full stop:
 // "cannot draw a 20000 x 100 picture: this renderer draws at most 16384 x 16384".
 std::string describeTargetReport(const TargetReport& report);
@@ -69,9 +67,8 @@ std::string describeTargetReport(const TargetReport& report);
 TargetReport makeRenderTarget(RenderTarget& target, int width, int height, int depthBits);
 void deleteRenderTarget(RenderTarget& target);
 
-// Draws into target from now on, or into the window again.
+// Draws into target from now on.
 void bindRenderTarget(const RenderTarget& target);
-void bindWindowFramebuffer(const RenderTarget& target);
 
 // Copies target onto the window's whole width x height with linear filtering
 // and leaves the window bound for drawing.

@@ -17,7 +17,6 @@
 #include "app/render_target.h"
 #include "input/key_state.h"
 #include "input/message_queue.h"
-#include "overlay/place_readout.h"
 #include "view/walk.h"
 
 #include <cstdint>
@@ -46,6 +45,9 @@ enum class SurfaceKind : uint8_t {
     Offscreen, // the whole frame into `target`, for a tool to read back; nothing is shown
 };
 
+// The line of where you stand (F3).
+enum class PlaceReadout : uint8_t { Hidden, Shown };
+
 struct FrameSurface {
     SurfaceKind kind = SurfaceKind::Window;
     float scale = 1; // Scaled: the scene's size over the window's
@@ -60,8 +62,7 @@ struct Shell {
     bool zoomed = false;            // right-button zoom to fieldOfView - 70
     bool zoomDrawn = false;         // the projection is the zoomed one; a resize sets it back, leaving zoomed
     bool wireframe = false;         // Space outlines both faces of every polygon, Enter fills them
-    // F3 shows and hides the line of where you stand.
-    PlaceReadout placeReadout = PlaceReadout::Hidden;
+    PlaceReadout placeReadout = PlaceReadout::Hidden; // F3 shows and hides it
     DisplayRequests requests;
     FrameClock frameClock;
     MessageQueue queue;

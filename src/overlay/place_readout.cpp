@@ -40,6 +40,5 @@ void drawPlaceReadout(GLuint fontListBase, const GeoReference* reference, const 
     glRasterPos2f(-1, 1);
     glBitmap(0, 0, 0, 0, kReadoutLeftPixels, -kReadoutBaselinePixels, nullptr);
     printText(fontListBase, "%s", text);
-    glColor3f(1, 1, 1);
     endOverlay();
 }

@@ -20,10 +20,6 @@
 
 #include <GL/gl.h>
 
-#include <cstdint>
-
-enum class PlaceReadout : uint8_t { Hidden, Shown };
-
 constexpr const char* kNoGeoReferenceText = "no geographic reference";
 // The line's pen start, in pixels from the viewport's top-left corner: the
 // face's capitals are about 26 pixels tall, its brackets reach a little

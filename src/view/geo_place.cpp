@@ -62,28 +62,33 @@ double wrapLongitude(double longitude)
     return longitude;
 }
 
-} // namespace
-
-LonLat lonLatAt(const GeoReference& reference, double x, double z)
+// The place at the cell's (u, v), between its corners.
+LonLat lonLatIn(const CellCorners& c, const GridCell& cell)
 {
-    const GridCell cell = cellAt(x, z);
-    const CellCorners c = cornersOf(reference, cell);
     const double longitude =
         bilinear(c.p00.longitude, c.p10.longitude, c.p01.longitude, c.p11.longitude, cell.u, cell.v);
     const double latitude = bilinear(c.p00.latitude, c.p10.latitude, c.p01.latitude, c.p11.latitude, cell.u, cell.v);
     return {wrapLongitude(longitude), latitude};
 }
 
+} // namespace
+
+LonLat lonLatAt(const GeoReference& reference, double x, double z)
+{
+    const GridCell cell = cellAt(x, z);
+    return lonLatIn(cornersOf(reference, cell), cell);
+}
+
 GeoPlace placeOf(const GeoReference& reference, const HeightMap& map, const Camera& camera)
 {
     const Vector3 eye = camera.position;
-    const LonLat here = lonLatAt(reference, eye.x, eye.z);
+    const GridCell cell = cellAt(eye.x, eye.z);
+    const CellCorners c = cornersOf(reference, cell);
+    const LonLat here = lonLatIn(c, cell);
     const int height = heightAt(&map, gridCoordinate(eye.x), gridCoordinate(eye.z));
 
     // Degrees per grid cell along x and along z in the eye's cell; a degree
     // of longitude is cos(latitude) times as long as one of latitude.
-    const GridCell cell = cellAt(eye.x, eye.z);
-    const CellCorners c = cornersOf(reference, cell);
     const double eastScale = std::cos(here.latitude * kPi / 180);
     const double eastPerX = eastScale * ((1 - cell.v) * (c.p10.longitude - c.p00.longitude) +
                                          cell.v * (c.p11.longitude - c.p01.longitude));

@@ -161,8 +161,6 @@ struct WalkRender {
     WalkFrame pose{}; // this frame's, between the walk's frames
     const Shell* shell = nullptr;
     FramePipe* pipe = nullptr;
-    int width = 0;
-    int height = 0;
 };
 
 // The camera is where the walk was at this frame's time, as drawn then:
@@ -178,7 +176,7 @@ void handOverFinishedFrame(void* context, FramePass finished)
     if (finished != FramePass::Overlay)
         return;
     WalkRender& render = *static_cast<WalkRender*>(context);
-    readBackFrame(*render.shell, render.width, render.height, render.pipe->nextSlot());
+    readBackTarget(render.shell->surface.target, render.pipe->nextSlot());
     render.pipe->submit();
 }
 
@@ -271,7 +269,7 @@ int renderWalk(const Options& options, std::span<const WalkFrame> walk, int fram
         return 1;
     }
 
-    WalkRender render{walk, walk.front(), &shell, pipe.get(), options.width, options.height};
+    WalkRender render{walk, walk.front(), &shell, pipe.get()};
     const double started = monotonicSeconds();
     const double cpuStarted = clockSeconds(CLOCK_PROCESS_CPUTIME_ID);
     Ending ending = drawFrames(options, render, frameCount, *pipe, started);
