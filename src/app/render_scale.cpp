@@ -1,7 +1,8 @@
 #include "app/render_scale.h"
 
+#include "assets/number_text.h"
+
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstring>
 
@@ -19,10 +20,7 @@ bool parseRenderScale(const char* text, RenderScaleChoice& choice)
         return true;
     }
     float scale = 0;
-    const char* end = text + std::strlen(text);
-    const auto [last, error] = std::from_chars(text, end, scale);
-    if (error != std::errc() || last != end || last == text ||
-        !(scale >= kMinRenderScale && scale <= kMaxRenderScale))
+    if (!parseNumberText(text, scale) || !(scale >= kMinRenderScale && scale <= kMaxRenderScale))
         return false;
     choice = {false, scale};
     return true;

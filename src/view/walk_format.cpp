@@ -1,7 +1,8 @@
 #include "view/walk_format.h"
 
+#include "assets/number_text.h"
+
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 
 namespace {
@@ -34,12 +35,7 @@ bool splitWords(std::string_view line, std::string_view (&words)[N], int& count)
     return true;
 }
 
-bool parseFloat(std::string_view word, float& value)
-{
-    const char* end = word.data() + word.size();
-    const auto [last, error] = std::from_chars(word.data(), end, value);
-    return error == std::errc() && last == end && std::isfinite(value);
-}
+bool parseFloat(std::string_view word, float& value) { return parseNumberText(word, value) && std::isfinite(value); }
 
 bool parseState(std::string_view word, bool& state)
 {
@@ -62,15 +58,11 @@ bool parseHeader(std::string_view line, int& frameCount, WalkProblem& problem)
     if (!splitWords(line, words, count) || count != 3 || words[0] != kWalkMagic)
         return fail(problem, 1, "not a walk: the first line is not \"lumora-walk VERSION FRAMES\"");
     int version = 0;
-    const char* versionEnd = words[1].data() + words[1].size();
-    const auto [versionLast, versionError] = std::from_chars(words[1].data(), versionEnd, version);
-    if (versionError != std::errc() || versionLast != versionEnd || version != kWalkFormatVersion)
+    if (!parseNumberText(words[1], version) || version != kWalkFormatVersion)
         return fail(problem, 1,
                     "walk format version " + std::string(words[1]) + "; this program reads version " +
                         std::to_string(kWalkFormatVersion));
-    const char* countEnd = words[2].data() + words[2].size();
-    const auto [countLast, countError] = std::from_chars(words[2].data(), countEnd, frameCount);
-    if (countError != std::errc() || countLast != countEnd || frameCount < 1 || frameCount > kWalkFrameCapacity)
+    if (!parseNumberText(words[2], frameCount) || frameCount < 1 || frameCount > kWalkFrameCapacity)
         return fail(problem, 1,
                     "the frame count " + std::string(words[2]) + " is not a whole number from 1 to " +
                         std::to_string(kWalkFrameCapacity));

@@ -3,7 +3,8 @@
 // some followed by a value, in any order; --help (-h) and --version for all.
 // The parser only sorts the words; each tool checks the values it takes.
 
-#include <charconv>
+#include "assets/number_text.h"
+
 #include <cstdio>
 #include <initializer_list>
 #include <string>
@@ -26,16 +27,6 @@ struct ToolCommandLine {
 };
 
 ToolCommandLine parseToolCommandLine(int argc, const char* const* argv, std::initializer_list<ToolOption> options);
-
-// True when the whole of text is one number of Number's type; "" and "12x"
-// are not.
-template <typename Number>
-bool parseNumberText(std::string_view text, Number& value)
-{
-    const char* end = text.data() + text.size();
-    const auto [last, error] = std::from_chars(text.data(), end, value);
-    return !text.empty() && error == std::errc() && last == end;
-}
 
 // A picture's size, "WIDTHxHEIGHT" in pixels, each a whole number from 1 to
 // kMaxToolPictureSide (the renderer may allow less). False for anything else.
