@@ -22,7 +22,8 @@ platform::MessageBoxAnswer answerWithoutShowing(const void* toolName, const char
 
 } // namespace
 
-bool startViewerWindowed(Shell& shell, World& world, const char* toolName, StartMode mode)
+bool startViewerWindowed(Shell& shell, World& world, const char* toolName, StartMode mode,
+                         const std::function<bool()>& windowOpen)
 {
     platform::setMessageBoxHook(answerWithoutShowing, toolName);
     if (!platform::initialise()) {
@@ -37,6 +38,10 @@ bool startViewerWindowed(Shell& shell, World& world, const char* toolName, Start
     shell.fullScreenDesktop = mode == StartMode::FullScreenDesktop;
     if (!createMainWindow(shell, kWindowTitle, kClientWidth, kClientHeight)) {
         std::fprintf(stderr, "%s: the window could not be created\n", toolName);
+        platform::terminate();
+        return false;
+    }
+    if (windowOpen && !windowOpen()) {
         platform::terminate();
         return false;
     }

@@ -13,14 +13,18 @@
 #include "app/window.h"
 #include "app/world.h"
 
+#include <functional>
 #include <time.h>
 
 // Starts the window and runs startUp. Returns false, having said why on
 // standard error and shut down again, when there is no display, no window can
 // be made, start-up asked to quit, or start-up would end the process (either
 // way the viewer would end before its first frame).
-// mode: Windowed, or FullScreenDesktop.
-bool startViewerWindowed(Shell& shell, World& world, const char* toolName, StartMode mode = StartMode::Windowed);
+// mode: Windowed, or FullScreenDesktop. windowOpen, when given, runs once the
+// window and its GL context are up, before any data file is read; false from
+// it ends the start-up (it has said why).
+bool startViewerWindowed(Shell& shell, World& world, const char* toolName, StartMode mode = StartMode::Windowed,
+                         const std::function<bool()>& windowOpen = {});
 
 // When the start-up question would have been answered (monotonicSeconds),
 // after the window system has come up.

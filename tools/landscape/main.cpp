@@ -5,6 +5,7 @@
 #include "plants.h"
 
 #include "assets/data_files.h"
+#include "common/sandbox.h"
 #include "common/tool_options.h"
 
 #include <charconv>
@@ -13,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -151,6 +153,33 @@ bool parseBounds(const std::string& text, landscape::CoordinateBox& box)
     return box.west < box.east && box.south < box.north;
 }
 
+// Makes the folder and any missing above it; made gets those it made,
+// innermost first.
+bool makeFolder(const std::filesystem::path& folder, std::vector<std::filesystem::path>& made)
+{
+    std::error_code error;
+    std::filesystem::path at = std::filesystem::absolute(folder).lexically_normal();
+    if (!at.has_filename())
+        at = at.parent_path(); // "out/" is the folder "out"
+    for (; at.has_relative_path() && !std::filesystem::exists(at, error); at = at.parent_path())
+        made.push_back(at);
+    std::filesystem::create_directories(folder, error);
+    if (error)
+        std::fprintf(stderr, "lumora-landscape: cannot create %s: %s\n", folder.c_str(), error.message().c_str());
+    return !error;
+}
+
+// The locked work reads the inputs' folders (a mosaic's tiles, a .flt's
+// header and a picture's world file lie beside them) and writes OUTDIR.
+SandboxRules importRules(const landscape::ImportOptions& import, const std::string& folder)
+{
+    SandboxRules rules{systemReadFolders(SystemData::Geodata), {folder}};
+    for (const std::filesystem::path* input : {&import.heightMap, &import.image, &import.track})
+        if (!input->empty())
+            rules.readFolders.push_back(std::filesystem::absolute(*input).parent_path());
+    return rules;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -252,6 +281,22 @@ int main(int argc, char** argv)
         return reportUsageError("lumora-landscape", line.positional.empty() ? "" : "only one OUTDIR, please",
                                 printUsage);
     const std::string& folder = line.positional[0];
+
+    // The work runs in a child locked into the sandbox; folders made here
+    // for it are removed again when it fails, which the child could not do.
+    std::vector<std::filesystem::path> made;
+    if (!makeFolder(folder, made))
+        return 1;
+    if (const std::optional<ChildEnding> ending = continueInChild("lumora-landscape")) {
+        std::error_code error;
+        for (const std::filesystem::path& each : made)
+            if (!ending->succeeded())
+                std::filesystem::remove(each, error); // only while empty
+        return endLikeChild(*ending);
+    }
+    if (!enterToolSandbox("lumora-landscape", importRules(import, folder),
+                          "the import runs with its own checks and without network sockets"))
+        return 1;
 
     try {
         const auto start = std::chrono::steady_clock::now();

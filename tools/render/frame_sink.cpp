@@ -78,6 +78,8 @@ public:
         fs::remove_all(tempFolder, error);
     }
 
+    std::string folder() const override { return folderOf(tempFolder); }
+
 private:
     static std::string frameName(int n)
     {

@@ -26,6 +26,9 @@ public:
     virtual bool finish() = 0;
     // Removes what was written; nothing is left under OUT's name.
     virtual void discard() = 0;
+    // The folder that holds the temporary output and OUT: all that the
+    // render writes, renames and removes lies in it.
+    virtual std::string folder() const = 0;
     // The reason for the first failure, in plain words.
     const std::string& problem() const { return reason; }
 

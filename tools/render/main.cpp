@@ -6,6 +6,7 @@
 #include "app/frame_surface.h"
 #include "app/instances.h"
 #include "assets/file_bytes.h"
+#include "common/sandbox.h"
 #include "common/tool_options.h"
 #include "common/viewer_session.h"
 #include "render/frame_sink.h"
@@ -251,7 +252,17 @@ int renderWalk(const Options& options, std::span<const WalkFrame> walk, int fram
         std::fprintf(stderr, "lumora-render: cannot enter %s: %s\n", options.folder.c_str(), failure);
         return 1;
     }
-    if (!startViewerWindowed(shell, world, "lumora-render"))
+    // Once the window is open, before the renderer starts and the landscape is
+    // read, the render locks itself: it reads DIR and writes OUT's folder.
+    // Mesa's shader cache is left unused: it holds machine code that the
+    // viewer would run, so a locked render may neither read nor write it.
+    setenv("MESA_SHADER_CACHE_DISABLE", "true", 1);
+    const auto lock = [&sink] {
+        SandboxRules rules{systemReadFolders(SystemData::Drawing), {sink.folder()}};
+        rules.readFolders.emplace_back(".");
+        return enterToolSandbox("lumora-render", rules, "the render runs without network sockets");
+    };
+    if (!startViewerWindowed(shell, world, "lumora-render", StartMode::Windowed, lock))
         return 1;
     const TargetReport target = drawOffscreen(shell, options.width, options.height);
     if (target.outcome != TargetOutcome::Made) {

@@ -11,6 +11,7 @@ extern "C" {
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 namespace {
 
@@ -41,6 +42,7 @@ public:
     bool open(int fps);
     bool write(const uint8_t* pixels) override;
     bool finish() override;
+    std::string folder() const override { return std::filesystem::path(tempPath).parent_path().string(); }
     void discard() override;
 
 private:
