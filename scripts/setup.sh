@@ -19,8 +19,8 @@ packages=(
   # elevation models, pictures and tracks read by the generator (never linked
   # into the viewer), and GDAL's own commands that the tests check against
   libgdal-dev gdal-bin
-  # the kernel sandbox of the generator and the render where Landlock is
-  # missing (never linked into the viewer)
+  # the socket filter of the generator's and the render's sandbox, the only
+  # wall where the kernel has no Landlock (never linked into the viewer)
   libseccomp-dev
   # video written by the render (never linked into the viewer); ffprobe and
   # ffmpeg read it back in the tests
