@@ -173,6 +173,13 @@ std::vector<fs::path> systemReadFolders(SystemData data)
     userFolder("XDG_CONFIG_HOME", ".config", "fontconfig");
     userFolder("XDG_DATA_HOME", ".local/share", "fonts");
     userFolder("XDG_CACHE_HOME", ".cache", "fontconfig");
+    // Mesa's shader cache, read only: it holds machine code that the viewer
+    // runs, so a locked process must not write it, but what the viewer
+    // compiled before saves a second or two of start-up.
+    if (const char* cache = std::getenv("MESA_SHADER_CACHE_DIR"); cache && *cache == '/')
+        folders.emplace_back(cache);
+    else
+        userFolder("XDG_CACHE_HOME", ".cache", "mesa_shader_cache");
     if (home && *home == '/')
         for (const char* name : {".fonts", ".fonts.conf", ".fonts.conf.d", ".fontconfig"})
             folders.push_back(fs::path(home) / name);

@@ -38,8 +38,9 @@ struct SandboxReport {
 // for both, the libraries loaded on demand and the process's own /proc
 // entries; for the import, GDAL's and PROJ's data (also where GDAL_DATA,
 // PROJ_DATA or PROJ_LIB point); for drawing, fontconfig's configuration,
-// fonts and caches, the system's and the user's. Folders that this system
-// lacks are passed over when the rules are made.
+// fonts and caches, the system's and the user's, and Mesa's shader cache
+// (read only). Folders that this system lacks are passed over when the rules
+// are made.
 enum class SystemData : uint8_t { Geodata, Drawing };
 std::vector<std::filesystem::path> systemReadFolders(SystemData data);
 

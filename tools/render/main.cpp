@@ -254,9 +254,6 @@ int renderWalk(const Options& options, std::span<const WalkFrame> walk, int fram
     }
     // Once the window is open, before the renderer starts and the landscape is
     // read, the render locks itself: it reads DIR and writes OUT's folder.
-    // Mesa's shader cache is left unused: it holds machine code that the
-    // viewer would run, so a locked render may neither read nor write it.
-    setenv("MESA_SHADER_CACHE_DISABLE", "true", 1);
     const auto lock = [&sink] {
         SandboxRules rules{systemReadFolders(SystemData::Drawing), {sink.folder()}};
         rules.readFolders.emplace_back(".");
