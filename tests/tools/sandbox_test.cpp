@@ -167,9 +167,9 @@ TEST(Sandbox, SocketFilterAloneRefusesEveryNewSocketButALocalOne)
     const ChildSaw saw = inChild([] {
         std::string problem;
         return std::vector<int>{
-            refuseNewSockets(problem) ? 0 : -1,     newSocketError(AF_INET, SOCK_STREAM),
-            newSocketError(AF_INET, SOCK_DGRAM),    newSocketError(AF_INET6, SOCK_DGRAM),
-            newSocketError(AF_NETLINK, SOCK_RAW),   newSocketError(AF_PACKET, SOCK_DGRAM),
+            refuseNewSockets(problem) ? 0 : -1,   newSocketError(AF_INET, SOCK_STREAM),
+            newSocketError(AF_INET, SOCK_DGRAM),  newSocketError(AF_INET6, SOCK_DGRAM),
+            newSocketError(AF_NETLINK, SOCK_RAW), newSocketError(AF_PACKET, SOCK_DGRAM),
             newSocketError(AF_UNIX, SOCK_STREAM),
         };
     });
@@ -203,7 +203,8 @@ TEST(Sandbox, WithoutLandlockSaysSoAndStillRefusesSockets)
                              0);
             const int loaded = seccomp_load(fake);
             seccomp_release(fake);
-            const bool runs = enterToolSandbox("tool", {{root / "nothing"}, {}}, "the work runs without network sockets");
+            const bool runs =
+                enterToolSandbox("tool", {{root / "nothing"}, {}}, "the work runs without network sockets");
             return std::vector<int>{loaded, runs ? 0 : -1, openedError(root / "elsewhere", O_RDONLY),
                                     newSocketError(AF_INET, SOCK_STREAM)};
         });

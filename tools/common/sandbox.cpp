@@ -30,7 +30,6 @@ namespace {
 
 constexpr uint32_t kCreateRulesetVersion = 1u << 0;
 constexpr int kRulePathBeneath = 1;
-constexpr int kRuleNetPort = 2;
 
 // File rights, with the version that added each.
 constexpr uint64_t kExecute = 1ull << 0;
@@ -98,13 +97,13 @@ RulesetAttributes handledBy(int version)
 }
 
 // Adds the rights beneath one folder (or on one file). False, with the
-// reason, when it exists but cannot be added; one that is missing is passed
-// over.
+// reason, when it exists but cannot be added; one that is missing or out of
+// reach is passed over, since nothing could be read there anyway.
 bool allowBeneath(int ruleset, const fs::path& path, uint64_t rights, std::string& problem)
 {
     const int fd = open(path.c_str(), O_PATH | O_CLOEXEC);
     if (fd < 0) {
-        if (errno == ENOENT || errno == ENOTDIR)
+        if (errno == ENOENT || errno == ENOTDIR || errno == EACCES)
             return true;
         problem = "cannot open " + path.string() + " for its rule: " + std::strerror(errno);
         return false;
@@ -122,9 +121,8 @@ bool allowBeneath(int ruleset, const fs::path& path, uint64_t rights, std::strin
 
 bool lockWithLandlock(int version, const SandboxRules& rules, std::string& problem)
 {
-    // Network rules would name the ports allowed: none is, so every TCP
-    // connect and bind is refused.
-    static_assert(kRuleNetPort == 2);
+    // TCP is handled and no port rule is added: every connect and bind is
+    // refused.
     const RulesetAttributes handled = handledBy(version);
     const int ruleset = static_cast<int>(syscall(SYS_landlock_create_ruleset, &handled, sizeof handled, 0));
     if (ruleset < 0) {
@@ -161,8 +159,8 @@ std::vector<fs::path> systemReadFolders(SystemData data)
         return folders;
     }
     // Where fontconfig looks, so the overlay's face is the viewer's.
-    folders.insert(folders.end(), {"/etc/fonts", "/usr/share/fontconfig", "/usr/share/fonts", "/usr/local/share/fonts",
-                                   "/var/cache/fontconfig"});
+    folders.insert(folders.end(), {"/etc/fonts", "/usr/share/fontconfig", "/usr/share/fonts",
+                                   "/usr/local/share/fonts", "/var/cache/fontconfig"});
     const char* home = std::getenv("HOME");
     const auto userFolder = [&](const char* variable, const char* below, const char* name) {
         if (const char* base = std::getenv(variable); base && *base == '/')

@@ -44,8 +44,8 @@ struct SandboxReport {
 enum class SystemData : uint8_t { Geodata, Drawing };
 std::vector<std::filesystem::path> systemReadFolders(SystemData data);
 
-// Locks the calling process as the rules say. Folders that do not exist are
-// passed over: nothing can be read there anyway.
+// Locks the calling process as the rules say. Folders that do not exist or
+// cannot be reached are passed over: nothing can be read there anyway.
 SandboxReport lockSandbox(const SandboxRules& rules);
 
 // The seccomp filter alone: from now on socket() gives EACCES for every

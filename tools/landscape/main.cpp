@@ -289,8 +289,8 @@ int main(int argc, char** argv)
         return 1;
     if (const std::optional<ChildEnding> ending = continueInChild("lumora-landscape")) {
         std::error_code error;
-        for (const std::filesystem::path& each : made)
-            if (!ending->succeeded())
+        if (!ending->succeeded())
+            for (const std::filesystem::path& each : made)
                 std::filesystem::remove(each, error); // only while empty
         return endLikeChild(*ending);
     }
