@@ -234,6 +234,10 @@ fs::path importElevationModel(const fs::path& file, const ImportChoices& choices
         }
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    // A line the generator gave on the way is passed on: on a kernel without
+    // its sandbox, that the import ran with less.
+    if (const std::string said = lastLine(import.error); !said.empty())
+        std::fprintf(stderr, "lumora: %s\n", said.c_str());
     std::fprintf(stderr, "lumora: %s\nlumora: imported in %.1f s\n", firstLine(import.output).c_str(), seconds);
     return landscape;
 }
