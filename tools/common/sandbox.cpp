@@ -10,7 +10,6 @@
 #include <seccomp.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -194,8 +193,7 @@ bool refuseNewSockets(std::string& problem)
     // Threads started before the lock (a renderer's) get the filter too.
     int error = seccomp_attr_set(filter, SCMP_FLTATR_CTL_TSYNC, 1);
     if (error == 0)
-        error = seccomp_rule_add(filter, SCMP_ACT_ERRNO(EACCES), SCMP_SYS(socket), 1,
-                                 SCMP_A0(SCMP_CMP_NE, static_cast<scmp_datum_t>(AF_UNIX)));
+        error = seccomp_rule_add(filter, SCMP_ACT_ERRNO(EACCES), SCMP_SYS(socket), 0);
     if (error == 0)
         error = seccomp_rule_add(filter, SCMP_ACT_ERRNO(EACCES), SCMP_SYS(io_uring_setup), 0);
     if (error == 0)

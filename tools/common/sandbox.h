@@ -7,10 +7,12 @@
 // ends; nothing can lift it.
 //
 // Landlock holds the file rules, and from its fourth version TCP connect and
-// bind (no port is allowed). A seccomp filter refuses every new socket other
-// than a local (AF_UNIX) one, with or without Landlock: UDP and raw sockets
-// are covered, and a kernel without Landlock still keeps the import off the
-// network. Threads that were running before the lock stay as they were.
+// bind (no port is allowed). A seccomp filter refuses every new socket, with
+// or without Landlock: UDP and raw sockets are covered, and local ones, whose
+// paths Landlock does not guard (a daemon's socket would reach past the
+// sandbox); a kernel without Landlock still keeps the import off the network.
+// The tools need none once locked: the render's display connection is made
+// before. Threads that were running before the lock keep their file rights.
 
 #include <filesystem>
 #include <optional>
@@ -23,7 +25,7 @@ struct SandboxRules {
 };
 
 enum class SandboxLock : uint8_t {
-    Landlock,    // the rules hold, and no new socket but a local one
+    Landlock,    // the rules hold, and no new socket
     SocketsOnly, // the kernel has no Landlock: only new sockets are refused
     Failed,      // the kernel offers Landlock but the lock could not be made
 };
@@ -49,8 +51,8 @@ std::vector<std::filesystem::path> systemReadFolders(SystemData data);
 SandboxReport lockSandbox(const SandboxRules& rules);
 
 // The seccomp filter alone: from now on socket() gives EACCES for every
-// family but AF_UNIX, and io_uring (which could make sockets past the filter)
-// cannot be set up. False, with the reason, when the filter cannot be loaded.
+// family, and io_uring (which could make sockets past the filter) cannot be
+// set up. False, with the reason, when the filter cannot be loaded.
 bool refuseNewSockets(std::string& problem);
 
 // What a tool does: locks itself, and says on standard error in one line
