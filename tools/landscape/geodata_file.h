@@ -12,6 +12,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <string>
 
 namespace landscape {
 
@@ -28,5 +29,33 @@ void setUpGeodataLibrary();
 
 // Opens the file read-only as that kind after the checks above.
 std::unique_ptr<GDALDataset> openGeodata(const std::filesystem::path& file, GeodataKind kind);
+
+// The most samples (pixels) of a picture or an elevation model that one
+// import reads, at the level it reads them from: what the output needs
+// comes from overviews, so a file that declares more than it can read in
+// time without them is refused before any of it is read.
+constexpr int kMostSideRead = 16384;
+constexpr double kMostSamplesRead = static_cast<double>(kMostSideRead) * kMostSideRead;
+
+// The level a raster is read from when shrunk by ratio (its samples per
+// output sample, across): the coarsest of its full size and its overviews
+// that is still as fine. The library's own reads take that level or a
+// coarser one.
+struct ReadLevel {
+    int overview = -1; // -1: the full size
+    int width = 0, height = 0;
+};
+ReadLevel readLevel(GDALRasterBand& band, double ratio);
+
+// Throws, with the sizes, where the window of the band (in full-size
+// samples) holds more than kMostSamplesRead at that level. unit: "pixels"
+// or "samples"; output: what is made of it ("a terrain picture of 2048 x 2048").
+void checkReadLevel(GDALRasterBand& band, const ReadLevel& level, int windowWidth, int windowHeight,
+                    const char* unit, const std::string& output);
+
+// Clears the library's last error before a read, and tells afterwards
+// whether one failed in any part (a strip, a tile), whatever it returned.
+void startRead();
+bool readFailed();
 
 } // namespace landscape
