@@ -19,6 +19,8 @@ packages=(
   # elevation models, pictures and tracks read by the generator (never linked
   # into the viewer), and GDAL's own commands that the tests check against
   libgdal-dev gdal-bin
+  # JSON: a GeoJSON track's coordinate systems are read before GDAL opens it
+  nlohmann-json3-dev
   # video written by the render (never linked into the viewer); ffprobe and
   # ffmpeg read it back in the tests
   libavcodec-dev libavformat-dev libswscale-dev ffmpeg

@@ -1,8 +1,11 @@
 // Opening a user's geodata file (an elevation model, a picture, a track)
 // through GDAL without letting it reach further than the user meant: only the
-// drivers allowed for that kind of file may open it, a mosaic (.vrt) whose
-// sources are not files in its own folder is refused before it is opened, and
-// every file the opened dataset reads must lie in the named file's folder.
+// drivers allowed for that kind of file may open it; before it is opened, it
+// and the sidecars beside it must be regular files whose links point into
+// its own folder, a mosaic (.vrt) whose sources are not such files is
+// refused, and no coordinate system it holds as text (a mosaic's, a .prj, a
+// GeoJSON crs) may name a file or a server; every file the opened dataset
+// reads must lie in the named file's folder.
 // Nothing goes to the network, nothing is written beside the file, and the
 // library's own messages are kept quiet: failures come back as one plain
 // reason (std::runtime_error), which the caller prefixes with the file's name.
