@@ -1,6 +1,7 @@
 #include "assets/bmp_texture.h"
 
 #include "assets/dib_image.h"
+#include "assets/file_bytes.h"
 #include "assets/texture_upload.h"
 
 #include <cstdio>
@@ -9,7 +10,7 @@ PictureLoad loadStartUpPicture(const char* fileName)
 {
     // The builder probes the file before the reader sees it, so a missing
     // file gets the builder's message, not the reader's.
-    std::FILE* probe = std::fopen(fileName, "rb");
+    std::FILE* probe = openFileForReading(fileName);
     if (!probe)
         return {std::nullopt, loadFailure("Unable to load BMP File!")};
     std::fclose(probe);

@@ -1,6 +1,7 @@
 #include "assets/mesh_model.h"
 
 #include "assets/bmp_texture.h"
+#include "assets/file_bytes.h"
 
 #include <algorithm>
 #include <charconv>
@@ -224,7 +225,7 @@ const char* parseMesh(const char* text, size_t size, MeshModel& model, MeshTextu
 
 LoadReport MeshModel::load(const char* fileName, MeshTextureMaker makeTexture)
 {
-    std::FILE* file = std::fopen(fileName, "rb");
+    std::FILE* file = openFileForReading(fileName);
     if (file == nullptr) {
         std::memset(this, 0, sizeof *this);
         return meshFailure("open", fileName, nullptr);

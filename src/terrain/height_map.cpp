@@ -1,5 +1,7 @@
 #include "terrain/height_map.h"
 
+#include "assets/file_bytes.h"
+
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -18,7 +20,7 @@ int gridCoordinate(float worldCoordinate)
 
 LoadReport loadHeightMap(const char* fileName, size_t byteCount, HeightMap& map)
 {
-    std::FILE* file = std::fopen(fileName, "rb");
+    std::FILE* file = openFileForReading(fileName);
     if (file == nullptr)
         return loadFailure("Can't find the height map!");
     // The map holds what it holds, whatever the caller asks for.

@@ -15,12 +15,20 @@
 
 #include "view/walk.h"
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
 
 constexpr int kWalkFormatVersion = 1;
 constexpr int kWalkNumbersPerLine = 10;
+
+// The longest frame line written: seven numbers of at most 15 characters
+// ("-1.00058055e-36") and their spaces, three states, the line feed and a
+// carriage return that an editor may have added. A walk file larger than the
+// longest walk the viewer records is refused before it is read.
+constexpr size_t kWalkLineMostBytes = 7 * (15 + 1) + 6 + 1;
+constexpr size_t kWalkFileMostBytes = 64 + size_t(kWalkFrameCapacity) * kWalkLineMostBytes;
 
 // The whole file for count frames.
 std::string formatWalk(const WalkFrame* frames, int count);

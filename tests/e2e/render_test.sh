@@ -94,6 +94,21 @@ for out in "$work/missing/walk.mp4" /sys/lumora-walk.mp4 /sys/lumora-frames "$wo
     fail "$out: something was written"
 done
 
+# --- Walks that cannot serve, refused before anything is drawn: a pipe (never
+# waited on) and a file larger than the longest walk the viewer records
+# (refused by its size, unread): one line naming the file, status 1.
+step=bad-walk
+mkfifo "$work/pipe.walk"
+truncate -s 30000000 "$work/huge.walk"
+for bad in "pipe:is not a regular file (a folder, pipe, device or socket)" \
+  "huge:is larger than the longest walk the viewer records (216000 frames, at most 25704064 bytes)"; do
+  name=${bad%%:*}
+  timeout 20 "$render" data "$work/$name.walk" "$work/$name.mp4" 2>"$work/stderr" >/dev/null
+  status=$?
+  [[ $status == 1 && ! -e $work/$name.mp4 ]] || fail "$name: status $status"
+  [[ $(cat "$work/stderr") == "lumora-render: $work/$name.walk: ${bad#*:}" ]] || fail "$name: the line"
+done
+
 # --- Ctrl+C while drawing: status 130, no output and no partial file left.
 step=interrupt
 "$render" data "$walk" "$work/stopped.mp4" --size 640x360 --fps 240 2>"$work/stderr" & runner=$!

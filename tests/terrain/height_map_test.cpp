@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -175,6 +176,21 @@ TEST_F(HeightMapFile, AReadErrorGivesOneMessage)
     EXPECT_EQ(report.result, LoadResult::Failed);
     EXPECT_STREQ(report.message, "Can't get data!");
     EXPECT_EQ(zeroHeights(), kHeightMapBytes);
+}
+
+// A pipe or a device in the map's place is refused as a missing map would
+// be, without waiting for a writer or reading without end.
+TEST_F(HeightMapFile, APipeOrADeviceIsNotWaitedOn)
+{
+    const std::string pipe = tempPath("height-map-pipe.raw");
+    std::remove(pipe.c_str());
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    for (const std::string& path : {pipe, std::string("/dev/zero")}) {
+        const LoadReport report = loadHeightMap(path.c_str(), kHeightMapBytes, map);
+        EXPECT_EQ(report.result, LoadResult::Failed) << path;
+        EXPECT_STREQ(report.message, "Can't find the height map!") << path;
+    }
+    std::remove(pipe.c_str());
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "view/walk.h"
 
+#include "assets/file_bytes.h"
 #include "view/walk_format.h"
 #include "view/walk_path.h"
 
@@ -7,7 +8,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -116,6 +121,56 @@ TEST(WalkFormat, NamesTheFirstLineThatIsWrong)
         EXPECT_EQ(problem.line, c.line);
         EXPECT_NE(problem.text.find(c.problem), std::string::npos) << problem.text;
     }
+}
+
+// The longest numbers a frame can hold, and a carriage return an editor
+// adds, fill the line's bound exactly.
+TEST(WalkFormat, TheLongestFrameFitsTheLineBound)
+{
+    const float longest = -1.00058055e-36f; // nine digits and a two-digit exponent
+    const WalkFrame frame{longest, {longest, longest, longest}, {longest, longest, longest}, true, true, true};
+    const std::string text = formatWalk(&frame, 1);
+    ASSERT_EQ(text.substr(text.find('\n') + 1, 16), "-1.00058055e-36 ");
+    const size_t line = text.size() - text.find('\n') - 1; // with its line feed
+    EXPECT_EQ(line + 1, kWalkLineMostBytes);                 // and a carriage return
+}
+
+// A walk is read from a regular file no larger than the longest walk the
+// viewer records: a pipe, a device or a folder is refused without waiting,
+// a larger file by its size, before a byte of it is read.
+TEST(WalkFile, PipesDevicesFoldersAndOverlongFilesAreRefusedUnread)
+{
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::temp_directory_path() / ("walk-file-" + std::to_string(getpid()));
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    ASSERT_EQ(mkfifo((folder / "pipe.walk").c_str(), 0600), 0);
+    const std::string good = "lumora-walk 1 1\n0 500 30 500 501 30 500 0 0 0\n";
+    std::ofstream(folder / "good.walk") << good;
+    std::ofstream(folder / "huge.walk") << good;
+    fs::resize_file(folder / "huge.walk", kWalkFileMostBytes + 1);
+    std::ofstream(folder / "longest.walk") << good;
+    fs::resize_file(folder / "longest.walk", kWalkFileMostBytes);
+    const struct {
+        fs::path file;
+        FileRead result;
+        size_t bytes;
+    } cases[] = {
+        {folder / "good.walk", FileRead::Read, good.size()},
+        {folder / "longest.walk", FileRead::Read, kWalkFileMostBytes},
+        {folder / "huge.walk", FileRead::TooLarge, 0},
+        {folder / "pipe.walk", FileRead::NotRegular, 0},
+        {"/dev/zero", FileRead::NotRegular, 0},
+        {folder, FileRead::NotRegular, 0},
+        {folder / "missing.walk", FileRead::CannotOpen, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        std::vector<uint8_t> bytes;
+        EXPECT_EQ(readRegularFile(c.file.c_str(), kWalkFileMostBytes, bytes), c.result);
+        EXPECT_EQ(bytes.size(), c.bytes);
+    }
+    fs::remove_all(folder);
 }
 
 TEST(WalkPath, PassesThroughEveryFrameWithItsStates)

@@ -127,11 +127,19 @@ ElevationModel readElevationModel(const fs::path& file, const ReadWindow& window
     grid.width = std::min(box.width, kMapSize);
     grid.height = std::min(box.height, kMapSize);
     grid.samples.resize(static_cast<size_t>(grid.width) * grid.height);
+    // The read comes from the overview that still has the detail the
+    // ground needs; a window that would take longer is refused unread.
+    const double ratio = std::min(static_cast<double>(box.width) / grid.width,
+                                  static_cast<double>(box.height) / grid.height);
+    checkReadLevel(band, readLevel(band, ratio), box.width, box.height, "samples",
+                   "the ground's " + std::to_string(grid.width) + " x " + std::to_string(grid.height));
     GDALRasterIOExtraArg resampling;
     INIT_RASTERIO_EXTRA_ARG(resampling);
     resampling.eResampleAlg = GRIORA_Average;
+    startRead();
     if (band.RasterIO(GF_Read, box.x, box.y, box.width, box.height, grid.samples.data(), grid.width, grid.height,
-                      GDT_Float32, 0, 0, &resampling) != CE_None)
+                      GDT_Float32, 0, 0, &resampling) != CE_None ||
+        readFailed())
         throw std::runtime_error("is damaged or cut short: its samples cannot be read");
 
     // Where no sample had data the result is the no-data value; a mask that
@@ -143,7 +151,8 @@ ElevationModel readElevationModel(const fs::path& file, const ReadWindow& window
     if (!hasNoData && !(maskFlags & GMF_ALL_VALID)) {
         mask.resize(grid.samples.size());
         if (band.GetMaskBand()->RasterIO(GF_Read, box.x, box.y, box.width, box.height, mask.data(), grid.width,
-                                         grid.height, GDT_Byte, 0, 0, &resampling) != CE_None)
+                                         grid.height, GDT_Byte, 0, 0, &resampling) != CE_None ||
+            readFailed())
             throw std::runtime_error("is damaged or cut short: its mask cannot be read");
     }
     int hasScale = 0, hasOffset = 0;

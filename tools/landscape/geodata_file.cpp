@@ -2,14 +2,25 @@
 
 #include <cpl_conv.h>
 #include <cpl_error.h>
+#include <cpl_http.h>
 #include <cpl_minixml.h>
 #include <cpl_string.h>
+#include <ogr_spatialref.h>
+#include <ogr_srs_api.h>
+#include <ogrsf_frmts.h>
 
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
 #include <cstring>
 #include <fstream>
 #include <mutex>
 #include <stdexcept>
 #include <string>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace landscape {
 
@@ -59,21 +70,117 @@ bool startsWith(const std::string& text, const char* prefix)
     return text.size() >= std::strlen(prefix) && EQUALN(text.c_str(), prefix, std::strlen(prefix));
 }
 
+// The folder a file lies in as it is named: a link is judged by where it
+// points, so the link's own folder is the one that counts.
+fs::path folderOf(const fs::path& file)
+{
+    std::error_code error;
+    const fs::path folder = fs::canonical(fs::absolute(file).parent_path(), error);
+    if (error)
+        throw std::runtime_error("cannot be found");
+    return folder;
+}
+
+// Whether the file, every link on its way followed, lies in the folder.
 bool liesIn(const fs::path& file, const fs::path& folder)
 {
-    const fs::path relative = fs::weakly_canonical(file).lexically_relative(folder);
-    return !relative.empty() && *relative.begin() != "..";
+    std::error_code error;
+    const fs::path relative = fs::weakly_canonical(file, error).lexically_relative(folder);
+    return !error && !relative.empty() && *relative.begin() != "..";
+}
+
+// The beginning of a text that names a grid, an init file or another file,
+// or a network address, where a coordinate system may hold one (PROJ
+// strings, WKT, PROJJSON); empty when it names none. Blanks do not hide a
+// key, since PROJ drops them around "=".
+std::string namedFileIn(const std::string& text)
+{
+    std::string plain;
+    for (const char c : text)
+        if (!std::isspace(static_cast<unsigned char>(c)))
+            plain += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (const char* word : {"nadgrids=", "geoidgrids=", "grids=", "init=", "file=", "model=", "catalog=",
+                             "parameterfile[", "parameter_file", "proj4_grids", "://"})
+        if (plain.find(word) != std::string::npos)
+            return word;
+    return {};
+}
+
+void checkSystemText(const std::string& text, const std::string& system)
+{
+    if (const std::string word = namedFileIn(text); !word.empty())
+        throw std::runtime_error("refused: " + system + " names a file or a network address (" + word + ")");
+}
+
+// Refuses the file unless it is a regular file in its own folder, read at
+// once: a link must point into the folder, and a pipe or a device is never
+// opened, so nothing can make the import wait or read elsewhere.
+void checkPlainFile(const fs::path& file, const fs::path& folder)
+{
+    struct stat status {};
+    if (lstat(file.c_str(), &status) != 0)
+        throw std::runtime_error("cannot be found");
+    if (S_ISLNK(status.st_mode) && !liesIn(file, folder))
+        throw std::runtime_error("refused: it is a link to \"" + fs::weakly_canonical(file).string() +
+                                 "\", outside its own folder");
+    if (stat(file.c_str(), &status) != 0)
+        throw std::runtime_error("cannot be found");
+    if (S_ISDIR(status.st_mode))
+        throw std::runtime_error("is a folder, not a file");
+    if (!S_ISREG(status.st_mode))
+        throw std::runtime_error("refused: it is not a regular file (a pipe, device or socket)");
+    if (access(file.c_str(), R_OK) != 0)
+        throw std::runtime_error("cannot be opened (no permission to read it?)");
+}
+
+// The first bytes of a file, at most count.
+std::string headOf(const fs::path& file, size_t count)
+{
+    std::ifstream in(file, std::ios::binary);
+    std::string head(count, '\0');
+    in.read(head.data(), static_cast<std::streamsize>(head.size()));
+    head.resize(static_cast<size_t>(in.gcount()));
+    return head;
+}
+
+// Sidecar files that hold a coordinate system as text, and the most of one read.
+const char* const kSystemSidecars[] = {".prj", ".hdr", nullptr};
+constexpr size_t kSidecarMostBytes = size_t(1) << 20;
+
+// The files beside one that a driver may open with it (its overviews, world
+// file, .prj, header, masks: every name that starts with its own up to the
+// first dot and goes on with a dot or an underscore) must be as plain as the
+// file itself, and a coordinate system they hold may name no other file.
+void checkSidecars(const fs::path& file, const fs::path& folder)
+{
+    const std::string name = file.filename().string();
+    const std::string stem = name.substr(0, name.find('.'));
+    std::error_code error;
+    for (const fs::directory_entry& entry : fs::directory_iterator(fs::absolute(file).parent_path(), error)) {
+        const std::string beside = entry.path().filename().string();
+        if (beside == name || beside.compare(0, stem.size(), stem) != 0 ||
+            (beside.size() > stem.size() && beside[stem.size()] != '.' && beside[stem.size()] != '_'))
+            continue;
+        struct stat status {};
+        if (lstat(entry.path().c_str(), &status) != 0)
+            continue;
+        if (S_ISLNK(status.st_mode) && !liesIn(entry.path(), folder))
+            throw std::runtime_error("refused: \"" + beside + "\" beside it is a link to \"" +
+                                     fs::weakly_canonical(entry.path()).string() + "\", outside its folder");
+        if (stat(entry.path().c_str(), &status) != 0 || S_ISDIR(status.st_mode))
+            continue;
+        if (!S_ISREG(status.st_mode))
+            throw std::runtime_error("refused: \"" + beside +
+                                     "\" beside it is not a regular file (a pipe, device or socket)");
+        const std::string extension = entry.path().extension().string();
+        if (CSLFindString(const_cast<char**>(kSystemSidecars), extension.c_str()) >= 0)
+            checkSystemText(headOf(entry.path(), kSidecarMostBytes),
+                            "the coordinate system in \"" + beside + "\" beside it");
+    }
 }
 
 // A mosaic names itself in its first bytes, whatever its file is called.
-bool isMosaic(const fs::path& file)
-{
-    std::ifstream in(file, std::ios::binary);
-    std::string head(1024, '\0');
-    in.read(head.data(), static_cast<std::streamsize>(head.size()));
-    head.resize(static_cast<size_t>(in.gcount()));
-    return head.find("<VRTDataset") != std::string::npos;
-}
+bool isMosaic(const fs::path& file) { return headOf(file, 1024).find("<VRTDataset") != std::string::npos; }
 
 std::string textOf(const CPLXMLNode* node)
 {
@@ -90,12 +197,22 @@ void checkMosaic(const fs::path& mosaic, int depth);
 void checkSource(const fs::path& mosaic, const CPLXMLNode* node, int depth)
 {
     const std::string name = textOf(node);
-    const fs::path folder = fs::weakly_canonical(mosaic).parent_path();
+    const fs::path folder = folderOf(mosaic);
     const bool relative = std::string(CPLGetXMLValue(node, "relativeToVRT", "0")) == "1";
     const fs::path source = relative ? mosaic.parent_path() / name : fs::absolute(name);
     if (name.empty() || startsWith(name, "/vsi") || name.find(':') != std::string::npos || !liesIn(source, folder))
         throw std::runtime_error("refused: the mosaic names \"" + name +
                                  "\", which is not a file in the mosaic's own folder");
+    try {
+        checkPlainFile(source, folder);
+        checkSidecars(source, folder);
+    } catch (const std::runtime_error& e) {
+        const std::string reason = e.what();
+        const std::string refused = "refused: ";
+        throw std::runtime_error(reason.rfind(refused, 0) == 0
+                                     ? refused + "the mosaic's tile \"" + name + "\": " + reason.substr(refused.size())
+                                     : "the mosaic's tile \"" + name + "\" " + reason);
+    }
     if (isMosaic(source)) {
         if (depth >= kMosaicDepth)
             throw std::runtime_error("refused: mosaics nested more than " + std::to_string(kMosaicDepth) + " deep");
@@ -105,10 +222,13 @@ void checkSource(const fs::path& mosaic, const CPLXMLNode* node, int depth)
 
 void checkMosaicNodes(const fs::path& mosaic, const CPLXMLNode* node, int depth)
 {
+    // Every text besides the sources' names may be a coordinate system
+    // (<SRS>, a GCP list's or a warp's), and is checked as one.
     for (; node != nullptr; node = node->psNext) {
-        if (node->eType != CXT_Element)
-            continue;
-        if (EQUAL(node->pszValue, "SourceFilename") || EQUAL(node->pszValue, "SourceDataset"))
+        if (node->eType == CXT_Text)
+            checkSystemText(node->pszValue, "the mosaic's coordinate system");
+        else if (node->eType == CXT_Element &&
+                 (EQUAL(node->pszValue, "SourceFilename") || EQUAL(node->pszValue, "SourceDataset")))
             checkSource(mosaic, node, depth);
         else
             checkMosaicNodes(mosaic, node->psChild, depth);
@@ -126,9 +246,8 @@ void checkMosaic(const fs::path& mosaic, int depth)
 
 // Every file the opened dataset reads lies in the named file's folder; a
 // zipped file counts by its archive.
-void checkFileList(GDALDataset& dataset, const fs::path& file)
+void checkFileList(GDALDataset& dataset, const fs::path& folder)
 {
-    const fs::path folder = fs::weakly_canonical(file).parent_path();
     char** files = dataset.GetFileList();
     std::string outside;
     for (char** name = files; name != nullptr && *name != nullptr && outside.empty(); ++name) {
@@ -142,6 +261,149 @@ void checkFileList(GDALDataset& dataset, const fs::path& file)
     CSLDestroy(files);
     if (!outside.empty())
         throw std::runtime_error("refused: it reads \"" + outside + "\", outside its own folder");
+}
+
+
+// A GeoJSON "crs" is read as the file is opened, wherever it stands (the
+// collection's, a feature's or a geometry's): one of type link or url is
+// fetched, and a name may be a PROJ string or WKT that reads a grid or an
+// init file. So the text is read first, and only a crs of type name, EPSG
+// or OGC whose every string is a plain identifier (EPSG:4326,
+// urn:ogc:def:crs:EPSG::25832) is let through. Names are matched as the
+// reader matches them, in any case.
+class CrsScan : public nlohmann::json_sax<nlohmann::json> {
+public:
+    std::string refusal; // empty while every crs seen is plain
+
+    bool null() override { return value(); }
+    bool boolean(bool) override { return value(); }
+    bool number_integer(number_integer_t) override { return value(); }
+    bool number_unsigned(number_unsigned_t) override { return value(); }
+    bool number_float(number_float_t, const string_t&) override { return value(); }
+    bool binary(binary_t&) override { return value(); }
+    bool string(string_t& text) override
+    {
+        if (inCrs()) {
+            if (depth_ == crsDepth_ && EQUAL(key_.c_str(), "type"))
+                type_ = text;
+            else if (!isPlainIdentifier(text) && odd_.empty())
+                odd_ = text;
+        }
+        return value();
+    }
+    bool start_object(std::size_t) override { return open(); }
+    bool start_array(std::size_t) override { return open(); }
+    bool end_object() override { return close(); }
+    bool end_array() override { return close(); }
+    bool key(string_t& name) override
+    {
+        key_ = name;
+        if (!inCrs() && EQUAL(name.c_str(), "crs"))
+            crsNext_ = true;
+        return true;
+    }
+    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override { return false; }
+
+private:
+    static bool isPlainIdentifier(const std::string& text)
+    {
+        return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
+            return std::isalnum(static_cast<unsigned char>(c)) || c == ':' || c == '.' || c == '_' || c == '-';
+        });
+    }
+    bool inCrs() const { return crsDepth_ > 0; }
+    bool value()
+    {
+        crsNext_ = false;
+        return true;
+    }
+    bool open()
+    {
+        ++depth_;
+        if (crsNext_) {
+            crsDepth_ = depth_;
+            type_.clear();
+            odd_.clear();
+        }
+        crsNext_ = false;
+        return true;
+    }
+    bool close()
+    {
+        if (depth_ == crsDepth_) {
+            crsDepth_ = 0;
+            const char* type = type_.c_str();
+            if (!EQUAL(type, "name") && !EQUAL(type, "EPSG") && !EQUAL(type, "OGC"))
+                return refuse("its crs is of type \"" + type_ +
+                              "\", which points to a file or a network address; only a named coordinate system "
+                              "(such as EPSG:4326) is taken");
+            if (!odd_.empty())
+                return refuse("its crs names \"" + odd_ + "\", which is not a plain identifier such as EPSG:4326");
+        }
+        --depth_;
+        return true;
+    }
+    bool refuse(std::string reason)
+    {
+        refusal = "refused: " + std::move(reason);
+        return false;
+    }
+
+    int depth_ = 0, crsDepth_ = 0;
+    bool crsNext_ = false;
+    std::string key_, type_, odd_; // odd_: the crs's first string that is not a plain identifier
+};
+
+// GeoJSON files larger than this are not read: their lines would take
+// gigabytes in the reader.
+constexpr uintmax_t kGeoJsonMostBytes = uintmax_t(128) << 20;
+
+// A track that is JSON text (whatever its name) is checked before it is opened.
+void checkGeoJson(const fs::path& file)
+{
+    const std::string head = headOf(file, 64);
+    const size_t first = head.find_first_not_of(" \t\r\n\xEF\xBB\xBF");
+    if (first == std::string::npos || (head[first] != '{' && head[first] != '['))
+        return;
+    std::error_code error;
+    const uintmax_t bytes = fs::file_size(file, error);
+    if (bytes > kGeoJsonMostBytes)
+        throw std::runtime_error("is a GeoJSON file of " + std::to_string(bytes >> 20) + " MB; at most " +
+                                 std::to_string(kGeoJsonMostBytes >> 20) + " MB are read");
+    std::ifstream in(file, std::ios::binary);
+    CrsScan scan;
+    const bool read = nlohmann::json::sax_parse(in, &scan);
+    if (!scan.refusal.empty())
+        throw std::runtime_error(scan.refusal);
+    if (!read)
+        throw std::runtime_error("is not a track (GPX, GeoJSON or KML) that can be read, or it is damaged");
+}
+
+// The coordinate systems the opened dataset holds (from its header, a
+// citation or a sidecar) name no file either.
+void checkSystems(GDALDataset& dataset)
+{
+    std::vector<const OGRSpatialReference*> systems = {dataset.GetSpatialRef(), dataset.GetGCPSpatialRef()};
+    for (OGRLayer* layer : dataset.GetLayers())
+        systems.push_back(layer->GetSpatialRef());
+    for (const OGRSpatialReference* system : systems) {
+        if (system == nullptr)
+            continue;
+        char* wkt = nullptr;
+        const char* const options[] = {"FORMAT=WKT2_2019", nullptr};
+        const std::string text = system->exportToWkt(&wkt, options) == OGRERR_NONE && wkt ? wkt : "";
+        CPLFree(wkt);
+        checkSystemText(text, "its coordinate system");
+    }
+}
+
+// Every request the library would send is answered here, unsent.
+CPLHTTPResult* refuseFetch(const char*, CSLConstList, GDALProgressFunc, void*, CPLHTTPFetchWriteFunc, void*, void*)
+{
+    auto* result = static_cast<CPLHTTPResult*>(CPLCalloc(1, sizeof(CPLHTTPResult)));
+    result->nStatus = 1;
+    result->pszErrBuf = CPLStrdup("the import reaches no network");
+    return result;
 }
 
 } // namespace
@@ -160,6 +422,13 @@ void setUpGeodataLibrary()
         // it may fetch, and no request is retried.
         CPLSetConfigOption("CPL_VSIL_CURL_ALLOWED_EXTENSIONS", ".lumora-no-network");
         CPLSetConfigOption("GDAL_HTTP_MAX_RETRY", "0");
+        CPLHTTPSetFetchCallback(refuseFetch, nullptr);
+        // Coordinate systems find their grids in the system's data only.
+        CPLSetConfigOption("PROJ_NETWORK", "OFF");
+        OSRSetPROJEnableNetwork(FALSE);
+        // A GeoJSON feature is taken up to the size of the largest file read
+        // (kGeoJsonMostBytes; its reader holds about seven times the text).
+        CPLSetConfigOption("OGR_GEOJSON_MAX_OBJ_SIZE", "1000");
         // Mosaics may not run code, and nothing is written beside the file.
         CPLSetConfigOption("GDAL_VRT_ENABLE_PYTHON", "NO");
         CPLSetConfigOption("GDAL_PAM_ENABLED", "NO");
@@ -179,18 +448,50 @@ void setUpGeodataLibrary()
     });
 }
 
+ReadLevel readLevel(GDALRasterBand& band, double ratio)
+{
+    ReadLevel level{-1, band.GetXSize(), band.GetYSize()};
+    for (int i = 0; i < band.GetOverviewCount(); ++i) {
+        GDALRasterBand* overview = band.GetOverview(i);
+        if (overview == nullptr || overview->GetXSize() < 1 || overview->GetYSize() < 1)
+            continue;
+        const double factor = std::min(static_cast<double>(band.GetXSize()) / overview->GetXSize(),
+                                       static_cast<double>(band.GetYSize()) / overview->GetYSize());
+        if (factor <= ratio && overview->GetXSize() < level.width)
+            level = {i, overview->GetXSize(), overview->GetYSize()};
+    }
+    return level;
+}
+
+void checkReadLevel(GDALRasterBand& band, const ReadLevel& level, int windowWidth, int windowHeight,
+                    const char* unit, const std::string& output)
+{
+    const double across = std::ceil(static_cast<double>(windowWidth) * level.width / band.GetXSize());
+    const double along = std::ceil(static_cast<double>(windowHeight) * level.height / band.GetYSize());
+    if (across * along <= kMostSamplesRead)
+        return;
+    const auto size = [](double width, double height) {
+        return std::to_string(std::lround(width)) + " x " + std::to_string(std::lround(height));
+    };
+    throw std::runtime_error("is " + size(band.GetXSize(), band.GetYSize()) + " " + unit + " and would be read at " +
+                             size(across, along) + " for " + output + ", more than the " +
+                             size(kMostSideRead, kMostSideRead) + " read at most: give it overviews (gdaladdo) or cut it smaller");
+}
+
+void startRead() { CPLErrorReset(); }
+
+bool readFailed() { return CPLGetLastErrorType() >= CE_Failure; }
+
 std::unique_ptr<GDALDataset> openGeodata(const fs::path& file, GeodataKind kind)
 {
     setUpGeodataLibrary();
-    std::error_code error;
-    if (!fs::exists(file, error))
-        throw std::runtime_error("cannot be found");
-    if (fs::is_directory(file, error))
-        throw std::runtime_error("is a folder, not a file");
-    if (!std::ifstream(file, std::ios::binary))
-        throw std::runtime_error("cannot be opened (no permission to read it?)");
+    const fs::path folder = folderOf(file);
+    checkPlainFile(file, folder);
+    checkSidecars(file, folder);
     if (isMosaic(file))
         checkMosaic(file, 1);
+    if (kind == GeodataKind::Track)
+        checkGeoJson(file);
     const unsigned type = kind == GeodataKind::Track ? GDAL_OF_VECTOR : GDAL_OF_RASTER;
     std::unique_ptr<GDALDataset> dataset(GDALDataset::FromHandle(
         GDALOpenEx(file.c_str(), type | GDAL_OF_READONLY, driversOf(kind), nullptr, nullptr)));
@@ -206,7 +507,8 @@ std::unique_ptr<GDALDataset> openGeodata(const fs::path& file, GeodataKind kind)
             throw std::runtime_error("is not a track (GPX, GeoJSON or KML) that can be read, or it is damaged");
         }
     }
-    checkFileList(*dataset, file);
+    checkFileList(*dataset, folder);
+    checkSystems(*dataset);
     return dataset;
 }
 

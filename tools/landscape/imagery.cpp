@@ -1,5 +1,6 @@
 #include "imagery.h"
 
+#include "geodata_file.h"
 #include "heightfield.h"
 
 #include <gdal_alg.h>
@@ -127,9 +128,9 @@ std::array<double, 6> pictureTransform(const GeoReference& ground, int side)
     return {t[0], t[1] * scale, t[2] * scale, t[3], t[4] * scale, t[5] * scale};
 }
 
-// Whether the picture's own pixels are smaller than the terrain picture's
-// where they meet: then they are averaged, else blended.
-bool picturePixelsAreSmaller(GDALDataset& source, const std::string& sourceSystem, const GeoReference& ground,
+// The picture's pixels per terrain picture pixel, across, where they meet:
+// above 1 they are averaged, else blended.
+double picturePixelsPerTexel(GDALDataset& source, const std::string& sourceSystem, const GeoReference& ground,
                              const std::array<double, 6>& target)
 {
     const std::string destination = "DST_SRS=" + ground.systemWkt;
@@ -146,7 +147,7 @@ bool picturePixelsAreSmaller(GDALDataset& source, const std::string& sourceSyste
     GDALDestroyGenImgProjTransformer(transformer);
     if (error != CE_None)
         throw std::runtime_error("cannot be brought into the elevation model's coordinate system");
-    return std::fabs(suggested[1]) < std::hypot(target[1], target[4]);
+    return std::hypot(target[1], target[4]) / std::fabs(suggested[1]);
 }
 
 // The pixels of one strip (rows first to first + rows) as floats, band after
@@ -166,7 +167,7 @@ int stripRows(int side, int bands)
 class WarpedStrips : public StripReader {
 public:
     WarpedStrips(const PictureBands& bands, const GeoReference& ground, const std::array<double, 6>& transform,
-                 const std::string& sourceSystem, int side, bool shrinking)
+                 const std::string& sourceSystem, int side, bool shrinking, const ReadLevel& level)
         : source_(bands.dataset), side_(side), count_(bands.colours + 1), transform_(transform)
     {
         const GDALDataType type = source_->GetRasterBand(1)->GetRasterDataType() == GDT_Byte ? GDT_Byte : GDT_Float32;
@@ -179,7 +180,8 @@ public:
         // does not reach stays transparent; the source's own alpha band, if
         // any, is found by the warp itself.
         std::vector<std::string> arguments = {
-            "-r", shrinking ? "average" : "bilinear", "-dstalpha", "-wm", "64", "-wo", "INIT_DEST=0", "-q"};
+            "-r", shrinking ? "average" : "bilinear", "-dstalpha", "-wm", "64", "-wo", "INIT_DEST=0", "-q",
+            "-ovr", level.overview < 0 ? "NONE" : std::to_string(level.overview)};
         if (!sourceSystem.empty())
             arguments.insert(arguments.end(), {"-s_srs", sourceSystem});
         std::vector<char*> argv = argvOf(arguments);
@@ -195,8 +197,9 @@ public:
         strip_->SetGeoTransform(t);
         GDALDatasetH source = GDALDataset::ToHandle(source_);
         int failed = 0;
-        GDALWarp(nullptr, GDALDataset::ToHandle(strip_.get()), 1, &source, options_, &failed);
-        if (failed)
+        startRead();
+        const GDALDatasetH warped = GDALWarp(nullptr, GDALDataset::ToHandle(strip_.get()), 1, &source, options_, &failed);
+        if (warped == nullptr || failed || readFailed())
             throw std::runtime_error("cannot be warped onto the ground: it is damaged or cut short");
         values.resize(static_cast<size_t>(side_) * rows * count_);
         if (strip_->RasterIO(GF_Read, 0, 0, side_, rows, values.data(), side_, rows, GDT_Float32, count_, nullptr, 0,
@@ -235,8 +238,10 @@ public:
         const int bottom = std::min(source_->GetRasterYSize(),
                                     static_cast<int>(std::ceil(resampling_.dfYOff + resampling_.dfYSize)));
         values.assign(static_cast<size_t>(side_) * rows * count_, 0.0f);
+        startRead();
         if (source_->RasterIO(GF_Read, 0, top, source_->GetRasterXSize(), std::max(1, bottom - top), values.data(),
-                              side_, rows, GDT_Float32, count_, nullptr, 0, 0, 0, &resampling_) != CE_None)
+                              side_, rows, GDT_Float32, count_, nullptr, 0, 0, 0, &resampling_) != CE_None ||
+            readFailed())
             throw std::runtime_error("is damaged or cut short: its pixels cannot be read");
     }
 
@@ -254,7 +259,6 @@ ImageryCover drapeImagery(GDALDataset& dataset, const GeoReference* ground, Vec3
     cover.width = dataset.GetRasterXSize();
     cover.height = dataset.GetRasterYSize();
     const PictureBands bands = pictureBands(dataset);
-    const std::vector<BandScale> scales = bandScales(bands);
 
     double transform[6];
     const bool placed = dataset.GetGeoTransform(transform) == CE_None || dataset.GetGCPCount() > 0;
@@ -269,16 +273,26 @@ ImageryCover drapeImagery(GDALDataset& dataset, const GeoReference* ground, Vec3
         sourceSystem = ground->systemWkt;
     }
 
+    // The work is bounded by the terrain picture's size: a large picture is
+    // read from the overview that still has the detail it needs, and one
+    // without such an overview is refused before any of its pixels is read.
     const int side = picture.width;
+    GDALRasterBand& firstBand = *bands.dataset->GetRasterBand(1);
+    const std::string output = "a terrain picture of " + std::to_string(side) + " x " + std::to_string(side);
     std::unique_ptr<StripReader> strips;
     const bool warped = cover.fit == ImageryFit::Warped || cover.fit == ImageryFit::WarpedInModelSystem;
     if (warped) {
         const std::array<double, 6> target = pictureTransform(*ground, side);
-        const bool shrinking = picturePixelsAreSmaller(*bands.dataset, sourceSystem, *ground, target);
-        strips = std::make_unique<WarpedStrips>(bands, *ground, target, sourceSystem, side, shrinking);
+        const double ratio = picturePixelsPerTexel(*bands.dataset, sourceSystem, *ground, target);
+        const ReadLevel level = readLevel(firstBand, ratio);
+        checkReadLevel(firstBand, level, cover.width, cover.height, "pixels", output);
+        strips = std::make_unique<WarpedStrips>(bands, *ground, target, sourceSystem, side, ratio > 1.0, level);
     } else {
+        const double ratio = std::min(static_cast<double>(cover.width), static_cast<double>(cover.height)) / side;
+        checkReadLevel(firstBand, readLevel(firstBand, ratio), cover.width, cover.height, "pixels", output);
         strips = std::make_unique<StretchedStrips>(bands, side);
     }
+    const std::vector<BandScale> scales = bandScales(bands);
 
     // The ground the heights cover ends half a cell past the centre of the
     // last cell; the terrain picture reaches half a cell further, which the

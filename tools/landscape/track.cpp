@@ -37,20 +37,37 @@ struct Shapes {
 };
 
 // Blends colour into the pixels within radius of the segment a-b (a point
-// where a = b), with a soft rim of one pixel. Returns whether any pixel was
-// touched.
+// where a = b), with a soft rim of one pixel. Only the pixels near the
+// segment are visited, row by row (the rows it crosses, within each the
+// columns where it passes), so the work follows its length, not its box.
+// Returns whether any pixel was touched.
 bool stroke(Picture& picture, Point a, Point b, float radius, Vec3 colour)
 {
-    const int left = std::max(0, static_cast<int>(std::floor(std::min(a.x, b.x) - radius - 1)));
-    const int right = std::min(picture.width - 1, static_cast<int>(std::ceil(std::max(a.x, b.x) + radius + 1)));
-    const int top = std::max(0, static_cast<int>(std::floor(std::min(a.y, b.y) - radius - 1)));
-    const int bottom = std::min(picture.height - 1, static_cast<int>(std::ceil(std::max(a.y, b.y) + radius + 1)));
+    const double reach = radius + 1.0;
+    const int top = std::max(0, static_cast<int>(std::floor(std::min(a.y, b.y) - reach)));
+    const int bottom = std::min(picture.height - 1, static_cast<int>(std::ceil(std::max(a.y, b.y) + reach)));
     const double dx = b.x - a.x, dy = b.y - a.y;
     const double length2 = dx * dx + dy * dy;
     bool touched = false;
-    for (int y = top; y <= bottom; ++y)
+    for (int y = top; y <= bottom; ++y) {
+        // The part of the segment within reach of this row's centre line,
+        // and the columns within reach of that part.
+        const double centre = y + 0.5;
+        double from = 0.0, to = 1.0;
+        if (dy != 0.0) {
+            const double t0 = (centre - reach - a.y) / dy, t1 = (centre + reach - a.y) / dy;
+            from = std::max(0.0, std::min(t0, t1));
+            to = std::min(1.0, std::max(t0, t1));
+            if (from > to)
+                continue;
+        } else if (std::fabs(centre - a.y) > reach) {
+            continue;
+        }
+        const double x0 = a.x + from * dx, x1 = a.x + to * dx;
+        const int left = std::max(0, static_cast<int>(std::floor(std::min(x0, x1) - reach)));
+        const int right = std::min(picture.width - 1, static_cast<int>(std::ceil(std::max(x0, x1) + reach)));
         for (int x = left; x <= right; ++x) {
-            const double px = x + 0.5 - a.x, py = y + 0.5 - a.y;
+            const double px = x + 0.5 - a.x, py = centre - a.y;
             const double t = length2 > 0.0 ? std::clamp((px * dx + py * dy) / length2, 0.0, 1.0) : 0.0;
             const double distance = std::hypot(px - t * dx, py - t * dy);
             const float share = clamp01(static_cast<float>(radius + 0.5 - distance));
@@ -61,6 +78,7 @@ bool stroke(Picture& picture, Point a, Point b, float radius, Vec3 colour)
             setRgb(picture, x, y, lerp(was, colour, share));
             touched = true;
         }
+    }
     return touched;
 }
 
@@ -147,6 +165,9 @@ TrackDrawing drawTrack(GDALDataset& dataset, const GeoReference& ground, Vec3 ga
             if (const OGRGeometry* geometry = feature->GetGeometryRef())
                 collect(*geometry, *toModel, worldFromModel, pixelsPerUnit, shapes);
     }
+
+    if (shapes.lines.empty() && shapes.marks.empty())
+        throw std::runtime_error("holds no track, route or waypoint");
 
     // The same width on the ground at every side of the picture.
     const float scale = static_cast<float>(picture.width) / 2048.0f;

@@ -117,7 +117,20 @@ bool readWalk(const std::string& path, std::vector<WalkFrame>& walk)
 {
     std::vector<uint8_t> bytes;
     errno = 0;
-    if (!readWholeFile(path.c_str(), bytes)) {
+    switch (readRegularFile(path.c_str(), kWalkFileMostBytes, bytes)) {
+    case FileRead::Read:
+        break;
+    case FileRead::NotRegular:
+        std::fprintf(stderr, "lumora-render: %s: is not a regular file (a folder, pipe, device or socket)\n",
+                     path.c_str());
+        return false;
+    case FileRead::TooLarge:
+        std::fprintf(stderr, "lumora-render: %s: is larger than the longest walk the viewer records (%d frames, "
+                             "at most %zu bytes)\n",
+                     path.c_str(), kWalkFrameCapacity, kWalkFileMostBytes);
+        return false;
+    case FileRead::CannotOpen:
+    case FileRead::ReadFailed:
         std::fprintf(stderr, "lumora-render: %s: cannot be read: %s\n", path.c_str(),
                      plain(std::strerror(errno != 0 ? errno : EIO)).c_str());
         return false;
