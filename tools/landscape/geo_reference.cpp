@@ -22,7 +22,11 @@ std::string number(double value)
 
 std::string lonLatText(const std::array<double, 2>& point)
 {
-    return "[" + number(point[0]) + ", " + number(point[1]) + "]";
+    std::string text(1, '[');
+    text += number(point[0]);
+    text += ", ";
+    text += number(point[1]);
+    return text += ']';
 }
 
 std::string jsonString(const std::string& text)
