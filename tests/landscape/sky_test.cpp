@@ -5,6 +5,7 @@
 // that a slip in the table, or in the generator's reading of it, shows up as
 // a seam.
 #include "support/generated_set.h"
+#include "sky.h"
 #include "sun.h"
 
 #include <gtest/gtest.h>
@@ -194,6 +195,39 @@ TEST_F(SkyFaces, WallsStandUprightOverDarkGround)
     }
     EXPECT_LT(pictureMean(pictures_[2]), 60.0);
     EXPECT_GT(pictureMean(pictures_[3]), 150.0);
+}
+
+// An imported place's sky: the viewer's fog grey below the horizon and on
+// it, so the ground's edge meets haze, then clear sky above the haze; no
+// hill anywhere. The generated sky has hills just above the horizon.
+TEST(OpenSky, HazeBelowAndOnTheHorizonClearSkyAbove)
+{
+    const landscape::SkyScene open = landscape::makeSkyScene(1, landscape::SkyHorizon::Open);
+    const landscape::SkyScene hills = landscape::makeSkyScene(1);
+    const auto along = [](float azimuth, float elevation) {
+        return Vec3{std::cos(elevation) * std::cos(azimuth), std::sin(elevation), std::cos(elevation) * std::sin(azimuth)};
+    };
+    const Vec3 haze{0.8f, 0.8f, 0.8f};
+    int hillsSeen = 0;
+    float blueAbove = 0.0f; // bluer than red, summed round the sky at 29 degrees (clouds and sun included)
+    for (int step = 0; step < 64; ++step) {
+        const float azimuth = 2.0f * 3.14159265f * static_cast<float>(step) / 64.0f;
+        for (const float below : {-1.5f, -0.4f, -0.01f, 0.0f}) {
+            const Vec3 c = landscape::skyColour(open, along(azimuth, below));
+            EXPECT_EQ(c.x, haze.x) << azimuth << " " << below;
+            EXPECT_EQ(c.y, haze.y);
+            EXPECT_EQ(c.z, haze.z);
+        }
+        const Vec3 low = landscape::skyColour(open, along(azimuth, 0.02f));
+        EXPECT_NEAR(low.x, haze.x, 0.06f);
+        EXPECT_NEAR(low.z, haze.z, 0.06f);
+        const Vec3 high = landscape::skyColour(open, along(azimuth, 0.5f));
+        blueAbove += high.z - high.x;
+        const Vec3 hill = landscape::skyColour(hills, along(azimuth, 0.02f));
+        hillsSeen += hill.z < hill.x + 0.1f && hill.x < 0.7f;
+    }
+    EXPECT_GT(blueAbove / 64.0f, 0.15f);
+    EXPECT_GT(hillsSeen, 32);
 }
 
 } // namespace
