@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -106,6 +107,100 @@ TEST(Scatter, EveryRunPlacesEveryCopyIdentically)
     EXPECT_EQ(std::memcmp(first.grass->tufts, second.grass->tufts, sizeof first.grass->tufts), 0);
     EXPECT_EQ(std::memcmp(first.palms->palms, second.palms->palms, sizeof first.palms->palms), 0);
     EXPECT_EQ(std::memcmp(first.palms->kinds, second.palms->kinds, sizeof first.palms->kinds), 0);
+}
+
+// Heights every three steps a cell along x, and the metres a few grounds
+// give there (a world unit is 10 m): at x = 40 the byte is 120 and the
+// slope measured three cells each side 18 steps over 60 m.
+TEST(PlantGround, StandsAboveTheSeaOnHoldableGroundBelowTheTreeLine)
+{
+    const auto map = std::make_unique<HeightMap>();
+    for (int z = 0; z < kHeightMapSide; ++z)
+        for (int x = 0; x < kHeightMapSide; ++x)
+            map->heights[z * kHeightMapSide + x] = static_cast<uint8_t>(3 * (x % 80));
+    const double open = HUGE_VAL;
+    const struct {
+        PlantGround ground;
+        bool stands;
+        const char* what;
+    } cases[] = {
+        {{-4, 2, 10, 10, open, open}, true, "236 m, a slope of 0.6"},
+        {{-4, 2.1, 10, 10, open, open}, false, "a slope of 0.63"},
+        {{-4, 2, 10, 0.01, open, open}, true, "level along z, however short a unit along it"},
+        {{-240, 2, 10, 10, open, open}, false, "at sea level"},
+        {{-239, 2, 10, 10, open, open}, true, "a metre above it"},
+        {{-4, 2, 10, 10, 236, 236}, true, "at the tree line"},
+        {{-4, 2, 10, 10, 235.9, 235.9}, false, "above it"},
+        {{-4, 2, 10, 10, 200, 200 + 102.4 * 36.1}, true, "below it where it rises southwards"},
+        {{-4, 2, 10, 10, 200, 200 + 102.4 * 35.9}, false, "above it, a little farther north"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(plantStands(c.ground, *map, 40, 10), c.stands) << c.what;
+}
+
+// An imported place on the equator, 10 m a world unit: sea to x = 300 (4 m
+// below), the shore at sea level to x = 310, land rising gently to a cliff
+// at x = 600..640 (8 m up a unit), a plateau at 350 m behind it, and a tree
+// line from 300 m at the north edge to 400 m at the south edge.
+TEST(PlantGround, NoDrawnPlantStandsInTheSeaOnTheCliffOrAboveTheTreeLine)
+{
+    const auto map = std::make_unique<HeightMap>();
+    const auto height = [](int x) {
+        return x < 300 ? 0 : x < 310 ? 2 : x < 600 ? 3 + (x - 310) / 20 : x < 640 ? 17 + 4 * (x - 600) : 177;
+    };
+    for (int z = 0; z < kHeightMapSide; ++z)
+        for (int x = 0; x < kHeightMapSide; ++x)
+            map->heights[z * kHeightMapSide + x] = static_cast<uint8_t>(height(x));
+    GeoReference reference{};
+    const double degrees = 10.0 * kGeoWorldSide / 6371008.8 * 180.0 / 3.14159265358979323846;
+    reference.corners[int(GeoCorner::NorthWest)] = {0, 0};
+    reference.corners[int(GeoCorner::NorthEast)] = {degrees, 0};
+    reference.corners[int(GeoCorner::SouthEast)] = {degrees, -degrees};
+    reference.corners[int(GeoCorner::SouthWest)] = {0, -degrees};
+    reference.metresAtHeight0 = -4;
+    reference.metresPerHeightStep = 2;
+    reference.treeLineNorth = 300;
+    reference.treeLineSouth = 400;
+
+    Scattered s = scatterBoth(*map);
+    const Scattered before = scatterBoth(*map);
+    const PlantGround ground = plantGroundOf(reference);
+    s.grass->markWhereUnfit(ground, *map);
+    s.palms->markWhereUnfit(ground, *map);
+    EXPECT_EQ(std::memcmp(s.palms->kinds, before.palms->kinds, sizeof s.palms->kinds), 0);
+
+    // Where a plant stands for certain, where it cannot, and the edges of the
+    // cliff in between (its slope is read three cells each side).
+    enum Spot { Stands, Cannot, Either };
+    const auto spot = [](float worldX, float worldZ) {
+        const int x = static_cast<int>(worldX), z = static_cast<int>(worldZ);
+        if (x < 310 || (x >= 603 && x <= 637) || (x >= 646 && z < 500))
+            return Cannot;
+        if ((x >= 594 && x < 646) || (x >= 646 && z < 524))
+            return Either;
+        return Stands;
+    };
+    int counts[2][3] = {};
+    const auto check = [&](int kind, float x, float z, bool cannotStand, float y, float beforeY) {
+        const Spot where = spot(x, z);
+        ++counts[kind][where];
+        EXPECT_EQ(y, beforeY);
+        if (where != Either) {
+            EXPECT_EQ(cannotStand, where == Cannot) << x << ", " << z;
+        }
+    };
+    for (int i = 0; i < kGrassTuftCount; ++i) {
+        const GrassTuft& t = s.grass->tufts[i];
+        check(0, t.x, t.z, t.cannotStand, t.y, before.grass->tufts[i].y);
+    }
+    for (int i = 0; i < kPalmCount; ++i) {
+        const PalmInstance& p = s.palms->palms[i];
+        check(1, p.x, p.z, p.cannotStand, p.y, before.palms->palms[i].y);
+    }
+    for (const auto& kind : counts) {
+        EXPECT_GT(kind[Stands], 50);
+        EXPECT_GT(kind[Cannot], 50);
+    }
 }
 
 // All six planes the same: inside where y > 40 (n = (0, 1, 0), d = -40).
@@ -250,9 +345,10 @@ TEST_F(VegetationDraw, PalmsNearerThan600DrawTheirOwnKindsList)
         {500, 30, -99.9f, true},  // kind 2, along z
         {500, 629.9f, 500, true}, // kind 0, straight above
         {520, 30, 520, false},
+        {510, 30, 510, true, true}, // seen and near, but it cannot stand there
     };
     std::memcpy(grove->palms, palms, sizeof palms);
-    const int32_t kinds[] = {0, 1, 2, 0, 1};
+    const int32_t kinds[] = {0, 1, 2, 0, 1, 2};
     std::memcpy(grove->kinds, kinds, sizeof kinds);
 
     const std::vector<Drawn> d = drawn([&] { grove->draw(eye[0], eye[1], eye[2]); });

@@ -96,6 +96,7 @@ std::string formatGeoReference(const GeoReference& r)
         text += (i > 0 ? ", " : "") + number(r.worldTransform[i]);
     text += "],\n  \"height_metres\": { \"at_height_0\": " + number(r.metresAtHeight0) +
             ", \"per_height_step\": " + number(r.metresPerHeightStep) + " },\n";
+    text += "  \"tree_line_metres\": [" + number(r.treeLineNorth) + ", " + number(r.treeLineSouth) + "],\n";
     text += "  \"corners_lon_lat\": {\n    \"north_west\": " + corner(0, 0) + ", \"north_east\": " + corner(0, last) +
             ",\n    \"south_east\": " + corner(last, last) + ", \"south_west\": " + corner(last, 0) + "\n  },\n";
     text += "  \"grid_lon_lat\": { \"every\": " + std::to_string(kGeoGridEvery) +
