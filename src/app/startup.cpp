@@ -111,6 +111,7 @@ void readPlaceReference(World& world)
         const PlantGround ground = plantGroundOf(read.reference);
         world.grassField.markWhereUnfit(ground, world.heightMap);
         world.palmGrove.markWhereUnfit(ground, world.heightMap);
+        world.originPalmCannotStand = !plantStands(ground, world.heightMap, 0, 0);
     }
     if (read.status != GeoReferenceStatus::Damaged)
         return;
