@@ -26,8 +26,9 @@ constexpr const char* kPartialSuffix = ".partial-";       // then the id of the 
 // Part of every cache folder's name. A new revision leaves the imports of an
 // older viewer unused where the generator's output changed but its version
 // line did not (revision 2: the geographic reference beside the data files,
-// and the ground painted by metres and true slope).
-constexpr const char* kCacheRevision = "cache revision 2";
+// and the ground painted by metres and true slope; 3: a moderate default
+// exaggeration, edges left unblended, an open sky and the tree line).
+constexpr const char* kCacheRevision = "cache revision 3";
 
 // 64-bit FNV-1a, as 16 hex digits: short and stable from run to run.
 std::string hashName(const std::string& text)
