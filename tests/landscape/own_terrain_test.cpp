@@ -219,9 +219,20 @@ TEST(OwnTerrainCommand, TrueProportionsMakeAHeightStepAsLongAsAGridStep)
                            "relief is in true proportions"),
               std::string::npos)
         << run.out;
+    // Told once the files are written, the version file last among them.
+    EXPECT_GT(run.out.find("in true proportions"), run.out.find("landscape.version"));
     const std::string raw = readText(folder / "out" / "Tertest.raw");
     const auto [low, high] = std::minmax_element(raw.begin(), raw.end());
     EXPECT_NEAR(*high - *low, 10, 1);
+
+    // An OUTDIR that is a file: the failure alone, no line of what the
+    // import did.
+    writeBytes(folder / "a-file", "not a folder\n");
+    const CommandRun refused = generate(folder / "a-file", "--heightmap " + (folder / "dem.tif").string());
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.out, "");
+    EXPECT_EQ(refused.err.rfind("lumora-landscape: cannot create " + (folder / "a-file").string(), 0), 0u)
+        << refused.err;
 }
 
 TEST(OwnTerrainCommand, ImageMagicksHeightMapIsNeitherMirroredNorTurned)
