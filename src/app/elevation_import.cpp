@@ -2,6 +2,7 @@
 
 #include "app/child_process.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -58,6 +59,20 @@ std::string lastLine(const std::string& text)
 }
 
 std::string firstLine(const std::string& text) { return text.substr(0, text.find('\n')); }
+
+// The generator's line of what the import did: the one that starts with the
+// elevation model's name, told once the files are written; empty without it.
+std::string importLine(const std::string& output, const std::string& model)
+{
+    const std::string start = model + ": ";
+    for (size_t at = 0; at < output.size();) {
+        const size_t end = std::min(output.find('\n', at), output.size());
+        if (output.compare(at, start.size(), start) == 0)
+            return output.substr(at, end - at);
+        at = end + 1;
+    }
+    return {};
+}
 
 // The file's full path and identity, or false having said why it cannot be read.
 bool identify(const fs::path& file, fs::path& source, FileIdentity& identity)
@@ -235,6 +250,9 @@ fs::path importElevationModel(const fs::path& file, const ImportChoices& choices
         }
     }
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    std::fprintf(stderr, "lumora: %s\nlumora: imported in %.1f s\n", firstLine(import.output).c_str(), seconds);
+    const std::string& model = options[1]; // the path after --heightmap, always the first option
+    if (const std::string line = importLine(import.output, model); !line.empty())
+        std::fprintf(stderr, "lumora: %s\n", line.c_str());
+    std::fprintf(stderr, "lumora: imported in %.1f s\n", seconds);
     return landscape;
 }
