@@ -29,12 +29,12 @@ cmake --build "$out" -j"$(nproc)" --target "${readers[@]/#/fuzz_}" >/dev/null
 # existing build, or build it in the run script's configuration.
 generator=""
 for build in build/test build/release; do
-  [[ -x "$build/tools/landscape/lumora-landscape" ]] && { generator="$build/tools/landscape/lumora-landscape"; break; }
+  [[ -x "$build/bin/lumora-landscape" ]] && { generator="$build/bin/lumora-landscape"; break; }
 done
 if [[ -z "$generator" ]]; then
   cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release >/dev/null
   cmake --build build/release -j"$(nproc)" --target lumora-landscape >/dev/null
-  generator=build/release/tools/landscape/lumora-landscape
+  generator=build/release/bin/lumora-landscape
 fi
 rm -rf "$out/landscape" "$out/seeds"
 "$generator" "$out/landscape" >/dev/null

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Sets up, builds the release viewer and its default landscape, and starts
+# Sets up, builds the release viewer, every tool the packages ship (all in
+# build/release/bin/, as when installed) and the default landscape, and starts
 # lumora: on data/ when that folder holds data files (yours, or one made
 # earlier with lumora-landscape), else on the default landscape. It never
 # changes or deletes anything in data/. Without a display it runs the viewer
@@ -9,11 +10,24 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
 
 ./scripts/setup.sh
-cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build/release -j"$(nproc)" --target lumora default-landscape >/dev/null
+# A few lines of progress here; the compiler's whole say goes to the log.
+log="$top/build/release/build.log"
+mkdir -p build/release
+echo "run: building the viewer, its tools and the default landscape (log: $log)"
+programs=(lumora lumora-landscape lumora-check lumora-snapshot lumora-bench lumora-render)
+if ! { cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release &&
+       cmake --build build/release -j"$(nproc)" --target "${programs[@]}" default-landscape; } >"$log" 2>&1; then
+  tail -n 20 "$log" >&2
+  echo "run: the build failed; the whole log is in $log" >&2
+  exit 1
+fi
+warnings=$(grep -c "warning:" "$log" || true)
+(( warnings == 0 )) || echo "run: the build gave $warnings warnings (see $log)"
+echo "run: built in $top/build/release/bin: ${programs[*]}"
 
-lumora="$top/build/release/src/lumora"
-generator="$top/build/release/tools/landscape/lumora-landscape"
+bin="$top/build/release/bin"
+lumora="$bin/lumora"
+generator="$bin/lumora-landscape"
 folder="$top/build/release/share/lumora/landscape"
 mapfile -t names < <("$generator" --names)
 for name in "${names[@]}"; do

@@ -39,11 +39,11 @@ esac
 
 cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build/release -j"$(nproc)" --target lumora lumora-landscape lumora-heap-probe >/dev/null
-viewer=build/release/src/lumora
+viewer=build/release/bin/lumora
 if [[ $mode == leaks ]]; then
   cmake -S . -B build/test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMORA_SANITIZE=ON -DLUMORA_WERROR=ON >/dev/null
   cmake --build build/test -j"$(nproc)" --target lumora >/dev/null
-  viewer=build/test/src/lumora
+  viewer=build/test/bin/lumora
   export ASAN_OPTIONS=detect_leaks=1
   # Dynamic TLS unscanned, as in the tests: the tracer crashes on it now and then.
   export LSAN_OPTIONS=suppressions=$top/tests/lsan.supp:print_suppressions=1:intercept_tls_get_addr=0
@@ -61,7 +61,7 @@ if [[ $mode == leaks ]]; then
 fi
 out=build/soak
 rm -rf "$out" && mkdir -p "$out"
-build/release/tools/landscape/lumora-landscape "$out/data" >/dev/null
+build/release/bin/lumora-landscape "$out/data" >/dev/null
 
 export HEAP_PROBE=$top/build/release/tools/liblumora-heap-probe.so
 xvfb-run -a -s "-screen 0 1024x768x24 -noreset" bash scripts/lib/soak_session.sh "$mode" "$top/$viewer" "$top/$out" "$@"

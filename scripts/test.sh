@@ -29,7 +29,7 @@ if ! xvfb-run -a "${screen[@]}" true 2>/dev/null; then
   echo "test: the virtual display does not start (xvfb-run from the xvfb package)"
   exit 1
 fi
-xvfb-run -a "${screen[@]}" bash scripts/lib/preflight.sh build/test/tests/lumora-preflight
+xvfb-run -a "${screen[@]}" bash scripts/lib/preflight.sh build/test/bin/lumora-preflight
 
 # Mesa's software renderer draws in the program's own thread: the suite
 # keeps both cores busy, and a viewer's helper threads would only take

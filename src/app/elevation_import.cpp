@@ -2,6 +2,7 @@
 
 #include "app/child_process.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -26,8 +27,9 @@ constexpr const char* kPartialSuffix = ".partial-";       // then the id of the 
 // Part of every cache folder's name. A new revision leaves the imports of an
 // older viewer unused where the generator's output changed but its version
 // line did not (revision 2: the geographic reference beside the data files,
-// and the ground painted by metres and true slope).
-constexpr const char* kCacheRevision = "cache revision 2";
+// and the ground painted by metres and true slope; 3: a moderate default
+// exaggeration, edges left unblended, an open sky and the tree line).
+constexpr const char* kCacheRevision = "cache revision 3";
 
 // 64-bit FNV-1a, as 16 hex digits: short and stable from run to run.
 std::string hashName(const std::string& text)
@@ -57,6 +59,20 @@ std::string lastLine(const std::string& text)
 }
 
 std::string firstLine(const std::string& text) { return text.substr(0, text.find('\n')); }
+
+// The generator's line of what the import did: the one that starts with the
+// elevation model's name, told once the files are written; empty without it.
+std::string importLine(const std::string& output, const std::string& model)
+{
+    const std::string start = model + ": ";
+    for (size_t at = 0; at < output.size();) {
+        const size_t end = std::min(output.find('\n', at), output.size());
+        if (output.compare(at, start.size(), start) == 0)
+            return output.substr(at, end - at);
+        at = end + 1;
+    }
+    return {};
+}
 
 // The file's full path and identity, or false having said why it cannot be read.
 bool identify(const fs::path& file, fs::path& source, FileIdentity& identity)
@@ -238,6 +254,9 @@ fs::path importElevationModel(const fs::path& file, const ImportChoices& choices
     // its sandbox, that the import ran with less.
     if (const std::string said = lastLine(import.error); !said.empty())
         std::fprintf(stderr, "lumora: %s\n", said.c_str());
-    std::fprintf(stderr, "lumora: %s\nlumora: imported in %.1f s\n", firstLine(import.output).c_str(), seconds);
+    const std::string& model = options[1]; // the path after --heightmap, always the first option
+    if (const std::string line = importLine(import.output, model); !line.empty())
+        std::fprintf(stderr, "lumora: %s\n", line.c_str());
+    std::fprintf(stderr, "lumora: imported in %.1f s\n", seconds);
     return landscape;
 }

@@ -96,7 +96,8 @@ void drawFrame(const Shell& shell, const World& world, float frameDelta, const F
 
     // The origin palm's file coordinates are world coordinates.
     glDisable(GL_CULL_FACE);
-    world.originPalm.draw();
+    if (!world.originPalmCannotStand)
+        world.originPalm.draw();
     glEnable(GL_CULL_FACE);
     passDone(hooks, FramePass::OriginPalm);
 

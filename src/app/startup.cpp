@@ -5,6 +5,7 @@
 #include "assets/data_files.h"
 #include "assets/geo_reference.h"
 #include "platform/platform.h"
+#include "scene/plant_ground.h"
 #include "terrain/fog.h"
 
 #include <GL/gl.h>
@@ -104,8 +105,14 @@ LoadOutcome startUp(Shell& shell, World& world)
 void readPlaceReference(World& world)
 {
     const GeoReferenceRead read = readGeoReference(kGeoReferenceFile);
-    if (read.status == GeoReferenceStatus::Read)
+    if (read.status == GeoReferenceStatus::Read) {
         world.geoReference = read.reference;
+        // A real place: no plant in the sea, on a cliff or above the tree line.
+        const PlantGround ground = plantGroundOf(read.reference);
+        world.grassField.markWhereUnfit(ground, world.heightMap);
+        world.palmGrove.markWhereUnfit(ground, world.heightMap);
+        world.originPalmCannotStand = !plantStands(ground, world.heightMap, 0, 0);
+    }
     if (read.status != GeoReferenceStatus::Damaged)
         return;
     std::error_code error;

@@ -25,7 +25,9 @@ void loadExtensions(ExtensionEntryPoints& entryPoints, ProcAddressLookup lookup,
 LoadOutcome startUp(Shell& shell, World& world);
 
 // After start-up, before the first frame: the geographic reference of the
-// data folder for the readout of where you stand. Without one nothing is
-// said; a damaged one leaves the place without a reference and says which
-// file and why in one line on standard error. It never stops the viewer.
+// data folder, for the readout of where you stand and for the plants, which
+// then stand only where they can. Without one nothing is said and nothing
+// changes; a damaged one leaves the place without a reference (every plant
+// drawn) and says which file and why in one line on standard error. It never
+// stops the viewer.
 void readPlaceReference(World& world);

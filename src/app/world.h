@@ -30,6 +30,9 @@ struct World {
     PalmGrove palmGrove;
     FlyerSwarm flyers;
     MeshModel originPalm; // "palme4.vxm", standing at the world origin
+    // Set once after start-up on an imported place whose origin is sea, cliff
+    // or above the tree line: the origin palm is then not drawn.
+    bool originPalmCannotStand = false;
     Overlay overlay;
     RandomSource random;
     std::optional<GeoReference> geoReference; // landscape.geo.json, read after start-up; none for most places

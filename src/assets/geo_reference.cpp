@@ -134,6 +134,16 @@ std::string readFields(const JsonDocument& document, GeoReference& reference)
         !(reference.metresPerHeightStep > 0))
         in.refuse("height_metres.per_height_step", "is not positive");
 
+    // Optional: an older generator wrote none, and every height stays open to plants.
+    reference.treeLineNorth = reference.treeLineSouth = HUGE_VAL;
+    if (const JsonNode* trees = document.member(*root, "tree_line_metres")) {
+        double metres[2] = {};
+        if (!in.numbers(*trees, metres, 2))
+            in.refuse("tree_line_metres", "is not 2 finite numbers (north, south)");
+        reference.treeLineNorth = metres[0];
+        reference.treeLineSouth = metres[1];
+    }
+
     const JsonNode* corners = in.field(root, "corners_lon_lat", JsonType::Object, "corners_lon_lat");
     for (int i = 0; i < kGeoCornerCount && corners; ++i) {
         const std::string path = std::string("corners_lon_lat.") + kCornerNames[i];

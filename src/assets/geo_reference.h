@@ -37,6 +37,11 @@ struct GeoReference {
     double metresPerHeightStep;      // > 0
     LonLat corners[kGeoCornerCount]; // world (0, 0), (1024, 0), (1024, 1024), (0, 1024), by GeoCorner
     LonLat grid[kGeoGridPoints];     // world (64 c, 64 r) at index 17 r + c: row z = 0 first
+    // The tree line in metres at the north edge (z = 0) and the south edge
+    // (z = 1024), even in between: the one the ground is painted by, where
+    // plants stop. Infinite in a file that gives none (an older generator's).
+    double treeLineNorth;
+    double treeLineSouth;
 };
 
 enum class GeoReferenceStatus : uint8_t {
@@ -52,7 +57,7 @@ struct GeoReferenceRead {
 };
 
 // Decodes a whole file's bytes. Anything the object holds beyond the fields
-// above is ignored; a missing field, a wrong type, a number that is not
+// above is ignored; a missing field (but the optional tree line), a wrong type, a number that is not
 // finite or out of its range, a wrong point count, corners that are not the
 // grid's own, or more than kGeoReferenceMostBytes make it Damaged.
 GeoReferenceRead parseGeoReference(const uint8_t* bytes, size_t size);

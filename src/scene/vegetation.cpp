@@ -63,6 +63,12 @@ LoadOutcome GrassField::init(const HeightMap& map, RandomSource& random, LoadDec
     return LoadOutcome::Continue;
 }
 
+void GrassField::markWhereUnfit(const PlantGround& ground, const HeightMap& map)
+{
+    for (GrassTuft& tuft : tufts)
+        tuft.cannotStand = !plantStands(ground, map, gridCoordinate(tuft.x), gridCoordinate(tuft.z));
+}
+
 void GrassField::markVisible(const FrustumPlanes& frustum)
 {
     for (GrassTuft& tuft : tufts)
@@ -73,7 +79,7 @@ void GrassField::draw(float cameraX, float cameraY, float cameraZ) const
 {
     glDisable(GL_CULL_FACE);
     for (const GrassTuft& tuft : tufts) {
-        if (tuft.visible && isNear(tuft.x, tuft.y, tuft.z, cameraX, cameraY, cameraZ, kGrassDrawDistance))
+        if (tuft.visible && !tuft.cannotStand && isNear(tuft.x, tuft.y, tuft.z, cameraX, cameraY, cameraZ, kGrassDrawDistance))
             drawCopy(tuft.x, tuft.y, tuft.z, list);
     }
     glEnable(GL_CULL_FACE);
@@ -106,6 +112,12 @@ LoadOutcome PalmGrove::init(const HeightMap& map, RandomSource& random, LoadDeci
     return LoadOutcome::Continue;
 }
 
+void PalmGrove::markWhereUnfit(const PlantGround& ground, const HeightMap& map)
+{
+    for (PalmInstance& palm : palms)
+        palm.cannotStand = !plantStands(ground, map, gridCoordinate(palm.x), gridCoordinate(palm.z));
+}
+
 void PalmGrove::markVisible(const FrustumPlanes& frustum)
 {
     for (PalmInstance& palm : palms) {
@@ -119,7 +131,7 @@ void PalmGrove::draw(float cameraX, float cameraY, float cameraZ) const
     glDisable(GL_CULL_FACE);
     for (int i = 0; i < kPalmCount; ++i) {
         const PalmInstance& palm = palms[i];
-        if (palm.visible && isNear(palm.x, palm.y, palm.z, cameraX, cameraY, cameraZ, kPalmDrawDistance))
+        if (palm.visible && !palm.cannotStand && isNear(palm.x, palm.y, palm.z, cameraX, cameraY, cameraZ, kPalmDrawDistance))
             drawCopy(palm.x, palm.y, palm.z, lists[kinds[i]]);
     }
     glEnable(GL_CULL_FACE);

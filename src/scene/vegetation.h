@@ -4,9 +4,13 @@
 // drawn as copies of display-listed meshes: tufts within 300 units of the eye,
 // palms within 600 (strictly nearer), and only those that the frame marked
 // visible. Copies are neither rotated nor scaled. Positions are world units.
+// On an imported place the plants that cannot stand where they fell (sea,
+// cliffs, above the tree line) are marked once and never drawn; the draws and
+// the positions stay as scattered.
 
 #include "assets/data_files.h"
 #include "assets/mesh_model.h"
+#include "scene/plant_ground.h"
 #include "scene/random_source.h"
 #include "terrain/height_map.h"
 #include "view/frustum.h"
@@ -27,8 +31,9 @@ constexpr float kPalmVisibilityRadius = 29;
 constexpr float kPalmCrownHeight = 50; // a palm's second sphere sits this far above its base
 
 struct GrassTuft {
-    float x, y, z; // world units; y is the height of the tuft's origin
-    bool visible;  // rewritten by the frame
+    float x, y, z;            // world units; y is the height of the tuft's origin
+    bool visible;             // rewritten by the frame
+    bool cannotStand = false; // set once after start-up on an imported place; never drawn then
 };
 
 struct GrassField {
@@ -41,6 +46,8 @@ struct GrassField {
     LoadOutcome init(const HeightMap& map, RandomSource& random, LoadDecision decide);
     // Three draws per tuft (x, z, one discarded); false visibility.
     void scatter(const HeightMap& map, RandomSource& random);
+    // After start-up, on an imported place: marks each tuft that cannot stand.
+    void markWhereUnfit(const PlantGround& ground, const HeightMap& map);
     // Per frame, before the draw: each tuft inside the view volume or not.
     void markVisible(const FrustumPlanes& frustum);
     void draw(float cameraX, float cameraY, float cameraZ) const;
@@ -49,6 +56,7 @@ struct GrassField {
 struct PalmInstance {
     float x, y, z;
     bool visible;
+    bool cannotStand = false; // as a tuft's
 };
 
 struct PalmGrove {
@@ -61,6 +69,8 @@ struct PalmGrove {
     LoadOutcome init(const HeightMap& map, RandomSource& random, LoadDecision decide);
     // Three draws per palm (x, z, kind); false visibility.
     void scatter(const HeightMap& map, RandomSource& random);
+    // After start-up, on an imported place: marks each palm that cannot stand.
+    void markWhereUnfit(const PlantGround& ground, const HeightMap& map);
     // Per frame, before the draw: a palm is seen when its base or its crown is.
     void markVisible(const FrustumPlanes& frustum);
     void draw(float cameraX, float cameraY, float cameraZ) const;

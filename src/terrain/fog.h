@@ -5,4 +5,8 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+// Grey; an imported place's sky is hazed to it at the horizon, so that
+// whatever fog reaches blends into the sky.
+constexpr GLfloat kFogColour[4] = {0.8f, 0.8f, 0.8f, 1.0f};
+
 void setUpFog();

@@ -45,6 +45,16 @@ bool parseState(std::string_view word, bool& state)
     return true;
 }
 
+// A word of the file in double quotes, built from the front so the text
+// after it is appended, never inserted before it.
+std::string quoted(std::string_view word)
+{
+    std::string text(1, '"');
+    text.append(word);
+    text += '"';
+    return text;
+}
+
 bool fail(WalkProblem& problem, int line, std::string text)
 {
     problem = {line, std::move(text)};
@@ -79,13 +89,13 @@ bool parseFrame(std::string_view line, int lineNumber, WalkFrame& frame, WalkPro
                          &frame.lookAt.x, &frame.lookAt.y, &frame.lookAt.z};
     for (int i = 0; i < 7; ++i) {
         if (!parseFloat(words[i], *numbers[i]))
-            return fail(problem, lineNumber, "\"" + std::string(words[i]) + "\" is not a finite number");
+            return fail(problem, lineNumber, quoted(words[i]) + " is not a finite number");
     }
     bool* states[3] = {&frame.crouching, &frame.zoomed, &frame.wireframe};
     for (int i = 0; i < 3; ++i) {
         if (!parseState(words[7 + i], *states[i]))
             return fail(problem, lineNumber,
-                        "crouch, zoom and wireframe are 0 or 1, not \"" + std::string(words[7 + i]) + "\"");
+                        "crouch, zoom and wireframe are 0 or 1, not " + quoted(words[7 + i]));
     }
     const float dx = frame.lookAt.x - frame.eye.x;
     const float dz = frame.lookAt.z - frame.eye.z;

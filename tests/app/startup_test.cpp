@@ -10,7 +10,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -151,6 +153,44 @@ TEST_F(StartUp, LeavesTheViewerAtItsStartAndTheGraphicsStateForTheFrame)
     EXPECT_NE(world->extensions.glFogCoordfEXT, nullptr);
     EXPECT_FALSE(shell.queue.quitPosted);
     EXPECT_EQ(platform::depthBits(), 32);
+}
+
+// The sea west of x = 512, land 8 m high east of it, on the equator (the
+// reference's grid 0.064 degrees a point, the ground 2 m below the sea at
+// height 0). With the place's reference no plant is drawn in the sea, the
+// origin palm neither; the generated set has none, and every plant is drawn.
+TEST_F(StartUp, APlacesReferenceKeepsPlantsOutOfTheSea)
+{
+    std::string grid;
+    for (int i = 0; i < kGeoGridPoints; ++i)
+        grid += (i ? ", [" : "[") + std::to_string(0.064 * (i % 17)) + ", " + std::to_string(-0.064 * (i / 17)) + "]";
+    const std::filesystem::path place = std::filesystem::path(LUMORA_BINARY_DIR) / "startup-place";
+    std::filesystem::create_directories(place);
+    std::ofstream(place / kGeoReferenceFile)
+        << R"({"format": "lumora-geo", "version": 1, "crs_wkt": "WGS 84", "geotransform": [0, 0.001, 0, 0, 0, -0.001],
+              "height_metres": {"at_height_0": -2, "per_height_step": 1}, "corners_lon_lat": {"north_west": [0, 0],
+              "north_east": [1.024, 0], "south_east": [1.024, -1.024], "south_west": [0, -1.024]},
+              "grid_lon_lat": {"every": 64, "count": 17, "points": [)"
+        << grid << "]}}";
+    for (int z = 0; z < kHeightMapSide; ++z)
+        std::memset(&world->heightMap.heights[z * kHeightMapSide + kHeightMapSide / 2], 10, kHeightMapSide / 2);
+    world->grassField.scatter(world->heightMap, world->random);
+    world->palmGrove.scatter(world->heightMap, world->random);
+
+    const std::filesystem::path previous = std::filesystem::current_path();
+    for (const std::filesystem::path& folder : {landscape_test::defaultSetFolder(), place}) {
+        const bool real = folder == place;
+        std::filesystem::current_path(folder);
+        readPlaceReference(*world);
+        std::filesystem::current_path(previous);
+        ASSERT_EQ(world->geoReference.has_value(), real);
+        for (const GrassTuft& tuft : world->grassField.tufts)
+            EXPECT_EQ(tuft.cannotStand, real && tuft.x < kHeightMapSide / 2) << tuft.x;
+        for (const PalmInstance& palm : world->palmGrove.palms)
+            EXPECT_EQ(palm.cannotStand, real && palm.x < kHeightMapSide / 2) << palm.x;
+        EXPECT_EQ(world->originPalmCannotStand, real);
+    }
+    std::filesystem::remove_all(place);
 }
 
 // Box texts go to standard error, where the death test reads them.

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -64,6 +65,14 @@ TEST(GeoReference, AValidFileReadsBack)
     EXPECT_EQ(r.grid[17 * 3 + 5].longitude, 10 + 0.064 * 5);
     EXPECT_EQ(r.grid[17 * 3 + 5].latitude, 47 - 0.064 * 3);
     EXPECT_EQ(r.corners[int(GeoCorner::SouthEast)].longitude, 11.024);
+    // An older generator's file gives no tree line: plants may stand at any height.
+    EXPECT_EQ(r.treeLineNorth, HUGE_VAL);
+    EXPECT_EQ(r.treeLineSouth, HUGE_VAL);
+
+    const GeoReferenceRead trees = parse(document("tree_line_metres", "[1900, 1950.5]"));
+    ASSERT_EQ(trees.status, GeoReferenceStatus::Read) << trees.reason;
+    EXPECT_EQ(trees.reference.treeLineNorth, 1900);
+    EXPECT_EQ(trees.reference.treeLineSouth, 1950.5);
 }
 
 // Each row is a whole file: the valid one with one field changed, or text.
@@ -91,6 +100,9 @@ TEST(GeoReference, EachDamageHasItsReason)
          "\"height_metres.per_height_step\" is not a number"},
         {document("height_metres", R"({"at_height_0": 1, "per_height_step": 0})"),
          "\"height_metres.per_height_step\" is not positive"},
+        {document("tree_line_metres", "[1900]"), "\"tree_line_metres\" is not 2 finite numbers (north, south)"},
+        {document("tree_line_metres", R"({"north": 1900, "south": 1950})"),
+         "\"tree_line_metres\" is not 2 finite numbers (north, south)"},
         {document("corners_lon_lat", R"({"north_west": [10, 47]})"), "\"corners_lon_lat.north_east\" is missing"},
         {document("corners_lon_lat", R"({"north_west": [180.5, 47]})"),
          "\"corners_lon_lat.north_west\" is not [longitude, latitude] in degrees"},

@@ -112,6 +112,8 @@ elevation-file)
     [[ $(wc -w <<<"$folders") == 1 && $folders != *partial* ]] || fail "cache: $folders"
     if [[ $run == first ]]; then
       grep -q "^lumora: importing hill.png into $work/cache/lumora/$folders " "$work/stderr" || fail "no import"
+      # The generator's line of what it did, passed on once the files are written.
+      grep -q "^lumora: $work/hill.png: .* samples, from " "$work/stderr" || fail "no import line"
       stamp=$(stat -c %Y.%i "$work/cache/lumora/$folders/landscape.version")
     else
       ! grep -q "importing" "$work/stderr" || fail "imported again"

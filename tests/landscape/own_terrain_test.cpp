@@ -1,5 +1,5 @@
 // A user's own terrain: elevation models made here through GDAL's own API,
-// read, filled, fitted, joined across the wrap and placed under the start;
+// read, filled, fitted and placed under the start;
 // then the command run on files it must refuse and on a height map that
 // ImageMagick makes, read back with stb_image.
 #include "geodata_files.h"
@@ -132,34 +132,6 @@ TEST(OwnTerrain, MosaicReachingOutsideItsFolderIsRefusedWithoutAConnection)
     close(server);
 }
 
-// A map not made to repeat: a ramp from 0 in the west to 250 in the east and
-// from north to south, with some roughness.
-TEST(OwnTerrain, EdgesJoinAcrossTheWrap)
-{
-    landscape::HeightField ground{1024, std::vector<float>(1024 * 1024)};
-    for (int z = 0; z < 1024; ++z)
-        for (int x = 0; x < 1024; ++x)
-            ground.heights[z * 1024 + x] = static_cast<float>((x + z) * 0.12 + (x * 31 + z * 17) % 7 * 0.1);
-    const landscape::HeightField before = ground;
-    landscape::joinEdges(ground);
-
-    double across[2] = {0, 0}, inside[2] = {0, 0};
-    for (int i = 0; i < 1024; ++i) {
-        across[0] += std::fabs(ground.at(0, i) - ground.at(1023, i));
-        across[1] += std::fabs(ground.at(i, 0) - ground.at(i, 1023));
-        for (int k = 0; k < 1023; ++k) {
-            inside[0] += std::fabs(ground.at(k + 1, i) - ground.at(k, i)) / 1023;
-            inside[1] += std::fabs(ground.at(i, k + 1) - ground.at(i, k)) / 1023;
-        }
-    }
-    EXPECT_LE(across[0], 2.0 * inside[0]);
-    EXPECT_LE(across[1], 2.0 * inside[1]);
-    const int band = landscape::kEdgeBand;
-    EXPECT_LE(band, 1024 / 20);
-    EXPECT_EQ(ground.at(band, band), before.at(band, band));
-    EXPECT_EQ(ground.at(1023 - band, 1023 - band), before.at(1023 - band, 1023 - band));
-}
-
 // Ground flat at the given height with one peak: the start ends above 25
 // (as a byte), the peak within 255 and above the start.
 TEST(OwnTerrain, StartStandsOnTheGround)
@@ -244,12 +216,23 @@ TEST(OwnTerrainCommand, TrueProportionsMakeAHeightStepAsLongAsAGridStep)
     const CommandRun run = generate(folder / "out", "--exaggeration 1 --heightmap " + (folder / "dem.tif").string());
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("a grid step is 54.36 m across and 108.7 m along and a height step 81.53 m, so the "
-                           "relief is exaggerated 1 times"),
+                           "relief is in true proportions"),
               std::string::npos)
         << run.out;
+    // Told once the files are written, the version file last among them.
+    EXPECT_GT(run.out.find("in true proportions"), run.out.find("landscape.version"));
     const std::string raw = readText(folder / "out" / "Tertest.raw");
     const auto [low, high] = std::minmax_element(raw.begin(), raw.end());
     EXPECT_NEAR(*high - *low, 10, 1);
+
+    // An OUTDIR that is a file: the failure alone, no line of what the
+    // import did.
+    writeBytes(folder / "a-file", "not a folder\n");
+    const CommandRun refused = generate(folder / "a-file", "--heightmap " + (folder / "dem.tif").string());
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.out, "");
+    EXPECT_EQ(refused.err.rfind("lumora-landscape: cannot create " + (folder / "a-file").string(), 0), 0u)
+        << refused.err;
 }
 
 TEST(OwnTerrainCommand, ImageMagicksHeightMapIsNeitherMirroredNorTurned)
@@ -274,18 +257,9 @@ TEST(OwnTerrainCommand, ImageMagicksHeightMapIsNeitherMirroredNorTurned)
 
     // The written highest and lowest cells lie on the input's highest and
     // lowest points, within two height steps and a sample (each cell blends
-    // neighbouring samples); a mirrored or turned map would not. The band
-    // along the edges, blended across the wrap, takes the middle's height.
-    const auto blendBand = [](auto& cells, int side) {
-        const int band = landscape::kEdgeBand * side / 1024;
-        const auto middle = cells[side / 2 * side + side / 2];
-        for (int i = 0; i < side * side; ++i)
-            if (std::min({i % side, i / side, side - 1 - i % side, side - 1 - i / side}) < band)
-                cells[i] = middle;
-    };
-    blendBand(input, w);
-    std::vector<uint8_t> ground(raw.begin(), raw.end());
-    blendBand(ground, 1024);
+    // neighbouring samples); a mirrored or turned map would not. The edges
+    // are the input's own, never blended towards the opposite edge.
+    const std::vector<uint8_t> ground(raw.begin(), raw.end());
     const auto [low, high] = std::minmax_element(input.begin(), input.end());
     const double step = (*high - *low) / 255.0;
     const auto [bottom, top] = std::minmax_element(ground.begin(), ground.end());

@@ -294,9 +294,9 @@ TEST(PlaceImport, PictureOrTrackThatCannotServeIsRefused)
     EXPECT_FALSE(fs::exists(folder / "out"));
 }
 
-// The height in metres that the reference gives at world points inside the
-// edge band equals the model's plane there, within half a height step, when
-// the ground is fitted as it is, raised under the start, or flattened.
+// The height in metres that the reference gives at world points, the edges'
+// included, equals the model's plane there, within half a height step, when
+// the ground is fitted by default, raised under the start, or flattened.
 TEST(PlaceImport, ReferenceGivesTheModelsPositionsAndMetres)
 {
     const fs::path folder = scratch("reference");
@@ -304,7 +304,7 @@ TEST(PlaceImport, ReferenceGivesTheModelsPositionsAndMetres)
         bool degrees;
         std::optional<float> exaggeration;
         const char* what;
-    } cases[] = {{true, std::nullopt, "in degrees, spread over the byte range"},
+    } cases[] = {{true, std::nullopt, "in degrees, by default"},
                  {false, 1.0f, "projected, true proportions: raised under the start"},
                  {false, 200.0f, "projected, exaggerated: flattened to fit"}};
     for (const auto& c : cases) {
@@ -318,7 +318,7 @@ TEST(PlaceImport, ReferenceGivesTheModelsPositionsAndMetres)
         const landscape::GeoReference& r = *place.reference;
         const std::array<double, 6>& g = r.worldTransform;
         EXPECT_GT(r.metresPerHeightStep, 0.0);
-        for (const auto& [i, j] : std::vector<std::array<int, 2>>{{64, 64}, {500, 500}, {900, 100}, {200, 960}}) {
+        for (const auto& [i, j] : std::vector<std::array<int, 2>>{{64, 64}, {500, 500}, {900, 100}, {200, 960}, {0, 1023}, {1023, 0}}) {
             const double x = g[0] + i * g[1] + j * g[2], y = g[3] + i * g[4] + j * g[5];
             const double metres =
                 r.metresAtHeight0 + std::round(place.terrain.ground.at(i, j)) * r.metresPerHeightStep;
@@ -331,6 +331,34 @@ TEST(PlaceImport, ReferenceGivesTheModelsPositionsAndMetres)
         EXPECT_NEAR(r.gridLonLat[0][1], corner[1], 1e-9);
         EXPECT_EQ(r.gridLonLat.size(), 17u * 17u);
         EXPECT_NE(place.terrain.geoReference.find("\"format\": \"lumora-geo\""), std::string::npos);
+    }
+}
+
+// A ramp west to east, 7.68 km a side in UTM (a grid step of 7.5 m): a
+// coastal plain from the sea at -1 m to 88 m is drawn 3 times steeper, not
+// spread 21 times over the byte range; a mountainside 2500 m high needs less
+// than 3 to fit and is spread over it.
+TEST(PlaceImport, DefaultExaggerationIsAtMostThree)
+{
+    const fs::path folder = scratch("default-exaggeration");
+    const struct {
+        double low, high;
+        const char* factor;
+        int span; // height steps from the lowest to the highest cell
+    } cases[] = {{-1, 88, "exaggerated 3 times", 36}, {0, 2500, "exaggerated 0.765 times", 255}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.factor);
+        const fs::path file = folder / ("ramp" + std::to_string(static_cast<int>(c.high)) + ".tif");
+        writeRaster(file, {256, 256, GDT_Float32, {573000.0, 30.0, 0, 5238000.0, 0, -30.0}},
+                    [&](int x, int) { return c.low + (c.high - c.low) * x / 255.0; });
+        landscape::ImportOptions options;
+        options.heightMap = file;
+        const landscape::ImportedPlace place = landscape::importPlace(options, landscape::kDefaultSeed);
+        EXPECT_NE(place.report.find("a grid step is 7.5 m and a height step"), std::string::npos) << place.report;
+        EXPECT_NE(place.report.find(std::string("so the relief is ") + c.factor), std::string::npos) << place.report;
+        const auto [low, high] =
+            std::minmax_element(place.terrain.ground.heights.begin(), place.terrain.ground.heights.end());
+        EXPECT_NEAR(*high - *low, c.span, 0.5f);
     }
 }
 

@@ -1,7 +1,8 @@
 // The readout of where you stand against GDAL's own answer: for a model in a
 // projected system and one in degrees, gdallocationinfo finds the place that
 // the viewer reads from the generator's landscape.geo.json for a world point
-// in a sample of the model within one grid step of that point.
+// in a sample of the model within one grid step of that point; and the tree
+// line the viewer reads from it.
 #include "geodata_files.h"
 
 #include "place_import.h"
@@ -58,6 +59,10 @@ TEST(ReadoutLocation, GdallocationinfoFindsTheReadoutsPlaceWithinOneGridStep)
         const std::string text = landscape::importPlace(options, landscape::kDefaultSeed).terrain.geoReference;
         const GeoReferenceRead read = parseGeoReference(reinterpret_cast<const uint8_t*>(text.data()), text.size());
         ASSERT_EQ(read.status, GeoReferenceStatus::Read) << read.reason;
+        if (m.degrees) { // 37.8995 N at z = 0 and 36.8755 N at z = 1024: the snow line less 800 m
+            EXPECT_NEAR(read.reference.treeLineNorth, 4500 * (80 - 37.8995) / 55 - 800, 0.1);
+            EXPECT_NEAR(read.reference.treeLineSouth, 4500 * (80 - 36.8755) / 55 - 800, 0.1);
+        }
 
         const std::array<double, 2> points[] = {{100.5, 200.25}, {512, 700}, {990, 31.75}};
         std::vector<LonLat> places;

@@ -5,6 +5,7 @@
 // that a slip in the table, or in the generator's reading of it, shows up as
 // a seam.
 #include "support/generated_set.h"
+#include "sky.h"
 #include "sun.h"
 
 #include <gtest/gtest.h>
@@ -194,6 +195,33 @@ TEST_F(SkyFaces, WallsStandUprightOverDarkGround)
     }
     EXPECT_LT(pictureMean(pictures_[2]), 60.0);
     EXPECT_GT(pictureMean(pictures_[3]), 150.0);
+}
+
+// An imported place's sky: the viewer's fog grey below the horizon and on
+// it, so the ground's edge meets haze, then clear sky above the haze (bluer
+// than red on the whole, clouds and sun included), and no hill anywhere. The
+// generated sky has hills just above the horizon.
+TEST(OpenSky, HazeBelowAndOnTheHorizonClearSkyAbove)
+{
+    const landscape::SkyScene open = landscape::makeSkyScene(1, landscape::SkyHorizon::Open);
+    const landscape::SkyScene hills = landscape::makeSkyScene(1);
+    float blueAbove = 0.0f;
+    int hillsSeen = 0;
+    for (float azimuth = 0.0f; azimuth < 6.28f; azimuth += 0.1f) {
+        const auto colour = [&](const landscape::SkyScene& scene, float up) {
+            return landscape::skyColour(scene, {std::cos(up) * std::cos(azimuth), std::sin(up),
+                                                std::cos(up) * std::sin(azimuth)});
+        };
+        for (const float up : {-1.5f, -0.01f, 0.0f}) {
+            const Vec3 c = colour(open, up);
+            EXPECT_TRUE(c.x == 0.8f && c.y == 0.8f && c.z == 0.8f) << azimuth << " " << up;
+        }
+        EXPECT_NEAR(colour(open, 0.02f).z, 0.8f, 0.06f);
+        blueAbove += colour(open, 0.5f).z - colour(open, 0.5f).x;
+        hillsSeen += colour(hills, 0.02f).x < 0.7f && colour(hills, 0.02f).z < colour(hills, 0.02f).x + 0.1f;
+    }
+    EXPECT_GT(blueAbove / 63, 0.15f);
+    EXPECT_GT(hillsSeen, 32);
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -106,6 +107,50 @@ TEST(Scatter, EveryRunPlacesEveryCopyIdentically)
     EXPECT_EQ(std::memcmp(first.grass->tufts, second.grass->tufts, sizeof first.grass->tufts), 0);
     EXPECT_EQ(std::memcmp(first.palms->palms, second.palms->palms, sizeof first.palms->palms), 0);
     EXPECT_EQ(std::memcmp(first.palms->kinds, second.palms->kinds, sizeof first.palms->kinds), 0);
+}
+
+// An imported place on the equator, 10 m a world unit: sea to x = 300 (4 m
+// below), the shore at sea level to x = 310, land rising gently to a cliff
+// at x = 600..640 (8 m up a unit; a palm holds 6.2 m), a plateau at 350 m
+// behind it, and a tree line from 300 m at the north edge to 400 m at the
+// south edge, which it passes at z = 512.
+TEST(PlantGround, NoDrawnPlantStandsInTheSeaOnTheCliffOrAboveTheTreeLine)
+{
+    const auto map = std::make_unique<HeightMap>();
+    for (int x = 0; x < kHeightMapSide; ++x) {
+        const int h = x < 300 ? 0 : x < 310 ? 2 : x < 600 ? 3 + (x - 310) / 20 : x < 640 ? 17 + 4 * (x - 600) : 177;
+        for (int z = 0; z < kHeightMapSide; ++z)
+            map->heights[z * kHeightMapSide + x] = static_cast<uint8_t>(h);
+    }
+    GeoReference reference{};
+    const double side = 10.0 * kGeoWorldSide / 6371008.8 * 180.0 / 3.14159265358979323846; // degrees
+    const LonLat corners[kGeoCornerCount] = {{0, 0}, {side, 0}, {side, -side}, {0, -side}};
+    std::memcpy(reference.corners, corners, sizeof corners);
+    reference.metresAtHeight0 = -4;
+    reference.metresPerHeightStep = 2;
+    reference.treeLineNorth = 300;
+    reference.treeLineSouth = 400;
+    Scattered s = scatterBoth(*map);
+    s.grass->markWhereUnfit(plantGroundOf(reference), *map);
+    s.palms->markWhereUnfit(plantGroundOf(reference), *map);
+
+    // Where a plant cannot stand, where it can, and in between the cliff's
+    // edges (its slope is read three cells each side) and the tree line's
+    // crossing at 350 m, where it may.
+    const auto check = [](float worldX, float worldZ, bool cannotStand, int (&counts)[2]) {
+        const int x = static_cast<int>(worldX), z = static_cast<int>(worldZ);
+        const bool cannot = x < 310 || (x >= 603 && x <= 637) || (x >= 646 && z < 500);
+        if (cannot || (x < 594 || (x >= 646 && z >= 524))) {
+            EXPECT_EQ(cannotStand, cannot) << x << ", " << z;
+            ++counts[cannot];
+        }
+    };
+    int tufts[2] = {}, palms[2] = {};
+    for (const GrassTuft& t : s.grass->tufts)
+        check(t.x, t.z, t.cannotStand, tufts);
+    for (const PalmInstance& p : s.palms->palms)
+        check(p.x, p.z, p.cannotStand, palms);
+    EXPECT_GT(std::min({tufts[0], tufts[1], palms[0], palms[1]}), 50);
 }
 
 // All six planes the same: inside where y > 40 (n = (0, 1, 0), d = -40).
@@ -250,9 +295,10 @@ TEST_F(VegetationDraw, PalmsNearerThan600DrawTheirOwnKindsList)
         {500, 30, -99.9f, true},  // kind 2, along z
         {500, 629.9f, 500, true}, // kind 0, straight above
         {520, 30, 520, false},
+        {510, 30, 510, true, true}, // seen and near, but it cannot stand there
     };
     std::memcpy(grove->palms, palms, sizeof palms);
-    const int32_t kinds[] = {0, 1, 2, 0, 1};
+    const int32_t kinds[] = {0, 1, 2, 0, 1, 2};
     std::memcpy(grove->kinds, kinds, sizeof kinds);
 
     const std::vector<Drawn> d = drawn([&] { grove->draw(eye[0], eye[1], eye[2]); });

@@ -31,14 +31,15 @@ std::string binaryFingerprint()
 
 bool complete(const fs::path& folder) { return fs::exists(folder / landscape::kVersionFileName); }
 
-// The folder "generated" beside the running binary.
+// The running binary's own folder under "generated" beside it: every test
+// binary of a build sits in one folder, and each clears only its own old sets.
 fs::path outputRoot()
 {
     std::error_code error;
     const fs::path self = fs::read_symlink("/proc/self/exe", error);
     if (error)
         throw std::runtime_error("cannot find the test binary: " + error.message());
-    return self.parent_path() / "generated";
+    return self.parent_path() / "generated" / self.filename();
 }
 
 fs::path generateShared()

@@ -62,6 +62,8 @@ bool startViewerWindowed(Shell& shell, World& world, const char* toolName, Start
         platform::terminate();
         return false;
     }
+    // The place as the viewer shows it: its plants only where they can stand.
+    readPlaceReference(world);
     return true;
 }
 

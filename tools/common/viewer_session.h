@@ -16,7 +16,8 @@
 #include <functional>
 #include <time.h>
 
-// Starts the window and runs startUp. Returns false, having said why on
+// Starts the window, runs startUp and reads the place's geographic reference
+// as the viewer does before its first frame. Returns false, having said why on
 // standard error and shut down again, when there is no display, no window can
 // be made, start-up asked to quit, or start-up would end the process (either
 // way the viewer would end before its first frame).

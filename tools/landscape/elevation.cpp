@@ -138,33 +138,6 @@ GroundFit fitGround(const ElevationGrid& grid, std::optional<float> unitsPerStep
     return fit;
 }
 
-void joinEdges(HeightField& ground)
-{
-    // Each pair of cells facing each other across the wrap, k cells from it,
-    // moves towards the other by weight(k): half the step at the wrap, so the
-    // step vanishes, easing to nothing at the band's inner edge.
-    const auto weight = [](int k) {
-        const float t = (static_cast<float>(k) + 0.5f) / kEdgeBand;
-        return 0.5f * (1.0f - t * t * (3.0f - 2.0f * t));
-    };
-    const int last = ground.size - 1;
-    for (const bool alongRows : {true, false}) {
-        const auto cell = [&](int line, int i) -> float& {
-            return alongRows ? ground.heights[static_cast<size_t>(line) * ground.size + i]
-                             : ground.heights[static_cast<size_t>(i) * ground.size + line];
-        };
-        for (int line = 0; line < ground.size; ++line) {
-            const float step = cell(line, 0) - cell(line, last);
-            for (int k = 0; k < kEdgeBand; ++k) {
-                cell(line, last - k) += step * weight(k);
-                cell(line, k) -= step * weight(k);
-            }
-        }
-    }
-    for (float& height : ground.heights)
-        height = std::clamp(height, 0.0f, 255.0f);
-}
-
 StartPlacement standStartOnGround(HeightField& ground)
 {
     StartPlacement placement;

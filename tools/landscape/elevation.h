@@ -1,9 +1,9 @@
 // A user's own terrain: elevation samples (read by elevation_file.h) fitted to
-// the viewer's ground of 1024 × 1024 heights 0..255, joined across the wrap
-// and placed so the viewer starts on it. Samples keep their order: the file's
-// top (north) row becomes row z = 0 of the ground and its left (west) column
-// x = 0, just as the height file and the terrain picture are laid out, so
-// nothing is mirrored or turned.
+// the viewer's ground of 1024 × 1024 heights 0..255 and placed so the viewer
+// starts on it; its edges are left as the place is. Samples keep their order:
+// the file's top (north) row becomes row z = 0 of the ground and its left
+// (west) column x = 0, just as the height file and the terrain picture are
+// laid out, so nothing is mirrored or turned.
 #pragma once
 
 #include "heightfield.h"
@@ -43,15 +43,6 @@ struct GroundFit {
 // grows) and scales the heights so the input's minimum is 0 and, unless a
 // scale is given, its maximum 255. The grid must have no holes left.
 GroundFit fitGround(const ElevationGrid& grid, std::optional<float> unitsPerStep = std::nullopt);
-
-// The widest band along each edge that joinEdges blends: under 5 % of the map.
-constexpr int kEdgeBand = 48;
-
-// Blends the band along each edge towards the opposite edge, so the ground
-// continues across the wrap without a wall: a map not made to repeat would
-// otherwise end in a cliff where the viewer reads row 0 again at z = 1024 and
-// column 0 at x = 1024. The heights stay within 0..255.
-void joinEdges(HeightField& ground);
 
 // The viewer starts with its eye at height 35 and stands on the ground only
 // where that lies above 25; below, it floats. The lowest height the start

@@ -22,7 +22,11 @@ std::string number(double value)
 
 std::string lonLatText(const std::array<double, 2>& point)
 {
-    return "[" + number(point[0]) + ", " + number(point[1]) + "]";
+    std::string text(1, '[');
+    text += number(point[0]);
+    text += ", ";
+    text += number(point[1]);
+    return text += ']';
 }
 
 std::string jsonString(const std::string& text)
@@ -92,6 +96,7 @@ std::string formatGeoReference(const GeoReference& r)
         text += (i > 0 ? ", " : "") + number(r.worldTransform[i]);
     text += "],\n  \"height_metres\": { \"at_height_0\": " + number(r.metresAtHeight0) +
             ", \"per_height_step\": " + number(r.metresPerHeightStep) + " },\n";
+    text += "  \"tree_line_metres\": [" + number(r.treeLineNorth) + ", " + number(r.treeLineSouth) + "],\n";
     text += "  \"corners_lon_lat\": {\n    \"north_west\": " + corner(0, 0) + ", \"north_east\": " + corner(0, last) +
             ",\n    \"south_east\": " + corner(last, last) + ", \"south_west\": " + corner(last, 0) + "\n  },\n";
     text += "  \"grid_lon_lat\": { \"every\": " + std::to_string(kGeoGridEvery) +

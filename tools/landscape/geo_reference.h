@@ -22,6 +22,8 @@ struct GeoReference {
     double metresAtHeight0 = 0.0;         // above the model's datum
     double metresPerHeightStep = 0.0;
     std::vector<std::array<double, 2>> gridLonLat; // kGeoGridCount² points, WGS 84 longitude, latitude
+    double treeLineNorth = 0.0; // metres at z = 0, where the painted forest ends and plants stop
+    double treeLineSouth = 0.0; // and at z = 1024, even in between
 };
 
 // The world transform of a window of the model stretched over the ground:

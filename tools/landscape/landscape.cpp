@@ -119,11 +119,11 @@ PalmShape stoutPalm()
 
 // Everything but the terrain: these need no heights, so they are built on a
 // second thread while the terrain is made.
-std::vector<LandscapeFile> buildSkyAndProps(uint64_t seed, const LandscapeOptions& options)
+std::vector<LandscapeFile> buildSkyAndProps(uint64_t seed, const LandscapeOptions& options, SkyHorizon horizon)
 {
     std::vector<LandscapeFile> files;
     const uint64_t textures = streamSeed(seed, kTextures);
-    const SkyScene sky = makeSkyScene(seed);
+    const SkyScene sky = makeSkyScene(seed, horizon);
     for (const SkyFaceLayout& face : skyFaceLayouts()) {
         files.push_back({face.fileName, encodeBmp(paintSkyFace(sky, face))});
     }
@@ -171,12 +171,13 @@ Terrain generateTerrain(uint64_t seed, int pictureSize)
 }
 
 template <typename MakeTerrain>
-std::vector<LandscapeFile> buildAll(uint64_t seed, const LandscapeOptions& options, MakeTerrain makeTerrain)
+std::vector<LandscapeFile> buildAll(uint64_t seed, const LandscapeOptions& options, SkyHorizon horizon,
+                                    MakeTerrain makeTerrain)
 {
     // Refused before any thread starts, so that a bad level is one plain error.
     atDetail(originPalm(), options.detail);
     std::future<std::vector<LandscapeFile>> props =
-        std::async(std::launch::async, buildSkyAndProps, seed, std::cref(options));
+        std::async(std::launch::async, buildSkyAndProps, seed, std::cref(options), horizon);
 
     const Terrain terrain = makeTerrain();
     std::vector<LandscapeFile> files;
@@ -195,7 +196,7 @@ std::vector<LandscapeFile> buildAll(uint64_t seed, const LandscapeOptions& optio
 
 std::vector<LandscapeFile> buildLandscape(uint64_t seed, const LandscapeOptions& options)
 {
-    return buildAll(seed, options, [&] { return generateTerrain(seed, options.pictureSize); });
+    return buildAll(seed, options, SkyHorizon::Hills, [&] { return generateTerrain(seed, options.pictureSize); });
 }
 
 std::vector<LandscapeFile> buildLandscapeAround(Terrain terrain, uint64_t seed, const LandscapeOptions& options)
@@ -203,7 +204,8 @@ std::vector<LandscapeFile> buildLandscapeAround(Terrain terrain, uint64_t seed, 
     const HeightField& ground = terrain.ground;
     if (ground.size != kMapSize || ground.heights.size() != static_cast<size_t>(kMapSize) * kMapSize)
         throw std::invalid_argument("the ground must be 1024 x 1024 heights");
-    return buildAll(seed, options, [&] { return std::move(terrain); });
+    // A real place ends where its ground ends: no painted hills beyond it.
+    return buildAll(seed, options, SkyHorizon::Open, [&] { return std::move(terrain); });
 }
 
 void prepareLandscapeFolder(const std::filesystem::path& folder)

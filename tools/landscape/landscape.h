@@ -57,8 +57,8 @@ struct Terrain {
 // terrain is made while the sky and the plants are built on a second thread.
 std::vector<LandscapeFile> buildLandscape(uint64_t seed, const LandscapeOptions& options = {});
 
-// The same around a terrain that is given (a user's own place); the
-// picture's side is the terrain's own.
+// The same around a terrain that is given (a user's own place), under an open
+// sky (sky.h); the picture's side is the terrain's own.
 std::vector<LandscapeFile> buildLandscapeAround(Terrain terrain, uint64_t seed, const LandscapeOptions& options = {});
 
 // Removes a version file left in the folder, so that a set that fails half

@@ -53,19 +53,23 @@ void printHelp()
                 "              (.asc), an ERDAS .img, an ESRI .flt with its .hdr, a mosaic of\n"
                 "              tiles (.vrt), or a greyscale PNG of 8 or 16 bits. Samples without\n"
                 "              data are filled from their neighbours. It is resampled to\n"
-                "              1024 x 1024, and its lowest point set to height 0, its highest to\n"
-                "              255; its top (north) row lies along z = 0 and its left (west)\n"
-                "              column along x = 0. A band along the edges, %d samples wide, is\n"
-                "              blended so the ground joins itself where it repeats, and the\n"
-                "              ground is raised (or its relief flattened) until the start at\n"
-                "              (%d, %d) lies above height 25. One line tells the file's size, the\n"
-                "              height step and, for a georeferenced file, the grid step and\n"
-                "              height step in metres and the exaggeration that results. The\n"
-                "              terrain picture is painted from it; the other files are as\n"
-                "              generated. A mosaic whose tiles are not files in its own folder is\n"
-                "              refused, and nothing is fetched from the network.\n"
+                "              1024 x 1024, and its lowest point set to height 0; its top (north)\n"
+                "              row lies along z = 0 and its left (west) column along x = 0. Its\n"
+                "              edges are left as they are (the viewer draws the ground once). A\n"
+                "              georeferenced file is drawn at most %g times steeper than it is,\n"
+                "              less where its relief would not fit in heights 0 to 255 (then its\n"
+                "              highest point is 255): enough for low hills to show, little enough\n"
+                "              for a coast or a valley to keep its shape. A file without\n"
+                "              georeferencing spreads over heights 0 to 255. The ground is raised\n"
+                "              (or its relief flattened) until the start at (%d, %d) lies above\n"
+                "              height 25. One line tells the file's size, the height step and,\n"
+                "              for a georeferenced file, the grid step and height step in metres\n"
+                "              and the exaggeration that results. The terrain picture is painted\n"
+                "              from it; the other files are as generated. A mosaic whose tiles\n"
+                "              are not files in its own folder is refused, and nothing is fetched\n"
+                "              from the network.\n"
                 "  --exaggeration F\n"
-                "              heights F times as steep as the ground is (1 gives true\n"
+                "              heights F times as steep as the ground is instead (1 gives true\n"
                 "              proportions, a height step as long as a grid step); needs a\n"
                 "              georeferenced file. A relief too high for heights 0 to 255 at\n"
                 "              that scale is flattened to fit, and the line says by how much\n"
@@ -104,7 +108,8 @@ void printHelp()
                 "              or at another level of detail can be told apart\n"
                 "  --help      print this text and exit\n",
                 static_cast<unsigned long long>(landscape::kDefaultSeed), landscape::kLeastDetail,
-                landscape::kMostDetail, landscape::kDefaultDetail, landscape::kEdgeBand, landscape::kStartX,
+                landscape::kMostDetail, landscape::kDefaultDetail,
+                static_cast<double>(landscape::kMostDefaultExaggeration), landscape::kStartX,
                 landscape::kStartZ, landscape::kMapSize, landscape::kMostPictureSize, landscape::kPhotoPictureSize,
                 landscape::kMapSize);
 }
@@ -303,11 +308,12 @@ int main(int argc, char** argv)
         // Everything is built before the folder is touched, so a height map
         // that cannot serve leaves it as it was.
         std::vector<landscape::LandscapeFile> files;
+        std::string report; // what the import did, told once its files are written
         if (import.heightMap.empty()) {
             files = landscape::buildLandscape(seed, options);
         } else {
             landscape::ImportedPlace place = landscape::importPlace(import, seed);
-            std::printf("%s\n", place.report.c_str());
+            report = std::move(place.report);
             files = landscape::buildLandscapeAround(std::move(place.terrain), seed, options);
         }
         landscape::prepareLandscapeFolder(folder);
@@ -317,6 +323,8 @@ int main(int argc, char** argv)
             std::printf("  %-18s %9zu bytes\n", file.name.c_str(), file.bytes.size());
             total += file.bytes.size();
         }
+        if (!report.empty())
+            std::printf("%s\n", report.c_str());
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         std::printf("%s: %zu files, %zu bytes, seed %llu, %.2f s -> %s\n", landscape::versionLine(detail).c_str(),
                     files.size(), total, static_cast<unsigned long long>(seed), seconds, folder.c_str());

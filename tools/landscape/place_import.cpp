@@ -13,6 +13,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <stdexcept>
+#include <string_view>
 
 namespace landscape {
 
@@ -53,6 +54,19 @@ float unitsForExaggeration(const ElevationModel& model, const GridStep& step, fl
     return static_cast<float>(flattened > 1.0 ? (*high - *low) / 255.0 : units);
 }
 
+// The latitude of a row of the reference's grid, at its middle.
+double latitudeAtRow(const GeoReference& reference, int row)
+{
+    return reference.gridLonLat[row * kGeoGridCount + kGeoGridCount / 2][1];
+}
+
+// The exaggeration of a relief spread over the whole byte range.
+double spreadExaggeration(const ElevationModel& model, const GridStep& step)
+{
+    const auto [low, high] = std::minmax_element(model.grid.samples.begin(), model.grid.samples.end());
+    return step.mean() / (std::max(*high - *low, 1e-6f) / 255.0 * model.metresPerUnit);
+}
+
 // The ground from the elevation model, with what was done to it on the line.
 struct ImportedHeights {
     HeightField ground;
@@ -76,9 +90,12 @@ ImportedHeights importHeights(const ImportOptions& options)
             throw std::runtime_error("is not georeferenced, so no exaggeration can be given "
                                      "(--vertical-scale can set the height step)");
         unitsPerStep = unitsForExaggeration(model, *step, *options.exaggeration, flattened);
+    } else if (!options.scale && step && spreadExaggeration(model, *step) > kMostDefaultExaggeration) {
+        unitsPerStep = unitsForExaggeration(model, *step, kMostDefaultExaggeration, flattened);
     }
+    // The ground is drawn once and the walk stops at its edge, so its edges
+    // are left as the place is: a coast stays a coast.
     GroundFit fit = fitGround(model.grid, unitsPerStep);
-    joinEdges(fit.ground);
     const StartPlacement start = standStartOnGround(fit.ground);
 
     ImportedHeights heights;
@@ -92,8 +109,12 @@ ImportedHeights importHeights(const ImportOptions& options)
             appendf(line, "; a grid step is %.4g m across and %.4g m along", step->across, step->along);
         else
             appendf(line, "; a grid step is %.4g m", step->mean());
-        appendf(line, " and a height step %.4g m, so the relief is exaggerated %.3g times", heightStep,
-                step->mean() / heightStep);
+        char factor[32];
+        std::snprintf(factor, sizeof factor, "%.3g", step->mean() / heightStep);
+        if (std::string_view(factor) == "1")
+            appendf(line, " and a height step %.4g m, so the relief is in true proportions", heightStep);
+        else
+            appendf(line, " and a height step %.4g m, so the relief is exaggerated %s times", heightStep, factor);
         if (flattened > 1.0)
             appendf(line, " (flattened %.3g times to fit heights 0 to 255)", flattened);
     } else {
@@ -124,6 +145,8 @@ ImportedHeights importHeights(const ImportOptions& options)
             model.metresPerUnit * (fit.inputMin - units * (start.raisedBy + 255.0 * (1.0 - relief) / relief));
         try {
             reference->gridLonLat = lonLatGrid(reference->systemWkt, reference->worldTransform);
+            reference->treeLineNorth = treeLineMetres(latitudeAtRow(*reference, 0));
+            reference->treeLineSouth = treeLineMetres(latitudeAtRow(*reference, kGeoGridCount - 1));
         } catch (const std::runtime_error& e) {
             appendf(line, "; %s, so no geographic reference is written", e.what());
             reference.reset();
@@ -143,13 +166,12 @@ Picture paintedGround(const ImportedHeights& heights, uint64_t seed, int side)
     const std::optional<GeoReference>& reference = heights.reference;
     if (!reference || !heights.step)
         return resizedPicture(paintTerrain(heights.ground, seed), side);
-    const auto latitude = [&](int row) { return reference->gridLonLat[row * kGeoGridCount + kGeoGridCount / 2][1]; };
     const GroundMetres metres{reference->metresAtHeight0,
                               reference->metresPerHeightStep,
                               heights.step->across,
                               heights.step->along,
-                              latitude(0),
-                              latitude(kGeoGridCount - 1)};
+                              latitudeAtRow(*reference, 0),
+                              latitudeAtRow(*reference, kGeoGridCount - 1)};
     return resizedPicture(paintTerrain(heights.ground, seed, metres), side);
 }
 

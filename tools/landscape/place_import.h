@@ -15,13 +15,22 @@
 
 namespace landscape {
 
+// A georeferenced model is drawn at most this many times steeper than it is,
+// unless told otherwise: enough for a plain's low hills to read from the
+// eye's height, and little enough that a coast or a valley keeps its shape.
+// A relief too high for the byte range at this scale is drawn flatter, spread
+// over the range. (Spread over the range always, a coastal plain 90 m high
+// came out 28 times steeper, a wall of white spikes.)
+constexpr float kMostDefaultExaggeration = 3.0f;
+
 // A photograph has more to show than one texel a grid step.
 constexpr int kPhotoPictureSize = 2048;
 
 struct ImportOptions {
     std::filesystem::path heightMap;
     std::optional<float> scale;        // input units per height step
-    std::optional<float> exaggeration; // times steeper than the ground is (1: true proportions)
+    std::optional<float> exaggeration; // times steeper than the ground is (1: true proportions); by default
+                                       // at most kMostDefaultExaggeration
     ReadWindow window;                 // the part of the elevation model to use
     std::filesystem::path image;       // a picture to lay on the ground; empty: none
     std::filesystem::path track;       // tracks and waypoints to draw on it; empty: none

@@ -5,6 +5,7 @@
 #include "sun.h"
 
 #include "assets/data_files.h"
+#include "terrain/fog.h"
 
 #include <algorithm>
 #include <cmath>
@@ -38,6 +39,10 @@ const Vec3 kHorizon{0.74f, 0.83f, 0.92f};
 const Vec3 kSunlight{1.0f, 0.86f, 0.62f};
 const Vec3 kGround{0.20f, 0.24f, 0.15f};
 const Vec3 kNadir{0.11f, 0.13f, 0.09f};
+
+// An open horizon's haze: the viewer's fog colour, up to about 9 degrees.
+const Vec3 kHaze{kFogColour[0], kFogColour[1], kFogColour[2]};
+constexpr float kHazeReach = 0.16f; // of the direction's upward component
 
 struct HillRange {
     float base;      // radians above the horizon at the lowest point
@@ -126,10 +131,13 @@ Vec3 skyDirection(const SkyFaceLayout& face, float s, float t)
     return normalize(face.corner + face.sAxis * s + face.tAxis * t);
 }
 
-SkyScene makeSkyScene(uint64_t seed)
+SkyScene makeSkyScene(uint64_t seed, SkyHorizon horizon)
 {
     SkyScene scene;
     scene.cloudSeed = noiseSeed(seed, kCloudStream);
+    scene.horizon = horizon;
+    if (horizon == SkyHorizon::Open)
+        return scene;
     const uint32_t hillSeed = noiseSeed(seed, kHillStream);
     uint32_t rangeSeed = hillSeed;
     for (const HillRange& range : kRanges) {
@@ -152,6 +160,9 @@ Vec3 skyColour(const SkyScene& scene, Vec3 direction)
 {
     const Vec3 sun = sunDirection();
     const float up = direction.y;
+    const bool open = scene.horizon == SkyHorizon::Open;
+    if (open && up <= 0.0f)
+        return kHaze;
     const float towardsSun = dot(direction, sun);
     const float glow = sunGlow(towardsSun);
     Vec3 colour = skyGradient(up) + kSunlight * glow;
@@ -170,6 +181,8 @@ Vec3 skyColour(const SkyScene& scene, Vec3 direction)
     }
     // The disc shines through thin cloud.
     colour = colour + Vec3{1.0f, 1.0f, 1.0f} * (3.0f * sunDisc(towardsSun));
+    if (open)
+        return lerp(kHaze, colour, smoothstep(0.0f, kHazeReach, up));
 
     const float elevation = std::asin(std::clamp(up, -1.0f, 1.0f));
     const float azimuth = std::atan2(direction.z, direction.x);

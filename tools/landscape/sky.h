@@ -36,14 +36,21 @@ const std::array<SkyFaceLayout, kSkyFaceCount>& skyFaceLayouts();
 // The world direction (unit length) seen through (s, t) of a face.
 Vec3 skyDirection(const SkyFaceLayout& face, float s, float t);
 
-// What the sky holds, fixed by the seed: cloud noise and three ranges of
-// distant hills, each a ring of heights around the horizon.
+// Hills: the generated landscape's, ranges of distant hills all round.
+// Open: an imported place's, whose own ground ends where it ends: no hills,
+// a clear haze at the horizon, and below it nothing but that haze, in the
+// viewer's fog colour, so the ground's edge meets haze rather than a dark void.
+enum class SkyHorizon { Hills, Open };
+
+// What the sky holds, fixed by the seed: cloud noise and, for hills, three
+// ranges of distant hills, each a ring of heights around the horizon.
 struct SkyScene {
     uint32_t cloudSeed = 0;
-    std::vector<std::vector<float>> hillRanges; // elevation in radians per azimuth step
+    std::vector<std::vector<float>> hillRanges; // elevation in radians per azimuth step; none when open
+    SkyHorizon horizon = SkyHorizon::Hills;
 };
 
-SkyScene makeSkyScene(uint64_t seed);
+SkyScene makeSkyScene(uint64_t seed, SkyHorizon horizon = SkyHorizon::Hills);
 
 // The colour of the sky, hills or ground seen along a unit direction.
 Vec3 skyColour(const SkyScene& scene, Vec3 direction);

@@ -4,6 +4,8 @@
 #include "random.h"
 #include "sun.h"
 
+#include "scene/plant_ground.h" // where the viewer lets plants stand
+
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -134,6 +136,8 @@ Picture paintTerrain(const HeightField& field, uint64_t seed)
 
 double snowLineMetres(double latitude) { return 4500.0 * std::clamp((80.0 - std::fabs(latitude)) / 55.0, 0.0, 1.0); }
 
+double treeLineMetres(double latitude) { return snowLineMetres(latitude) - kTreeLineBelowSnow; }
+
 Picture paintTerrain(const HeightField& field, uint64_t seed, const GroundMetres& metres)
 {
     ReliefUnits units;
@@ -147,15 +151,21 @@ Picture paintTerrain(const HeightField& field, uint64_t seed, const GroundMetres
         snowLine[z] = static_cast<float>(snowLineMetres(
             metres.northLatitude + (metres.southLatitude - metres.northLatitude) * (z + 0.5) / field.size));
 
+    const double treesNorth = treeLineMetres(metres.northLatitude);
+    const double treesSouth = treeLineMetres(metres.southLatitude);
+
     // In metres and true slopes: fields in the flat, forest on slopes and in
     // broad tracts up to the tree line, alpine grass turning to bare ground up
-    // to the snow line, rock where the ground is steeper than about 35 degrees.
+    // to the snow line, rock from where the ground is too steep for plants
+    // (about 32 degrees) to about 40.
     const uint32_t woodlandSeed = noiseSeed(seed, kWoodlandStream);
     const float size = static_cast<float>(field.size);
+    const float steepest = static_cast<float>(kSteepestPlantGround);
     return paintGround(field, seed, units, [&](const CoverCell& c) {
         const float h = c.height;
         const float snow = snowLine[c.z];
-        const float trees = snow - static_cast<float>(kTreeLineBelowSnow);
+        const float trees = static_cast<float>(
+            treeLineAt(treesNorth, treesSouth, (c.z + 0.5) * kGeoWorldSide / static_cast<double>(field.size)));
         const float woodland =
             tileFbm(woodlandSeed, static_cast<float>(c.x) / size, static_cast<float>(c.z) / size, 6, 3);
         Vec3 colour = lerp(kGrass, kLushGrass, clamp01(0.5f + 0.25f * c.hollow + 0.6f * c.patch));
@@ -167,7 +177,7 @@ Picture paintTerrain(const HeightField& field, uint64_t seed, const GroundMetres
         const Vec3 high = lerp(kAlpineGrass, kBareGround, smoothstep(trees, snow, h + 150.0f * c.patch));
         colour = lerp(colour, high, alpine * (1.0f - wooded));
         colour = lerp(colour, kSand, 1.0f - smoothstep(1.0f, 4.0f, h + 2.0f * c.patch));
-        colour = lerp(colour, rockColour(c), smoothstep(0.62f, 0.85f, c.slope + 0.12f * c.patch));
+        colour = lerp(colour, rockColour(c), smoothstep(steepest, 0.85f, c.slope + 0.12f * c.patch));
         const float snowy =
             smoothstep(snow - 60.0f, snow + 120.0f, h + 150.0f * c.patch) * (1.0f - smoothstep(0.8f, 1.1f, c.slope));
         return lerp(colour, kSnow, snowy);

@@ -28,13 +28,18 @@ struct GroundMetres {
 
 // The same painted from metres and true slopes: snow above the snow line of
 // the latitude, bare ground and alpine grass above the tree line, forest and
-// fields below it, rock on true steep slopes, sand at sea level. The light
+// fields below it, rock on true slopes too steep for plants, sand at sea level. The light
 // falls on the true relief too, so the exaggeration changes nothing here.
 Picture paintTerrain(const HeightField& field, uint64_t seed, const GroundMetres& metres);
 
 // The lowest height of lasting snow at a latitude (degrees): about 4500 m
 // near the equator, falling from latitude 25 to sea level at 80.
 double snowLineMetres(double latitude);
+
+// The tree line at a latitude (degrees), some way below the snow line. The
+// ground is painted with it even between the place's north and south edge,
+// and landscape.geo.json carries it, so the viewer grows no plant above it.
+double treeLineMetres(double latitude);
 
 // A square picture of the ground brought to another side, blending the four
 // nearest pixels; it repeats across its edges as the ground does.
