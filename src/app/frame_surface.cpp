@@ -24,7 +24,7 @@ TargetReport makeScaledTarget(Shell& shell)
 
 } // namespace
 
-TargetReport drawOffscreen(Shell& shell, int width, int height)
+TargetReport drawOffscreen(Shell& shell, Overlay& overlay, int width, int height)
 {
     const TargetReport report = makeRenderTarget(shell.surface.target, width, height, platform::depthBits());
     if (report.outcome != TargetOutcome::Made)
@@ -32,6 +32,7 @@ TargetReport drawOffscreen(Shell& shell, int width, int height)
     shell.surface.kind = SurfaceKind::Offscreen;
     shell.clientRect = {0, 0, width, height};
     setUpViewport(shell, width, height);
+    scaleOverlay(overlay, height);
     return report;
 }
 

@@ -10,12 +10,14 @@
 // never per frame.
 
 #include "app/shell_state.h"
+#include "overlay/overlay.h"
 
 #include <cstdint>
 
 // A tool's offscreen frame of width x height; the window's resizes no longer
-// change the picture. Reports a size the renderer cannot make.
-TargetReport drawOffscreen(Shell& shell, int width, int height);
+// change the picture, and the overlay's glyphs and points scale with its
+// height. Reports a size the renderer cannot make.
+TargetReport drawOffscreen(Shell& shell, Overlay& overlay, int width, int height);
 
 // The render scale for the window: 1 draws straight into it again. A target
 // that cannot be made leaves the frame as it was and is reported.

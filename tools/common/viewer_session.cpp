@@ -57,6 +57,8 @@ bool startViewerWindowed(Shell& shell, World& world, const char* toolName, Start
         platform::terminate();
         return false;
     }
+    // As the viewer does: an imported place's compass points to true north.
+    readPlaceReference(world);
     return true;
 }
 

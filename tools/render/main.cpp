@@ -255,7 +255,7 @@ int renderWalk(const Options& options, std::span<const WalkFrame> walk, int fram
     }
     if (!startViewerWindowed(shell, world, "lumora-render"))
         return 1;
-    const TargetReport target = drawOffscreen(shell, options.width, options.height);
+    const TargetReport target = drawOffscreen(shell, world.overlay, options.width, options.height);
     if (target.outcome != TargetOutcome::Made) {
         std::fprintf(stderr, "lumora-render: %s\n", describeTargetReport(target).c_str());
         finishViewerSession(shell, world);
