@@ -84,8 +84,14 @@ void fitSurfaceToWindow(Shell& shell)
 
 void adjustRenderScale(Shell& shell)
 {
-    if (!shell.autoScale.on || !observeFrameTime(shell.autoScale, shell.frameClock.delta))
+    if (!shell.autoScale.on)
         return;
+    if (!observeFrameTime(shell.autoScale, shell.frameClock.delta)) {
+        if (settledUntold(shell.autoScale))
+            std::fprintf(stderr, "lumora: the render scale settled at %g\n",
+                         static_cast<double>(kAutoScaleSteps[shell.autoScale.step]));
+        return;
+    }
     const TargetReport report = setRenderScale(shell, kAutoScaleSteps[shell.autoScale.step]);
     if (report.outcome != TargetOutcome::Made) {
         // Said once: the scale stays where it is from now on.
@@ -112,7 +118,7 @@ void finishScene(const Shell& shell)
         return;
     const int width = shell.clientRect.right;
     const int height = shell.clientRect.bottom;
-    stretchToWindow(surface.target, width, height);
+    stretchToWindow(surface.target, width, height, surface.filter);
     glViewport(0, 0, width, height);
     // The scene's depth stayed in the target; the overlay finds the window's
     // far, as the frame's clear leaves it.

@@ -51,12 +51,14 @@ enum class PlaceReadout : uint8_t { Hidden, Shown };
 struct FrameSurface {
     SurfaceKind kind = SurfaceKind::Window;
     float scale = 1; // Scaled: the scene's size over the window's
+    StretchFilter filter = kDefaultStretchFilter; // Scaled: how the scene is stretched onto the window
     RenderTarget target;
 };
 
 struct Shell {
     bool fullScreen = true;         // decided once, before the window exists
     bool fullScreenDesktop = false; // borderless over the desktop at its own resolution, no mode switch
+    bool displayModeRefused = false; // the switch to full screen was refused; its quit is posted
     ClientRect clientRect = {};     // read at start-up, refreshed on windowed resizes
     float fieldOfView = 0;          // degrees; 80 from the first viewport set-up on
     bool zoomed = false;            // right-button zoom to fieldOfView - 70

@@ -96,6 +96,27 @@ TEST(RenderScale, AutoSettlesOnTheLargestScaleAboveFiftyFivePerSecondAndStays)
     EXPECT_LT(run.firstChangeAt, 2 * (kAutoScaleSettleSeconds + kAutoScaleEvidenceSeconds));
 }
 
+TEST(RenderScale, AutoTellsEachScaleItSettlesOnOnce)
+{
+    // 0.6 as above; then a resize's fresh look keeps it, which is not news.
+    AutoRenderScale scale;
+    int told = 0;
+    float toldScale = 0;
+    const auto count = [&] {
+        if (settledUntold(scale)) {
+            ++told;
+            toldScale = kAutoScaleSteps[scale.step];
+        }
+        return Machine{0.004, 0.036};
+    };
+    runAuto(scale, 30, [&](double) { return count(); });
+    EXPECT_EQ(told, 1);
+    EXPECT_FLOAT_EQ(toldScale, 0.6f);
+    restartAutoScaleEvidence(scale);
+    runAuto(scale, 10, [&](double) { return count(); });
+    EXPECT_EQ(told, 1);
+}
+
 TEST(RenderScale, AutoClimbsBackWhenTheLoadGoes)
 {
     AutoRenderScale scale;
