@@ -22,8 +22,8 @@ OverlayPosition viewDirectionPoint(const Camera& camera, const GeoReference* ref
 {
     if (!reference)
         return viewDirectionPoint(camera);
-    const double length = std::hypot(double(camera.viewPoint.x) - camera.position.x,
-                                     double(camera.viewPoint.z) - camera.position.z);
+    const double length =
+        std::hypot(double(camera.viewPoint.x) - camera.position.x, double(camera.viewPoint.z) - camera.position.z);
     const double heading = headingOf(*reference, camera) * kRadiansPerDegree;
     return {kCompassCentre.x + float(kCompassRadius * length * std::sin(heading)),
             kCompassCentre.y + float(kCompassRadius * length * std::cos(heading))};
