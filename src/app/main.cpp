@@ -64,8 +64,8 @@ int main(int argc, char** argv)
     }
     if (startUp(shell, world) == LoadOutcome::EndProcess)
         endProcessAtOnce(shell, world);
-    // A scale the renderer cannot draw at leaves the window's own size.
     shell.surface.filter = line.renderFilter;
+    // A scale the renderer cannot draw at leaves the window's own size.
     if (!shell.queue.quitPosted) {
         const TargetReport report = startRenderScale(shell, line.renderScale);
         if (report.outcome != TargetOutcome::Made)
