@@ -3,7 +3,8 @@
 #include <cstring>
 
 const char* const kViewerUsage =
-    "usage: lumora [--windowed | --fullscreen | --fullscreen-desktop] [--render-scale F|auto] [DIR | FILE]";
+    "usage: lumora [--windowed | --fullscreen | --fullscreen-desktop] [--render-scale F|auto] "
+    "[--render-filter nearest|linear] [DIR | FILE]";
 
 namespace {
 
@@ -48,6 +49,16 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
             const char* value = i + 1 < argc ? argv[++i] : nullptr;
             if (!value || !parseRenderScale(value, line.renderScale)) {
                 line.problemValue = value;
+                line.problemRange = kRenderScaleRange;
+                return usage(line, arg);
+            }
+            continue;
+        }
+        if (isOption && std::strcmp(arg, "--render-filter") == 0) {
+            const char* value = i + 1 < argc ? argv[++i] : nullptr;
+            if (!value || !parseStretchFilter(value, line.renderFilter)) {
+                line.problemValue = value;
+                line.problemRange = "nearest or linear";
                 return usage(line, arg);
             }
             continue;
@@ -89,7 +100,8 @@ void printViewerHelp(std::FILE* out)
     std::fprintf(out,
                  "%s\n"
                  "       lumora [--windowed | --fullscreen | --fullscreen-desktop] [--render-scale F|auto]\n"
-                 "              FILE [--image PICTURE] [--track TRACK] [--plants none|palms]\n"
+                 "              [--render-filter nearest|linear] FILE [--image PICTURE] [--track TRACK]\n"
+                 "              [--plants none|palms]\n"
                  "       lumora --help | --version\n"
                  "\n"
                  "Walks through the landscape whose data files are in DIR (default: the working\n"
@@ -109,7 +121,12 @@ void printViewerHelp(std::FILE* out)
                  "  --render-scale F|auto  draw the scene at F (0.25 to 1, default 1) times the\n"
                  "                         window's width and height and stretch it to the\n"
                  "                         window; the overlay stays sharp. auto picks the\n"
-                 "                         largest scale that keeps about 60 frames a second\n"
+                 "                         largest scale that keeps about 60 frames a second,\n"
+                 "                         and says on standard error where it settles\n"
+                 "  --render-filter nearest|linear\n"
+                 "                         how a scene below scale 1 is stretched to the window:\n"
+                 "                         nearest repeats its pixels (the default, cheaper;\n"
+                 "                         exact doubling at 0.5), linear blends them\n"
                  "  --image PICTURE        with FILE: the user's imagery (an orthophoto or\n"
                  "                         satellite picture) as the terrain picture, aligned by\n"
                  "                         its georeferencing\n"

@@ -1,6 +1,7 @@
 #pragma once
 // The viewer's command line: lumora [--windowed | --fullscreen |
-// --fullscreen-desktop] [--render-scale F|auto] [DIR | FILE], or --help, or
+// --fullscreen-desktop] [--render-scale F|auto] [--render-filter
+// nearest|linear] [DIR | FILE], or --help, or
 // --version; a FILE optionally with --image, --track and --plants for its
 // import. Parsing only reads the arguments; main acts on the result, and
 // tells a data folder from an elevation model to import. With no arguments
@@ -20,14 +21,16 @@ struct CommandLine {
     CommandAction action = CommandAction::Run;
     StartMode mode = StartMode::Ask;
     RenderScaleChoice renderScale = {};
+    StretchFilter renderFilter = kDefaultStretchFilter;
     const char* path = nullptr;         // DIR or FILE, or null for the working directory
     const char* problem = nullptr;      // for Usage: the argument that cannot be used
     const char* problemValue = nullptr; // and its value, when the value is the problem
+    const char* problemRange = nullptr; // and what the option takes, where that helps: "0.25 to 1, or auto"
     ImportChoices import = {};          // for a FILE only
 };
 
 CommandLine parseCommandLine(int argc, const char* const* argv);
 
-// "usage: lumora [--windowed | --fullscreen | --fullscreen-desktop] [--render-scale F|auto] [DIR | FILE]"
+// "usage: lumora [--windowed | ... ] [DIR | FILE]", one line
 extern const char* const kViewerUsage;
 void printViewerHelp(std::FILE* out);

@@ -111,10 +111,10 @@ void drawFrame(const Shell& shell, const World& world, float frameDelta, const F
 
     finishScene(shell);
     if (hooks.overlay == OverlayShown::Drawn) {
-        drawOverlay(world.overlay, world.camera, frameDelta);
+        const GeoReference* reference = world.geoReference ? &*world.geoReference : nullptr;
+        drawOverlay(world.overlay, world.camera, frameDelta, reference);
         if (shell.placeReadout == PlaceReadout::Shown)
-            drawPlaceReadout(world.overlay.fontListBase, world.geoReference ? &*world.geoReference : nullptr,
-                             world.heightMap, world.camera);
+            drawPlaceReadout(world.overlay.fontListBase, reference, world.heightMap, world.camera);
     }
     glPopMatrix();
     passDone(hooks, FramePass::Overlay);

@@ -24,7 +24,7 @@ TargetReport makeScaledTarget(Shell& shell)
 
 } // namespace
 
-TargetReport drawOffscreen(Shell& shell, int width, int height)
+TargetReport drawOffscreen(Shell& shell, Overlay& overlay, int width, int height)
 {
     const TargetReport report = makeRenderTarget(shell.surface.target, width, height, platform::depthBits());
     if (report.outcome != TargetOutcome::Made)
@@ -32,6 +32,7 @@ TargetReport drawOffscreen(Shell& shell, int width, int height)
     shell.surface.kind = SurfaceKind::Offscreen;
     shell.clientRect = {0, 0, width, height};
     setUpViewport(shell, width, height);
+    scaleOverlay(overlay, height);
     return report;
 }
 
@@ -83,8 +84,14 @@ void fitSurfaceToWindow(Shell& shell)
 
 void adjustRenderScale(Shell& shell)
 {
-    if (!shell.autoScale.on || !observeFrameTime(shell.autoScale, shell.frameClock.delta))
+    if (!shell.autoScale.on)
         return;
+    if (!observeFrameTime(shell.autoScale, shell.frameClock.delta)) {
+        if (settledUntold(shell.autoScale))
+            std::fprintf(stderr, "lumora: the render scale settled at %g\n",
+                         static_cast<double>(kAutoScaleSteps[shell.autoScale.step]));
+        return;
+    }
     const TargetReport report = setRenderScale(shell, kAutoScaleSteps[shell.autoScale.step]);
     if (report.outcome != TargetOutcome::Made) {
         // Said once: the scale stays where it is from now on.
@@ -111,7 +118,7 @@ void finishScene(const Shell& shell)
         return;
     const int width = shell.clientRect.right;
     const int height = shell.clientRect.bottom;
-    stretchToWindow(surface.target, width, height);
+    stretchToWindow(surface.target, width, height, surface.filter);
     glViewport(0, 0, width, height);
     // The scene's depth stayed in the target; the overlay finds the window's
     // far, as the frame's clear leaves it.

@@ -2,7 +2,7 @@
 // Where the frame is drawn. In a window at render scale 1, straight into its
 // back buffer: the original frame, without a single framebuffer call. Below
 // scale 1 the scene goes into a target of that share of the window's size,
-// is stretched onto the window with linear filtering, and the overlay is
+// is stretched onto the window (nearest or linear), and the overlay is
 // drawn over it at the window's own resolution, so text stays sharp. A tool
 // draws the whole frame into an offscreen target of any size, whose size is
 // then the frame's client area (projection, zoom, overlay), and reads it back.
@@ -10,12 +10,14 @@
 // never per frame.
 
 #include "app/shell_state.h"
+#include "overlay/overlay.h"
 
 #include <cstdint>
 
 // A tool's offscreen frame of width x height; the window's resizes no longer
-// change the picture. Reports a size the renderer cannot make.
-TargetReport drawOffscreen(Shell& shell, int width, int height);
+// change the picture, and the overlay's glyphs and points scale with its
+// height. Reports a size the renderer cannot make.
+TargetReport drawOffscreen(Shell& shell, Overlay& overlay, int width, int height);
 
 // The render scale for the window: 1 draws straight into it again. A target
 // that cannot be made leaves the frame as it was and is reported.

@@ -29,8 +29,9 @@ int main(int argc, char** argv)
         std::printf("lumora %s\n", LUMORA_VERSION);
         return 0;
     case CommandAction::Usage:
-        std::fprintf(stderr, "lumora: cannot use %s%s%s; %s\n", line.problem, line.problemValue ? " " : "",
-                     line.problemValue ? line.problemValue : "", kViewerUsage);
+        std::fprintf(stderr, "lumora: cannot use %s%s%s%s%s%s; %s\n", line.problem, line.problemValue ? " " : "",
+                     line.problemValue ? line.problemValue : "", line.problemRange ? " (" : "",
+                     line.problemRange ? line.problemRange : "", line.problemRange ? ")" : "", kViewerUsage);
         return 2;
     case CommandAction::Run:
         break;
@@ -63,6 +64,7 @@ int main(int argc, char** argv)
     }
     if (startUp(shell, world) == LoadOutcome::EndProcess)
         endProcessAtOnce(shell, world);
+    shell.surface.filter = line.renderFilter;
     // A scale the renderer cannot draw at leaves the window's own size.
     if (!shell.queue.quitPosted) {
         const TargetReport report = startRenderScale(shell, line.renderScale);
@@ -75,5 +77,12 @@ int main(int argc, char** argv)
     finishWalkRecording(shell); // Escape or closing the window while F9 records
     shutDown(shell, world);
     platform::terminate();
+    // The question's Yes ends as the box's quit says; asked for on the
+    // command line, full screen that never came is a failure.
+    if (line.mode == StartMode::FullScreen && shell.displayModeRefused) {
+        std::fprintf(stderr, "lumora: --fullscreen: the display cannot switch to %d x %d\n", kClientWidth,
+                     kClientHeight);
+        return 1;
+    }
     return exitCode;
 }

@@ -26,6 +26,17 @@ bool parseRenderScale(const char* text, RenderScaleChoice& choice)
     return true;
 }
 
+bool parseStretchFilter(const char* text, StretchFilter& filter)
+{
+    if (std::strcmp(text, "nearest") == 0)
+        filter = StretchFilter::Nearest;
+    else if (std::strcmp(text, "linear") == 0)
+        filter = StretchFilter::Linear;
+    else
+        return false;
+    return true;
+}
+
 void scaledSize(int width, int height, float scale, int& scaledWidth, int& scaledHeight)
 {
     scaledWidth = std::max(1, static_cast<int>(std::lround(static_cast<double>(width) * scale)));
@@ -68,7 +79,8 @@ bool observeFrameTime(AutoRenderScale& scale, float frameDelta)
         if (median * (up / current) * (up / current) < kRoomBelowSeconds)
             --step;
     }
-    if (step == scale.step)
+    scale.kept = step == scale.step;
+    if (scale.kept)
         return false;
     scale.step = step;
     restartAutoScaleEvidence(scale);
@@ -80,4 +92,12 @@ void restartAutoScaleEvidence(AutoRenderScale& scale)
     scale.settleLeft = kAutoScaleSettleSeconds;
     scale.evidenceCount = 0;
     scale.evidenceSeconds = 0;
+}
+
+bool settledUntold(AutoRenderScale& scale)
+{
+    if (!scale.kept || scale.toldStep == scale.step)
+        return false;
+    scale.toldStep = scale.step;
+    return true;
 }

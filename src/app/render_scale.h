@@ -13,6 +13,12 @@
 constexpr float kMinRenderScale = 0.25f;
 constexpr float kMaxRenderScale = 1;
 
+// How the scene is stretched onto the window below scale 1. Nearest repeats
+// each pixel (at 0.5 and 0.25 exactly two or four times each way) and costs
+// less, which the window's frame rate needs; linear blends between them.
+enum class StretchFilter : uint8_t { Nearest, Linear };
+constexpr StretchFilter kDefaultStretchFilter = StretchFilter::Nearest;
+
 struct RenderScaleChoice {
     bool automatic = false;
     float scale = kMaxRenderScale; // when not automatic
@@ -20,6 +26,10 @@ struct RenderScaleChoice {
 
 // "auto", or a number from 0.25 to 1. False for anything else.
 bool parseRenderScale(const char* text, RenderScaleChoice& choice);
+// The range that parseRenderScale takes, for a refusal's line.
+constexpr const char* kRenderScaleRange = "0.25 to 1, or auto";
+// "linear" or "nearest". False for anything else.
+bool parseStretchFilter(const char* text, StretchFilter& filter);
 
 // The scene's size at scale: each side rounded to the nearest pixel, at least 1.
 void scaledSize(int width, int height, float scale, int& scaledWidth, int& scaledHeight);
@@ -38,12 +48,16 @@ struct AutoRenderScale {
     double settleLeft = kAutoScaleSettleSeconds;
     double evidenceSeconds = 0;
     int evidenceCount = 0;
+    bool kept = false; // the last look kept the step: the scale has settled there
+    int toldStep = -1; // the step last told as settled; -1 before any
     float frameSeconds[kAutoScaleEvidenceFrames] = {};
 };
 
 // Takes one frame's delta in seconds. True when the scale should change to
 // kAutoScaleSteps[scale.step].
 bool observeFrameTime(AutoRenderScale& scale, float frameDelta);
+// True once for each scale that auto settles on (a look that keeps it), to be told.
+bool settledUntold(AutoRenderScale& scale);
 // Forgets the frames seen so far and lets the next ones settle first: after a
 // resize they tell nothing of the new size.
 void restartAutoScaleEvidence(AutoRenderScale& scale);

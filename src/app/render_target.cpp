@@ -141,13 +141,13 @@ void deleteRenderTarget(RenderTarget& target)
 
 void bindRenderTarget(const RenderTarget& target) { target.gl.bindFramebuffer(GL_FRAMEBUFFER, target.framebuffer); }
 
-void stretchToWindow(const RenderTarget& target, int windowWidth, int windowHeight)
+void stretchToWindow(const RenderTarget& target, int windowWidth, int windowHeight, StretchFilter filter)
 {
     const FramebufferEntryPoints& gl = target.gl;
     gl.bindFramebuffer(GL_READ_FRAMEBUFFER, target.framebuffer);
     gl.bindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     gl.blitFramebuffer(0, 0, target.width, target.height, 0, 0, windowWidth, windowHeight, GL_COLOR_BUFFER_BIT,
-                       GL_LINEAR);
+                       filter == StretchFilter::Linear ? GL_LINEAR : GL_NEAREST);
     gl.bindFramebuffer(GL_FRAMEBUFFER, 0);
 }
 

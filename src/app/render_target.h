@@ -10,6 +10,8 @@
 // with GL_EXT_framebuffer_blit), so a frame drawn straight into the window
 // never makes a framebuffer call. Making a target reports; the caller decides.
 
+#include "app/render_scale.h"
+
 #include <GL/gl.h>
 #include <GL/glext.h>
 
@@ -70,9 +72,9 @@ void deleteRenderTarget(RenderTarget& target);
 // Draws into target from now on.
 void bindRenderTarget(const RenderTarget& target);
 
-// Copies target onto the window's whole width x height with linear filtering
+// Copies target onto the window's whole width x height with the filter given
 // and leaves the window bound for drawing.
-void stretchToWindow(const RenderTarget& target, int windowWidth, int windowHeight);
+void stretchToWindow(const RenderTarget& target, int windowWidth, int windowHeight, StretchFilter filter);
 
 // Reads target's finished picture: width x height RGB pixels, bottom row
 // first, into pixels (width * height * 3 bytes). The framebuffer bound for

@@ -50,18 +50,20 @@ enum class PlaceReadout : uint8_t { Hidden, Shown };
 
 struct FrameSurface {
     SurfaceKind kind = SurfaceKind::Window;
-    float scale = 1; // Scaled: the scene's size over the window's
+    float scale = 1;                              // Scaled: the scene's size over the window's
+    StretchFilter filter = kDefaultStretchFilter; // Scaled: how the scene is stretched onto the window
     RenderTarget target;
 };
 
 struct Shell {
-    bool fullScreen = true;         // decided once, before the window exists
-    bool fullScreenDesktop = false; // borderless over the desktop at its own resolution, no mode switch
-    ClientRect clientRect = {};     // read at start-up, refreshed on windowed resizes
-    float fieldOfView = 0;          // degrees; 80 from the first viewport set-up on
-    bool zoomed = false;            // right-button zoom to fieldOfView - 70
-    bool zoomDrawn = false;         // the projection is the zoomed one; a resize sets it back, leaving zoomed
-    bool wireframe = false;         // Space outlines both faces of every polygon, Enter fills them
+    bool fullScreen = true;          // decided once, before the window exists
+    bool fullScreenDesktop = false;  // borderless over the desktop at its own resolution, no mode switch
+    bool displayModeRefused = false; // the switch to full screen was refused; its quit is posted
+    ClientRect clientRect = {};      // read at start-up, refreshed on windowed resizes
+    float fieldOfView = 0;           // degrees; 80 from the first viewport set-up on
+    bool zoomed = false;             // right-button zoom to fieldOfView - 70
+    bool zoomDrawn = false;          // the projection is the zoomed one; a resize sets it back, leaving zoomed
+    bool wireframe = false;          // Space outlines both faces of every polygon, Enter fills them
     PlaceReadout placeReadout = PlaceReadout::Hidden; // F3 shows and hides it
     DisplayRequests requests;
     FrameClock frameClock;

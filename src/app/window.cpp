@@ -49,6 +49,7 @@ void switchDisplayMode(Shell& shell)
         break;
     case platform::DisplayModeResult::Refused:
         showError("Display Mode Not Compatible");
+        shell.displayModeRefused = true;
         shell.queue.postQuit(0);
         break;
     }

@@ -28,15 +28,30 @@ void drawRedPoint(OverlayPosition at, float sizePixels)
     glEnable(GL_TEXTURE_2D);
 }
 
-} // namespace
-
-void createOverlayFont(Overlay& overlay)
+GLuint makeFontLists(int fontPixels)
 {
-    // About 50 KB of bitmaps, needed only until the lists hold them.
+    // Under a megabyte of bitmaps, needed only until the lists hold them.
     const auto glyphs = std::make_unique<platform::GlyphSet>();
     // Without any face the glyphs come back empty: the lists exist and draw nothing.
-    platform::loadGlyphs(kOverlayFaceName, kOverlayFontPixels, kOverlayFontWeight, *glyphs);
-    overlay.fontListBase = buildFontLists(*glyphs);
+    platform::loadGlyphs(kOverlayFaceName, fontPixels, kOverlayFontWeight, *glyphs);
+    return buildFontLists(*glyphs);
+}
+
+} // namespace
+
+void createOverlayFont(Overlay& overlay) { overlay.fontListBase = makeFontLists(kOverlayFontPixels); }
+
+void scaleOverlay(Overlay& overlay, int pictureHeight)
+{
+    const float scale = overlayPixelScale(pictureHeight);
+    const int fontPixels = overlayFontPixels(scale);
+    const bool newFont = fontPixels != overlayFontPixels(overlay.pixelScale);
+    overlay.pixelScale = scale;
+    if (!newFont)
+        return;
+    if (overlay.fontListBase != 0)
+        glDeleteLists(overlay.fontListBase, kGlyphCodeCount);
+    overlay.fontListBase = makeFontLists(fontPixels);
 }
 
 void beginOverlay()
@@ -55,7 +70,7 @@ void endOverlay()
     glMatrixMode(GL_MODELVIEW);
 }
 
-void drawOverlay(const Overlay& overlay, const Camera& camera, float frameDelta)
+void drawOverlay(const Overlay& overlay, const Camera& camera, float frameDelta, const GeoReference* reference)
 {
     char clockText[kTextBufferBytes];
     formatClock(overlay, clockText);
@@ -69,7 +84,7 @@ void drawOverlay(const Overlay& overlay, const Camera& camera, float frameDelta)
 
     // A square point: smoothing stays off. It lies at depth 0 like the
     // glyphs, so where a letter's pixels are already drawn it does not show.
-    drawRedPoint(viewDirectionPoint(camera), kViewPointSizePixels);
+    drawRedPoint(viewDirectionPoint(camera, reference), kViewPointSizePixels * overlay.pixelScale);
     glColor3f(1, 1, 1);
 
     glRasterPos2f(kClockPosition.x, kClockPosition.y);
@@ -83,7 +98,7 @@ void drawOverlay(const Overlay& overlay, const Camera& camera, float frameDelta)
         for (const OverlayLabel& caption : kCaptions)
             printLabel(font, caption);
     if (overlay.recordingMark)
-        drawRedPoint(kRecordingMarkPosition, kRecordingMarkSizePixels);
+        drawRedPoint(kRecordingMarkPosition, kRecordingMarkSizePixels * overlay.pixelScale);
 
     glColor3f(1, 1, 1);
     endOverlay();

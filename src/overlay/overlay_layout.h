@@ -5,8 +5,11 @@
 //
 // The compass has north at +z and west at +x: the view-direction point sits
 // on a circle of radius 0.1 around the "+" and moves towards the letter the
-// viewer faces.
+// viewer faces. On an imported place, whose geographic reference puts north
+// at z = 0's side, the letters stay and the point goes by the true heading.
 
+#include "assets/geo_reference.h"
+#include "overlay/font.h"
 #include "view/camera.h"
 
 struct OverlayPosition {
@@ -41,3 +44,18 @@ constexpr OverlayLabel kCaptions[kCaptionCount] = {
 
 // The red point for the camera's horizontal view offset (viewPoint - position).
 OverlayPosition viewDirectionPoint(const Camera& camera);
+// With a geographic reference the offset keeps its length and turns to the
+// heading that F3 reads (north up, east towards "O"); without one (null) it
+// is the point above.
+OverlayPosition viewDirectionPoint(const Camera& camera, const GeoReference* reference);
+
+// A tool's picture of another height than the window's scales the glyphs and
+// the points with its height, so the overlay keeps its proportions: 1 at 600
+// pixels. The window's own frame, at any size, keeps the pixel sizes above.
+constexpr int kOverlayDesignHeight = 600;
+// The largest face the glyph record holds with room to spare (a picture
+// about 3500 pixels high); taller pictures keep it.
+constexpr int kOverlayMostFontPixels = 200;
+float overlayPixelScale(int pictureHeight);
+// The face's pixel height at that scale: 34 at 1, rounded, from 1 to the most above.
+int overlayFontPixels(float pixelScale);

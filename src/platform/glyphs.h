@@ -15,11 +15,12 @@ namespace platform {
 constexpr int kFirstGlyph = 32;
 constexpr int kGlyphCount = 96; // codes kFirstGlyph .. kFirstGlyph + kGlyphCount - 1
 
-// Room for a bold glyph of the overlay's 34-pixel face with a wide margin: in
-// the usual substitute face the widest glyph is 35 pixels, the tallest 34 rows.
-constexpr int kMaxGlyphWidth = 64;
+// Room for a bold glyph of the overlay's face at up to 200 pixels, as a tall
+// picture scales it, with a margin: in the usual substitute face the widest
+// glyph is 35 pixels and the tallest 34 rows at 34 pixels.
+constexpr int kMaxGlyphWidth = 256;
 constexpr int kMaxGlyphRowBytes = kMaxGlyphWidth / 8;
-constexpr int kMaxGlyphRows = 64;
+constexpr int kMaxGlyphRows = 256;
 constexpr int kMaxGlyphBytes = kMaxGlyphRowBytes * kMaxGlyphRows;
 
 // The 100..900 weight scale: at and above this a face that is not bold itself

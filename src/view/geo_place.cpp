@@ -79,13 +79,12 @@ LonLat lonLatAt(const GeoReference& reference, double x, double z)
     return lonLatIn(cornersOf(reference, cell), cell);
 }
 
-GeoPlace placeOf(const GeoReference& reference, const HeightMap& map, const Camera& camera)
+double headingOf(const GeoReference& reference, const Camera& camera)
 {
     const Vector3 eye = camera.position;
     const GridCell cell = cellAt(eye.x, eye.z);
     const CellCorners c = cornersOf(reference, cell);
     const LonLat here = lonLatIn(c, cell);
-    const int height = heightAt(&map, gridCoordinate(eye.x), gridCoordinate(eye.z));
 
     // Degrees per grid cell along x and along z in the eye's cell; a degree
     // of longitude is cos(latitude) times as long as one of latitude.
@@ -108,6 +107,14 @@ GeoPlace placeOf(const GeoReference& reference, const HeightMap& map, const Came
         heading += 360;
     if (!(heading < 360)) // -0.0 and rounding just below 0 land on 360
         heading = 0;
+    return heading;
+}
+
+GeoPlace placeOf(const GeoReference& reference, const HeightMap& map, const Camera& camera)
+{
+    const Vector3 eye = camera.position;
+    const LonLat here = lonLatAt(reference, eye.x, eye.z);
+    const int height = heightAt(&map, gridCoordinate(eye.x), gridCoordinate(eye.z));
     return {here.latitude, here.longitude, reference.metresAtHeight0 + height * reference.metresPerHeightStep,
-            heading};
+            headingOf(reference, camera)};
 }

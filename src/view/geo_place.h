@@ -23,4 +23,8 @@ struct GeoPlace {
 // Longitude and latitude of world point (x, z), clamped to the grid.
 LonLat lonLatAt(const GeoReference& reference, double x, double z);
 
+// The heading of the camera's horizontal view, degrees clockwise from true
+// north in [0, 360): what the readout shows and the compass points by.
+double headingOf(const GeoReference& reference, const Camera& camera);
+
 GeoPlace placeOf(const GeoReference& reference, const HeightMap& map, const Camera& camera);

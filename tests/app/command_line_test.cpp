@@ -90,6 +90,21 @@ TEST(CommandLine, TheRenderScaleTakesTheNextWordAndNamesAValueItCannotUse)
     EXPECT_EQ(line.action, CommandAction::Usage);
     EXPECT_STREQ(line.problemValue, "0.1");
     EXPECT_FLOAT_EQ(parseCommandLine(1, wrong).renderScale.scale, 1) << "the default is the window's own size";
+    EXPECT_STREQ(line.problemRange, "0.25 to 1, or auto") << "the refusal's line gives the range";
+}
+
+TEST(CommandLine, TheRenderFilterIsNearestByDefaultOrLinear)
+{
+    const char* linear[] = {"lumora",  "--render-filter", "linear", "--render-filter",
+                            "nearest", "--render-filter", "linear", "data"};
+    EXPECT_EQ(parseCommandLine(1, linear).renderFilter, StretchFilter::Nearest);
+    EXPECT_EQ(parseCommandLine(8, linear).renderFilter, StretchFilter::Linear);
+    for (const char* wrong : {"Linear", "bilinear"}) {
+        const char* argv[] = {"lumora", "--render-filter", wrong};
+        const CommandLine line = parseCommandLine(3, argv);
+        EXPECT_EQ(line.action, CommandAction::Usage) << wrong;
+        EXPECT_STREQ(line.problemRange, "nearest or linear") << wrong;
+    }
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <vector>
 
 namespace {
 
@@ -94,6 +95,22 @@ TEST(RenderScale, AutoSettlesOnTheLargestScaleAboveFiftyFivePerSecondAndStays)
     EXPECT_EQ(run.changes, 1) << "the scale pumps";
     EXPECT_GE(run.firstChangeAt, kAutoScaleSettleSeconds + kAutoScaleEvidenceSeconds);
     EXPECT_LT(run.firstChangeAt, 2 * (kAutoScaleSettleSeconds + kAutoScaleEvidenceSeconds));
+}
+
+TEST(RenderScale, AutoTellsTheScaleItSettlesOnOnce)
+{
+    // 0.6 as above; a resize's fresh look that keeps it is no news.
+    AutoRenderScale scale;
+    std::vector<float> told;
+    const auto machine = [&](double) {
+        if (settledUntold(scale))
+            told.push_back(kAutoScaleSteps[scale.step]);
+        return Machine{0.004, 0.036};
+    };
+    runAuto(scale, 30, machine);
+    restartAutoScaleEvidence(scale);
+    runAuto(scale, 10, machine);
+    EXPECT_EQ(told, std::vector<float>{0.6f});
 }
 
 TEST(RenderScale, AutoClimbsBackWhenTheLoadGoes)

@@ -41,13 +41,14 @@ options)
   done
   [[ $(env -u DISPLAY "$lumora" --version) =~ ^lumora\ [0-9]+\.[0-9]+\.[0-9]+$ ]] || fail "version line"
   env -u DISPLAY "$lumora" --help |
-    grep -q "^usage: lumora \[--windowed | --fullscreen | --fullscreen-desktop\] \[--render-scale F|auto\] \[DIR | FILE\]$" ||
+    grep -q "^usage: lumora \[--windowed | --fullscreen | --fullscreen-desktop\] \[--render-scale F|auto\] \[--render-filter nearest|linear\] \[DIR | FILE\]$" ||
     fail "help has no usage line"
   for args in "--bogus" "one two" "--windowed --fullscreen" "--render-scale 0.1"; do
     out=$(env -u DISPLAY "$lumora" $args 2>&1 >/dev/null); code=$?
     [[ $code == 2 ]] || fail "'$args': status $code"
     [[ $(wc -l <<<"$out") == 1 && $out == "lumora: "*"usage: lumora "* ]] || fail "'$args': '$out'"
   done
+  [[ $out == "lumora: cannot use --render-scale 0.1 (0.25 to 1, or auto); usage: "* ]] || fail "no range: '$out'"
   out=$(env -u DISPLAY "$lumora" "$work/none" 2>&1); code=$?
   [[ $code == 1 && $out == "lumora: cannot read data from $work/none: there is no such file or folder" ]] ||
     fail "a missing DIR: status $code, '$out'"

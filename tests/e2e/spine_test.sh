@@ -48,7 +48,12 @@ unshown-boxes)
   grep -qxF "lumora: Options: Click Yes to go to full screen (Recommended)" "$errors" ||
     fail "no line for the start-up question"
   grep -qxF "lumora: Error: Display Mode Not Compatible" "$errors" || fail "no line for the refused display mode"
-  echo "PASS [$scenario]: both boxes on standard error, exit 0"
+  # Full screen asked for on the command line: the same box, then a line of its own and status 1.
+  "$lumora" --fullscreen 2>"$errors"; status=$?
+  [[ $status == 1 && $(grep -cvxF "lumora: Error: Display Mode Not Compatible" "$errors") == 1 ]] ||
+    fail "--fullscreen refused: exit status $status"
+  grep -qx "lumora: --fullscreen: .*" "$errors" || fail "--fullscreen refused: no line of its own"
+  echo "PASS [$scenario]: both boxes on standard error, exit 0; --fullscreen refused, exit 1"
   exit 0
   ;;
 esac

@@ -47,6 +47,8 @@ struct Options {
     bool fullScreenDesktop = false;
     const std::string* renderScale = nullptr; // --render-scale as given, or null
     RenderScaleChoice scale;
+    const std::string* renderFilter = nullptr; // --render-filter as given, or null
+    StretchFilter filter = kDefaultStretchFilter;
     bool isRun = false;   // this process is one run, started by the benchmark itself
     double spawnedAt = 0; // when the benchmark started this run (monotonicSeconds)
 };
@@ -55,6 +57,7 @@ void printUsage(std::FILE* out)
 {
     std::fprintf(out, "usage: lumora-bench DIR [--seconds S] [--runs R] [--json] [--profile]\n"
                       "                   [--window WxH | --fullscreen-desktop] [--render-scale F|auto]\n"
+                      "                   [--render-filter nearest|linear]\n"
                       "       lumora-bench --help | --version\n");
 }
 
@@ -84,6 +87,8 @@ void printHelp()
                 "  --render-scale F|auto\n"
                 "                the viewer's render scale; the scale at the end of the path is a\n"
                 "                figure of its own, and so is the window's size with these options\n"
+                "  --render-filter nearest|linear\n"
+                "                the viewer's stretch of a scene below scale 1 (default nearest)\n"
                 "\n"
                 "Heap allocations count operator new and malloc, calloc and realloc called from\n"
                 "the viewer's code after the first frame; start-up runs without the count. Turn\n"
@@ -128,6 +133,11 @@ bool parseOptions(const ToolCommandLine& line, Options& options)
     options.renderScale = line.value("--render-scale");
     if (options.renderScale && !parseRenderScale(options.renderScale->c_str(), options.scale)) {
         std::fprintf(stderr, "lumora-bench: --render-scale needs auto or a number from 0.25 to 1\n");
+        return false;
+    }
+    options.renderFilter = line.value("--render-filter");
+    if (options.renderFilter && !parseStretchFilter(options.renderFilter->c_str(), options.filter)) {
+        std::fprintf(stderr, "lumora-bench: --render-filter needs nearest or linear\n");
         return false;
     }
     options.json = line.has("--json");
@@ -426,6 +436,7 @@ std::string setUpWindow(Shell& shell, const Options& options)
             applyDisplayRequests(shell);
         }
     }
+    shell.surface.filter = options.filter;
     if (options.renderScale)
         return describeTargetReport(startRenderScale(shell, options.scale));
     return "";
@@ -478,6 +489,8 @@ bool spawnRun(const Options& options, RunFigures& figures)
         arguments.push_back("--fullscreen-desktop");
     if (options.renderScale)
         arguments.insert(arguments.end(), {"--render-scale", *options.renderScale});
+    if (options.renderFilter)
+        arguments.insert(arguments.end(), {"--render-filter", *options.renderFilter});
     char spawnedAt[64];
     std::snprintf(spawnedAt, sizeof spawnedAt, "%.9f", monotonicSeconds());
     arguments[2] = spawnedAt;
@@ -530,7 +543,8 @@ int main(int argc, char** argv)
                                                        {"--profile", false},
                                                        {"--window", true},
                                                        {"--fullscreen-desktop", false},
-                                                       {"--render-scale", true}});
+                                                       {"--render-scale", true},
+                                                       {"--render-filter", true}});
     if (const int status = answerToolCommandLine(line, "lumora-bench", printHelp, printUsage); status != kToolRuns)
         return status;
     Options options;

@@ -62,7 +62,8 @@ bool startViewerWindowed(Shell& shell, World& world, const char* toolName, Start
         platform::terminate();
         return false;
     }
-    // The place as the viewer shows it: its plants only where they can stand.
+    // The place as the viewer shows it: its plants only where they can stand,
+    // its compass pointing to true north.
     readPlaceReference(world);
     return true;
 }

@@ -71,7 +71,8 @@ void printHelp()
                 "  --no-overlay   leave out the compass, the clock and the captions\n"
                 "\n"
                 "OUT is written under a temporary name and renamed when complete: a render that\n"
-                "fails or is stopped with Ctrl+C (status 130) leaves nothing under OUT's name.\n"
+                "fails or is stopped (Ctrl+C: status 130; a hang-up: 129) leaves nothing under\n"
+                "OUT's name.\n"
                 "Without a display, run it on a virtual one, of any size:\n"
                 "  xvfb-run -a -s \"-screen 0 1024x768x24\" lumora-render DIR walk.walk out.mp4\n",
                 kDefaultWidth, kDefaultHeight, kMaxFps, kDefaultFps);
@@ -147,8 +148,8 @@ volatile std::sig_atomic_t stopSignal = 0;
 
 void askToStop(int signal) { stopSignal = signal; }
 
-// Ctrl+C and a polite kill end the render between two frames, so the
-// partial output can be removed. A file-size limit fails a write, which is
+// Ctrl+C, a polite kill and a closed terminal end the render between two
+// frames, so the partial output can be removed. A file-size limit fails a write, which is
 // reported like a full disk, instead of ending the process.
 void catchStopSignals()
 {
@@ -157,6 +158,7 @@ void catchStopSignals()
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGHUP, &action, nullptr);
     std::signal(SIGXFSZ, SIG_IGN);
 }
 
@@ -274,7 +276,7 @@ int renderWalk(const Options& options, std::span<const WalkFrame> walk, int fram
     };
     if (!startViewerWindowed(shell, world, "lumora-render", StartMode::Windowed, lock))
         return 1;
-    const TargetReport target = drawOffscreen(shell, options.width, options.height);
+    const TargetReport target = drawOffscreen(shell, world.overlay, options.width, options.height);
     if (target.outcome != TargetOutcome::Made) {
         std::fprintf(stderr, "lumora-render: %s\n", describeTargetReport(target).c_str());
         finishViewerSession(shell, world);

@@ -151,6 +151,9 @@ bool VideoFile::writePackets()
 {
     int received = 0;
     while ((received = avcodec_receive_packet(codec, packet)) == 0) {
+        // Every frame lasts one frame time, the last one too: without a
+        // duration the muxer gives the last sample none, and players drop it.
+        packet->duration = 1;
         av_packet_rescale_ts(packet, codec->time_base, stream->time_base);
         packet->stream_index = stream->index;
         if (const int error = av_interleaved_write_frame(format, packet); error < 0)

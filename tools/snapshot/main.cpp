@@ -185,7 +185,7 @@ int main(int argc, char** argv)
     // any other size offscreen, which may be larger than the display.
     TargetReport target;
     if (options.width != shell.clientRect.right || options.height != shell.clientRect.bottom)
-        target = drawOffscreen(shell, options.width, options.height);
+        target = drawOffscreen(shell, world.overlay, options.width, options.height);
     Capture capture;
     capture.shell = &shell;
     capture.framesLeft = options.frames;
