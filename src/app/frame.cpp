@@ -1,9 +1,9 @@
 #include "app/frame.h"
 
 #include "app/frame_clock.h"
-#include "app/frame_surface.h"
+#include "surface/frame_surface.h"
 #include "app/projection.h"
-#include "app/screenshot.h"
+#include "surface/save_folder.h"
 #include "app/walk_recording.h"
 #include "overlay/overlay_clock.h"
 #include "overlay/place_readout.h"

@@ -13,8 +13,8 @@
 // before it had set.
 
 #include "app/frame_clock.h"
-#include "app/render_scale.h"
-#include "app/render_target.h"
+#include "surface/render_scale.h"
+#include "surface/render_target.h"
 #include "input/key_state.h"
 #include "input/message_queue.h"
 #include "view/walk.h"

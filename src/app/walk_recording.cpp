@@ -1,6 +1,6 @@
 #include "app/walk_recording.h"
 
-#include "app/screenshot.h"
+#include "surface/save_folder.h"
 #include "view/walk_format.h"
 
 #include <cstdio>

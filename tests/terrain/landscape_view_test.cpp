@@ -3,7 +3,7 @@
 // around the eye), or by the frame itself, and read back from the frame buffer.
 
 #include "app/frame.h"
-#include "app/frame_surface.h"
+#include "surface/frame_surface.h"
 #include "app/main_loop.h"
 #include "app/projection.h"
 #include "app/startup.h"

@@ -2,10 +2,10 @@
 // and the renderer's limits in the same window. Each run is a fresh process
 // (the benchmark starts itself again), so that start-up is measured from the
 // process start.
-#include "app/child_process.h"
+#include "import/child_process.h"
 #include "app/data_folder.h"
 #include "app/frame.h"
-#include "app/frame_surface.h"
+#include "surface/frame_surface.h"
 #include "app/instances.h"
 #include "app/main_loop.h"
 #include "bench/camera_path.h"

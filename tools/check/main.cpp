@@ -1,7 +1,7 @@
 // lumora-check: checks a data folder, one picture or one mesh with the
 // viewer's own readers.
 #include "app/data_folder.h"
-#include "app/png_file.h"
+#include "surface/png_file.h"
 #include "check/data_check.h"
 #include "common/tool_options.h"
 

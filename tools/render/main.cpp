@@ -3,7 +3,7 @@
 // H.264 video or a folder of PNG frames.
 #include "app/data_folder.h"
 #include "app/frame.h"
-#include "app/frame_surface.h"
+#include "surface/frame_surface.h"
 #include "app/instances.h"
 #include "assets/file_bytes.h"
 #include "common/sandbox.h"

@@ -3,10 +3,10 @@
 // last frame as a PNG.
 #include "app/data_folder.h"
 #include "app/frame.h"
-#include "app/frame_surface.h"
+#include "surface/frame_surface.h"
 #include "app/instances.h"
 #include "app/main_loop.h"
-#include "app/png_file.h"
+#include "surface/png_file.h"
 #include "app/window.h"
 #include "common/tool_options.h"
 #include "common/viewer_session.h"

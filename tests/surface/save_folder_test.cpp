@@ -1,4 +1,4 @@
-#include "app/screenshot.h"
+#include "surface/save_folder.h"
 
 #include "app/walk_recording.h"
 #include "view/walk_format.h"

@@ -10,7 +10,7 @@
 // with GL_EXT_framebuffer_blit), so a frame drawn straight into the window
 // never makes a framebuffer call. Making a target reports; the caller decides.
 
-#include "app/render_scale.h"
+#include "surface/render_scale.h"
 
 #include <GL/gl.h>
 #include <GL/glext.h>

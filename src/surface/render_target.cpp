@@ -1,4 +1,4 @@
-#include "app/render_target.h"
+#include "surface/render_target.h"
 
 #include "platform/platform.h"
 

@@ -1,6 +1,6 @@
-#include "app/screenshot.h"
+#include "surface/save_folder.h"
 
-#include "app/png_file.h"
+#include "surface/png_file.h"
 
 #include <GL/gl.h>
 

@@ -1,7 +1,7 @@
-#include "app/frame_surface.h"
+#include "surface/frame_surface.h"
 
 #include "app/projection.h"
-#include "app/screenshot.h"
+#include "surface/save_folder.h"
 #include "platform/platform.h"
 
 #include <GL/gl.h>
