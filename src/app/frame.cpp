@@ -1,9 +1,9 @@
 #include "app/frame.h"
 
 #include "app/frame_clock.h"
-#include "surface/frame_surface.h"
 #include "app/projection.h"
-#include "surface/save_folder.h"
+#include "app/screenshot.h"
+#include "app/surface_choice.h"
 #include "app/walk_recording.h"
 #include "overlay/overlay_clock.h"
 #include "overlay/place_readout.h"
@@ -12,8 +12,6 @@
 
 #include <GL/gl.h>
 
-#include <cstdint>
-#include <vector>
 
 namespace {
 
@@ -21,15 +19,6 @@ void passDone(const FrameHooks& hooks, FramePass pass)
 {
     if (hooks.passDone)
         hooks.passDone(hooks.context, pass);
-}
-
-// What the window shows, or the offscreen picture, read back and saved. Only
-// a press allocates.
-void saveFrameAsSeen(const Shell& shell, int width, int height)
-{
-    std::vector<uint8_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height) * 3);
-    readBackFrame(shell, width, height, pixels.data());
-    saveScreenshot(shell.startFolder, width, height, pixels.data());
 }
 
 } // namespace
@@ -62,7 +51,7 @@ void updateBeforeDrawing(Shell& shell, World& world, float frameDelta, const Fra
     tickFrameClock(shell.frameClock);
     adjustRenderScale(shell);
     applyDisplayRequests(shell);
-    beginScene(shell);
+    beginScene(shell.surface);
 
     // The view volume is read back from the matrices that the passes draw
     // with, so the view is set before anything is marked visible.
@@ -109,7 +98,7 @@ void drawFrame(const Shell& shell, const World& world, float frameDelta, const F
     drawFlyers(world.flyers);
     passDone(hooks, FramePass::Flyers);
 
-    finishScene(shell);
+    finishScene(shell.surface, shell.clientRect.right, shell.clientRect.bottom);
     if (hooks.overlay == OverlayShown::Drawn) {
         const GeoReference* reference = world.geoReference ? &*world.geoReference : nullptr;
         drawOverlay(world.overlay, world.camera, frameDelta, reference);
@@ -125,7 +114,7 @@ void presentFrame(Shell& shell, const FrameHooks& hooks)
     DisplayRequests& requests = shell.requests;
     if (requests.screenshot) {
         requests.screenshot = false;
-        saveFrameAsSeen(shell, requests.screenshotWidth, requests.screenshotHeight);
+        saveFrameAsSeen(shell.surface, shell.startFolder, requests.screenshotWidth, requests.screenshotHeight);
     }
     // An offscreen frame is for a tool to read; the window has nothing to show.
     if (shell.surface.kind != SurfaceKind::Offscreen)

@@ -1,7 +1,7 @@
 #include "app/command_line.h"
 #include "app/data_folder.h"
 #include "import/elevation_import.h"
-#include "surface/frame_surface.h"
+#include "app/surface_choice.h"
 #include "app/instances.h"
 #include "app/main_loop.h"
 #include "app/startup.h"

@@ -13,8 +13,8 @@
 // before it had set.
 
 #include "app/frame_clock.h"
+#include "surface/frame_surface.h"
 #include "surface/render_scale.h"
-#include "surface/render_target.h"
 #include "input/key_state.h"
 #include "input/message_queue.h"
 #include "view/walk.h"
@@ -38,22 +38,8 @@ struct DisplayRequests {
     int screenshotHeight = 0;
 };
 
-// Where the frame is drawn (see frame_surface.h).
-enum class SurfaceKind : uint8_t {
-    Window,    // straight into the window's back buffer: the original frame
-    Scaled,    // the scene into `target`, stretched onto the window; the overlay over it
-    Offscreen, // the whole frame into `target`, for a tool to read back; nothing is shown
-};
-
 // The line of where you stand (F3).
 enum class PlaceReadout : uint8_t { Hidden, Shown };
-
-struct FrameSurface {
-    SurfaceKind kind = SurfaceKind::Window;
-    float scale = 1;                              // Scaled: the scene's size over the window's
-    StretchFilter filter = kDefaultStretchFilter; // Scaled: how the scene is stretched onto the window
-    RenderTarget target;
-};
 
 struct Shell {
     bool fullScreen = true;          // decided once, before the window exists
@@ -70,7 +56,7 @@ struct Shell {
     MessageQueue queue;
     KeyStateTable keys;
     std::string startFolder; // where the user started the viewer (F12 saves there); the data folder may differ
-    FrameSurface surface;
+    FrameSurface surface;      // where the frame is drawn (surface/frame_surface.h)
     AutoRenderScale autoScale; // on with --render-scale auto
     WalkRecording walk;        // F9: the frames drawn since it was pressed
 };

@@ -26,7 +26,7 @@ void saveWalk(Shell& shell, const char* why)
         std::fprintf(stderr, "lumora: %sthe walk has no frames yet; nothing saved\n", why);
     } else {
         const std::string text = formatWalk(walk.frames.get(), walk.count);
-        const std::string path = saveWhereScreenshotsGo(shell.startFolder, ".walk", "the walk", writeText, &text);
+        const std::string path = saveToSaveFolder(shell.startFolder, ".walk", "the walk", writeText, &text);
         if (!path.empty())
             std::fprintf(stderr, "lumora: %ssaved the walk as %s (%.1f s)\n", why, path.c_str(),
                          static_cast<double>(walk.frames[walk.count - 1].time));

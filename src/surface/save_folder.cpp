@@ -1,10 +1,5 @@
 #include "surface/save_folder.h"
 
-#include "surface/png_file.h"
-
-#include <GL/gl.h>
-
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -35,13 +30,6 @@ std::string unusedPath(const std::string& folder, const char* name)
 }
 
 } // namespace
-
-void readBackBuffer(int width, int height, uint8_t* pixels)
-{
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, pixels);
-}
 
 void formatSaveName(const std::tm& localTime, const char* extension, char (&name)[kSaveNameSize])
 {
@@ -90,28 +78,8 @@ std::string picturesFolder()
     return home.empty() ? "" : home + "/Pictures";
 }
 
-bool saveScreenshot(const std::string& startFolder, int width, int height, const uint8_t* pixels)
-{
-    struct Picture {
-        int width, height;
-        const uint8_t* pixels;
-    };
-    const Picture picture{width, height, pixels};
-    const std::string path = saveWhereScreenshotsGo(
-        startFolder, ".png", "the frame",
-        [](const char* file, const void* content) {
-            const Picture& shot = *static_cast<const Picture*>(content);
-            return writePngBottomRowFirst(file, shot.width, shot.height, 3, shot.pixels);
-        },
-        &picture);
-    if (path.empty())
-        return false;
-    std::fprintf(stderr, "lumora: saved the frame as %s\n", path.c_str());
-    return true;
-}
-
-std::string saveWhereScreenshotsGo(const std::string& startFolder, const char* extension, const char* what,
-                                   SaveWriter write, const void* content)
+std::string saveToSaveFolder(const std::string& startFolder, const char* extension, const char* what, SaveWriter write,
+                             const void* content)
 {
     const std::time_t now = std::time(nullptr);
     std::tm localTime{};

@@ -3,7 +3,7 @@
 // around the eye), or by the frame itself, and read back from the frame buffer.
 
 #include "app/frame.h"
-#include "surface/frame_surface.h"
+#include "app/surface_choice.h"
 #include "app/main_loop.h"
 #include "app/projection.h"
 #include "app/startup.h"
@@ -425,7 +425,7 @@ Picture drawStartFrame(Shell& shell, World& world, OverlayShown overlay = Overla
     updateBeforeDrawing(shell, world, 0, keepCamera);
     drawFrame(shell, world, 0, keepCamera);
     Picture picture{kWidth, kHeight, std::vector<uint8_t>(kWidth * kHeight * 3)};
-    readBackFrame(shell, kWidth, kHeight, picture.rgb.data());
+    readBackFrame(shell.surface, kWidth, kHeight, picture.rgb.data());
     return picture;
 }
 

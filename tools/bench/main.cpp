@@ -5,7 +5,7 @@
 #include "import/child_process.h"
 #include "app/data_folder.h"
 #include "app/frame.h"
-#include "surface/frame_surface.h"
+#include "app/surface_choice.h"
 #include "app/instances.h"
 #include "app/main_loop.h"
 #include "bench/camera_path.h"

@@ -3,7 +3,7 @@
 // H.264 video or a folder of PNG frames.
 #include "app/data_folder.h"
 #include "app/frame.h"
-#include "surface/frame_surface.h"
+#include "app/surface_choice.h"
 #include "app/instances.h"
 #include "assets/file_bytes.h"
 #include "common/sandbox.h"
@@ -276,7 +276,7 @@ int renderWalk(const Options& options, std::span<const WalkFrame> walk, int fram
     };
     if (!startViewerWindowed(shell, world, "lumora-render", StartMode::Windowed, lock))
         return 1;
-    const TargetReport target = drawOffscreen(shell, world.overlay, options.width, options.height);
+    const TargetReport target = moveFrameOffscreen(shell, world.overlay, options.width, options.height);
     if (target.outcome != TargetOutcome::Made) {
         std::fprintf(stderr, "lumora-render: %s\n", describeTargetReport(target).c_str());
         finishViewerSession(shell, world);

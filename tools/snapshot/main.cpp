@@ -3,7 +3,7 @@
 // last frame as a PNG.
 #include "app/data_folder.h"
 #include "app/frame.h"
-#include "surface/frame_surface.h"
+#include "app/surface_choice.h"
 #include "app/instances.h"
 #include "app/main_loop.h"
 #include "surface/png_file.h"
@@ -135,7 +135,7 @@ void readBackLastFrame(void* context, FramePass finished)
 {
     Capture& capture = *static_cast<Capture*>(context);
     if (finished == FramePass::Overlay && capture.framesLeft == 0)
-        readBackFrame(*capture.shell, capture.width, capture.height, capture.pixels.data());
+        readBackFrame(capture.shell->surface, capture.width, capture.height, capture.pixels.data());
 }
 
 void snapshotTurn(const FrameHooks& hooks, Shell& shell, World& world)
@@ -185,7 +185,7 @@ int main(int argc, char** argv)
     // any other size offscreen, which may be larger than the display.
     TargetReport target;
     if (options.width != shell.clientRect.right || options.height != shell.clientRect.bottom)
-        target = drawOffscreen(shell, world.overlay, options.width, options.height);
+        target = moveFrameOffscreen(shell, world.overlay, options.width, options.height);
     Capture capture;
     capture.shell = &shell;
     capture.framesLeft = options.frames;
