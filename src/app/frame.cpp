@@ -7,6 +7,7 @@
 #include "app/walk_recording.h"
 #include "overlay/overlay_clock.h"
 #include "overlay/place_readout.h"
+#include "input/key_bindings.h"
 #include "platform/platform.h"
 #include "view/walk_bounds.h"
 
@@ -33,22 +34,45 @@ void moveCameraByInput(Shell& shell, Camera& camera, float frameDelta)
     keepWalkOnDrawnGround(camera, walkStart);
 }
 
-void renderFrame(Shell& shell, World& world, float frameDelta, const FrameHooks& hooks)
+void renderFrame(Shell& shell, World& world, const FrameInput& input, const FrameHooks& hooks)
 {
-    updateBeforeDrawing(shell, world, frameDelta, hooks);
-    recordWalkFrame(shell, world, frameDelta);
-    drawFrame(shell, world, frameDelta, hooks);
+    updateBeforeDrawing(shell, world, input, hooks);
+    recordWalkFrame(shell, world, input);
+    drawFrame(shell, world, input, hooks);
     presentFrame(shell, hooks);
-    updateAfterSwap(shell, world, frameDelta);
+    updateAfterSwap(shell, world, input);
 }
 
-void updateBeforeDrawing(Shell& shell, World& world, float frameDelta, const FrameHooks& hooks)
+void takeFrameInput(Shell& shell, World& world, const FrameInput& input)
 {
-    if (hooks.moveCamera)
-        hooks.moveCamera(hooks.context, shell, world.camera, frameDelta);
-    else
-        moveCameraByInput(shell, world.camera, frameDelta);
-    tickFrameClock(shell.frameClock);
+    if (input.zoomed != (shell.zoom == Zoom::On)) {
+        shell.zoom = input.zoomed ? Zoom::On : Zoom::Off;
+        shell.requests.zoom = true;
+    }
+    if (input.wireframe != shell.wireframe) {
+        shell.wireframe = input.wireframe;
+        shell.requests.polygonMode = true;
+    }
+    world.ground.crouching = input.crouching;
+}
+
+void updateBeforeDrawing(Shell& shell, World& world, const FrameInput& input, const FrameHooks& hooks)
+{
+    takeFrameInput(shell, world, input);
+    switch (input.camera) {
+    case CameraControl::KeysAndMouse:
+        moveCameraByInput(shell, world.camera, input.frameDelta);
+        break;
+    case CameraControl::Placed:
+        world.camera.place(input.eye, input.lookAt, kUpVector);
+        break;
+    case CameraControl::Moved:
+        if (input.move)
+            input.move(input.moveContext, world.camera, input.frameDelta);
+        break;
+    }
+    if (input.time == FrameTime::WallClock)
+        tickFrameClock(shell.frameClock);
     adjustRenderScale(shell);
     applyDisplayRequests(shell);
     beginScene(shell.surface);
@@ -58,7 +82,7 @@ void updateBeforeDrawing(Shell& shell, World& world, float frameDelta, const Fra
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
     glPushMatrix();
-    if (hooks.eyeHeight == EyeHeight::FollowGround)
+    if (input.eyeHeight == EyeHeight::FollowGround)
         followGround(world.camera, world.heightMap, world.ground);
     world.camera.applyView();
     world.frustum.extract();
@@ -71,7 +95,7 @@ void updateBeforeDrawing(Shell& shell, World& world, float frameDelta, const Fra
     passDone(hooks, FramePass::View);
 }
 
-void drawFrame(const Shell& shell, const World& world, float frameDelta, const FrameHooks& hooks)
+void drawFrame(const Shell& shell, const World& world, const FrameInput& input, const FrameHooks& hooks)
 {
     drawTerrain(world);
     passDone(hooks, FramePass::Terrain);
@@ -99,9 +123,10 @@ void drawFrame(const Shell& shell, const World& world, float frameDelta, const F
     passDone(hooks, FramePass::Flyers);
 
     finishScene(shell.surface, shell.clientRect.right, shell.clientRect.bottom);
-    if (hooks.overlay == OverlayShown::Drawn) {
+    if (input.overlay == OverlayShown::Drawn) {
         const GeoReference* reference = world.geoReference ? &*world.geoReference : nullptr;
-        drawOverlay(world.overlay, world.camera, frameDelta, reference);
+        drawOverlay(world.overlay, world.camera, input.frameDelta, reference,
+                    shell.walk.active() ? RecordingMark::Shown : RecordingMark::Hidden);
         if (shell.placeReadout == PlaceReadout::Shown)
             drawPlaceReadout(world.overlay.fontListBase, reference, world.heightMap, world.camera);
     }
@@ -122,14 +147,15 @@ void presentFrame(Shell& shell, const FrameHooks& hooks)
     passDone(hooks, FramePass::Swap);
 }
 
-void updateAfterSwap(Shell& shell, World& world, float frameDelta)
+void updateAfterSwap(Shell& shell, World& world, const FrameInput& input)
 {
+    const float frameDelta = input.frameDelta;
     // The wings beat with the delta the flyers moved by, where they were seen.
     beatFlyerWings(world.flyers);
     advanceClock(world.overlay, frameDelta);
     setFlyersFrameDelta(world.flyers, frameDelta);
     pollCrouchKey(world.ground, shell.keys);
-    advanceWalkPhase(world.ground, shell.keys, world.camera.speed);
+    advanceWalkPhase(world.ground, heldBobKeys(shell.keys) + input.walkKeysHeld, world.camera.speed);
 }
 
 void applyDisplayRequests(Shell& shell)

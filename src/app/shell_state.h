@@ -31,11 +31,20 @@ struct DisplayRequests {
     bool viewport = false; // a windowed resize, to viewportWidth x viewportHeight
     int viewportWidth = 0;
     int viewportHeight = 0;
-    bool zoom = false;        // the right button, after any resize: apply `zoomed`
+    bool zoom = false;        // the right button, after any resize: apply `zoom`
     bool polygonMode = false; // Space or Enter: apply `wireframe`
     bool screenshot = false;  // F12: save this frame once drawn, at the client size of the press
     int screenshotWidth = 0;
     int screenshotHeight = 0;
+};
+
+// The right button's zoom to fieldOfView - 70. A windowed resize sets the
+// normal projection back but leaves the button's toggle on, so the next
+// click turns it off and the view stays normal.
+enum class Zoom : uint8_t {
+    Off,
+    On,            // drawn zoomed
+    OnDrawnNormal, // toggled on, but a resize has set the normal projection since
 };
 
 // The line of where you stand (F3).
@@ -47,8 +56,7 @@ struct Shell {
     bool displayModeRefused = false; // the switch to full screen was refused; its quit is posted
     ClientRect clientRect = {};      // read at start-up, refreshed on windowed resizes
     float fieldOfView = 0;           // degrees; 80 from the first viewport set-up on
-    bool zoomed = false;             // right-button zoom to fieldOfView - 70
-    bool zoomDrawn = false;          // the projection is the zoomed one; a resize sets it back, leaving zoomed
+    Zoom zoom = Zoom::Off;
     bool wireframe = false;          // Space outlines both faces of every polygon, Enter fills them
     PlaceReadout placeReadout = PlaceReadout::Hidden; // F3 shows and hides it
     DisplayRequests requests;

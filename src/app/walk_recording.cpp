@@ -44,16 +44,14 @@ void toggleWalkRecording(Shell& shell)
         shell.walk.start();
 }
 
-void recordWalkFrame(Shell& shell, World& world, float frameDelta)
+void recordWalkFrame(Shell& shell, const World& world, const FrameInput& input)
 {
     WalkRecording& walk = shell.walk;
-    if (walk.active()) {
-        walk.record(world.camera.position, world.camera.viewPoint, world.ground.crouching, shell.zoomDrawn,
-                    shell.wireframe, frameDelta);
-        if (walk.count == walk.capacity)
-            saveWalk(shell, "recording stopped: a walk holds an hour at 60 frames a second; ");
-    }
-    world.overlay.recordingMark = walk.active();
+    if (!walk.active())
+        return;
+    walk.record(recordedWalkFrame(input, world.camera), input.frameDelta);
+    if (walk.count == walk.capacity)
+        saveWalk(shell, "recording stopped: a walk holds an hour at 60 frames a second; ");
 }
 
 void finishWalkRecording(Shell& shell)

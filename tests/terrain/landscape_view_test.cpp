@@ -420,10 +420,10 @@ TEST_F(LandscapeView, NoFaceEdgeShowsASeam)
 // still, read back before it is presented.
 Picture drawStartFrame(Shell& shell, World& world, OverlayShown overlay = OverlayShown::Drawn)
 {
-    const FrameHooks keepCamera = {.moveCamera = [](void*, Shell&, Camera&, float) {}, .overlay = overlay};
+    const FrameInput keepCamera = {.camera = CameraControl::Moved, .overlay = overlay};
     world.camera.place(kStartPosition, kStartViewPoint, kUpVector);
-    updateBeforeDrawing(shell, world, 0, keepCamera);
-    drawFrame(shell, world, 0, keepCamera);
+    updateBeforeDrawing(shell, world, keepCamera);
+    drawFrame(shell, world, keepCamera);
     Picture picture{kWidth, kHeight, std::vector<uint8_t>(kWidth * kHeight * 3)};
     readBackFrame(shell.surface, kWidth, kHeight, picture.rgb.data());
     return picture;

@@ -5,9 +5,9 @@
 #include "import/child_process.h"
 #include "app/data_folder.h"
 #include "app/frame.h"
-#include "app/surface_choice.h"
 #include "app/instances.h"
 #include "app/main_loop.h"
+#include "app/surface_choice.h"
 #include "bench/camera_path.h"
 #include "bench/figures.h"
 #include "bench/heap_count.h"
@@ -215,6 +215,7 @@ struct BenchRun {
     PathRecord walk;
     LimitRecord limits;
     ProfileRecord profile;
+    bool finished = false; // the path is walked, and the profile after it
 };
 
 long residentKb()
@@ -318,25 +319,35 @@ void endPath(BenchRun& run, const Shell& shell)
     run.walk.residentAtEndKb = residentKb();
 }
 
-void followPath(void* context, Shell&, Camera& camera, float frameDelta)
+void followPath(void* context, Camera& camera, float frameDelta)
 {
     stepCameraPath(static_cast<BenchRun*>(context)->walk.path, camera, frameDelta);
 }
 
-void benchTurn(const FrameHooks& hooks, Shell& shell, World& world)
+// The viewer's frames along the path, by the real frame clock; false once
+// the path (and the profile after it) is done.
+bool benchTurn(void* context, Shell& shell, World& world)
 {
-    BenchRun& run = *static_cast<BenchRun*>(hooks.context);
+    BenchRun& run = *static_cast<BenchRun*>(context);
+    if (run.finished)
+        return false;
     // The camera walks the path with the delta of the previous turn. Right
     // after the limit slices, it walks as far as the frame before, so that the
-    // path goes on as if they had not been.
-    const float frameDelta = run.walk.resuming ? run.walk.lastDelta : shell.frameClock.delta;
-    FrameHooks frameHooks = hooks;
+    // path goes on as if they had not been. It walks as with W held, so the
+    // walking bob runs as on a real walk.
+    FrameInput input;
+    input.camera = CameraControl::Moved;
+    input.move = followPath;
+    input.moveContext = &run;
+    input.frameDelta = run.walk.resuming ? run.walk.lastDelta : shell.frameClock.delta;
+    input.walkKeysHeld = 1;
+    FrameHooks hooks;
     if (run.phase == Phase::Profile) {
-        frameHooks.passDone = timePass;
+        hooks = {.context = &run, .passDone = timePass};
         glFinish();
         run.profile.passStart = monotonicSeconds();
     }
-    renderFrame(shell, world, frameDelta, frameHooks);
+    renderFrame(shell, world, input, hooks);
     const double now = monotonicSeconds();
     if (++run.walk.frames == 1) {
         run.walk.firstSwapAt = now;
@@ -344,38 +355,35 @@ void benchTurn(const FrameHooks& hooks, Shell& shell, World& world)
         run.limits.startPose = world.camera;
         run.walk.residentAtStartKb = residentKb();
         startHeapCount();
-        return;
+        return true;
     }
     if (run.phase == Phase::Profile) {
         ++run.profile.frames;
-        if (now - run.profile.start >= std::clamp(run.options.seconds / 4, 0.5, 5.0))
-            shell.queue.postQuit(0);
-        return;
+        run.finished = now - run.profile.start >= std::clamp(run.options.seconds / 4, 0.5, 5.0);
+        return true;
     }
     if (run.walk.resuming) {
         run.walk.resuming = false;
         run.walk.blockStart = now;
-        return;
+        return true;
     }
     ++run.walk.pathFrames;
     run.walk.lastDelta = shell.frameClock.delta;
     if (run.walk.frameSeconds.size() < run.walk.frameSeconds.capacity())
         run.walk.frameSeconds.push_back(run.walk.lastDelta);
     if (now - run.walk.blockStart < kPathBlockSeconds)
-        return;
+        return true;
     run.walk.seconds += now - run.walk.blockStart;
     if (run.walk.seconds >= run.options.seconds) {
         endPath(run, shell);
-        if (!run.options.profile) {
-            shell.queue.postQuit(0);
-            return;
-        }
+        run.finished = !run.options.profile;
         run.phase = Phase::Profile;
         run.profile.start = now;
-        return;
+        return true;
     }
     measureLimitSlices(run, world);
     run.walk.resuming = true;
+    return true;
 }
 
 RunFigures runFigures(const BenchRun& run)
@@ -460,10 +468,8 @@ int runOnce(const Options& options)
         finishViewerSession(shell, world);
         return 1;
     }
-    // Held W: the walking bob runs as on a real walk.
-    shell.keys.state['W'] = KeyStateTable::kHeld;
     startCameraPath(run.walk.path, world.camera, world.camera.position.y);
-    runMainLoop(shell, world, {.context = &run, .idleTurn = benchTurn, .moveCamera = followPath});
+    runMainLoop(shell, world, benchTurn, &run);
     finishViewerSession(shell, world);
     if (!run.walk.done) {
         std::fprintf(stderr, "lumora-bench: the window was closed before the path ended\n");
