@@ -24,11 +24,11 @@ void passDone(const FrameHooks& hooks, FramePass pass)
 
 } // namespace
 
-void moveCameraByInput(Shell& shell, Camera& camera, float frameDelta)
+void moveCameraByInput(const KeyStateTable& keys, Camera& camera, float frameDelta)
 {
     const CursorAccess screenCursor{platform::getCursorPosition, platform::setCursorPosition};
     const Vector3 walkStart = camera.position;
-    camera.update(shell.keys, frameDelta, screenCursor);
+    camera.update(keys, frameDelta, screenCursor);
     // The camera walks anywhere; the viewer keeps its walker on the ground
     // it draws.
     keepWalkOnDrawnGround(camera, walkStart);
@@ -61,7 +61,7 @@ void updateBeforeDrawing(Shell& shell, World& world, const FrameInput& input, co
     takeFrameInput(shell, world, input);
     switch (input.camera) {
     case CameraControl::KeysAndMouse:
-        moveCameraByInput(shell, world.camera, input.frameDelta);
+        moveCameraByInput(shell.keys, world.camera, input.frameDelta);
         break;
     case CameraControl::Placed:
         world.camera.place(input.eye, input.lookAt, kUpVector);

@@ -32,7 +32,7 @@ constexpr float kSkyBoxSize = 9000;
 
 // Mouse look with the screen's cursor and walking with the held keys: the
 // viewer's camera move (CameraControl::KeysAndMouse).
-void moveCameraByInput(Shell& shell, Camera& camera, float frameDelta);
+void moveCameraByInput(const KeyStateTable& keys, Camera& camera, float frameDelta);
 
 // input.frameDelta: the seconds that the camera walks with in this frame,
 // measured at the end of the previous one; the clock advances by it, and the

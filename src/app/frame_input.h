@@ -16,7 +16,7 @@
 enum class CameraControl : uint8_t {
     KeysAndMouse, // the viewer: mouse look with the screen's cursor and walking with the held keys
     Placed,       // the eye at `eye`, looking at `lookAt`
-    Moved,        // a tool's own move
+    Moved,        // a tool's own move; none leaves the camera where it is
 };
 
 // Who sets the eye's height in a frame: ground following, as when walking, or
