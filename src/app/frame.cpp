@@ -5,14 +5,13 @@
 #include "app/screenshot.h"
 #include "app/surface_choice.h"
 #include "app/walk_recording.h"
+#include "input/key_bindings.h"
 #include "overlay/overlay_clock.h"
 #include "overlay/place_readout.h"
-#include "input/key_bindings.h"
 #include "platform/platform.h"
 #include "view/walk_bounds.h"
 
 #include <GL/gl.h>
-
 
 namespace {
 

@@ -13,10 +13,10 @@
 // before it had set.
 
 #include "app/frame_clock.h"
-#include "surface/frame_surface.h"
-#include "surface/render_scale.h"
 #include "input/key_state.h"
 #include "input/message_queue.h"
+#include "surface/frame_surface.h"
+#include "surface/render_scale.h"
 #include "view/walk.h"
 
 #include <cstdint>
@@ -56,14 +56,14 @@ struct Shell {
     bool displayModeRefused = false; // the switch to full screen was refused; its quit is posted
     ClientRect clientRect = {};      // read at start-up, refreshed on windowed resizes
     float fieldOfView = 0;           // degrees; 80 from the first viewport set-up on
-    Zoom zoom = Zoom::Off;
+    Zoom zoom = Zoom::Off;           // the right button's toggle and the projection drawn
     bool wireframe = false;          // Space outlines both faces of every polygon, Enter fills them
     PlaceReadout placeReadout = PlaceReadout::Hidden; // F3 shows and hides it
     DisplayRequests requests;
     FrameClock frameClock;
     MessageQueue queue;
     KeyStateTable keys;
-    std::string startFolder; // where the user started the viewer (F12 saves there); the data folder may differ
+    std::string startFolder;   // where the user started the viewer (F12 saves there); the data folder may differ
     FrameSurface surface;      // where the frame is drawn (surface/frame_surface.h)
     AutoRenderScale autoScale; // on with --render-scale auto
     WalkRecording walk;        // F9: the frames drawn since it was pressed

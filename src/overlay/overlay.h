@@ -17,11 +17,11 @@
 #include <cstdint>
 
 struct Overlay {
-    GLuint fontListBase = 0;    // first of 96 lists, character codes 32..127; 0 while there is no font
-    int overlayCounter = 0;     // printed at the lower left; nothing changes it
-    float clockSeconds = 0;     // second field of the clock, wraps at 6000
-    float clockMinutes = 0;     // first field of the clock, shown minus 1
-    float pixelScale = 1;       // glyph and point sizes over the window's: a tool's picture of another height
+    GLuint fontListBase = 0; // first of 96 lists, character codes 32..127; 0 while there is no font
+    int overlayCounter = 0;  // printed at the lower left; nothing changes it
+    float clockSeconds = 0;  // second field of the clock, wraps at 6000
+    float clockMinutes = 0;  // first field of the clock, shown minus 1
+    float pixelScale = 1;    // glyph and point sizes over the window's: a tool's picture of another height
 };
 
 // Start-up, once the rendering context is current: builds the font lists.

@@ -78,8 +78,8 @@ std::string picturesFolder()
     return home.empty() ? "" : home + "/Pictures";
 }
 
-std::string saveToSaveFolder(const std::string& startFolder, const char* extension, const char* what, SaveWriter write,
-                             const void* content)
+std::string saveToSaveFolder(const std::string& startFolder, const char* extension, const char* what,
+                             SaveWriter write, const void* content)
 {
     const std::time_t now = std::time(nullptr);
     std::tm localTime{};

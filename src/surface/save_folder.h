@@ -27,5 +27,5 @@ std::string picturesFolder();
 // Returns the path written, or empty, having said on standard error that
 // `what` ("the walk") could not be saved, when no folder could take it.
 using SaveWriter = bool (*)(const char* path, const void* content);
-std::string saveToSaveFolder(const std::string& startFolder, const char* extension, const char* what, SaveWriter write,
-                             const void* content);
+std::string saveToSaveFolder(const std::string& startFolder, const char* extension, const char* what,
+                             SaveWriter write, const void* content);

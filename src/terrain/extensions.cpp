@@ -59,8 +59,7 @@ ExtensionSupport loadExtensionEntryPoints(ExtensionEntryPoints& entryPoints, Pro
             entryPoints.glFogCoordfEXT != nullptr};
 }
 
-bool loadFramebufferEntryPoints(FramebufferEntryPoints& entryPoints, ProcAddressLookup lookup,
-                                FramebufferNames names)
+bool loadFramebufferEntryPoints(FramebufferEntryPoints& entryPoints, ProcAddressLookup lookup, FramebufferNames names)
 {
     FramebufferEntryPoints& gl = entryPoints;
     lookUpNamed(gl.genFramebuffers, lookup, "glGenFramebuffers", names);

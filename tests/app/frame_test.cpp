@@ -141,12 +141,12 @@ TEST(WalkRecording, AReplayedCrouchDrawsTheEyeWhereTheViewerDrewIt)
             Vector3 eye, lookAt;
             bool crouching;
         } seen{replay.get(), {}, {}, false};
-        const FrameHooks probe = {.context = &seen, .passDone = [](void* context, FramePass finished) {
-                                      Seen& s = *static_cast<Seen*>(context);
-                                      if (finished == FramePass::View)
-                                          s = {s.world, s.world->camera.position, s.world->camera.viewPoint,
-                                               s.world->ground.crouching};
-                                  }};
+        const FrameHooks probe = {
+            .context = &seen, .passDone = [](void* context, FramePass finished) {
+                Seen& s = *static_cast<Seen*>(context);
+                if (finished == FramePass::View)
+                    s = {s.world, s.world->camera.position, s.world->camera.viewPoint, s.world->ground.crouching};
+            }};
         renderFrame(tool, *replay, replayedFrameInput(walk[frame], 1.0f / 30, OverlayShown::Drawn), probe);
         EXPECT_FLOAT_EQ(seen.eye.y, walk[frame].eye.y) << "frame " << frame;
         EXPECT_FLOAT_EQ(seen.lookAt.y, walk[frame].lookAt.y) << "frame " << frame;

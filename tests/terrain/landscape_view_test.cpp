@@ -3,10 +3,10 @@
 // around the eye), or by the frame itself, and read back from the frame buffer.
 
 #include "app/frame.h"
-#include "app/surface_choice.h"
 #include "app/main_loop.h"
 #include "app/projection.h"
 #include "app/startup.h"
+#include "app/surface_choice.h"
 #include "support/generated_set.h"
 #include "support/gl_test_context.h"
 #include "support/read_back.h"
@@ -397,7 +397,7 @@ TEST_F(LandscapeView, NoFaceEdgeShowsASeam)
                     const double ny = (ahead[0] - at[0]) / length;
                     auto sample = [&](double d) {
                         return colourAt(picture, static_cast<int>(std::lround(at[0] + nx * d)),
-                                          static_cast<int>(std::lround(at[1] + ny * d)));
+                                        static_cast<int>(std::lround(at[1] + ny * d)));
                     };
                     // A seam is a line along the edge that differs from both
                     // sides more than the sides differ from each other.

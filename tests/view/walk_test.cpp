@@ -132,7 +132,7 @@ TEST(WalkFormat, TheLongestFrameFitsTheLineBound)
     const std::string text = formatWalk(&frame, 1);
     ASSERT_EQ(text.substr(text.find('\n') + 1, 16), "-1.00058055e-36 ");
     const size_t line = text.size() - text.find('\n') - 1; // with its line feed
-    EXPECT_EQ(line + 1, kWalkLineMostBytes);                 // and a carriage return
+    EXPECT_EQ(line + 1, kWalkLineMostBytes);               // and a carriage return
 }
 
 // A walk is read from a regular file no larger than the longest walk the

@@ -126,8 +126,9 @@ bool readWalk(const std::string& path, std::vector<WalkFrame>& walk)
                      path.c_str());
         return false;
     case FileRead::TooLarge:
-        std::fprintf(stderr, "lumora-render: %s: is larger than the longest walk the viewer records (%d frames, "
-                             "at most %zu bytes)\n",
+        std::fprintf(stderr,
+                     "lumora-render: %s: is larger than the longest walk the viewer records (%d frames, "
+                     "at most %zu bytes)\n",
                      path.c_str(), kWalkFrameCapacity, kWalkFileMostBytes);
         return false;
     case FileRead::CannotOpen:
