@@ -13,8 +13,6 @@
 #include "common/viewer_session.h"
 #include "platform/platform.h"
 
-#include <GL/gl.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <string>
@@ -155,7 +153,7 @@ RunFigures runFigures(const BenchRun& run)
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     const double fps = run.walk.seconds > 0 ? static_cast<double>(run.walk.pathFrames) / run.walk.seconds : 0;
-    const double limit = run.limits.tallies[2].fps();
+    const double limit = run.limits.tallies[kQuadTerrainLimit].fps();
     const double frames = static_cast<double>(std::max(run.walk.pathFrames, 1L));
     RunFigures figures = {
         {"startup_ms", (run.walk.firstSwapAt - run.options.spawnedAt) * 1000},
@@ -166,8 +164,8 @@ RunFigures runFigures(const BenchRun& run)
         {"allocations_per_frame", static_cast<double>(run.walk.allocations) / frames},
         {"peak_rss_mb", static_cast<double>(usage.ru_maxrss) / 1024},
         {"rss_growth_kb", static_cast<double>(run.walk.residentAtEndKb - run.walk.residentAtStartKb)},
-        {"limit_clear_swap_fps", run.limits.tallies[0].fps()},
-        {"limit_quad_fps", run.limits.tallies[1].fps()},
+        {"limit_clear_swap_fps", run.limits.tallies[kClearSwapLimit].fps()},
+        {"limit_quad_fps", run.limits.tallies[kQuadLimit].fps()},
         {"limit_quad_terrain_fps", limit},
         {"share_of_limit_percent", limit > 0 ? fps / limit * 100 : 0},
     };

@@ -44,9 +44,9 @@ void drawTwoUnitQuad(const World& world)
 void drawLimit(int limit, const LimitRecord& limits, const World& world)
 {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    if (limit >= 1)
+    if (limit >= kQuadLimit)
         drawTwoUnitQuad(world);
-    if (limit >= 2) {
+    if (limit >= kQuadTerrainLimit) {
         glLoadIdentity();
         limits.startPose.applyView();
         drawTerrain(world);
@@ -60,7 +60,7 @@ void drawLimit(int limit, const LimitRecord& limits, const World& world)
 void measureLimitSlices(LimitRecord& limits, const World& world)
 {
     const bool multitexture = world.extensions.glActiveTextureARB && world.extensions.glMultiTexCoord2fARB;
-    const int count = multitexture ? kLimitCount : 1;
+    const int count = multitexture ? kLimitCount : kQuadLimit;
     for (int limit = 0; limit < count; ++limit) {
         constexpr int kWarmUpFrames = 5;
         for (int i = 0; !limits.warm && i < kWarmUpFrames; ++i)

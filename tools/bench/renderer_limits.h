@@ -8,7 +8,8 @@
 #include "app/world.h"
 
 constexpr double kLimitSliceSeconds = 0.1;
-constexpr int kLimitCount = 3; // clear + swap; + the quad; + the quad and the terrain list
+// The limits in the order they are drawn, each one adding to the one before.
+enum Limit : int { kClearSwapLimit, kQuadLimit, kQuadTerrainLimit, kLimitCount };
 
 struct LimitTally {
     long frames = 0;
