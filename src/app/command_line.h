@@ -8,9 +8,9 @@
 // the viewer asks its start-up question, draws at the window's own size and
 // reads the working directory, as it always has.
 
-#include "app/elevation_import.h"
-#include "app/render_scale.h"
 #include "app/window.h"
+#include "import/elevation_import.h"
+#include "surface/render_scale.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -1,19 +1,17 @@
 #include "app/frame.h"
 
 #include "app/frame_clock.h"
-#include "app/frame_surface.h"
 #include "app/projection.h"
 #include "app/screenshot.h"
+#include "app/surface_choice.h"
 #include "app/walk_recording.h"
+#include "input/key_bindings.h"
 #include "overlay/overlay_clock.h"
 #include "overlay/place_readout.h"
 #include "platform/platform.h"
 #include "view/walk_bounds.h"
 
 #include <GL/gl.h>
-
-#include <cstdint>
-#include <vector>
 
 namespace {
 
@@ -23,53 +21,67 @@ void passDone(const FrameHooks& hooks, FramePass pass)
         hooks.passDone(hooks.context, pass);
 }
 
-// What the window shows, or the offscreen picture, read back and saved. Only
-// a press allocates.
-void saveFrameAsSeen(const Shell& shell, int width, int height)
-{
-    std::vector<uint8_t> pixels(static_cast<size_t>(width) * static_cast<size_t>(height) * 3);
-    readBackFrame(shell, width, height, pixels.data());
-    saveScreenshot(shell.startFolder, width, height, pixels.data());
-}
-
 } // namespace
 
-void moveCameraByInput(Shell& shell, Camera& camera, float frameDelta)
+void moveCameraByInput(const KeyStateTable& keys, Camera& camera, float frameDelta)
 {
     const CursorAccess screenCursor{platform::getCursorPosition, platform::setCursorPosition};
     const Vector3 walkStart = camera.position;
-    camera.update(shell.keys, frameDelta, screenCursor);
+    camera.update(keys, frameDelta, screenCursor);
     // The camera walks anywhere; the viewer keeps its walker on the ground
     // it draws.
     keepWalkOnDrawnGround(camera, walkStart);
 }
 
-void renderFrame(Shell& shell, World& world, float frameDelta, const FrameHooks& hooks)
+void renderFrame(Shell& shell, World& world, const FrameInput& input, const FrameHooks& hooks)
 {
-    updateBeforeDrawing(shell, world, frameDelta, hooks);
-    recordWalkFrame(shell, world, frameDelta);
-    drawFrame(shell, world, frameDelta, hooks);
+    updateBeforeDrawing(shell, world, input, hooks);
+    recordWalkFrame(shell, world, input);
+    drawFrame(shell, world, input, hooks);
     presentFrame(shell, hooks);
-    updateAfterSwap(shell, world, frameDelta);
+    updateAfterSwap(shell, world, input);
 }
 
-void updateBeforeDrawing(Shell& shell, World& world, float frameDelta, const FrameHooks& hooks)
+void takeFrameInput(Shell& shell, World& world, const FrameInput& input)
 {
-    if (hooks.moveCamera)
-        hooks.moveCamera(hooks.context, shell, world.camera, frameDelta);
-    else
-        moveCameraByInput(shell, world.camera, frameDelta);
-    tickFrameClock(shell.frameClock);
+    if (input.zoomed != (shell.zoom == Zoom::On)) {
+        shell.zoom = input.zoomed ? Zoom::On : Zoom::Off;
+        shell.requests.zoom = true;
+    }
+    if (input.wireframe != shell.wireframe) {
+        shell.wireframe = input.wireframe;
+        shell.requests.polygonMode = true;
+    }
+    world.ground.crouching = input.crouching;
+}
+
+void updateBeforeDrawing(Shell& shell, World& world, const FrameInput& input, const FrameHooks& hooks)
+{
+    takeFrameInput(shell, world, input);
+    switch (input.camera) {
+    case CameraControl::KeysAndMouse:
+        moveCameraByInput(shell.keys, world.camera, input.frameDelta);
+        break;
+    case CameraControl::Placed:
+        world.camera.place(input.eye, input.lookAt, kUpVector);
+        break;
+    case CameraControl::Moved:
+        if (input.move)
+            input.move(input.moveContext, world.camera, input.frameDelta);
+        break;
+    }
+    if (input.time == FrameTime::WallClock)
+        tickFrameClock(shell.frameClock);
     adjustRenderScale(shell);
     applyDisplayRequests(shell);
-    beginScene(shell);
+    beginScene(shell.surface);
 
     // The view volume is read back from the matrices that the passes draw
     // with, so the view is set before anything is marked visible.
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glLoadIdentity();
     glPushMatrix();
-    if (hooks.eyeHeight == EyeHeight::FollowGround)
+    if (input.eyeHeight == EyeHeight::FollowGround)
         followGround(world.camera, world.heightMap, world.ground);
     world.camera.applyView();
     world.frustum.extract();
@@ -82,7 +94,7 @@ void updateBeforeDrawing(Shell& shell, World& world, float frameDelta, const Fra
     passDone(hooks, FramePass::View);
 }
 
-void drawFrame(const Shell& shell, const World& world, float frameDelta, const FrameHooks& hooks)
+void drawFrame(const Shell& shell, const World& world, const FrameInput& input, const FrameHooks& hooks)
 {
     drawTerrain(world);
     passDone(hooks, FramePass::Terrain);
@@ -109,10 +121,11 @@ void drawFrame(const Shell& shell, const World& world, float frameDelta, const F
     drawFlyers(world.flyers);
     passDone(hooks, FramePass::Flyers);
 
-    finishScene(shell);
-    if (hooks.overlay == OverlayShown::Drawn) {
+    finishScene(shell.surface, shell.clientRect.right, shell.clientRect.bottom);
+    if (input.overlay == OverlayShown::Drawn) {
         const GeoReference* reference = world.geoReference ? &*world.geoReference : nullptr;
-        drawOverlay(world.overlay, world.camera, frameDelta, reference);
+        drawOverlay(world.overlay, world.camera, input.frameDelta, reference,
+                    shell.walk.active() ? RecordingMark::Shown : RecordingMark::Hidden);
         if (shell.placeReadout == PlaceReadout::Shown)
             drawPlaceReadout(world.overlay.fontListBase, reference, world.heightMap, world.camera);
     }
@@ -125,7 +138,7 @@ void presentFrame(Shell& shell, const FrameHooks& hooks)
     DisplayRequests& requests = shell.requests;
     if (requests.screenshot) {
         requests.screenshot = false;
-        saveFrameAsSeen(shell, requests.screenshotWidth, requests.screenshotHeight);
+        saveFrameAsSeen(shell.surface, shell.startFolder, requests.screenshotWidth, requests.screenshotHeight);
     }
     // An offscreen frame is for a tool to read; the window has nothing to show.
     if (shell.surface.kind != SurfaceKind::Offscreen)
@@ -133,14 +146,15 @@ void presentFrame(Shell& shell, const FrameHooks& hooks)
     passDone(hooks, FramePass::Swap);
 }
 
-void updateAfterSwap(Shell& shell, World& world, float frameDelta)
+void updateAfterSwap(Shell& shell, World& world, const FrameInput& input)
 {
+    const float frameDelta = input.frameDelta;
     // The wings beat with the delta the flyers moved by, where they were seen.
     beatFlyerWings(world.flyers);
     advanceClock(world.overlay, frameDelta);
     setFlyersFrameDelta(world.flyers, frameDelta);
     pollCrouchKey(world.ground, shell.keys);
-    advanceWalkPhase(world.ground, shell.keys, world.camera.speed);
+    advanceWalkPhase(world.ground, heldBobKeys(shell.keys) + input.walkKeysHeld, world.camera.speed);
 }
 
 void applyDisplayRequests(Shell& shell)

@@ -1,6 +1,7 @@
 #pragma once
 // One complete picture, in three phases:
-//   updateBeforeDrawing  the camera moves and the clock ticks; an automatic
+//   updateBeforeDrawing  the frame takes its input's states; the camera
+//                        moves and the clock ticks (not offline); an automatic
 //                        render scale follows the frame time; any window
 //                        request still waiting is applied; the frame's
 //                        surface is bound (see frame_surface.h), the buffers
@@ -13,13 +14,16 @@
 //   updateAfterSwap      the wing beat, the clock, the hand-over of the frame
 //                        delta, the crouch key and the walking bob
 // with the picture presented between the last two; a walk that F9 records
-// takes the pose as drawn between the first two. The order of the passes is
+// takes the frame's input, with the pose as drawn, between the first two.
+// The viewer and every tool draw a frame through renderFrame, each with its
+// own FrameInput. The order of the passes is
 // fixed: it decides the graphics state each pass finds and what each pass hides.
 //
 // At entry and exit: the model-view matrix is selected; depth testing, 2-D
 // texturing and face culling are on.
 
 #include "app/frame_hooks.h"
+#include "app/frame_input.h"
 #include "app/shell_state.h"
 #include "app/world.h"
 
@@ -27,22 +31,25 @@ constexpr float kSkyBoxOffset = 500; // centre relative to the eye, in x and in 
 constexpr float kSkyBoxSize = 9000;
 
 // Mouse look with the screen's cursor and walking with the held keys: the
-// camera move of the viewer (hooks.moveCamera null).
-void moveCameraByInput(Shell& shell, Camera& camera, float frameDelta);
+// viewer's camera move (CameraControl::KeysAndMouse).
+void moveCameraByInput(const KeyStateTable& keys, Camera& camera, float frameDelta);
 
-// frameDelta: the seconds that the camera walks with in this frame, measured
-// at the end of the previous one; the clock advances by it, and the flyers
-// move by it in the next frame. hooks: the viewer's ({}) or a tool's.
-void renderFrame(Shell& shell, World& world, float frameDelta, const FrameHooks& hooks);
+// input.frameDelta: the seconds that the camera walks with in this frame,
+// measured at the end of the previous one; the clock advances by it, and the
+// flyers move by it in the next frame. hooks: the viewer's ({}) or a tool's probe.
+void renderFrame(Shell& shell, World& world, const FrameInput& input, const FrameHooks& hooks = {});
 
-void updateBeforeDrawing(Shell& shell, World& world, float frameDelta, const FrameHooks& hooks);
-void drawFrame(const Shell& shell, const World& world, float frameDelta, const FrameHooks& hooks);
+void updateBeforeDrawing(Shell& shell, World& world, const FrameInput& input, const FrameHooks& hooks = {});
+void drawFrame(const Shell& shell, const World& world, const FrameInput& input, const FrameHooks& hooks = {});
 // Saves the picture when F12 asked for it, then swaps the buffers (an
 // offscreen frame is left for the tool to read back).
-void presentFrame(Shell& shell, const FrameHooks& hooks);
-void updateAfterSwap(Shell& shell, World& world, float frameDelta);
+void presentFrame(Shell& shell, const FrameHooks& hooks = {});
+void updateAfterSwap(Shell& shell, World& world, const FrameInput& input);
 
 // Steps of the phases, for tests and tools that run them alone.
+// The zoom, wireframe and crouch of a tool's input, as the right button,
+// Space or Enter and C would set them; the viewer's input already holds them.
+void takeFrameInput(Shell& shell, World& world, const FrameInput& input);
 // The window procedure's requests, with the calls their messages ask for.
 void applyDisplayRequests(Shell& shell);
 // Each subsystem marks its tufts, flyers or palms as inside the view volume or not.

@@ -1,12 +1,12 @@
 #include "app/command_line.h"
 #include "app/data_folder.h"
-#include "app/elevation_import.h"
-#include "app/frame_surface.h"
 #include "app/instances.h"
 #include "app/main_loop.h"
 #include "app/startup.h"
+#include "app/surface_choice.h"
 #include "app/walk_recording.h"
 #include "app/window.h"
+#include "import/elevation_import.h"
 #include "platform/platform.h"
 
 #include <cstdio>

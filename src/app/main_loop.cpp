@@ -50,30 +50,29 @@ void pressKey(Shell& shell, const Message& message)
 
 } // namespace
 
-void updateAndRenderFrame(const FrameHooks& hooks, Shell& shell, World& world)
+bool updateAndRenderFrame(void*, Shell& shell, World& world)
 {
     // The camera walks with the delta measured at the end of the previous
     // turn, and the frame goes on with that same delta.
-    renderFrame(shell, world, shell.frameClock.delta, hooks);
+    renderFrame(shell, world, viewerFrameInput(shell, world));
+    return true;
 }
 
-int runMainLoop(Shell& shell, World& world, const FrameHooks& hooks)
+int runMainLoop(Shell& shell, World& world, IdleTurn idleTurn, void* context)
 {
-    const IdleTurn idleTurn = hooks.idleTurn ? hooks.idleTurn : updateAndRenderFrame;
     Message message{};
     for (;;) {
         if (shell.queue.take(message, shell.keys)) {
             if (message.kind == MessageKind::Quit)
-                break;
+                return message.quitCode;
             windowProcedure(shell, message);
             // The graphics calls a message asks for are made as soon as it
             // is handled, before the next message or frame, one by one.
             applyDisplayRequests(shell);
-        } else {
-            idleTurn(hooks, shell, world);
+        } else if (!idleTurn(context, shell, world)) {
+            return 0;
         }
     }
-    return message.quitCode;
 }
 
 void windowProcedure(Shell& shell, const Message& message)
@@ -101,7 +100,7 @@ void windowProcedure(Shell& shell, const Message& message)
         pressKey(shell, message);
         break;
     case MessageKind::RightButtonDown:
-        shell.zoomed = !shell.zoomed;
+        shell.zoom = shell.zoom == Zoom::Off ? Zoom::On : Zoom::Off;
         shell.requests.zoom = true;
         break;
     default:

@@ -4,17 +4,21 @@
 // both, and never waiting. The loop ends at the quit message; the program's
 // entry tears down afterwards.
 
-#include "app/frame_hooks.h"
 #include "app/shell_state.h"
 #include "app/world.h"
 #include "input/message_queue.h"
 
-// The viewer's idle turn (hooks.idleTurn null): one frame with the delta
-// measured at the end of the previous turn, drawn with these hooks.
-void updateAndRenderFrame(const FrameHooks& hooks, Shell& shell, World& world);
+// One turn of the main loop with an empty queue: one frame, drawn through
+// renderFrame with the turn's own FrameInput. False ends the loop, as a
+// tool's last frame does; context: the tool's own record.
+using IdleTurn = bool (*)(void* context, Shell& shell, World& world);
 
-// Returns the quit message's code. The viewer passes no hooks; a tool passes
-// its own.
-int runMainLoop(Shell& shell, World& world, const FrameHooks& hooks = {});
+// The viewer's idle turn: one frame with the viewer's input, whose delta was
+// measured at the end of the previous turn.
+bool updateAndRenderFrame(void* context, Shell& shell, World& world);
+
+// Returns the quit message's code, or 0 when the idle turn ended the loop.
+// The viewer passes no turn; a tool passes its own.
+int runMainLoop(Shell& shell, World& world, IdleTurn idleTurn = updateAndRenderFrame, void* context = nullptr);
 
 void windowProcedure(Shell& shell, const Message& message);

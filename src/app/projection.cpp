@@ -22,7 +22,8 @@ void applyPerspective(double fieldOfViewDegrees, int width, int height)
 void setUpViewport(Shell& shell, int width, int height)
 {
     shell.fieldOfView = kFieldOfViewDegrees;
-    shell.zoomDrawn = false;
+    if (shell.zoom == Zoom::On)
+        shell.zoom = Zoom::OnDrawnNormal;
     if (height == 0)
         height = 1;
     glViewport(0, 0, width, height);
@@ -31,9 +32,9 @@ void setUpViewport(Shell& shell, int width, int height)
 
 void applyZoom(Shell& shell)
 {
-    shell.zoomDrawn = shell.zoomed;
-    // A resize returns the projection to the normal field of view while
-    // zoomed stays as it is.
-    const float fieldOfView = shell.zoomed ? shell.fieldOfView - kZoomReductionDegrees : shell.fieldOfView;
+    // Drawn as the toggle stands: a request follows a click, which leaves it On or Off.
+    if (shell.zoom == Zoom::OnDrawnNormal)
+        shell.zoom = Zoom::On;
+    const float fieldOfView = shell.zoom == Zoom::On ? shell.fieldOfView - kZoomReductionDegrees : shell.fieldOfView;
     applyPerspective(fieldOfView, shell.clientRect.right, shell.clientRect.bottom);
 }

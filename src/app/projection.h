@@ -12,5 +12,5 @@ constexpr double kFarPlane = 10000;
 
 // The whole client area, at the normal field of view.
 void setUpViewport(Shell& shell, int width, int height);
-// The projection for shell.zoomed over the client area; the viewport stays.
+// The projection for shell.zoom over the client area; the viewport stays.
 void applyZoom(Shell& shell);

@@ -13,10 +13,10 @@
 // before it had set.
 
 #include "app/frame_clock.h"
-#include "app/render_scale.h"
-#include "app/render_target.h"
 #include "input/key_state.h"
 #include "input/message_queue.h"
+#include "surface/frame_surface.h"
+#include "surface/render_scale.h"
 #include "view/walk.h"
 
 #include <cstdint>
@@ -31,29 +31,24 @@ struct DisplayRequests {
     bool viewport = false; // a windowed resize, to viewportWidth x viewportHeight
     int viewportWidth = 0;
     int viewportHeight = 0;
-    bool zoom = false;        // the right button, after any resize: apply `zoomed`
+    bool zoom = false;        // the right button, after any resize: apply `zoom`
     bool polygonMode = false; // Space or Enter: apply `wireframe`
     bool screenshot = false;  // F12: save this frame once drawn, at the client size of the press
     int screenshotWidth = 0;
     int screenshotHeight = 0;
 };
 
-// Where the frame is drawn (see frame_surface.h).
-enum class SurfaceKind : uint8_t {
-    Window,    // straight into the window's back buffer: the original frame
-    Scaled,    // the scene into `target`, stretched onto the window; the overlay over it
-    Offscreen, // the whole frame into `target`, for a tool to read back; nothing is shown
+// The right button's zoom to fieldOfView - 70. A windowed resize sets the
+// normal projection back but leaves the button's toggle on, so the next
+// click turns it off and the view stays normal.
+enum class Zoom : uint8_t {
+    Off,
+    On,            // drawn zoomed
+    OnDrawnNormal, // toggled on, but a resize has set the normal projection since
 };
 
 // The line of where you stand (F3).
 enum class PlaceReadout : uint8_t { Hidden, Shown };
-
-struct FrameSurface {
-    SurfaceKind kind = SurfaceKind::Window;
-    float scale = 1;                              // Scaled: the scene's size over the window's
-    StretchFilter filter = kDefaultStretchFilter; // Scaled: how the scene is stretched onto the window
-    RenderTarget target;
-};
 
 struct Shell {
     bool fullScreen = true;          // decided once, before the window exists
@@ -61,16 +56,15 @@ struct Shell {
     bool displayModeRefused = false; // the switch to full screen was refused; its quit is posted
     ClientRect clientRect = {};      // read at start-up, refreshed on windowed resizes
     float fieldOfView = 0;           // degrees; 80 from the first viewport set-up on
-    bool zoomed = false;             // right-button zoom to fieldOfView - 70
-    bool zoomDrawn = false;          // the projection is the zoomed one; a resize sets it back, leaving zoomed
+    Zoom zoom = Zoom::Off;           // the right button's toggle and the projection drawn
     bool wireframe = false;          // Space outlines both faces of every polygon, Enter fills them
     PlaceReadout placeReadout = PlaceReadout::Hidden; // F3 shows and hides it
     DisplayRequests requests;
     FrameClock frameClock;
     MessageQueue queue;
     KeyStateTable keys;
-    std::string startFolder; // where the user started the viewer (F12 saves there); the data folder may differ
-    FrameSurface surface;
+    std::string startFolder;   // where the user started the viewer (F12 saves there); the data folder may differ
+    FrameSurface surface;      // where the frame is drawn (surface/frame_surface.h)
     AutoRenderScale autoScale; // on with --render-scale auto
     WalkRecording walk;        // F9: the frames drawn since it was pressed
 };

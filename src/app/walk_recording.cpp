@@ -1,6 +1,6 @@
 #include "app/walk_recording.h"
 
-#include "app/screenshot.h"
+#include "surface/save_folder.h"
 #include "view/walk_format.h"
 
 #include <cstdio>
@@ -26,7 +26,7 @@ void saveWalk(Shell& shell, const char* why)
         std::fprintf(stderr, "lumora: %sthe walk has no frames yet; nothing saved\n", why);
     } else {
         const std::string text = formatWalk(walk.frames.get(), walk.count);
-        const std::string path = saveWhereScreenshotsGo(shell.startFolder, ".walk", "the walk", writeText, &text);
+        const std::string path = saveToSaveFolder(shell.startFolder, ".walk", "the walk", writeText, &text);
         if (!path.empty())
             std::fprintf(stderr, "lumora: %ssaved the walk as %s (%.1f s)\n", why, path.c_str(),
                          static_cast<double>(walk.frames[walk.count - 1].time));
@@ -44,16 +44,14 @@ void toggleWalkRecording(Shell& shell)
         shell.walk.start();
 }
 
-void recordWalkFrame(Shell& shell, World& world, float frameDelta)
+void recordWalkFrame(Shell& shell, const World& world, const FrameInput& input)
 {
     WalkRecording& walk = shell.walk;
-    if (walk.active()) {
-        walk.record(world.camera.position, world.camera.viewPoint, world.ground.crouching, shell.zoomDrawn,
-                    shell.wireframe, frameDelta);
-        if (walk.count == walk.capacity)
-            saveWalk(shell, "recording stopped: a walk holds an hour at 60 frames a second; ");
-    }
-    world.overlay.recordingMark = walk.active();
+    if (!walk.active())
+        return;
+    walk.record(recordedWalkFrame(input, world.camera), input.frameDelta);
+    if (walk.count == walk.capacity)
+        saveWalk(shell, "recording stopped: a walk holds an hour at 60 frames a second; ");
 }
 
 void finishWalkRecording(Shell& shell)

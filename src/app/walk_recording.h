@@ -7,6 +7,7 @@
 // hour at 60 frames a second), with a line that says so. While recording,
 // the overlay shows a red mark. Only F9 and the save allocate.
 
+#include "app/frame_input.h"
 #include "app/shell_state.h"
 #include "app/world.h"
 
@@ -14,8 +15,8 @@
 void toggleWalkRecording(Shell& shell);
 
 // Once a frame, after ground following has placed the eye and before the
-// passes draw: records the frame while F9 records, and shows the mark.
-void recordWalkFrame(Shell& shell, World& world, float frameDelta);
+// passes draw: records the frame's input with the pose as drawn while F9 records.
+void recordWalkFrame(Shell& shell, const World& world, const FrameInput& input);
 
 // After the main loop: saves a walk still being recorded.
 void finishWalkRecording(Shell& shell);

@@ -80,7 +80,7 @@ void createRenderingContext(Shell& shell, int width, int height)
 void shutDown(Shell& shell, World& world)
 {
     deleteTerrainList(world.terrain);
-    deleteRenderTarget(shell.surface.target);
+    releaseSurface(shell.surface);
     platform::deleteRenderingContext();
     if (shell.fullScreen) {
         // Runs whether or not the switch at start-up succeeded.

@@ -70,7 +70,8 @@ void endOverlay()
     glMatrixMode(GL_MODELVIEW);
 }
 
-void drawOverlay(const Overlay& overlay, const Camera& camera, float frameDelta, const GeoReference* reference)
+void drawOverlay(const Overlay& overlay, const Camera& camera, float frameDelta, const GeoReference* reference,
+                 RecordingMark mark)
 {
     char clockText[kTextBufferBytes];
     formatClock(overlay, clockText);
@@ -97,7 +98,7 @@ void drawOverlay(const Overlay& overlay, const Camera& camera, float frameDelta,
     if (captionsShown(advanced))
         for (const OverlayLabel& caption : kCaptions)
             printLabel(font, caption);
-    if (overlay.recordingMark)
+    if (mark == RecordingMark::Shown)
         drawRedPoint(kRecordingMarkPosition, kRecordingMarkSizePixels * overlay.pixelScale);
 
     glColor3f(1, 1, 1);

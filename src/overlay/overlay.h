@@ -14,13 +14,14 @@
 
 #include <GL/gl.h>
 
+#include <cstdint>
+
 struct Overlay {
-    GLuint fontListBase = 0;    // first of 96 lists, character codes 32..127; 0 while there is no font
-    int overlayCounter = 0;     // printed at the lower left; nothing changes it
-    float clockSeconds = 0;     // second field of the clock, wraps at 6000
-    float clockMinutes = 0;     // first field of the clock, shown minus 1
-    bool recordingMark = false; // F9 is recording a walk: a red mark in the top right corner
-    float pixelScale = 1;       // glyph and point sizes over the window's: a tool's picture of another height
+    GLuint fontListBase = 0; // first of 96 lists, character codes 32..127; 0 while there is no font
+    int overlayCounter = 0;  // printed at the lower left; nothing changes it
+    float clockSeconds = 0;  // second field of the clock, wraps at 6000
+    float clockMinutes = 0;  // first field of the clock, shown minus 1
+    float pixelScale = 1;    // glyph and point sizes over the window's: a tool's picture of another height
 };
 
 // Start-up, once the rendering context is current: builds the font lists.
@@ -37,8 +38,10 @@ void scaleOverlay(Overlay& overlay, int pictureHeight);
 // white, 2-D texturing on, blending off and the model-view matrix selected.
 // With the place's geographic reference the compass points to true north;
 // without one (null) it is the original compass.
+// Shown while F9 records a walk: a red mark in the top right corner.
+enum class RecordingMark : uint8_t { Hidden, Shown };
 void drawOverlay(const Overlay& overlay, const Camera& camera, float frameDelta,
-                 const GeoReference* reference = nullptr);
+                 const GeoReference* reference = nullptr, RecordingMark mark = RecordingMark::Hidden);
 
 // Switch into overlay coordinates (projection pushed, both matrices identity)
 // and back (projection popped, model-view selected).

@@ -31,6 +31,11 @@ void pollCrouchKey(GroundFollowing& ground, const KeyStateTable& keys)
 
 void advanceWalkPhase(GroundFollowing& ground, const KeyStateTable& keys, float cameraSpeed)
 {
-    for (int held = heldBobKeys(keys); held > 0; --held)
+    advanceWalkPhase(ground, heldBobKeys(keys), cameraSpeed);
+}
+
+void advanceWalkPhase(GroundFollowing& ground, int heldKeys, float cameraSpeed)
+{
+    for (int held = heldKeys; held > 0; --held)
         ground.walkPhase += cameraSpeed * kWalkPhaseRate;
 }

@@ -28,3 +28,5 @@ void followGround(Camera& camera, const HeightMap& map, const GroundFollowing& g
 void pollCrouchKey(GroundFollowing& ground, const KeyStateTable& keys);
 // Each held letter key W, A, S, D advances the bob; the arrow keys do not.
 void advanceWalkPhase(GroundFollowing& ground, const KeyStateTable& keys, float cameraSpeed);
+// The same for a count of those keys held (a tool's walk holds none).
+void advanceWalkPhase(GroundFollowing& ground, int heldKeys, float cameraSpeed);

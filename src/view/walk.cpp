@@ -8,13 +8,14 @@ void WalkRecording::start(int frameCapacity)
     seconds = 0;
 }
 
-bool WalkRecording::record(Vector3 eye, Vector3 lookAt, bool crouching, bool zoomed, bool wireframe, float frameDelta)
+bool WalkRecording::record(WalkFrame frame, float frameDelta)
 {
     if (!frames || count >= capacity)
         return false;
     if (count > 0)
         seconds += frameDelta;
-    frames[count++] = {static_cast<float>(seconds), eye, lookAt, crouching, zoomed, wireframe};
+    frame.time = static_cast<float>(seconds);
+    frames[count++] = frame;
     return true;
 }
 

@@ -33,8 +33,9 @@ struct WalkRecording {
     // Takes the buffer and forgets any earlier frames.
     void start(int frameCapacity = kWalkFrameCapacity);
     // Adds the frame drawn frameDelta seconds after the previous one (the
-    // first frame is at 0). Returns false, adding nothing, when the buffer is full.
-    bool record(Vector3 eye, Vector3 lookAt, bool crouching, bool zoomed, bool wireframe, float frameDelta);
+    // first frame is at 0), which sets its time. Returns false, adding
+    // nothing, when the buffer is full.
+    bool record(WalkFrame frame, float frameDelta);
     // Gives the buffer back.
     void stop();
 };

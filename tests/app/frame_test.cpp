@@ -2,16 +2,22 @@
 
 #include "app/main_loop.h"
 #include "app/projection.h"
+#include "app/walk_recording.h"
 #include "support/gl_test_context.h"
+#include "view/walk_format.h"
 
 #include <GL/gl.h>
 
+#include <filesystem>
+#include <fstream>
 #include <memory>
+#include <sstream>
+#include <unistd.h>
 
 namespace {
 
-// The camera stays where the test put it.
-const FrameHooks keepCamera = {.moveCamera = [](void*, Shell&, Camera&, float) {}};
+// A move of none: the camera stays where the test put it.
+const FrameInput keepCamera = {.camera = CameraControl::Moved};
 
 TEST(RenderFrame, LeavesTheGraphicsStateAsItFoundIt)
 {
@@ -26,7 +32,7 @@ TEST(RenderFrame, LeavesTheGraphicsStateAsItFoundIt)
     while (glGetError() != GL_NO_ERROR) {}
 
     for (int frame = 0; frame < 3; ++frame)
-        renderFrame(shell, *world, 0, keepCamera);
+        renderFrame(shell, *world, keepCamera);
 
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     GLint mode = 0;
@@ -47,6 +53,105 @@ TEST(RenderFrame, LeavesTheGraphicsStateAsItFoundIt)
     glGetFloatv(GL_MODELVIEW_MATRIX, m);
     for (int i = 0; i < 16; ++i)
         EXPECT_FLOAT_EQ(m[i], i % 5 == 0 ? 1.0f : 0.0f) << i;
+}
+
+// F9's walk goes where F12's pictures go; a full buffer saves it at once.
+TEST(WalkRecording, AFullWalkIsSavedWhereScreenshotsGo)
+{
+    namespace fs = std::filesystem;
+    const fs::path folder = fs::temp_directory_path() / ("walks." + std::to_string(getpid()));
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    Shell shell;
+    shell.startFolder = folder.string();
+    const auto world = std::make_unique<World>();
+    world->camera.place({10, 20, 30}, {11, 20, 30}, kUpVector);
+
+    // Pressed twice before a frame is drawn: nothing to save.
+    toggleWalkRecording(shell);
+    EXPECT_TRUE(shell.walk.active());
+    toggleWalkRecording(shell);
+    EXPECT_FALSE(shell.walk.active());
+    EXPECT_TRUE(fs::is_empty(folder));
+
+    shell.walk.start(3);
+    testing::internal::CaptureStderr();
+    const FrameInput input = {.frameDelta = 0.5f};
+    for (int frame = 0; frame < 3; ++frame) {
+        recordWalkFrame(shell, *world, input);
+        EXPECT_EQ(shell.walk.active(), frame < 2) << "frame " << frame << ": the overlay's mark shows this";
+    }
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(shell.walk.active());
+    recordWalkFrame(shell, *world, input); // no longer recording: nothing happens
+
+    ASSERT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator{}), 1);
+    const fs::path saved = fs::directory_iterator(folder)->path();
+    EXPECT_EQ(saved.extension(), ".walk");
+    EXPECT_NE(said.find("recording stopped"), std::string::npos) << said;
+    EXPECT_NE(said.find("saved the walk as " + saved.string() + " (1.0 s)"), std::string::npos) << said;
+    std::stringstream text;
+    text << std::ifstream(saved).rdbuf();
+    std::vector<WalkFrame> walk;
+    WalkProblem problem;
+    ASSERT_TRUE(parseWalk(text.str(), walk, problem)) << problem.text;
+    ASSERT_EQ(walk.size(), 3u);
+    EXPECT_EQ(walk[2].time, 1.0f);
+    EXPECT_EQ(walk[2].eye.x, 10);
+    fs::remove_all(folder);
+}
+
+// Drawn as the viewer draws it, C crouching from the frame after the press,
+// recorded by F9 and fed back as a tool replays it: every frame's eye where
+// the viewer drew it, 4 lower while crouched, and the crouch replayed with it.
+TEST(WalkRecording, AReplayedCrouchDrawsTheEyeWhereTheViewerDrewIt)
+{
+    REQUIRE_GL_CONTEXT();
+    Shell shell;
+    auto world = std::make_unique<World>();
+    setUpViewport(shell, 800, 600);
+    world->heightMap.heights[500 * kHeightMapSide + 500] = 30; // under the start-up eye
+    world->camera.place(kStartPosition, kStartViewPoint, kUpVector);
+    shell.walk.start(7); // one more than drawn: a full buffer would save the walk
+    for (int frame = 0; frame < 6; ++frame) {
+        if (frame == 2) {
+            Message press{};
+            press.kind = MessageKind::KeyDown;
+            press.key = 'C';
+            shell.keys.apply(press);
+        }
+        FrameInput input = viewerFrameInput(shell, *world);
+        input.camera = CameraControl::Moved; // the keys, without the screen's pointer
+        input.frameDelta = 1.0f / 60;
+        renderFrame(shell, *world, input);
+    }
+    ASSERT_EQ(shell.walk.count, 6);
+    const std::vector<WalkFrame> walk(shell.walk.frames.get(), shell.walk.frames.get() + 6);
+    shell.walk.stop();
+
+    Shell tool; // no key held
+    auto replay = std::make_unique<World>();
+    replay->heightMap.heights[500 * kHeightMapSide + 500] = 30;
+    for (int frame = 0; frame < 6; ++frame) {
+        EXPECT_EQ(walk[frame].crouching, frame >= 3) << "frame " << frame;
+        EXPECT_FLOAT_EQ(walk[frame].eye.y, frame >= 3 ? 31.5f : 35.5f) << "frame " << frame;
+        // What the passes draw with, seen once the view is set.
+        struct Seen {
+            const World* world;
+            Vector3 eye, lookAt;
+            bool crouching;
+        } seen{replay.get(), {}, {}, false};
+        const FrameHooks probe = {
+            .context = &seen, .passDone = [](void* context, FramePass finished) {
+                Seen& s = *static_cast<Seen*>(context);
+                if (finished == FramePass::View)
+                    s = {s.world, s.world->camera.position, s.world->camera.viewPoint, s.world->ground.crouching};
+            }};
+        renderFrame(tool, *replay, replayedFrameInput(walk[frame], 1.0f / 30, OverlayShown::Drawn), probe);
+        EXPECT_FLOAT_EQ(seen.eye.y, walk[frame].eye.y) << "frame " << frame;
+        EXPECT_FLOAT_EQ(seen.lookAt.y, walk[frame].lookAt.y) << "frame " << frame;
+        EXPECT_EQ(seen.crouching, walk[frame].crouching) << "frame " << frame;
+    }
 }
 
 } // namespace

@@ -62,13 +62,12 @@ protected:
     // What the idle turns do: the turn number in, the message to post out.
     static inline int idleTurns = 0;
     static inline bool (*script)(int turn, Shell& shell) = nullptr;
-    static void countingIdleTurn(const FrameHooks&, Shell& s, World&)
+    static bool countingIdleTurn(void*, Shell& s, World&)
     {
         // A frame is only ever drawn with the queue empty.
         EXPECT_EQ(s.queue.count, 0);
         ++idleTurns;
-        if (script && !script(idleTurns, s))
-            s.queue.postQuit(0);
+        return script && script(idleTurns, s);
     }
 };
 
@@ -84,7 +83,7 @@ TEST_F(MainLoop, NoFrameIsDrawnWhileMessagesKeepArriving)
         s.queue.post(message(MessageKind::LeftButtonDown));
         return true;
     };
-    EXPECT_EQ(runMainLoop(shell, *world, {.idleTurn = countingIdleTurn}), 0);
+    EXPECT_EQ(runMainLoop(shell, *world, countingIdleTurn), 0);
     EXPECT_EQ(idleTurns, 4);
 }
 
@@ -93,7 +92,7 @@ TEST_F(MainLoop, QuitPostedDuringStartUpEndsTheLoopBeforeTheFirstFrame)
     shell.queue.post(resize(800, 600));
     shell.queue.post(message(MessageKind::Paint));
     shell.queue.postQuit(0);
-    EXPECT_EQ(runMainLoop(shell, *world, {.idleTurn = countingIdleTurn}), 0);
+    EXPECT_EQ(runMainLoop(shell, *world, countingIdleTurn), 0);
     EXPECT_EQ(idleTurns, 0);
 }
 
@@ -121,7 +120,7 @@ TEST_P(MainLoopEnding, EndsThroughTheSamePath)
         shell.queue.postQuit(0);
         break;
     }
-    EXPECT_EQ(runMainLoop(shell, *world, {.idleTurn = countingIdleTurn}), 0);
+    EXPECT_EQ(runMainLoop(shell, *world, countingIdleTurn), 0);
     EXPECT_EQ(idleTurns, 0);
     shutDown(shell, *world);
     EXPECT_EQ(world->terrain.terrainList, 0u);
@@ -142,7 +141,7 @@ TEST_F(MainLoop, KeysAndTheRightButtonBecomeRequestsForTheNextFrame)
     EXPECT_FALSE(shell.wireframe);
 
     windowProcedure(shell, message(MessageKind::RightButtonDown));
-    EXPECT_TRUE(shell.zoomed);
+    EXPECT_EQ(shell.zoom, Zoom::On);
     EXPECT_TRUE(shell.requests.zoom);
 
     Message repeat = message(MessageKind::KeyDown, platform::kKeyF12);
@@ -187,7 +186,7 @@ TEST_F(MainLoop, FullScreenIgnoresResizesAndAWindowedResizeDropsAnEarlierZoom)
     EXPECT_EQ(shell.requests.viewportWidth, 640);
     EXPECT_EQ(shell.requests.viewportHeight, 480);
     EXPECT_FALSE(shell.requests.zoom) << "the resize sets the normal projection";
-    EXPECT_TRUE(shell.zoomed);
+    EXPECT_EQ(shell.zoom, Zoom::On) << "the projection is set at the next frame";
 }
 
 // The loop makes a message's graphics calls as soon as the message is
@@ -202,7 +201,7 @@ TEST_F(MainLoop, AMessagesGraphicsCallsComeBeforeTheNextTurn)
         EXPECT_EQ(mode[0], GL_LINE);
         return false;
     };
-    EXPECT_EQ(runMainLoop(shell, *world, {.idleTurn = countingIdleTurn}), 0);
+    EXPECT_EQ(runMainLoop(shell, *world, countingIdleTurn), 0);
     EXPECT_EQ(idleTurns, 1);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
 }
@@ -241,14 +240,14 @@ TEST_F(MainLoop, AppliedRequestsOutlineZoomAndResize)
     windowProcedure(shell, message(MessageKind::RightButtonDown));
     applyDisplayRequests(shell);
     EXPECT_NEAR(verticalFieldOfViewDegrees(), 80.0, 1e-3);
-    EXPECT_FALSE(shell.zoomed);
+    EXPECT_EQ(shell.zoom, Zoom::Off);
 }
 
 TEST_F(MainLoop, ZoomWithZeroClientHeightTakesItAsOne)
 {
     REQUIRE_GL_CONTEXT();
     shell.clientRect = {0, 0, 640, 0};
-    shell.zoomed = true;
+    shell.zoom = Zoom::On;
     applyZoom(shell);
     EXPECT_TRUE(std::isfinite(aspectRatio()));
     EXPECT_NEAR(aspectRatio(), 640.0, 0.05);

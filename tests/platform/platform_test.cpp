@@ -146,7 +146,7 @@ TEST(Platform, MinimiseAndRestoreWhileZoomedArriveAsResizesToEightyDegrees)
     shell.fullScreen = false;
     shell.clientRect = {0, 0, 800, 600};
     setUpViewport(shell, 800, 600);
-    shell.zoomed = true;
+    shell.zoom = Zoom::On;
     applyZoom(shell);
     // Other test binaries may show windows of that title on the same display.
     const std::string pid = std::to_string(getpid());
@@ -173,5 +173,5 @@ TEST(Platform, MinimiseAndRestoreWhileZoomedArriveAsResizesToEightyDegrees)
         glGetFloatv(GL_PROJECTION_MATRIX, projection);
         EXPECT_NEAR(2 * std::atan(1 / projection[5]) * 180 / M_PI, 80.0, 1e-3) << action;
     }
-    EXPECT_TRUE(shell.zoomed); // a resize leaves the toggle as it was
+    EXPECT_EQ(shell.zoom, Zoom::OnDrawnNormal); // a resize leaves the toggle as it was
 }

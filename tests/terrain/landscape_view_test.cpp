@@ -3,10 +3,10 @@
 // around the eye), or by the frame itself, and read back from the frame buffer.
 
 #include "app/frame.h"
-#include "app/frame_surface.h"
 #include "app/main_loop.h"
 #include "app/projection.h"
 #include "app/startup.h"
+#include "app/surface_choice.h"
 #include "support/generated_set.h"
 #include "support/gl_test_context.h"
 #include "support/read_back.h"
@@ -397,7 +397,7 @@ TEST_F(LandscapeView, NoFaceEdgeShowsASeam)
                     const double ny = (ahead[0] - at[0]) / length;
                     auto sample = [&](double d) {
                         return colourAt(picture, static_cast<int>(std::lround(at[0] + nx * d)),
-                                          static_cast<int>(std::lround(at[1] + ny * d)));
+                                        static_cast<int>(std::lround(at[1] + ny * d)));
                     };
                     // A seam is a line along the edge that differs from both
                     // sides more than the sides differ from each other.
@@ -420,12 +420,12 @@ TEST_F(LandscapeView, NoFaceEdgeShowsASeam)
 // still, read back before it is presented.
 Picture drawStartFrame(Shell& shell, World& world, OverlayShown overlay = OverlayShown::Drawn)
 {
-    const FrameHooks keepCamera = {.moveCamera = [](void*, Shell&, Camera&, float) {}, .overlay = overlay};
+    const FrameInput keepCamera = {.camera = CameraControl::Moved, .overlay = overlay};
     world.camera.place(kStartPosition, kStartViewPoint, kUpVector);
-    updateBeforeDrawing(shell, world, 0, keepCamera);
-    drawFrame(shell, world, 0, keepCamera);
+    updateBeforeDrawing(shell, world, keepCamera);
+    drawFrame(shell, world, keepCamera);
     Picture picture{kWidth, kHeight, std::vector<uint8_t>(kWidth * kHeight * 3)};
-    readBackFrame(shell, kWidth, kHeight, picture.rgb.data());
+    readBackFrame(shell.surface, kWidth, kHeight, picture.rgb.data());
     return picture;
 }
 

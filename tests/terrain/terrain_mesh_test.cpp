@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <memory>
 #include <set>
+#include <string>
 #include <utility>
 
 namespace {
@@ -359,6 +360,43 @@ TEST_F(TerrainList, DeletingForgetsTheName)
     EXPECT_EQ(terrain.terrainList, 0u);
     deleteTerrainList(terrain); // a second delete touches nothing
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+// The framebuffer group is found whole, under the names asked for, or not at
+// all: a renderer missing one entry point gets no offscreen targets.
+TEST(FramebufferEntryPoints, TheGroupIsFoundWholeOrNotAtAll)
+{
+    static std::string missing;
+    static std::string suffixOffered;
+    // Answers every name with the suffix offered, except the one missing.
+    const ProcAddressLookup lookup = [](const char* name) -> void* {
+        static int anything;
+        const std::string text = name;
+        const bool ext = text.size() > 3 && text.compare(text.size() - 3, 3, "EXT") == 0;
+        if (text == missing || ext != (suffixOffered == "EXT"))
+            return nullptr;
+        return &anything;
+    };
+    const struct {
+        const char* suffix;
+        FramebufferNames names;
+        const char* missing;
+        bool whole;
+    } cases[] = {
+        {"", FramebufferNames::Core, "", true},
+        {"EXT", FramebufferNames::Ext, "", true},
+        {"EXT", FramebufferNames::Core, "", false}, // only the EXT names offered
+        {"", FramebufferNames::Core, "glBlitFramebuffer", false},
+        {"EXT", FramebufferNames::Ext, "glRenderbufferStorageEXT", false},
+    };
+    for (const auto& c : cases) {
+        suffixOffered = c.suffix;
+        missing = c.missing;
+        FramebufferEntryPoints gl;
+        EXPECT_EQ(loadFramebufferEntryPoints(gl, lookup, c.names), c.whole) << c.suffix << " " << c.missing;
+        EXPECT_EQ(gl.genFramebuffers != nullptr, c.whole) << "a part of the group was kept";
+        EXPECT_EQ(gl.blitFramebuffer != nullptr, c.whole);
+    }
 }
 
 } // namespace

@@ -11,8 +11,8 @@
 
 namespace {
 
-// The camera stays where the test put it.
-const FrameHooks keepCamera = {.moveCamera = [](void*, Shell&, Camera&, float) {}};
+// A move of none: the camera stays where the test put it.
+const FrameInput keepCamera = {.camera = CameraControl::Moved};
 
 class ViewInFrame : public ::testing::Test {
 protected:
@@ -37,7 +37,7 @@ TEST_F(ViewInFrame, MarksWhatTheGroundedEyeSees)
     palms[0] = {520, -40, 500, false}; // base below the view, crown 50 higher in it
     palms[1] = {300, 30, 500, true};   // far behind
 
-    renderFrame(shell, *world, 0, keepCamera);
+    renderFrame(shell, *world, keepCamera);
 
     EXPECT_FLOAT_EQ(world->camera.position.y, 35.5f);
     EXPECT_FLOAT_EQ(world->camera.viewPoint.y, 35.5f);
@@ -52,9 +52,9 @@ TEST_F(ViewInFrame, MarksWhatTheGroundedEyeSees)
 
 TEST_F(ViewInFrame, AnEyePlacedByAToolKeepsItsHeight)
 {
-    FrameHooks placed = keepCamera;
+    FrameInput placed = keepCamera;
     placed.eyeHeight = EyeHeight::AsPlaced;
-    renderFrame(shell, *world, 0, placed);
+    renderFrame(shell, *world, placed);
     EXPECT_FLOAT_EQ(world->camera.position.y, kStartPosition.y) << "ground following moved the eye";
     EXPECT_FLOAT_EQ(world->camera.viewPoint.y, kStartViewPoint.y);
 }
@@ -66,11 +66,17 @@ TEST_F(ViewInFrame, TheCrouchKeyTakesEffectInTheNextFrame)
     press.key = 'C';
     shell.keys.apply(press);
 
-    renderFrame(shell, *world, 0, keepCamera);
+    // The viewer's input, without the screen's pointer.
+    const auto viewerInput = [this] {
+        FrameInput input = viewerFrameInput(shell, *world);
+        input.camera = CameraControl::Moved;
+        return input;
+    };
+    renderFrame(shell, *world, viewerInput());
     EXPECT_FLOAT_EQ(world->camera.position.y, 35.5f) << "the key is read after this frame's swap";
     EXPECT_TRUE(world->ground.crouching);
 
-    renderFrame(shell, *world, 0, keepCamera);
+    renderFrame(shell, *world, viewerInput());
     EXPECT_FLOAT_EQ(world->camera.position.y, 31.5f);
 }
 

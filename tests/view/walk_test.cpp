@@ -28,8 +28,8 @@ TEST(WalkRecording, TakesAnHourAt60FramesASecondAndNotOneFrameMore)
     walk.start();
     ASSERT_EQ(walk.capacity, kWalkFrameCapacity);
     for (int i = 0; i < kWalkFrameCapacity; ++i)
-        ASSERT_TRUE(walk.record({1, 2, 3}, {2, 2, 3}, false, false, false, 1.0f / 60)) << "frame " << i;
-    EXPECT_FALSE(walk.record({9, 9, 9}, {8, 9, 9}, true, true, true, 1.0f / 60));
+        ASSERT_TRUE(walk.record({0, {1, 2, 3}, {2, 2, 3}, false, false, false}, 1.0f / 60)) << "frame " << i;
+    EXPECT_FALSE(walk.record({0, {9, 9, 9}, {8, 9, 9}, true, true, true}, 1.0f / 60));
     EXPECT_EQ(walk.count, kWalkFrameCapacity);
     // 215,999 deltas after the first frame, summed without drift.
     EXPECT_NEAR(walk.frames[kWalkFrameCapacity - 1].time, 3600 - 1.0 / 60, 0.001);
@@ -41,14 +41,14 @@ TEST(WalkRecording, TimesFromTheFirstFrame)
     WalkRecording walk;
     walk.start(4);
     for (const float delta : {7.0f, 0.5f, 0.25f})
-        walk.record({1, 2, 3}, {2, 2, 3}, false, false, false, delta);
+        walk.record({0, {1, 2, 3}, {2, 2, 3}, false, false, false}, delta);
     ASSERT_EQ(walk.count, 3);
     EXPECT_EQ(walk.frames[0].time, 0);
     EXPECT_EQ(walk.frames[1].time, 0.5f);
     EXPECT_EQ(walk.frames[2].time, 0.75f);
     walk.stop();
     EXPECT_FALSE(walk.active());
-    EXPECT_FALSE(walk.record({1, 2, 3}, {2, 2, 3}, false, false, false, 1));
+    EXPECT_FALSE(walk.record({0, {1, 2, 3}, {2, 2, 3}, false, false, false}, 1));
 }
 
 TEST(WalkFormat, ReadsBackExactlyWhatItWrote)
@@ -132,7 +132,7 @@ TEST(WalkFormat, TheLongestFrameFitsTheLineBound)
     const std::string text = formatWalk(&frame, 1);
     ASSERT_EQ(text.substr(text.find('\n') + 1, 16), "-1.00058055e-36 ");
     const size_t line = text.size() - text.find('\n') - 1; // with its line feed
-    EXPECT_EQ(line + 1, kWalkLineMostBytes);                 // and a carriage return
+    EXPECT_EQ(line + 1, kWalkLineMostBytes);               // and a carriage return
 }
 
 // A walk is read from a regular file no larger than the longest walk the

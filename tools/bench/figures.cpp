@@ -53,6 +53,14 @@ std::string number(double value, int decimals)
 
 } // namespace
 
+const Figure* findFigure(const RunFigures& figures, const std::string& key)
+{
+    for (const Figure& figure : figures)
+        if (figure.key == key)
+            return &figure;
+    return nullptr;
+}
+
 std::string formatRunLine(const RunFigures& figures)
 {
     std::string line = kRunLinePrefix;

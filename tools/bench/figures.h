@@ -12,6 +12,9 @@ struct Figure {
 };
 using RunFigures = std::vector<Figure>;
 
+// The figure of that name in figures, or null.
+const Figure* findFigure(const RunFigures& figures, const std::string& key);
+
 // "lumora-bench-run key=value key=value ...": one line on the run's output.
 std::string formatRunLine(const RunFigures& figures);
 // Takes a line of that form; false for any other line.

@@ -1,9 +1,9 @@
 // lumora-check: checks a data folder, one picture or one mesh with the
 // viewer's own readers.
 #include "app/data_folder.h"
-#include "app/png_file.h"
 #include "check/data_check.h"
 #include "common/tool_options.h"
+#include "surface/png_file.h"
 
 #include <cstdio>
 #include <filesystem>

@@ -1,8 +1,8 @@
 #pragma once
 // The viewer's own start-up, run by a tool in an 800 x 600 window on the
 // current display, as if the start-up question had been answered No (or, for
-// the benchmark, full screen on the desktop). The tool then drives the real
-// main loop with hooks of its own.
+// the benchmark, full screen on the desktop). The tool then draws the viewer's
+// frames with a FrameInput of its own.
 //
 // No message box is shown: each one the viewer would show is written to
 // standard error and answered OK, so a tool never waits for a click. Where

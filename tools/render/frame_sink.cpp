@@ -1,8 +1,8 @@
 #include "render/frame_sink.h"
 
-#include "app/png_file.h"
 #include "common/viewer_session.h"
 #include "render/video_file.h"
+#include "surface/png_file.h"
 
 #include <cerrno>
 #include <cstdio>

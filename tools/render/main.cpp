@@ -3,8 +3,8 @@
 // H.264 video or a folder of PNG frames.
 #include "app/data_folder.h"
 #include "app/frame.h"
-#include "app/frame_surface.h"
 #include "app/instances.h"
+#include "app/surface_choice.h"
 #include "assets/file_bytes.h"
 #include "common/sandbox.h"
 #include "common/tool_options.h"
@@ -126,8 +126,9 @@ bool readWalk(const std::string& path, std::vector<WalkFrame>& walk)
                      path.c_str());
         return false;
     case FileRead::TooLarge:
-        std::fprintf(stderr, "lumora-render: %s: is larger than the longest walk the viewer records (%d frames, "
-                             "at most %zu bytes)\n",
+        std::fprintf(stderr,
+                     "lumora-render: %s: is larger than the longest walk the viewer records (%d frames, "
+                     "at most %zu bytes)\n",
                      path.c_str(), kWalkFrameCapacity, kWalkFileMostBytes);
         return false;
     case FileRead::CannotOpen:
@@ -171,21 +172,12 @@ void showProgress(int done, int total, double seconds)
                  left / 60, left % 60);
 }
 
-// The render's own record, handed to the frame's hooks.
+// The render's own record, handed to the frame's probe.
 struct WalkRender {
     std::span<const WalkFrame> walk;
-    WalkFrame pose{}; // this frame's, between the walk's frames
     const Shell* shell = nullptr;
     FramePipe* pipe = nullptr;
 };
-
-// The camera is where the walk was at this frame's time, as drawn then:
-// ground following already placed that eye.
-void placeOnWalk(void* context, Shell&, Camera& camera, float)
-{
-    const WalkRender& render = *static_cast<const WalkRender*>(context);
-    camera.place(render.pose.eye, render.pose.lookAt, kUpVector);
-}
 
 void handOverFinishedFrame(void* context, FramePass finished)
 {
@@ -194,20 +186,6 @@ void handOverFinishedFrame(void* context, FramePass finished)
     WalkRender& render = *static_cast<WalkRender*>(context);
     readBackTarget(render.shell->surface.target, render.pipe->nextSlot());
     render.pipe->submit();
-}
-
-// Zoom and wireframe as the walk had them, through the viewer's own
-// requests, as the right button and Space or Enter make them.
-void takeDrawingStates(Shell& shell, const WalkFrame& pose)
-{
-    if (shell.zoomed != pose.zoomed) {
-        shell.zoomed = pose.zoomed;
-        shell.requests.zoom = true;
-    }
-    if (shell.wireframe != pose.wireframe) {
-        shell.wireframe = pose.wireframe;
-        shell.requests.polygonMode = true;
-    }
 }
 
 // Takes the window's messages; true once it was closed. Keys, clicks and
@@ -227,11 +205,8 @@ enum class Ending : uint8_t { Complete, Stopped, WindowClosed, WriteFailed };
 // pipe, which writes them meanwhile.
 Ending drawFrames(const Options& options, WalkRender& render, int frameCount, FramePipe& pipe, double started)
 {
-    const FrameHooks hooks{.context = &render,
-                           .moveCamera = placeOnWalk,
-                           .eyeHeight = EyeHeight::AsPlaced,
-                           .overlay = options.overlay ? OverlayShown::Drawn : OverlayShown::LeftOut,
-                           .passDone = handOverFinishedFrame};
+    const FrameHooks hooks{.context = &render, .passDone = handOverFinishedFrame};
+    const OverlayShown overlay = options.overlay ? OverlayShown::Drawn : OverlayShown::LeftOut;
     // The flyers and the clock run by the video's own frame time.
     const float frameDelta = 1.0f / static_cast<float>(options.fps);
     const bool terminal = isatty(STDERR_FILENO) != 0;
@@ -243,9 +218,9 @@ Ending drawFrames(const Options& options, WalkRender& render, int frameCount, Fr
             return Ending::WindowClosed;
         if (!pipe.writing())
             return Ending::WriteFailed;
-        render.pose = walkFrameAt(render.walk, static_cast<double>(frame) / options.fps);
-        takeDrawingStates(shell, render.pose);
-        renderFrame(shell, world, frameDelta, hooks);
+        // The walk as it was drawn at this frame's time, between its frames.
+        const WalkFrame pose = walkFrameAt(render.walk, static_cast<double>(frame) / options.fps);
+        renderFrame(shell, world, replayedFrameInput(pose, frameDelta, overlay), hooks);
         const double now = monotonicSeconds();
         if (terminal && (now - shownAt > 0.25 || frame + 1 == frameCount)) {
             showProgress(frame + 1, frameCount, now - started);
@@ -276,7 +251,7 @@ int renderWalk(const Options& options, std::span<const WalkFrame> walk, int fram
     };
     if (!startViewerWindowed(shell, world, "lumora-render", StartMode::Windowed, lock))
         return 1;
-    const TargetReport target = drawOffscreen(shell, world.overlay, options.width, options.height);
+    const TargetReport target = moveFrameOffscreen(shell, world.overlay, options.width, options.height);
     if (target.outcome != TargetOutcome::Made) {
         std::fprintf(stderr, "lumora-render: %s\n", describeTargetReport(target).c_str());
         finishViewerSession(shell, world);
@@ -292,7 +267,7 @@ int renderWalk(const Options& options, std::span<const WalkFrame> walk, int fram
         return 1;
     }
 
-    WalkRender render{walk, walk.front(), &shell, pipe.get()};
+    WalkRender render{walk, &shell, pipe.get()};
     const double started = monotonicSeconds();
     const double cpuStarted = clockSeconds(CLOCK_PROCESS_CPUTIME_ID);
     Ending ending = drawFrames(options, render, frameCount, *pipe, started);

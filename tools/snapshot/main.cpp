@@ -3,14 +3,14 @@
 // last frame as a PNG.
 #include "app/data_folder.h"
 #include "app/frame.h"
-#include "app/frame_surface.h"
+#include "app/frame_input.h"
 #include "app/instances.h"
 #include "app/main_loop.h"
-#include "app/png_file.h"
+#include "app/surface_choice.h"
 #include "app/window.h"
 #include "common/tool_options.h"
 #include "common/viewer_session.h"
-#include "platform/platform.h"
+#include "surface/png_file.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -123,9 +123,17 @@ bool parseOptions(const ToolCommandLine& line, Options& options)
     return true;
 }
 
+// A frame's delta after the first two: the viewer's clock measures 0 at its
+// first tick, and a frame walks with the delta of the one before, so its
+// first two frames walk with 0.
+constexpr float kFrameSeconds = 1.0f / 60;
+
+// The snapshot's own record: its frames' input and the picture read back.
 struct Capture {
+    FrameInput input;
     const Shell* shell = nullptr;
-    int framesLeft = 0;
+    int framesDrawn = 0;
+    int frames = 0;
     int width = 0;
     int height = 0;
     std::vector<uint8_t> pixels; // RGB, bottom row first
@@ -134,27 +142,21 @@ struct Capture {
 void readBackLastFrame(void* context, FramePass finished)
 {
     Capture& capture = *static_cast<Capture*>(context);
-    if (finished == FramePass::Overlay && capture.framesLeft == 0)
-        readBackFrame(*capture.shell, capture.width, capture.height, capture.pixels.data());
+    if (finished == FramePass::Overlay && capture.framesDrawn + 1 == capture.frames)
+        readBackFrame(capture.shell->surface, capture.width, capture.height, capture.pixels.data());
 }
 
-void snapshotTurn(const FrameHooks& hooks, Shell& shell, World& world)
+// The eye stays at its pose, which ground following may lower onto the
+// ground, frame after frame.
+bool snapshotTurn(void* context, Shell& shell, World& world)
 {
-    Capture& capture = *static_cast<Capture*>(hooks.context);
-    // The cursor rests where mouse look holds it, so the view stays put.
-    platform::setCursorPosition(kCursorHoldX, kCursorHoldY);
-    --capture.framesLeft;
-    updateAndRenderFrame(hooks, shell, world);
-    if (capture.framesLeft == 0)
-        shell.queue.postQuit(0);
-}
-
-void postMessage(Shell& shell, MessageKind kind, int key)
-{
-    Message message{};
-    message.kind = kind;
-    message.key = key;
-    shell.queue.post(message);
+    Capture& capture = *static_cast<Capture*>(context);
+    if (capture.framesDrawn == capture.frames)
+        return false;
+    capture.input.frameDelta = capture.framesDrawn < 2 ? 0 : kFrameSeconds;
+    renderFrame(shell, world, capture.input, {.context = &capture, .passDone = readBackLastFrame});
+    ++capture.framesDrawn;
+    return true;
 }
 
 } // namespace
@@ -185,10 +187,10 @@ int main(int argc, char** argv)
     // any other size offscreen, which may be larger than the display.
     TargetReport target;
     if (options.width != shell.clientRect.right || options.height != shell.clientRect.bottom)
-        target = drawOffscreen(shell, world.overlay, options.width, options.height);
+        target = moveFrameOffscreen(shell, world.overlay, options.width, options.height);
     Capture capture;
     capture.shell = &shell;
-    capture.framesLeft = options.frames;
+    capture.frames = options.frames;
     capture.width = options.width;
     capture.height = options.height;
     bool held = target.outcome == TargetOutcome::Made;
@@ -206,17 +208,19 @@ int main(int argc, char** argv)
         finishViewerSession(shell, world);
         return 1;
     }
-    if (options.placed)
-        world.camera.place(options.eye, options.look, kUpVector);
-    // The viewer's own bindings, as if the key and the button had been pressed.
-    if (options.wireframe)
-        postMessage(shell, MessageKind::KeyDown, platform::kKeySpace);
-    if (options.zoom)
-        postMessage(shell, MessageKind::RightButtonDown, 0);
+    // The pose asked for, else the start-up's; the drawing states as the
+    // Space key and the right button set them.
+    FrameInput& input = capture.input;
+    input.camera = CameraControl::Placed;
+    input.eye = options.placed ? options.eye : world.camera.position;
+    input.lookAt = options.placed ? options.look : world.camera.viewPoint;
+    input.wireframe = options.wireframe;
+    input.zoomed = options.zoom;
+    input.time = FrameTime::Offline;
 
-    runMainLoop(shell, world, {.context = &capture, .idleTurn = snapshotTurn, .passDone = readBackLastFrame});
+    runMainLoop(shell, world, snapshotTurn, &capture);
     finishViewerSession(shell, world);
-    if (capture.framesLeft > 0) {
+    if (capture.framesDrawn < options.frames) {
         std::fprintf(stderr, "lumora-snapshot: the window was closed before frame %d\n", options.frames);
         return 1;
     }

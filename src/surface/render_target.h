@@ -5,39 +5,24 @@
 // the window's back buffer: for a tool's picture larger than the display, and
 // for the render scale, which stretches it onto the window.
 //
-// The entry points come from the platform's lookup when the first target is
-// made (GL 3.0 or GL_ARB_framebuffer_object, else GL_EXT_framebuffer_object
-// with GL_EXT_framebuffer_blit), so a frame drawn straight into the window
-// never makes a framebuffer call. Making a target reports; the caller decides.
+// The entry points come from the one table of GL entry points
+// (terrain/extensions.h) when the first target is made (GL 3.0 or
+// GL_ARB_framebuffer_object, else GL_EXT_framebuffer_object with
+// GL_EXT_framebuffer_blit), so a frame drawn straight into the window never
+// makes a framebuffer call. Making a target reports; the caller decides.
+// A target holds GL's object names, so this header needs no GL header.
 
-#include "app/render_scale.h"
-
-#include <GL/gl.h>
-#include <GL/glext.h>
+#include "surface/render_scale.h"
 
 #include <cstdint>
 #include <string>
 
-struct FramebufferEntryPoints {
-    PFNGLGENFRAMEBUFFERSPROC genFramebuffers = nullptr;
-    PFNGLDELETEFRAMEBUFFERSPROC deleteFramebuffers = nullptr;
-    PFNGLBINDFRAMEBUFFERPROC bindFramebuffer = nullptr;
-    PFNGLFRAMEBUFFERRENDERBUFFERPROC framebufferRenderbuffer = nullptr;
-    PFNGLCHECKFRAMEBUFFERSTATUSPROC checkFramebufferStatus = nullptr;
-    PFNGLGENRENDERBUFFERSPROC genRenderbuffers = nullptr;
-    PFNGLDELETERENDERBUFFERSPROC deleteRenderbuffers = nullptr;
-    PFNGLBINDRENDERBUFFERPROC bindRenderbuffer = nullptr;
-    PFNGLRENDERBUFFERSTORAGEPROC renderbufferStorage = nullptr;
-    PFNGLBLITFRAMEBUFFERPROC blitFramebuffer = nullptr;
-};
-
 struct RenderTarget {
-    GLuint framebuffer = 0; // 0 while none is made
-    GLuint colour = 0;      // renderbuffer names
-    GLuint depth = 0;
+    uint32_t framebuffer = 0; // 0 while none is made
+    uint32_t colour = 0;      // renderbuffer names
+    uint32_t depth = 0;
     int width = 0; // pixels
     int height = 0;
-    FramebufferEntryPoints gl; // looked up with the first target
 };
 
 // The largest picture the renderer can make and draw into, in pixels.

@@ -1,4 +1,4 @@
-#include "app/child_process.h"
+#include "import/child_process.h"
 
 #include <cerrno>
 #include <cstring>

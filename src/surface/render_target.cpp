@@ -1,47 +1,38 @@
-#include "app/render_target.h"
+#include "surface/render_target.h"
 
 #include "platform/platform.h"
+#include "terrain/extensions.h"
+
+#include <GL/gl.h>
+#include <GL/glext.h>
 
 #include <cstdio>
 #include <cstdlib>
 
 namespace {
 
-template <typename Function>
-Function lookUp(const char* name, const char* suffix)
-{
-    char full[64];
-    std::snprintf(full, sizeof full, "%s%s", name, suffix);
-    return reinterpret_cast<Function>(platform::getProcAddress(full));
-}
+static_assert(sizeof(GLuint) == sizeof(uint32_t), "a target's names are GL's");
+
+// Found with the first target and kept for the process: every target of the
+// context draws through the same entry points.
+FramebufferEntryPoints gl;
+bool lookedUp = false;
 
 // The core names (GL 3.0 and the ARB extension share them), else the EXT
 // ones; the enumerants are the same numbers in both.
-bool lookUpEntryPoints(FramebufferEntryPoints& gl)
+bool lookUpEntryPoints()
 {
+    if (lookedUp)
+        return gl.genFramebuffers != nullptr;
+    lookedUp = true;
     const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
     const bool core = (version && std::atoi(version) >= 3) || platform::hasGlExtension("GL_ARB_framebuffer_object");
     const bool ext =
         platform::hasGlExtension("GL_EXT_framebuffer_object") && platform::hasGlExtension("GL_EXT_framebuffer_blit");
     if (!core && !ext)
         return false;
-    const char* suffix = core ? "" : "EXT";
-    gl.genFramebuffers = lookUp<PFNGLGENFRAMEBUFFERSPROC>("glGenFramebuffers", suffix);
-    gl.deleteFramebuffers = lookUp<PFNGLDELETEFRAMEBUFFERSPROC>("glDeleteFramebuffers", suffix);
-    gl.bindFramebuffer = lookUp<PFNGLBINDFRAMEBUFFERPROC>("glBindFramebuffer", suffix);
-    gl.framebufferRenderbuffer = lookUp<PFNGLFRAMEBUFFERRENDERBUFFERPROC>("glFramebufferRenderbuffer", suffix);
-    gl.checkFramebufferStatus = lookUp<PFNGLCHECKFRAMEBUFFERSTATUSPROC>("glCheckFramebufferStatus", suffix);
-    gl.genRenderbuffers = lookUp<PFNGLGENRENDERBUFFERSPROC>("glGenRenderbuffers", suffix);
-    gl.deleteRenderbuffers = lookUp<PFNGLDELETERENDERBUFFERSPROC>("glDeleteRenderbuffers", suffix);
-    gl.bindRenderbuffer = lookUp<PFNGLBINDRENDERBUFFERPROC>("glBindRenderbuffer", suffix);
-    gl.renderbufferStorage = lookUp<PFNGLRENDERBUFFERSTORAGEPROC>("glRenderbufferStorage", suffix);
-    gl.blitFramebuffer = lookUp<PFNGLBLITFRAMEBUFFERPROC>("glBlitFramebuffer", suffix);
-    const bool whole = gl.genFramebuffers && gl.deleteFramebuffers && gl.bindFramebuffer &&
-                       gl.framebufferRenderbuffer && gl.checkFramebufferStatus && gl.genRenderbuffers &&
-                       gl.deleteRenderbuffers && gl.bindRenderbuffer && gl.renderbufferStorage && gl.blitFramebuffer;
-    if (!whole)
-        gl = {};
-    return whole;
+    return loadFramebufferEntryPoints(gl, lookUpAdvertisedEntryPoint,
+                                      core ? FramebufferNames::Core : FramebufferNames::Ext);
 }
 
 TargetLimits queryLimits()
@@ -92,8 +83,7 @@ std::string describeTargetReport(const TargetReport& report)
 TargetReport makeRenderTarget(RenderTarget& target, int width, int height, int depthBits)
 {
     TargetReport report{TargetOutcome::Made, width, height, {}};
-    FramebufferEntryPoints& gl = target.gl;
-    if (!gl.genFramebuffers && !lookUpEntryPoints(gl)) {
+    if (!lookUpEntryPoints()) {
         report.outcome = TargetOutcome::NoFramebuffers;
         return report;
     }
@@ -132,18 +122,17 @@ void deleteRenderTarget(RenderTarget& target)
 {
     if (target.framebuffer == 0)
         return;
-    target.gl.deleteFramebuffers(1, &target.framebuffer);
+    gl.deleteFramebuffers(1, &target.framebuffer);
     const GLuint renderbuffers[] = {target.colour, target.depth};
-    target.gl.deleteRenderbuffers(2, renderbuffers);
+    gl.deleteRenderbuffers(2, renderbuffers);
     target.framebuffer = target.colour = target.depth = 0;
     target.width = target.height = 0;
 }
 
-void bindRenderTarget(const RenderTarget& target) { target.gl.bindFramebuffer(GL_FRAMEBUFFER, target.framebuffer); }
+void bindRenderTarget(const RenderTarget& target) { gl.bindFramebuffer(GL_FRAMEBUFFER, target.framebuffer); }
 
 void stretchToWindow(const RenderTarget& target, int windowWidth, int windowHeight, StretchFilter filter)
 {
-    const FramebufferEntryPoints& gl = target.gl;
     gl.bindFramebuffer(GL_READ_FRAMEBUFFER, target.framebuffer);
     gl.bindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     gl.blitFramebuffer(0, 0, target.width, target.height, 0, 0, windowWidth, windowHeight, GL_COLOR_BUFFER_BIT,
@@ -155,9 +144,9 @@ void readBackTarget(const RenderTarget& target, uint8_t* pixels)
 {
     GLint previous = 0;
     glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &previous);
-    target.gl.bindFramebuffer(GL_READ_FRAMEBUFFER, target.framebuffer);
+    gl.bindFramebuffer(GL_READ_FRAMEBUFFER, target.framebuffer);
     glReadBuffer(GL_COLOR_ATTACHMENT0);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, target.width, target.height, GL_RGB, GL_UNSIGNED_BYTE, pixels);
-    target.gl.bindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(previous));
+    gl.bindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(previous));
 }

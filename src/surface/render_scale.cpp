@@ -1,4 +1,4 @@
-#include "app/render_scale.h"
+#include "surface/render_scale.h"
 
 #include "assets/number_text.h"
 

@@ -1,4 +1,4 @@
-#include "app/elevation_import.h"
+#include "import/elevation_import.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/png_file.h"
+#include "surface/png_file.h"
 
 #include <stb_image_write.h>
 

@@ -1,6 +1,6 @@
-#include "app/elevation_import.h"
+#include "import/elevation_import.h"
 
-#include "app/child_process.h"
+#include "import/child_process.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,0 +1,28 @@
+#pragma once
+// What the command line asks of the benchmark: the data folder, the runs and
+// their seconds of path, the report's form and the window's size and render
+// scale; and, in a run that the benchmark started itself, when it was started.
+
+#include "surface/render_scale.h"
+
+#include <string>
+
+constexpr double kDefaultSeconds = 30;
+constexpr int kDefaultRuns = 3;
+
+struct BenchOptions {
+    std::string folder;
+    double seconds = kDefaultSeconds;
+    int runs = kDefaultRuns;
+    bool json = false;
+    bool profile = false;
+    int windowWidth = 0; // --window; 0: the viewer's 800 x 600
+    int windowHeight = 0;
+    bool fullScreenDesktop = false;
+    const std::string* renderScale = nullptr; // --render-scale as given, or null
+    RenderScaleChoice scale;
+    const std::string* renderFilter = nullptr; // --render-filter as given, or null
+    StretchFilter filter = kDefaultStretchFilter;
+    bool isRun = false;   // this process is one run, started by the benchmark itself
+    double spawnedAt = 0; // when the benchmark started this run (monotonicSeconds)
+};
