@@ -1,7 +1,7 @@
 #include "app/screenshot.h"
 
 #include "app/walk_recording.h"
-#include "view/walk_format.h"
+#include "formats/walk_format.h"
 
 #include <gtest/gtest.h>
 

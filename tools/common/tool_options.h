@@ -3,7 +3,7 @@
 // some followed by a value, in any order; --help (-h) and --version for all.
 // The parser only sorts the words; each tool checks the values it takes.
 
-#include "assets/number_text.h"
+#include "formats/number_text.h"
 
 #include <cstdio>
 #include <initializer_list>

@@ -9,8 +9,8 @@
 #include "common/sandbox.h"
 #include "common/tool_options.h"
 #include "common/viewer_session.h"
+#include "formats/walk_format.h"
 #include "render/frame_sink.h"
-#include "view/walk_format.h"
 #include "view/walk_path.h"
 
 #include <cctype>
