@@ -10,7 +10,7 @@
 #include "common/tool_options.h"
 #include "common/viewer_session.h"
 #include "formats/walk_format.h"
-#include "render/frame_sink.h"
+#include "render/frame_output.h"
 #include "view/walk_path.h"
 
 #include <cctype>

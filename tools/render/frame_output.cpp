@@ -1,4 +1,4 @@
-#include "render/frame_sink.h"
+#include "render/frame_output.h"
 
 #include "app/png_file.h"
 #include "common/viewer_session.h"
