@@ -59,7 +59,8 @@ ToolCommandLine parseToolCommandLine(int argc, const char* const* argv, std::spa
     std::vector<std::string> reversed; // CLI11 takes the words last first
     for (int i = argc - 1; i >= 1; --i) {
         const std::string_view word = argv[i];
-        const bool named = std::any_of(rows.begin(), rows.end(), [&](const auto& row) { return word == row.second->name; });
+        const bool named =
+            std::any_of(rows.begin(), rows.end(), [&](const auto& row) { return word == row.second->name; });
         reversed.emplace_back(word.size() >= 2 && word[0] == '-' && !named ? std::string(kStandIn) + std::to_string(i)
                                                                            : std::string(word));
     }
@@ -70,8 +71,8 @@ ToolCommandLine parseToolCommandLine(int argc, const char* const* argv, std::spa
     } catch (const CLI::ParseError&) {
         valueMissing = true; // the last word is an option that takes a value
     }
-    // The first word that is no option decides, unless it comes after
-    // --help or --version.
+    // The first word that names none of the table's options decides:
+    // --help, -h and --version are answered there, anything else refused.
     if (const std::vector<std::string> extras = app.remaining(); !extras.empty()) {
         const std::string first = original(extras.front(), argv);
         if (first == "--help" || first == "-h")

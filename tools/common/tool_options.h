@@ -16,11 +16,11 @@
 #include <vector>
 
 struct ToolOption {
-    const char* name;              // "--seed"
-    bool takesValue;               // the next word is its value
-    const char* value = nullptr;   // in --help after the name ("N" in "--seed N"); null for none
-    std::string help = {};         // its text in --help, lines apart by '\n'; empty: an option for the tool's own use
-    int nested = 0;                // in --help, columns further in: an option that goes with the one above
+    const char* name;            // "--seed"
+    bool takesValue;             // the next word is its value
+    const char* value = nullptr; // in --help after the name ("N" in "--seed N"); null for none
+    std::string help = {};       // its text in --help, lines apart by '\n'; empty: an option for the tool's own use
+    int nested = 0;              // in --help, columns further in: an option that goes with the one above
 };
 
 struct ToolCommandLine {
