@@ -16,6 +16,8 @@ packages=(
   libfreetype-dev libfontconfig-dev fonts-dejavu-core
   # image writing in the tools and tests, unit tests, fuzzing
   libstb-dev libgtest-dev clang libclang-rt-14-dev
+  # the tools' command lines, read by one parser
+  libcli11-dev
   # elevation models, pictures and tracks read by the generator (never linked
   # into the viewer), and GDAL's own commands that the tests check against
   libgdal-dev gdal-bin

@@ -1,7 +1,7 @@
 #include "app/walk_recording.h"
 
 #include "surface/save_folder.h"
-#include "view/walk_format.h"
+#include "formats/walk_format.h"
 
 #include <cstdio>
 #include <string>

@@ -24,7 +24,7 @@ struct World {
     FrustumPlanes frustum;
     HeightMap heightMap;
     ExtensionEntryPoints extensions;
-    Terrain terrain;
+    TerrainMesh terrain;
     SkyBox skyBox;
     GrassField grassField;
     PalmGrove palmGrove;

@@ -1,6 +1,6 @@
 #include "surface/render_scale.h"
 
-#include "assets/number_text.h"
+#include "formats/number_text.h"
 
 #include <algorithm>
 #include <cmath>

@@ -11,7 +11,7 @@ bool hasMultitexture(const ExtensionEntryPoints& entryPoints)
 
 // Unit 1 multiplies the detail texel into unit 0's result: the combine
 // defaults modulate, and a scale of 1 keeps the product as it is.
-void setUpDetailUnit(const Terrain& terrain, const ExtensionEntryPoints& entryPoints)
+void setUpDetailUnit(const TerrainMesh& terrain, const ExtensionEntryPoints& entryPoints)
 {
     entryPoints.glActiveTextureARB(GL_TEXTURE1_ARB);
     glEnable(GL_TEXTURE_2D);
@@ -58,7 +58,7 @@ void setTerrainTexCoord(const ExtensionEntryPoints& entryPoints, float x, float 
     }
 }
 
-void bindTerrainTextures(const Terrain& terrain, const ExtensionEntryPoints& entryPoints)
+void bindTerrainTextures(const TerrainMesh& terrain, const ExtensionEntryPoints& entryPoints)
 {
     const bool multitexture = hasMultitexture(entryPoints);
     if (multitexture)
@@ -80,7 +80,7 @@ void releaseTerrainTextures(const ExtensionEntryPoints& entryPoints)
     glDisable(GL_TEXTURE_2D);
 }
 
-void drawTerrainMesh(const Terrain& terrain, const HeightMap& map, const ExtensionEntryPoints& entryPoints)
+void drawTerrainMesh(const TerrainMesh& terrain, const HeightMap& map, const ExtensionEntryPoints& entryPoints)
 {
     bindTerrainTextures(terrain, entryPoints);
     glBegin(GL_TRIANGLE_STRIP);
@@ -94,7 +94,7 @@ void drawTerrainMesh(const Terrain& terrain, const HeightMap& map, const Extensi
     releaseTerrainTextures(entryPoints);
 }
 
-void buildTerrainList(Terrain& terrain, const HeightMap& map, const ExtensionEntryPoints& entryPoints)
+void buildTerrainList(TerrainMesh& terrain, const HeightMap& map, const ExtensionEntryPoints& entryPoints)
 {
     terrain.terrainList = glGenLists(1);
     if (terrain.terrainList == 0)
@@ -105,7 +105,7 @@ void buildTerrainList(Terrain& terrain, const HeightMap& map, const ExtensionEnt
     glEndList();
 }
 
-void deleteTerrainList(Terrain& terrain)
+void deleteTerrainList(TerrainMesh& terrain)
 {
     if (terrain.terrainList != 0)
         glDeleteLists(terrain.terrainList, 1);

@@ -31,7 +31,8 @@ constexpr int kTerrainVertexCount = kTerrainColumnCount * kTerrainVerticesPerCol
 constexpr int kDetailRepeat = 60;                      // detail repeats across the map in each direction
 constexpr float kTerrainTexCoordScale = 0.0009765625f; // 1/1024: the base picture once over the map
 
-struct Terrain {
+// The GL objects that draw the terrain: its two textures and its display list.
+struct TerrainMesh {
     GLuint terrainTexture = 0; // "Terrain2.bmp", stretched once over the map
     GLuint detailTexture = 0;  // "Detail1.bmp", repeated across the map
     GLuint terrainList = 0;    // 0 until built, and again once deleted
@@ -58,14 +59,14 @@ TerrainTexCoord terrainTexCoord(float x, float z);
 // Start-up, once the height map and both textures are loaded. Without the
 // multitexture entry points (the run is already ending) the list holds the
 // strip with the base picture alone on the default unit.
-void buildTerrainList(Terrain& terrain, const HeightMap& map, const ExtensionEntryPoints& entryPoints);
+void buildTerrainList(TerrainMesh& terrain, const HeightMap& map, const ExtensionEntryPoints& entryPoints);
 // Issues the whole terrain; the list build records it.
-void drawTerrainMesh(const Terrain& terrain, const HeightMap& map, const ExtensionEntryPoints& entryPoints);
+void drawTerrainMesh(const TerrainMesh& terrain, const HeightMap& map, const ExtensionEntryPoints& entryPoints);
 // The base picture on unit 0 and the detail picture combined over it on unit
 // 1, both enabled; and back to unit 0 alone with 2-D texturing off.
-void bindTerrainTextures(const Terrain& terrain, const ExtensionEntryPoints& entryPoints);
+void bindTerrainTextures(const TerrainMesh& terrain, const ExtensionEntryPoints& entryPoints);
 void releaseTerrainTextures(const ExtensionEntryPoints& entryPoints);
 // Gives the point's coordinate to both units.
 void setTerrainTexCoord(const ExtensionEntryPoints& entryPoints, float x, float z);
 // After the main loop.
-void deleteTerrainList(Terrain& terrain);
+void deleteTerrainList(TerrainMesh& terrain);

@@ -4,7 +4,7 @@
 #include "app/projection.h"
 #include "app/walk_recording.h"
 #include "support/gl_test_context.h"
-#include "view/walk_format.h"
+#include "formats/walk_format.h"
 
 #include <GL/gl.h>
 

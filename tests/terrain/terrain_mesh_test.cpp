@@ -185,7 +185,7 @@ protected:
     }
 
     ExtensionEntryPoints entryPoints;
-    Terrain terrain;
+    TerrainMesh terrain;
     std::unique_ptr<HeightMap> map = std::make_unique<HeightMap>();
     GLuint textures[4] = {};
     int texturesMade = 0;

@@ -1,27 +1,37 @@
 #!/usr/bin/env bash
-# Every option that a program's --help lists is described in the OPTIONS
-# section of its manual page.
+# A program's options agree in three places: the usage lines of its --help,
+# the rows of its --help that describe them (a tool's table of options), and
+# the OPTIONS section of its manual page. -h, --help and --version are
+# answered by every program, whether its rows list them or not.
 #   man_page_test.sh PROGRAM PAGE.1
 set -uo pipefail
 program=$1 page=$2
+name=$(basename "$program")
 
-help=$("$program" --help) || { echo "FAIL: $program --help ended with status $?"; exit 1; }
-# The options of the usage lines (the first line and the indented ones under
-# it) and of the lines that begin with one; not those of example commands.
-mapfile -t options < <(awk 'NR == 1 || (usage && /^ /) { usage = 1; print; next }
-                            { usage = 0 } /^[[:space:]]*-/ { print $1 }' <<<"$help" |
-                       grep -oE '(^|[][ ,|(])--?[a-zA-Z][a-zA-Z0-9-]*' | sed 's/^[][ ,|(]//' | sort -u)
-(( ${#options[@]} > 0 )) || { echo "FAIL: no option found in $program --help"; exit 1; }
-
+help=$("$program" --help) || { echo "FAIL: $name --help ended with status $?"; exit 1; }
+options() { grep -oE '(^|[^a-zA-Z0-9-])--?[a-zA-Z][a-zA-Z0-9-]*' | sed 's/^[^-]//' | sort -u; }
+answered=$'-h\n--help\n--version'
+# The usage lines: the first and the indented ones under it.
+usage=$( (awk 'NR == 1 || (usage && /^ /) { usage = 1; print; next } { usage = 0 }' <<<"$help"; echo -- -h) |
+         options)
+# The rows: a line that begins with an option, at most four columns in (the
+# text beside and below them starts further in).
+rows=$( (awk '/^ ? ? ? ?-/ { print $1 }' <<<"$help"; echo "$answered") | options)
 # The OPTIONS section as text: roff's \- is a hyphen, font changes go.
-section=$(awk '/^\.SH /{ inside = ($2 == "OPTIONS") ; next } inside' "$page" |
-          sed -e 's/\\-/-/g' -e 's/\\f[BIRP]//g' -e 's/\\f(..//g')
-missing=()
-for option in "${options[@]}"; do
-  grep -qE -- "(^|[^a-zA-Z0-9-])$option([^a-zA-Z0-9-]|\$)" <<<"$section" || missing+=("$option")
-done
-if (( ${#missing[@]} > 0 )); then
-  echo "FAIL: $(basename "$page") lacks ${missing[*]}, which $(basename "$program") --help lists"
-  exit 1
-fi
-echo "PASS: $(basename "$page") describes ${options[*]}"
+man=$(awk '/^\.SH /{ inside = ($2 == "OPTIONS") ; next } inside' "$page" |
+      sed -e 's/\\-/-/g' -e 's/\\f[BIRP]//g' -e 's/\\f(..//g' | options)
+[[ -n $rows && $rows != "$(sort <<<"$answered")" ]] || { echo "FAIL: no option row in $name --help"; exit 1; }
+
+status=0
+differ() { # differ WHAT LIST OTHER-WHAT OTHER-LIST
+  local only
+  only=$(comm -23 <(echo "$2") <(echo "$4") | tr '\n' ' ')
+  [[ -z $only ]] || { echo "FAIL: $name: $1 name ${only% }, which $3 do not"; status=1; }
+}
+page=$(basename "$page")
+differ "the usage lines" "$usage" "the option rows" "$rows"
+differ "the option rows" "$rows" "the usage lines" "$usage"
+differ "the option rows" "$rows" "the OPTIONS of $page" "$man"
+differ "the OPTIONS of $page" "$man" "the option rows" "$rows"
+(( status == 0 )) && echo "PASS: $name --help and $page agree on" $rows
+exit $status

@@ -68,3 +68,44 @@ TEST(ToolOptions, PictureSizes)
 }
 
 } // namespace
+
+// CLI11 reads the words; a word is an option only by its exact name, and the
+// word after an option that takes a value is that value, whatever it is.
+TEST(ToolOptions, WordsAreReadByTheirExactNames)
+{
+    const struct {
+        std::vector<const char*> args;
+        ToolCommandLine::Action action;
+        const char* problem;
+        const char* seed; // the value of --seed, or null
+        size_t positionals;
+    } cases[] = {
+        {{"--seed=5"}, ToolCommandLine::Action::Usage, "there is no option --seed=5", nullptr, 0},
+        {{"--json=1"}, ToolCommandLine::Action::Usage, "there is no option --json=1", nullptr, 0},
+        {{"--", "out"}, ToolCommandLine::Action::Usage, "there is no option --", nullptr, 0},
+        {{"out", "-5"}, ToolCommandLine::Action::Usage, "there is no option -5", nullptr, 0},
+        {{"-hx"}, ToolCommandLine::Action::Usage, "there is no option -hx", nullptr, 0},
+        {{"--help=1", "-h"}, ToolCommandLine::Action::Usage, "there is no option --help=1", nullptr, 0},
+        {{"out", "--version", "--bogus"}, ToolCommandLine::Action::Version, "", nullptr, 0},
+        {{"--bogus", "--seed"}, ToolCommandLine::Action::Usage, "there is no option --bogus", nullptr, 0},
+        {{"--seed", "--json"}, ToolCommandLine::Action::Run, "", "--json", 0},
+        {{"--seed", "--help", "out"}, ToolCommandLine::Action::Run, "", "--help", 1},
+        {{"--seed", "--x=y", "--", ""}, ToolCommandLine::Action::Usage, "there is no option --", nullptr, 0},
+        {{"", "--seed", "--", "a b"}, ToolCommandLine::Action::Run, "", "--", 2},
+    };
+    for (const auto& c : cases) {
+        const ToolCommandLine line = parse(c.args);
+        EXPECT_EQ(line.action, c.action) << c.args[0];
+        EXPECT_EQ(line.problem, c.problem) << c.args[0];
+        if (c.action == ToolCommandLine::Action::Run) {
+            ASSERT_NE(line.value("--seed"), nullptr) << c.args[0];
+            EXPECT_EQ(*line.value("--seed"), c.seed) << c.args[0];
+            EXPECT_EQ(line.positional.size(), c.positionals) << c.args[0];
+        }
+    }
+    // Every option given counts, in order, repeats included.
+    const ToolCommandLine line = parse({"--json", "--seed", "1", "--json", "--seed", "2"});
+    ASSERT_EQ(line.given.size(), 4u);
+    EXPECT_EQ(line.given[1], (std::pair<std::string, std::string>{"--seed", "1"}));
+    EXPECT_EQ(line.given[3], (std::pair<std::string, std::string>{"--seed", "2"}));
+}

@@ -1,7 +1,7 @@
 #include "view/walk.h"
 
 #include "assets/file_bytes.h"
-#include "view/walk_format.h"
+#include "formats/walk_format.h"
 #include "view/walk_path.h"
 
 #include <gtest/gtest.h>

@@ -20,6 +20,32 @@ void printUsage(std::FILE* out)
                       "       lumora-bench --help | --version\n");
 }
 
+// Every option, in the order --help lists them. --run is how the benchmark
+// starts each of its runs; not for users.
+const std::vector<ToolOption>& benchOptions()
+{
+    static const std::vector<ToolOption> table = {
+        {"--seconds", true, "S", formatText("seconds of path per run (default %.0f)", kDefaultSeconds)},
+        {"--runs", true, "R", formatText("runs (default %d)", kDefaultRuns)},
+        {"--run", true},
+        {"--json", false, nullptr, "print the figures of every run and the medians as JSON"},
+        {"--profile", false, nullptr,
+         "after the path, walk on with glFinish between the passes and\n"
+         "report the milliseconds of each pass"},
+        {"--window", true, "WxH",
+         "resize the window to a client area of W x H before the path, as a\n"
+         "user would (1920x1061: maximised on a 1920 x 1080 desktop);\n"
+         "the display must be at least that large"},
+        {"--fullscreen-desktop", false, nullptr, "run full screen at the desktop's own size, as the viewer's option"},
+        {"--render-scale", true, "F|auto",
+         "the viewer's render scale; the scale at the end of the path is a\n"
+         "figure of its own, and so is the window's size with these options"},
+        {"--render-filter", true, "nearest|linear",
+         "the viewer's stretch of a scene below scale 1 (default nearest)"},
+    };
+    return table;
+}
+
 void printHelp()
 {
     printUsage(stdout);
@@ -32,29 +58,14 @@ void printHelp()
                 "window, the renderer's limits: clear + swap; clear + one full-screen quad with the\n"
                 "terrain's two texture units + swap; that quad + the terrain's display list + swap.\n"
                 "Every run is a fresh process; the figures are medians over the runs.\n"
-                "\n"
-                "  --seconds S   seconds of path per run (default %.0f)\n"
-                "  --runs R      runs (default %d)\n"
-                "  --json        print the figures of every run and the medians as JSON\n"
-                "  --profile     after the path, walk on with glFinish between the passes and\n"
-                "                report the milliseconds of each pass\n"
-                "  --window WxH  resize the window to a client area of W x H before the path, as a\n"
-                "                user would (1920x1061: maximised on a 1920 x 1080 desktop);\n"
-                "                the display must be at least that large\n"
-                "  --fullscreen-desktop\n"
-                "                run full screen at the desktop's own size, as the viewer's option\n"
-                "  --render-scale F|auto\n"
-                "                the viewer's render scale; the scale at the end of the path is a\n"
-                "                figure of its own, and so is the window's size with these options\n"
-                "  --render-filter nearest|linear\n"
-                "                the viewer's stretch of a scene below scale 1 (default nearest)\n"
-                "\n"
+                "\n");
+    printToolOptions(benchOptions(), {.indent = 2, .column = 16});
+    std::printf("\n"
                 "Heap allocations count operator new and malloc, calloc and realloc called from\n"
                 "the viewer's code after the first frame; start-up runs without the count. Turn\n"
                 "vertical sync off for timing (vblank_mode=0); without a display, run it on a\n"
                 "virtual one:\n"
-                "  xvfb-run -a -s \"-screen 0 1024x768x24\" lumora-bench DIR\n",
-                kDefaultSeconds, kDefaultRuns);
+                "  xvfb-run -a -s \"-screen 0 1024x768x24\" lumora-bench DIR\n");
 }
 
 bool parseOptions(const ToolCommandLine& line, BenchOptions& options)
@@ -115,17 +126,7 @@ bool parseOptions(const ToolCommandLine& line, BenchOptions& options)
 
 int main(int argc, char** argv)
 {
-    // --run is how the benchmark starts each of its runs; not for users.
-    const ToolCommandLine line = parseToolCommandLine(argc, argv,
-                                                      {{"--seconds", true},
-                                                       {"--runs", true},
-                                                       {"--run", true},
-                                                       {"--json", false},
-                                                       {"--profile", false},
-                                                       {"--window", true},
-                                                       {"--fullscreen-desktop", false},
-                                                       {"--render-scale", true},
-                                                       {"--render-filter", true}});
+    const ToolCommandLine line = parseToolCommandLine(argc, argv, benchOptions());
     if (const int status = answerToolCommandLine(line, "lumora-bench", printHelp, printUsage); status != kToolRuns)
         return status;
     BenchOptions options;

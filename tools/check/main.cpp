@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -19,22 +20,36 @@ void printUsage(std::FILE* out)
                       "       lumora-check --help | --version\n");
 }
 
+// Every option, in the order --help lists them.
+const std::vector<ToolOption>& options()
+{
+    static const std::vector<ToolOption> table = {
+        {"--image", true, "FILE",
+         "decodes one BMP or TGA (by its extension) as the viewer does and\n"
+         "prints its size, or the reader's message"},
+        {"--png", true, "OUT", "also writes the decoded picture as a PNG, top row first", 2},
+        {"--mesh", true, "FILE",
+         "reads one .vxm file and prints its counts and picture names, or its\n"
+         "problem"},
+    };
+    return table;
+}
+
 void printHelp()
 {
+    constexpr HelpColumns kColumns = {.indent = 0, .column = 15};
     printUsage(stdout);
+    std::printf("\n");
+    printHelpRow("DIR",
+                 "checks every file the viewer reads at start-up from DIR, and every\n"
+                 "picture its meshes name, with the viewer's own readers. One line per\n"
+                 "file: OK, WARNING (no message, but data is lost) or ERROR with the\n"
+                 "message the viewer would show and what would follow; then a summary.\n"
+                 "The geographic reference landscape.geo.json, where there is one, is\n"
+                 "checked as well: a damaged one loses the readout of where you stand.",
+                 kColumns.column);
+    printToolOptions(options(), kColumns);
     std::printf("\n"
-                "DIR            checks every file the viewer reads at start-up from DIR, and every\n"
-                "               picture its meshes name, with the viewer's own readers. One line per\n"
-                "               file: OK, WARNING (no message, but data is lost) or ERROR with the\n"
-                "               message the viewer would show and what would follow; then a summary.\n"
-                "               The geographic reference landscape.geo.json, where there is one, is\n"
-                "               checked as well: a damaged one loses the readout of where you stand.\n"
-                "--image FILE   decodes one BMP or TGA (by its extension) as the viewer does and\n"
-                "               prints its size, or the reader's message\n"
-                "  --png OUT    also writes the decoded picture as a PNG, top row first\n"
-                "--mesh FILE    reads one .vxm file and prints its counts and picture names, or its\n"
-                "               problem\n"
-                "\n"
                 "Exit status: 0 when the viewer would start without any message (WARNING lines\n"
                 "included), 1 otherwise, 2 for a wrong command line.\n");
 }
@@ -94,8 +109,7 @@ int checkMesh(const char* file)
 
 int main(int argc, char** argv)
 {
-    const ToolCommandLine line =
-        parseToolCommandLine(argc, argv, {{"--image", true}, {"--png", true}, {"--mesh", true}});
+    const ToolCommandLine line = parseToolCommandLine(argc, argv, options());
     if (const int status = answerToolCommandLine(line, "lumora-check", printHelp, printUsage); status != kToolRuns)
         return status;
     const std::string* image = line.value("--image");

@@ -1,19 +1,26 @@
 #pragma once
 // The command line every tool reads: positional arguments and --name options,
 // some followed by a value, in any order; --help (-h) and --version for all.
-// The parser only sorts the words; each tool checks the values it takes.
+// Each tool lists its options once, in a table of ToolOption rows: the parser
+// reads the words by it, and --help prints its rows; the manual pages' test
+// holds the pages to the same options. The parser only sorts the words; each
+// tool checks the values it takes.
 
-#include "assets/number_text.h"
+#include "formats/number_text.h"
 
 #include <cstdio>
 #include <initializer_list>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 struct ToolOption {
-    const char* name; // "--seed"
-    bool takesValue;  // the next word is its value
+    const char* name;            // "--seed"
+    bool takesValue;             // the next word is its value
+    const char* value = nullptr; // in --help after the name ("N" in "--seed N"); null for none
+    std::string help = {};       // its text in --help, lines apart by '\n'; empty: an option for the tool's own use
+    int nested = 0;              // in --help, columns further in: an option that goes with the one above
 };
 
 struct ToolCommandLine {
@@ -26,7 +33,24 @@ struct ToolCommandLine {
     const std::string* value(std::string_view name) const; // the last one given, or null
 };
 
+// Rows named --help or --version only describe the options that every tool
+// answers.
+ToolCommandLine parseToolCommandLine(int argc, const char* const* argv, std::span<const ToolOption> options);
 ToolCommandLine parseToolCommandLine(int argc, const char* const* argv, std::initializer_list<ToolOption> options);
+
+// The table's rows in --help: each row's name and value from `indent`, its
+// text from `column` (beside the name where the name leaves two spaces, else
+// on the lines below), each further line of the text at `column` too.
+struct HelpColumns {
+    int indent;
+    int column;
+};
+void printToolOptions(std::span<const ToolOption> options, HelpColumns columns);
+// One row of that layout for what is not an option (a positional word).
+void printHelpRow(const std::string& label, const std::string& text, int column);
+
+// printf into a string, for help texts that name the tools' figures.
+std::string formatText(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 // A picture's size, "WIDTHxHEIGHT" in pixels, each a whole number from 1 to
 // kMaxToolPictureSide (the renderer may allow less). False for anything else.

@@ -18,6 +18,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -31,6 +32,87 @@ void printUsage(std::FILE* out)
                       "       lumora-landscape --names | --help | --version\n");
 }
 
+// Every option, in the order --help lists them.
+const std::vector<ToolOption>& options()
+{
+    static const std::vector<ToolOption> table = {
+        {"--seed", true, "N",
+         formatText("landscape seed, an unsigned integer (default %llu)",
+                    static_cast<unsigned long long>(landscape::kDefaultSeed))},
+        {"--detail", true, "N",
+         formatText("palms and grass at level N, %d to %d (default %d); level 1 has a few\n"
+                    "dozen triangles a palm, and each level up about twice as many",
+                    landscape::kLeastDetail, landscape::kMostDetail, landscape::kDefaultDetail)},
+        {"--heightmap", true, "FILE",
+         formatText("the ground from your own elevation model instead of a generated\n"
+                    "one: a GeoTIFF (also cloud-optimised; 16-bit integer or 32-bit\n"
+                    "float), an SRTM .hgt tile, zipped or not, an ESRI ASCII grid\n"
+                    "(.asc), an ERDAS .img, an ESRI .flt with its .hdr, a mosaic of\n"
+                    "tiles (.vrt), or a greyscale PNG of 8 or 16 bits. Samples without\n"
+                    "data are filled from their neighbours. It is resampled to\n"
+                    "1024 x 1024, and its lowest point set to height 0; its top (north)\n"
+                    "row lies along z = 0 and its left (west) column along x = 0. Its\n"
+                    "edges are left as they are (the viewer draws the ground once). A\n"
+                    "georeferenced file is drawn at most %g times steeper than it is,\n"
+                    "less where its relief would not fit in heights 0 to 255 (then its\n"
+                    "highest point is 255): enough for low hills to show, little enough\n"
+                    "for a coast or a valley to keep its shape. A file without\n"
+                    "georeferencing spreads over heights 0 to 255. The ground is raised\n"
+                    "(or its relief flattened) until the start at (%d, %d) lies above\n"
+                    "height 25. One line tells the file's size, the height step and,\n"
+                    "for a georeferenced file, the grid step and height step in metres\n"
+                    "and the exaggeration that results. The terrain picture is painted\n"
+                    "from it; the other files are as generated. A mosaic whose tiles\n"
+                    "are not files in its own folder is refused, and nothing is fetched\n"
+                    "from the network.",
+                    static_cast<double>(landscape::kMostDefaultExaggeration), landscape::kStartX,
+                    landscape::kStartZ)},
+        {"--exaggeration", true, "F",
+         "heights F times as steep as the ground is instead (1 gives true\n"
+         "proportions, a height step as long as a grid step); needs a\n"
+         "georeferenced file. A relief too high for heights 0 to 255 at\n"
+         "that scale is flattened to fit, and the line says by how much"},
+        {"--vertical-scale", true, "S",
+         "input units per height step instead (a positive number); heights\n"
+         "above 255 are cut at 255"},
+        {"--crop", true, "X,Y,W,H", "use only the W x H samples from column X, row Y of the file"},
+        {"--bounds", true, "W,S,E,N",
+         "use only the part of a georeferenced file between west W, south S,\n"
+         "east E and north N, in the file's own coordinates (degrees for\n"
+         "SRTM tiles, metres for most national grids)"},
+        {"--image", true, "PICTURE",
+         "lay your own orthophoto or satellite picture on the ground:\n"
+         "a GeoTIFF (also cloud-optimised), JPEG 2000, JPEG, PNG, WebP,\n"
+         "ERDAS .img or a mosaic of tiles (.vrt), RGB, RGBA or grey (more\n"
+         "than 8 bits are stretched by their statistics). It is warped\n"
+         "into the elevation model's coordinate system over exactly the\n"
+         "ground the heights cover; one without georeferencing is\n"
+         "stretched over it. Where it covers only part, the rest is\n"
+         "painted and the line gives the share it covers"},
+        {"--track", true, "TRACK",
+         "draw GPS tracks, routes and waypoints (GPX, GeoJSON or KML) on\n"
+         "the ground, red with a dark edge; needs a georeferenced model"},
+        {"--image-size", true, "N",
+         formatText("the terrain picture's side, %d to %d (default %d with\n"
+                    "--image, else %d); a larger one is sharper and costs the\n"
+                    "viewer more start-up time and memory",
+                    landscape::kMapSize, landscape::kMostPictureSize, landscape::kPhotoPictureSize,
+                    landscape::kMapSize)},
+        {"--plants", true, "none|palms",
+         "palms and grass (the default), or none: their meshes are\n"
+         "written empty, and the viewer draws no plants"},
+        {"--names", false, nullptr,
+         "print the names of the files the viewer reads, one a line, in the\n"
+         "order it reads them, and exit"},
+        {"--version", false, nullptr,
+         "print the generator version line and exit; landscape.version\n"
+         "holds the same line, so a folder made by an older generator\n"
+         "or at another level of detail can be told apart"},
+        {"--help", false, nullptr, "print this text and exit"},
+    };
+    return table;
+}
+
 void printHelp()
 {
     printUsage(stdout);
@@ -42,76 +124,8 @@ void printHelp()
                 "for a georeferenced elevation model also landscape.geo.json, where it lies.\n"
                 "Files already in OUTDIR are overwritten. The same seed always gives the same\n"
                 "bytes; another seed gives another landscape.\n"
-                "\n"
-                "  --seed N    landscape seed, an unsigned integer (default %llu)\n"
-                "  --detail N  palms and grass at level N, %d to %d (default %d); level 1 has a few\n"
-                "              dozen triangles a palm, and each level up about twice as many\n"
-                "  --heightmap FILE\n"
-                "              the ground from your own elevation model instead of a generated\n"
-                "              one: a GeoTIFF (also cloud-optimised; 16-bit integer or 32-bit\n"
-                "              float), an SRTM .hgt tile, zipped or not, an ESRI ASCII grid\n"
-                "              (.asc), an ERDAS .img, an ESRI .flt with its .hdr, a mosaic of\n"
-                "              tiles (.vrt), or a greyscale PNG of 8 or 16 bits. Samples without\n"
-                "              data are filled from their neighbours. It is resampled to\n"
-                "              1024 x 1024, and its lowest point set to height 0; its top (north)\n"
-                "              row lies along z = 0 and its left (west) column along x = 0. Its\n"
-                "              edges are left as they are (the viewer draws the ground once). A\n"
-                "              georeferenced file is drawn at most %g times steeper than it is,\n"
-                "              less where its relief would not fit in heights 0 to 255 (then its\n"
-                "              highest point is 255): enough for low hills to show, little enough\n"
-                "              for a coast or a valley to keep its shape. A file without\n"
-                "              georeferencing spreads over heights 0 to 255. The ground is raised\n"
-                "              (or its relief flattened) until the start at (%d, %d) lies above\n"
-                "              height 25. One line tells the file's size, the height step and,\n"
-                "              for a georeferenced file, the grid step and height step in metres\n"
-                "              and the exaggeration that results. The terrain picture is painted\n"
-                "              from it; the other files are as generated. A mosaic whose tiles\n"
-                "              are not files in its own folder is refused, and nothing is fetched\n"
-                "              from the network.\n"
-                "  --exaggeration F\n"
-                "              heights F times as steep as the ground is instead (1 gives true\n"
-                "              proportions, a height step as long as a grid step); needs a\n"
-                "              georeferenced file. A relief too high for heights 0 to 255 at\n"
-                "              that scale is flattened to fit, and the line says by how much\n"
-                "  --vertical-scale S\n"
-                "              input units per height step instead (a positive number); heights\n"
-                "              above 255 are cut at 255\n"
-                "  --crop X,Y,W,H\n"
-                "              use only the W x H samples from column X, row Y of the file\n"
-                "  --bounds W,S,E,N\n"
-                "              use only the part of a georeferenced file between west W, south S,\n"
-                "              east E and north N, in the file's own coordinates (degrees for\n"
-                "              SRTM tiles, metres for most national grids)\n"
-                "  --image PICTURE\n"
-                "              lay your own orthophoto or satellite picture on the ground:\n"
-                "              a GeoTIFF (also cloud-optimised), JPEG 2000, JPEG, PNG, WebP,\n"
-                "              ERDAS .img or a mosaic of tiles (.vrt), RGB, RGBA or grey (more\n"
-                "              than 8 bits are stretched by their statistics). It is warped\n"
-                "              into the elevation model's coordinate system over exactly the\n"
-                "              ground the heights cover; one without georeferencing is\n"
-                "              stretched over it. Where it covers only part, the rest is\n"
-                "              painted and the line gives the share it covers\n"
-                "  --track TRACK\n"
-                "              draw GPS tracks, routes and waypoints (GPX, GeoJSON or KML) on\n"
-                "              the ground, red with a dark edge; needs a georeferenced model\n"
-                "  --image-size N\n"
-                "              the terrain picture's side, %d to %d (default %d with\n"
-                "              --image, else %d); a larger one is sharper and costs the\n"
-                "              viewer more start-up time and memory\n"
-                "  --plants none|palms\n"
-                "              palms and grass (the default), or none: their meshes are\n"
-                "              written empty, and the viewer draws no plants\n"
-                "  --names     print the names of the files the viewer reads, one a line, in the\n"
-                "              order it reads them, and exit\n"
-                "  --version   print the generator version line and exit; landscape.version\n"
-                "              holds the same line, so a folder made by an older generator\n"
-                "              or at another level of detail can be told apart\n"
-                "  --help      print this text and exit\n",
-                static_cast<unsigned long long>(landscape::kDefaultSeed), landscape::kLeastDetail,
-                landscape::kMostDetail, landscape::kDefaultDetail,
-                static_cast<double>(landscape::kMostDefaultExaggeration), landscape::kStartX,
-                landscape::kStartZ, landscape::kMapSize, landscape::kMostPictureSize, landscape::kPhotoPictureSize,
-                landscape::kMapSize);
+                "\n");
+    printToolOptions(options(), {.indent = 2, .column = 14});
 }
 
 // A whole number from least to most.
@@ -189,19 +203,7 @@ SandboxRules importRules(const landscape::ImportOptions& import, const std::stri
 
 int main(int argc, char** argv)
 {
-    const ToolCommandLine line = parseToolCommandLine(argc, argv,
-                                                      {{"--seed", true},
-                                                       {"--detail", true},
-                                                       {"--heightmap", true},
-                                                       {"--vertical-scale", true},
-                                                       {"--exaggeration", true},
-                                                       {"--crop", true},
-                                                       {"--bounds", true},
-                                                       {"--image", true},
-                                                       {"--image-size", true},
-                                                       {"--track", true},
-                                                       {"--plants", true},
-                                                       {"--names", false}});
+    const ToolCommandLine line = parseToolCommandLine(argc, argv, options());
     // The generator's version is its own, the line that landscape.version repeats.
     const auto printVersion = [](const char*) { std::printf("%s\n", landscape::versionLine().c_str()); };
     if (const int status = answerToolCommandLine(line, "lumora-landscape", printHelp, printUsage, printVersion);

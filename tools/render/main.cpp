@@ -9,8 +9,8 @@
 #include "common/sandbox.h"
 #include "common/tool_options.h"
 #include "common/viewer_session.h"
-#include "render/frame_sink.h"
-#include "view/walk_format.h"
+#include "formats/walk_format.h"
+#include "render/frame_output.h"
 #include "view/walk_path.h"
 
 #include <cctype>
@@ -54,6 +54,18 @@ void printUsage(std::FILE* out)
                       "       lumora-render --help | --version\n");
 }
 
+// Every option, in the order --help lists them.
+const std::vector<ToolOption>& options()
+{
+    static const std::vector<ToolOption> table = {
+        {"--size", true, "WxH",
+         formatText("the frame's size in pixels (default %dx%d; even for a video)", kDefaultWidth, kDefaultHeight)},
+        {"--fps", true, "N", formatText("frames per second, 1 to %d (default %d)", kMaxFps, kDefaultFps)},
+        {"--no-overlay", false, nullptr, "leave out the compass, the clock and the captions"},
+    };
+    return table;
+}
+
 void printHelp()
 {
     printUsage(stdout);
@@ -65,17 +77,14 @@ void printHelp()
                 "between them, at the video's own frame times; the flyers and the clock run\n"
                 "with a frame delta of 1/N seconds. The video lasts as long as the walk, and\n"
                 "the same walk and data give the same frames.\n"
-                "\n"
-                "  --size WxH     the frame's size in pixels (default %dx%d; even for a video)\n"
-                "  --fps N        frames per second, 1 to %d (default %d)\n"
-                "  --no-overlay   leave out the compass, the clock and the captions\n"
-                "\n"
+                "\n");
+    printToolOptions(options(), {.indent = 2, .column = 17});
+    std::printf("\n"
                 "OUT is written under a temporary name and renamed when complete: a render that\n"
                 "fails or is stopped (Ctrl+C: status 130; a hang-up: 129) leaves nothing under\n"
                 "OUT's name.\n"
                 "Without a display, run it on a virtual one, of any size:\n"
-                "  xvfb-run -a -s \"-screen 0 1024x768x24\" lumora-render DIR walk.walk out.mp4\n",
-                kDefaultWidth, kDefaultHeight, kMaxFps, kDefaultFps);
+                "  xvfb-run -a -s \"-screen 0 1024x768x24\" lumora-render DIR walk.walk out.mp4\n");
 }
 
 // Returns false, having said why, for a command line it cannot use.
@@ -305,8 +314,7 @@ int renderWalk(const Options& options, std::span<const WalkFrame> walk, int fram
 
 int main(int argc, char** argv)
 {
-    const ToolCommandLine line =
-        parseToolCommandLine(argc, argv, {{"--size", true}, {"--fps", true}, {"--no-overlay", false}});
+    const ToolCommandLine line = parseToolCommandLine(argc, argv, options());
     if (const int status = answerToolCommandLine(line, "lumora-render", printHelp, printUsage); status != kToolRuns)
         return status;
     Options options;

@@ -7,6 +7,9 @@
 
 #include "render/frame_sink.h"
 
+#include <memory>
+#include <string>
+
 // Writes the video at tempPath and renames it to outPath when finished.
 // Returns null, with the reason, when the encoder or the file cannot be set up.
 std::unique_ptr<FrameSink> openVideoFile(const std::string& tempPath, const std::string& outPath, int width,

@@ -43,6 +43,24 @@ void printUsage(std::FILE* out)
                       "       lumora-snapshot --help | --version\n");
 }
 
+// Every option, in the order --help lists them.
+const std::vector<ToolOption>& options()
+{
+    static const std::vector<ToolOption> table = {
+        {"--eye", true, "X,Y,Z", "place the eye here instead of the start-up placement"},
+        {"--look", true, "X,Y,Z",
+         "the point the eye looks at (needed with --eye); ground\n"
+         "following still applies, so a low eye stands on the ground"},
+        {"--frames", true, "N", formatText("frames to draw, N >= 1 (default %d)", kDefaultFrames)},
+        {"--size", true, "WxH",
+         "the picture's size in pixels, up to the renderer's limit\n"
+         "(default 800x600); the view's aspect and the overlay follow it"},
+        {"--wireframe", false, nullptr, "the Space key's outline drawing"},
+        {"--zoom", false, nullptr, "the right button's zoomed view"},
+    };
+    return table;
+}
+
 void printHelp()
 {
     printUsage(stdout);
@@ -52,19 +70,11 @@ void printHelp()
                 "frames with the viewer's frame code, and writes the last one to OUT.png. A\n"
                 "size other than the window's is drawn offscreen, so it may be larger than the\n"
                 "display. Messages the viewer would show are written to standard error instead.\n"
-                "\n"
-                "  --eye X,Y,Z    place the eye here instead of the start-up placement\n"
-                "  --look X,Y,Z   the point the eye looks at (needed with --eye); ground\n"
-                "                 following still applies, so a low eye stands on the ground\n"
-                "  --frames N     frames to draw, N >= 1 (default %d)\n"
-                "  --size WxH     the picture's size in pixels, up to the renderer's limit\n"
-                "                 (default 800x600); the view's aspect and the overlay follow it\n"
-                "  --wireframe    the Space key's outline drawing\n"
-                "  --zoom         the right button's zoomed view\n"
-                "\n"
+                "\n");
+    printToolOptions(options(), {.indent = 2, .column = 17});
+    std::printf("\n"
                 "Without a display, run it on a virtual one:\n"
-                "  xvfb-run -a -s \"-screen 0 1024x768x24\" lumora-snapshot DIR OUT.png\n",
-                kDefaultFrames);
+                "  xvfb-run -a -s \"-screen 0 1024x768x24\" lumora-snapshot DIR OUT.png\n");
 }
 
 bool parsePoint(std::string_view text, Vector3& point)
@@ -163,13 +173,7 @@ bool snapshotTurn(void* context, Shell& shell, World& world)
 
 int main(int argc, char** argv)
 {
-    const ToolCommandLine line = parseToolCommandLine(argc, argv,
-                                                      {{"--eye", true},
-                                                       {"--look", true},
-                                                       {"--frames", true},
-                                                       {"--size", true},
-                                                       {"--wireframe", false},
-                                                       {"--zoom", false}});
+    const ToolCommandLine line = parseToolCommandLine(argc, argv, options());
     if (const int status = answerToolCommandLine(line, "lumora-snapshot", printHelp, printUsage); status != kToolRuns)
         return status;
     Options options;

@@ -1,4 +1,4 @@
-#include "render/frame_sink.h"
+#include "render/frame_output.h"
 
 #include "common/viewer_session.h"
 #include "render/video_file.h"

@@ -1,6 +1,6 @@
-#include "view/walk_format.h"
+#include "formats/walk_format.h"
 
-#include "assets/number_text.h"
+#include "formats/number_text.h"
 
 #include <algorithm>
 #include <cmath>
