@@ -8,6 +8,8 @@
 #include "textures.h"
 #include "track.h"
 
+#include "assets/report.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdarg>
@@ -180,7 +182,7 @@ auto forFile(const std::filesystem::path& file, Part part)
     try {
         return part();
     } catch (const std::runtime_error& e) {
-        throw std::runtime_error(file.string() + ": " + e.what());
+        throw std::runtime_error(reportLine({file.string(), 0, e.what()}));
     }
 }
 
