@@ -75,8 +75,47 @@ std::vector<char> preparedText(const uint8_t* bytes, size_t size)
     return text;
 }
 
+// The tokens the library refuses, as far as our reasons tell them apart.
+enum class Token : uint8_t {
+    Byte,       // a structural byte, or one that starts no token
+    String,     // a string, whole or cut where it broke
+    Number,     // the same for a number
+    Word,       // true, false or null
+    BrokenWord, // the start of one of them, up to the byte that broke it
+};
+
+// The parts of the library's message: "... syntax error while parsing
+// CONTEXT - unexpected TOKEN; expected WHAT" for a token out of place, or
+// "... - LEXER'S REASON; last read: 'TEXT'; expected WHAT" for a token that
+// cannot be read. TEXT is the file's own, so it is never searched.
+struct Refusal {
+    std::string context, unexpected, lexer, expected;
+
+    static Refusal of(const std::string& message)
+    {
+        Refusal refusal;
+        const size_t contextAt = message.find("while parsing ");
+        if (contextAt == std::string::npos)
+            return refusal;
+        const size_t dash = message.find(" - ", contextAt);
+        if (dash == std::string::npos)
+            return refusal;
+        refusal.context = message.substr(contextAt + 14, dash - (contextAt + 14));
+        const std::string rest = message.substr(dash + 3);
+        const size_t expectedAt = rest.rfind("; expected ");
+        if (expectedAt != std::string::npos)
+            refusal.expected = rest.substr(expectedAt + 11);
+        if (rest.compare(0, 11, "unexpected ") == 0)
+            refusal.unexpected = rest.substr(11, expectedAt == std::string::npos ? std::string::npos : expectedAt - 11);
+        else
+            refusal.lexer = rest.substr(0, rest.find("; last read: '"));
+        return refusal;
+    }
+};
+
 // Builds the document, refusing what the library lets through (depth, a key
-// twice) and turning its refusals into our one-line reasons.
+// twice) and turning its refusals into the reasons this reader gives (the
+// same as those of the reader written here before it, byte offsets included).
 class DocumentBuilder : public nlohmann::json_sax<Json> {
 public:
     DocumentBuilder(const std::vector<char>& text, const size_t& read) : text_(text), read_(read) {}
@@ -174,17 +213,21 @@ private:
 
     // Where the token that the library refused starts; `end` is one past the
     // last byte it read, the end of the text counting as one.
-    size_t tokenStart(const std::string& token, size_t end, char kind) const
+    size_t tokenStart(const std::string& token, size_t end, Token kind) const
     {
         end = std::min(end, text_.size());
-        if (kind == 'l') // true, false or null, read up to the byte that broke it
+        switch (kind) {
+        case Token::BrokenWord:
             return literalStart(end > 0 ? end - 1 : 0);
-        if (kind == 'w') // a whole word
-            for (const char* word : {"true", "false", "null"})
-                if (end >= std::strlen(word) &&
-                    std::memcmp(text_.data() + end - std::strlen(word), word, std::strlen(word)) == 0)
-                    return end - std::strlen(word);
-        if (kind == 's' || kind == 'n') {
+        case Token::Word:
+            for (const char* word : {"true", "false", "null"}) {
+                const size_t length = std::strlen(word);
+                if (end >= length && std::memcmp(text_.data() + end - length, word, length) == 0)
+                    return end - length;
+            }
+            break;
+        case Token::String:
+        case Token::Number: {
             // The library's token is the string or number read so far, with a
             // control byte shown as "<U+00XX>".
             size_t length = token.size();
@@ -192,37 +235,39 @@ private:
                 length -= 7;
             return end >= length ? end - length : 0;
         }
-        return end > 0 ? end - 1 : 0; // one byte
+        case Token::Byte:
+            break;
+        }
+        return end > 0 ? end - 1 : 0;
     }
 
-    // The library's message names the context, what it read and what it
-    // expected; `end` is one past the last byte it read.
+    // The library's refusal, as our reason; `end` is one past the last byte
+    // it read.
     void describe(const std::string& token, const std::string& message, size_t end)
     {
-        const auto has = [&](const char* part) { return message.find(part) != std::string::npos; };
-        const auto context = [&](const char* name) {
-            return has((std::string("while parsing ") + name + " -").c_str());
-        };
+        const Refusal refusal = Refusal::of(message);
+        const auto context = [&](const char* name) { return refusal.context == name; };
+        const auto lexer = [&](const char* part) { return refusal.lexer.find(part) != std::string::npos; };
+        const auto unexpected = [&](const char* name) { return refusal.unexpected == name; };
         const size_t size = text_.size();
-        const bool lexical = has("; last read: '");
+        const bool lexical = refusal.unexpected.empty();
         const size_t bad = end > 0 ? std::min(end - 1, size) : 0; // the byte that broke a token, or the end
 
-        // What kind of token was refused: a string, a number, a word or one byte.
-        char kind = 'b';
-        if (lexical ? has("invalid string") : has("unexpected string literal"))
-            kind = 's';
-        else if (lexical ? has("invalid number") : has("unexpected number literal"))
-            kind = 'n';
-        else if (!lexical && (has("unexpected true") || has("unexpected false") || has("unexpected null")))
-            kind = 'w';
-        else if (lexical && has("invalid literal") && literalStart(bad) < bad)
-            kind = 'l';
-        const bool endOfText = !lexical && has("unexpected end of input");
+        Token kind = Token::Byte;
+        if (lexical ? lexer("invalid string") : unexpected("string literal"))
+            kind = Token::String;
+        else if (lexical ? lexer("invalid number") : unexpected("number literal"))
+            kind = Token::Number;
+        else if (!lexical && (unexpected("true literal") || unexpected("false literal") || unexpected("null literal")))
+            kind = Token::Word;
+        else if (lexical && lexer("invalid literal") && literalStart(bad) < bad)
+            kind = Token::BrokenWord;
+        const bool endOfText = unexpected("end of input");
         const size_t start = endOfText ? size : tokenStart(token, end, kind);
 
-        if (has("; expected end of input"))
+        if (refusal.expected == "end of input")
             return (void)refuse("text after the value", start);
-        if (context("object key") && kind != 's')
+        if (context("object key") && kind != Token::String)
             return (void)refuse("expected a member's name", start);
         if (context("object separator"))
             return (void)refuse("expected ':'", start);
@@ -233,25 +278,28 @@ private:
         }
         if (!lexical) // an unexpected token where a value belongs
             return (void)refuse(endOfText ? "the text ends where a value should be" : "not a value", start);
-        if (kind == 'l')
+        switch (kind) {
+        case Token::BrokenWord:
             return (void)refuse("an unknown word", start);
-        if (kind == 'b')
+        case Token::Byte:
+        case Token::Word:
             return (void)refuse("not a value", start);
-        if (kind == 'n') {
-            if (has("after '-'"))
+        case Token::Number:
+            if (lexer("after '-'"))
                 return (void)refuse("not a value", bad);
-            return (void)refuse(has("after '.'") ? "a number without digits after its point"
-                                                 : "a number without digits in its exponent",
+            return (void)refuse(lexer("after '.'") ? "a number without digits after its point"
+                                                   : "a number without digits in its exponent",
                                 bad);
+        case Token::String:
+            return describeString(refusal.lexer, bad, end);
         }
-        describeString(message, bad, end);
     }
 
     // A string the library refused at byte `bad` (the end of the text where
     // it ran out).
-    void describeString(const std::string& message, size_t bad, size_t end)
+    void describeString(const std::string& lexer, size_t bad, size_t end)
     {
-        const auto has = [&](const char* part) { return message.find(part) != std::string::npos; };
+        const auto has = [&](const char* part) { return lexer.find(part) != std::string::npos; };
         const size_t size = text_.size();
         const auto hexAt = [&](size_t i) { return i < size && std::isxdigit(static_cast<unsigned char>(text_[i])); };
         if (has("missing closing quote") || (has("forbidden character after backslash") && atEnd(bad)))
