@@ -1,5 +1,7 @@
 #include "app/command_line.h"
 
+#include "assets/landscape_facts.h"
+
 #include <cstring>
 
 const char* const kViewerUsage =
@@ -11,11 +13,11 @@ namespace {
 // Where the value of an import option goes; null for any other argument.
 const char** importChoice(ImportChoices& choices, const char* arg)
 {
-    if (std::strcmp(arg, "--image") == 0)
+    if (std::strcmp(arg, kImageOption) == 0)
         return &choices.image;
-    if (std::strcmp(arg, "--track") == 0)
+    if (std::strcmp(arg, kTrackOption) == 0)
         return &choices.track;
-    if (std::strcmp(arg, "--plants") == 0)
+    if (std::strcmp(arg, kPlantsOption) == 0)
         return &choices.plants;
     return nullptr;
 }
@@ -68,7 +70,7 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
             if (*choice || i + 1 == argc)
                 return usage(line, arg);
             const char* value = argv[++i];
-            if (choice == &line.import.plants && std::strcmp(value, "none") != 0 && std::strcmp(value, "palms") != 0)
+            if (choice == &line.import.plants && !plantsNamed(value))
                 return usage(line, value);
             *choice = value;
             continue;

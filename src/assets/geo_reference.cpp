@@ -21,51 +21,52 @@ constexpr int kCornerGridPoint[kGeoCornerCount][2] = {
 // Walks the object, keeping the first reason a field cannot serve.
 class FieldReader {
 public:
-    explicit FieldReader(const JsonDocument& parsed) : document(parsed) {}
-
     std::string reason;
 
     // The member of the type asked for, or null with the reason.
-    const JsonNode* field(const JsonNode* object, const char* key, JsonType type, const char* path)
+    const JsonValue* field(const JsonValue* object, const char* key, JsonValue::value_t type, const char* path)
     {
         if (!object)
             return nullptr;
-        const JsonNode* node = document.member(*object, key);
+        const JsonValue* node = member(*object, key);
         if (!node)
             return refuse(path, "is missing");
-        if (node->type != type) {
-            const char* const wanted[] = {"null", "true or false", "a number", "a string", "an array", "an object"};
-            return refuse(path, (std::string("is not ") + wanted[int(type)]).c_str());
+        if (kindOf(*node) != type) {
+            using Kind = JsonValue::value_t;
+            const char* wanted = type == Kind::number_float ? "a number"
+                                 : type == Kind::string     ? "a string"
+                                 : type == Kind::array      ? "an array"
+                                                            : "an object";
+            return refuse(path, (std::string("is not ") + wanted).c_str());
         }
         return node;
     }
 
-    bool number(const JsonNode* object, const char* key, const char* path, double& value)
+    bool number(const JsonValue* object, const char* key, const char* path, double& value)
     {
-        const JsonNode* node = field(object, key, JsonType::Number, path);
-        if (node && !std::isfinite(node->number))
+        const JsonValue* node = field(object, key, JsonValue::value_t::number_float, path);
+        if (node && !std::isfinite(node->get<double>()))
             refuse(path, "is not a finite number");
-        if (!node || !std::isfinite(node->number))
+        if (!node || !std::isfinite(node->get<double>()))
             return false;
-        value = node->number;
+        value = node->get<double>();
         return true;
     }
 
     // An array of exactly `count` finite numbers.
-    bool numbers(const JsonNode& array, double* values, size_t count)
+    static bool numbers(const JsonValue& array, double* values, size_t count)
     {
-        const std::vector<const JsonNode*> items = document.children(array);
-        if (array.type != JsonType::Array || items.size() != count)
+        if (!array.is_array() || array.size() != count)
             return false;
         for (size_t i = 0; i < count; ++i) {
-            if (items[i]->type != JsonType::Number || !std::isfinite(items[i]->number))
+            if (!array[i].is_number() || !std::isfinite(array[i].get<double>()))
                 return false;
-            values[i] = items[i]->number;
+            values[i] = array[i].get<double>();
         }
         return true;
     }
 
-    bool lonLat(const JsonNode& pair, LonLat& point)
+    static bool lonLat(const JsonValue& pair, LonLat& point)
     {
         double values[2] = {};
         if (!numbers(pair, values, 2) || std::fabs(values[0]) > 180 || std::fabs(values[1]) > 90)
@@ -74,14 +75,29 @@ public:
         return true;
     }
 
-    const JsonNode* refuse(const char* path, const char* what)
+    const JsonValue* refuse(const char* path, const char* what)
     {
         if (reason.empty())
             reason = std::string("\"") + path + "\" " + what;
         return nullptr;
     }
 
-    const JsonDocument& document;
+    // The object's member of that name, or null (also for a value that is
+    // not an object).
+    static const JsonValue* member(const JsonValue& object, const char* key)
+    {
+        if (!object.is_object())
+            return nullptr;
+        const auto found = object.find(key);
+        return found == object.end() ? nullptr : &*found;
+    }
+
+private:
+    // Every number is read as a double.
+    static JsonValue::value_t kindOf(const JsonValue& value)
+    {
+        return value.is_number() ? JsonValue::value_t::number_float : value.type();
+    }
 };
 
 GeoReferenceRead damaged(std::string reason)
@@ -104,31 +120,34 @@ bool sameDegrees(const LonLat& a, const LonLat& b)
 }
 
 // The fields in the order the format lists them; the first fault is the reason.
-std::string readFields(const JsonDocument& document, GeoReference& reference)
+std::string readFields(const JsonValue& document, GeoReference& reference)
 {
-    FieldReader in(document);
-    const JsonNode* root = document.root();
-    if (root->type != JsonType::Object)
+    using Kind = JsonValue::value_t;
+    FieldReader in;
+    const JsonValue* root = &document;
+    if (!root->is_object())
         return "it is not a JSON object";
 
-    const JsonNode* format = in.field(root, "format", JsonType::String, "format");
-    if (format && format->text != "lumora-geo")
+    const JsonValue* format = in.field(root, "format", Kind::string, "format");
+    if (format && format->get_ref<const std::string&>() != "lumora-geo")
         in.refuse("format", "is not \"lumora-geo\"");
     double version = 0;
     if (in.number(root, "version", "version", version) && version != 1)
         in.refuse("version", "is not 1");
-    const JsonNode* wkt = in.field(root, "crs_wkt", JsonType::String, "crs_wkt");
-    if (wkt && wkt->text.empty())
+    const JsonValue* wkt = in.field(root, "crs_wkt", Kind::string, "crs_wkt");
+    if (wkt && wkt->get_ref<const std::string&>().empty())
         in.refuse("crs_wkt", "is empty");
+    else if (wkt)
+        reference.systemWkt = wkt->get<std::string>();
 
-    const JsonNode* transform = in.field(root, "geotransform", JsonType::Array, "geotransform");
-    double* const g = reference.geotransform;
+    const JsonValue* transform = in.field(root, "geotransform", Kind::array, "geotransform");
+    double* const g = reference.geotransform.data();
     if (transform && !in.numbers(*transform, g, 6))
         in.refuse("geotransform", "is not 6 finite numbers");
     else if (transform && !(g[1] * g[5] - g[2] * g[4] != 0))
         in.refuse("geotransform", "maps the grid onto a line");
 
-    const JsonNode* heights = in.field(root, "height_metres", JsonType::Object, "height_metres");
+    const JsonValue* heights = in.field(root, "height_metres", Kind::object, "height_metres");
     in.number(heights, "at_height_0", "height_metres.at_height_0", reference.metresAtHeight0);
     if (in.number(heights, "per_height_step", "height_metres.per_height_step", reference.metresPerHeightStep) &&
         !(reference.metresPerHeightStep > 0))
@@ -136,7 +155,7 @@ std::string readFields(const JsonDocument& document, GeoReference& reference)
 
     // Optional: an older generator wrote none, and every height stays open to plants.
     reference.treeLineNorth = reference.treeLineSouth = HUGE_VAL;
-    if (const JsonNode* trees = document.member(*root, "tree_line_metres")) {
+    if (const JsonValue* trees = FieldReader::member(*root, "tree_line_metres")) {
         double metres[2] = {};
         if (!in.numbers(*trees, metres, 2))
             in.refuse("tree_line_metres", "is not 2 finite numbers (north, south)");
@@ -144,29 +163,28 @@ std::string readFields(const JsonDocument& document, GeoReference& reference)
         reference.treeLineSouth = metres[1];
     }
 
-    const JsonNode* corners = in.field(root, "corners_lon_lat", JsonType::Object, "corners_lon_lat");
+    const JsonValue* corners = in.field(root, "corners_lon_lat", Kind::object, "corners_lon_lat");
     for (int i = 0; i < kGeoCornerCount && corners; ++i) {
         const std::string path = std::string("corners_lon_lat.") + kCornerNames[i];
-        const JsonNode* corner = in.field(corners, kCornerNames[i], JsonType::Array, path.c_str());
+        const JsonValue* corner = in.field(corners, kCornerNames[i], Kind::array, path.c_str());
         if (corner && !in.lonLat(*corner, reference.corners[i]))
             in.refuse(path.c_str(), "is not [longitude, latitude] in degrees");
     }
 
-    const JsonNode* grid = in.field(root, "grid_lon_lat", JsonType::Object, "grid_lon_lat");
+    const JsonValue* grid = in.field(root, "grid_lon_lat", Kind::object, "grid_lon_lat");
     double every = 0;
     double count = 0;
     if (in.number(grid, "every", "grid_lon_lat.every", every) && every != kGeoGridEvery)
         in.refuse("grid_lon_lat.every", "is not 64");
     if (in.number(grid, "count", "grid_lon_lat.count", count) && count != kGeoGridCount)
         in.refuse("grid_lon_lat.count", "is not 17");
-    const JsonNode* points = in.field(grid, "points", JsonType::Array, "grid_lon_lat.points");
-    if (points && points->childCount != kGeoGridPoints) {
-        const std::string what = "holds " + std::to_string(points->childCount) + " points, not 289";
+    const JsonValue* points = in.field(grid, "points", Kind::array, "grid_lon_lat.points");
+    if (points && points->size() != kGeoGridPoints) {
+        const std::string what = "holds " + std::to_string(points->size()) + " points, not 289";
         in.refuse("grid_lon_lat.points", what.c_str());
     } else if (points) {
-        const std::vector<const JsonNode*> items = document.children(*points);
         for (int i = 0; i < kGeoGridPoints; ++i) {
-            if (!in.lonLat(*items[size_t(i)], reference.grid[i])) {
+            if (!in.lonLat((*points)[size_t(i)], reference.grid[i])) {
                 const std::string what = "point " + std::to_string(i) + " is not [longitude, latitude] in degrees";
                 in.refuse("grid_lon_lat.points", what.c_str());
                 break;
@@ -194,7 +212,7 @@ GeoReferenceRead parseGeoReference(const uint8_t* bytes, size_t size)
     if (!document.error.empty())
         return damaged("it is not JSON: " + document.error);
     GeoReferenceRead read;
-    std::string reason = readFields(document, read.reference);
+    std::string reason = readFields(document.root, read.reference);
     if (!reason.empty())
         return damaged(std::move(reason));
     read.status = GeoReferenceStatus::Read;
@@ -217,4 +235,34 @@ GeoReferenceRead readGeoReference(const char* fileName)
     if (!readWholeFile(fileName, bytes))
         return damaged("it cannot be read");
     return parseGeoReference(bytes.data(), bytes.size());
+}
+
+void setCornersFromGrid(GeoReference& reference)
+{
+    for (int i = 0; i < kGeoCornerCount; ++i) {
+        const int* point = kCornerGridPoint[i];
+        reference.corners[i] = reference.grid[point[1] * kGeoGridCount + point[0]];
+    }
+}
+
+std::string formatGeoReference(const GeoReference& r)
+{
+    const auto pair = [](const LonLat& point) { return JsonValue::array({point.longitude, point.latitude}); };
+    JsonValue corners = JsonValue::object();
+    for (int i = 0; i < kGeoCornerCount; ++i)
+        corners[kCornerNames[i]] = pair(r.corners[i]);
+    JsonValue points = JsonValue::array();
+    for (const LonLat& point : r.grid)
+        points.push_back(pair(point));
+    JsonValue text = {
+        {"format", "lumora-geo"},
+        {"version", 1},
+        {"crs_wkt", r.systemWkt},
+        {"geotransform", r.geotransform},
+        {"height_metres", {{"at_height_0", r.metresAtHeight0}, {"per_height_step", r.metresPerHeightStep}}},
+        {"tree_line_metres", {r.treeLineNorth, r.treeLineSouth}},
+        {"corners_lon_lat", std::move(corners)},
+        {"grid_lon_lat", {{"every", kGeoGridEvery}, {"count", kGeoGridCount}, {"points", std::move(points)}}},
+    };
+    return formatJson(text);
 }

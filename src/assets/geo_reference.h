@@ -11,13 +11,16 @@
 // unit; z = 0 is the north edge, x = 0 the west edge. Degrees are WGS 84,
 // longitude first, east and north positive.
 
+#include "assets/landscape_facts.h"
+
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
 constexpr const char* kGeoReferenceFile = "landscape.geo.json";
 constexpr size_t kGeoReferenceMostBytes = size_t{1} << 20;       // a larger file is refused unread
-constexpr int kGeoWorldSide = 1024;                              // world units the grid spans each way
+constexpr int kGeoWorldSide = kGroundSide;                       // world units the grid spans each way
 constexpr int kGeoGridEvery = 64;                                // world units between grid points
 constexpr int kGeoGridCount = kGeoWorldSide / kGeoGridEvery + 1; // points along each side: 17
 constexpr int kGeoGridPoints = kGeoGridCount * kGeoGridCount;
@@ -30,9 +33,10 @@ enum class GeoCorner : uint8_t { NorthWest, NorthEast, SouthEast, SouthWest };
 constexpr int kGeoCornerCount = 4;
 
 struct GeoReference {
+    std::string systemWkt; // the model's coordinate system, which X and Y are in
     // GDAL's order: the model's own X = g0 + x g1 + z g2, Y = g3 + x g4 + z g5,
     // the integer world point at the centre of its ground sample.
-    double geotransform[6];
+    std::array<double, 6> geotransform;
     double metresAtHeight0;          // the ground's height in metres above the datum at height byte 0
     double metresPerHeightStep;      // > 0
     LonLat corners[kGeoCornerCount]; // world (0, 0), (1024, 0), (1024, 1024), (0, 1024), by GeoCorner
@@ -55,6 +59,13 @@ struct GeoReferenceRead {
     GeoReference reference{}; // when Read
     std::string reason;       // when Damaged: one line, without the file's name
 };
+
+// The corners from the grid's corner points, as the file repeats them.
+void setCornersFromGrid(GeoReference& reference);
+
+// The file's text, which parseGeoReference reads back to the same record:
+// one JSON object whose numbers read back to the same doubles.
+std::string formatGeoReference(const GeoReference& reference);
 
 // Decodes a whole file's bytes. Anything the object holds beyond the fields
 // above is ignored; a missing field (but the optional tree line), a wrong type, a number that is not

@@ -1,49 +1,51 @@
 #pragma once
-// A small, strict JSON reader for the settings files beside the data files
-// (the geographic reference of an imported place). It works on a byte buffer
-// and its size and never reads outside it. The values go into one array of
-// nodes: a container names its first child, each child its next sibling.
+// JSON, read and written in this one module, through the field's library:
+// the settings files beside the data files (the geographic reference of an
+// imported place), the tools' figures, and the check of a track's text
+// before it is opened. Values are the library's ordered values, so members
+// are written in the order they were set.
 //
-// Strict: exactly one value with white space around it, the grammar of
-// RFC 8259 and nothing more (no comments, trailing commas, single quotes,
-// NaN or a byte-order mark), no control bytes in strings, no lone
-// surrogates, no key twice in one object. Nesting deeper than kJsonMostDepth
-// is refused, so no file can exhaust the stack. Used at start-up only: it
-// allocates.
+// Reading is strict: exactly one value with white space around it, the
+// grammar of RFC 8259 and nothing more (no comments, trailing commas, single
+// quotes, NaN, a byte-order mark or a byte 0), no control bytes or
+// ill-formed UTF-8 in strings, no lone surrogates, no key twice in one
+// object. Nesting deeper than kJsonMostDepth is refused. A number beyond
+// the range of a double, either way, reads as NaN, so that a caller asking
+// for a finite number refuses it. Used at start-up only: it allocates.
+
+#include <nlohmann/json.hpp>
 
 #include <cstddef>
 #include <cstdint>
+#include <istream>
 #include <string>
-#include <string_view>
-#include <vector>
 
 constexpr int kJsonMostDepth = 32; // arrays and objects inside each other
 
-enum class JsonType : uint8_t { Null, Boolean, Number, String, Array, Object };
-
-struct JsonNode {
-    JsonType type = JsonType::Null;
-    bool boolean = false;
-    // A number's value; NaN where the text lies beyond the range of a double
-    // (either way), so that a caller asking for a finite number refuses it.
-    double number = 0;
-    std::string text; // a string's value, escapes decoded to UTF-8
-    std::string key;  // the member's name, for a value inside an object
-    int firstChild = -1;
-    int nextSibling = -1;
-    int childCount = 0;
-};
+using JsonValue = nlohmann::ordered_json;
 
 struct JsonDocument {
-    std::vector<JsonNode> nodes; // nodes[0] is the root; empty when the text is refused
-    std::string error;           // why the text is refused, with the byte offset; empty when read
-
-    const JsonNode* root() const { return nodes.empty() ? nullptr : &nodes[0]; }
-    // The object's member of that name, or null (also for a value that is
-    // not an object).
-    const JsonNode* member(const JsonNode& object, std::string_view key) const;
-    // The container's children in order.
-    std::vector<const JsonNode*> children(const JsonNode& container) const;
+    JsonValue root;    // null when the text is refused
+    std::string error; // why the text is refused, with the byte offset; empty when read
 };
 
 JsonDocument parseJson(const uint8_t* bytes, size_t size);
+
+// The text of a value: members and items indented by two spaces, numbers
+// that read back to the same doubles, a line break at the end.
+std::string formatJson(const JsonValue& value);
+
+// What a reader that walks a large text without keeping it is told, in the
+// order of the text; returning false stops the walk.
+class JsonEvents {
+public:
+    virtual ~JsonEvents() = default;
+    virtual bool scalar() = 0;                   // null, true, false or a number
+    virtual bool text(const std::string& s) = 0; // a string value
+    virtual bool key(const std::string& name) = 0;
+    virtual bool open() = 0; // an object or an array begins
+    virtual bool close() = 0;
+};
+
+// Walks the stream's JSON text; false when it is not JSON or a handler stopped.
+bool walkJson(std::istream& in, JsonEvents& events);

@@ -57,7 +57,7 @@ std::string quoted(std::string_view word)
 
 bool fail(WalkProblem& problem, int line, std::string text)
 {
-    problem = {line, std::move(text)};
+    problem = {{}, line, std::move(text)};
     return false;
 }
 

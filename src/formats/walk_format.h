@@ -13,6 +13,7 @@
 // written in the fewest digits that read back as the same float. Every line
 // ends with a line feed, the last one too, so a file cut short is found.
 
+#include "assets/report.h"
 #include "view/walk.h"
 
 #include <cstddef>
@@ -33,10 +34,9 @@ constexpr size_t kWalkFileMostBytes = 64 + size_t(kWalkFrameCapacity) * kWalkLin
 // The whole file for count frames.
 std::string formatWalk(const WalkFrame* frames, int count);
 
-struct WalkProblem {
-    int line = 0;     // 1 is the first line
-    std::string text; // what is wrong with it, in plain words
-};
+// The first line that is wrong and what is wrong with it; the file is the
+// caller's to name.
+using WalkProblem = Report;
 
 // Reads a whole walk file. Returns false, with the first line that is wrong,
 // for anything that is not a complete walk: another format or version, a

@@ -1,6 +1,7 @@
 #include "import/elevation_import.h"
 
 #include "import/child_process.h"
+#include "assets/landscape_facts.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -20,16 +21,18 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kGenerator = "lumora-landscape";
+constexpr const char* kGenerator = kGeneratorName;
 constexpr const char* kToolsPackage = "lumora-tools";
-constexpr const char* kVersionFile = "landscape.version"; // the generator writes it last
-constexpr const char* kPartialSuffix = ".partial-";       // then the id of the importing process
+constexpr const char* kVersionFile = kVersionFileName;
+constexpr const char* kPartialSuffix = ".partial-"; // then the id of the importing process
 // Part of every cache folder's name. A new revision leaves the imports of an
 // older viewer unused where the generator's output changed but its version
 // line did not (revision 2: the geographic reference beside the data files,
 // and the ground painted by metres and true slope; 3: a moderate default
-// exaggeration, edges left unblended, an open sky and the tree line).
-constexpr const char* kCacheRevision = "cache revision 3";
+// exaggeration, edges left unblended, an open sky and the tree line; 4: the
+// generator known by the version compiled in and its file's size and time,
+// without running it).
+constexpr const char* kCacheRevision = "cache revision 4";
 
 // 64-bit FNV-1a, as 16 hex digits: short and stable from run to run.
 std::string hashName(const std::string& text)
@@ -58,20 +61,13 @@ std::string lastLine(const std::string& text)
     return line;
 }
 
-std::string firstLine(const std::string& text) { return text.substr(0, text.find('\n')); }
-
-// The generator's line of what the import did: the one that starts with the
-// elevation model's name, told once the files are written; empty without it.
-std::string importLine(const std::string& output, const std::string& model)
+// What the generator is, without running it: its version, which the viewer
+// is built with, and its file's size and modification time, so a generator
+// rebuilt or replaced beside the viewer imports afresh.
+std::string generatorIdentity(const struct stat& file)
 {
-    const std::string start = model + ": ";
-    for (size_t at = 0; at < output.size();) {
-        const size_t end = std::min(output.find('\n', at), output.size());
-        if (output.compare(at, start.size(), start) == 0)
-            return output.substr(at, end - at);
-        at = end + 1;
-    }
-    return {};
+    return generatorVersionLine() + ' ' + std::to_string(file.st_size) + ' ' + std::to_string(file.st_mtim.tv_sec) +
+           '.' + std::to_string(file.st_mtim.tv_nsec);
 }
 
 // The file's full path and identity, or false having said why it cannot be read.
@@ -145,10 +141,10 @@ struct ProgressLine {
 
 } // namespace
 
-std::string landscapeCacheName(const std::string& versionLine, const std::vector<std::string>& options,
+std::string landscapeCacheName(const std::string& generator, const std::vector<std::string>& options,
                                const std::vector<FileIdentity>& files)
 {
-    std::string identity = std::string(kCacheRevision) + '\n' + versionLine;
+    std::string identity = std::string(kCacheRevision) + '\n' + generator;
     for (const std::string& option : options)
         identity += '\n' + option;
     for (const FileIdentity& file : files)
@@ -171,14 +167,11 @@ fs::path importElevationModel(const fs::path& file, const ImportChoices& choices
 {
     const fs::path generator = viewerExecutable.parent_path() / kGenerator;
     // Only the generator beside the viewer, never one found by a relative name.
-    if (!generator.is_absolute() || access(generator.c_str(), X_OK) != 0) {
+    struct stat generatorFile {};
+    if (!generator.is_absolute() || access(generator.c_str(), X_OK) != 0 ||
+        stat(generator.c_str(), &generatorFile) != 0) {
         std::fprintf(stderr, "lumora: cannot open %s: importing it needs %s; install the package %s\n", file.c_str(),
                      kGenerator, kToolsPackage);
-        return {};
-    }
-    const ChildOutcome version = runChildProcess(generator, {kGenerator, "--version"}, [] {});
-    if (version.exitStatus != 0) {
-        reportFailedRun(version, generator, file);
         return {};
     }
 
@@ -187,7 +180,7 @@ fs::path importElevationModel(const fs::path& file, const ImportChoices& choices
     std::vector<std::string> options;
     std::vector<FileIdentity> identities;
     const std::pair<const char*, const char*> files[] = {
-        {"--heightmap", file.c_str()}, {"--image", choices.image}, {"--track", choices.track}};
+        {kHeightMapOption, file.c_str()}, {kImageOption, choices.image}, {kTrackOption, choices.track}};
     for (const auto& [option, name] : files) {
         if (!name)
             continue;
@@ -199,7 +192,7 @@ fs::path importElevationModel(const fs::path& file, const ImportChoices& choices
         identities.push_back(identity);
     }
     if (choices.plants)
-        options.insert(options.end(), {"--plants", choices.plants});
+        options.insert(options.end(), {kPlantsOption, choices.plants});
 
     std::error_code error;
     const fs::path root = landscapeCacheRoot(std::getenv("XDG_CACHE_HOME"), std::getenv("HOME"));
@@ -208,7 +201,7 @@ fs::path importElevationModel(const fs::path& file, const ImportChoices& choices
         return {};
     }
 
-    const std::string name = landscapeCacheName(firstLine(version.output), options, identities);
+    const std::string name = landscapeCacheName(generatorIdentity(generatorFile), options, identities);
     const fs::path landscape = root / name;
     if (fs::exists(landscape / kVersionFile, error)) {
         std::fprintf(stderr, "lumora: showing %s as imported before, from %s\n", file.c_str(), landscape.c_str());
@@ -255,7 +248,7 @@ fs::path importElevationModel(const fs::path& file, const ImportChoices& choices
     if (const std::string said = lastLine(import.error); !said.empty())
         std::fprintf(stderr, "lumora: %s\n", said.c_str());
     const std::string& model = options[1]; // the path after --heightmap, always the first option
-    if (const std::string line = importLine(import.output, model); !line.empty())
+    if (const std::string line = findImportLine(import.output, model); !line.empty())
         std::fprintf(stderr, "lumora: %s\n", line.c_str());
     std::fprintf(stderr, "lumora: imported in %.1f s\n", seconds);
     return landscape;

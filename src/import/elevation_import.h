@@ -10,12 +10,16 @@
 //
 // One cache folder per import, named by a hash of the files (each one's full
 // path, device, inode, size and modification time: the elevation model, and
-// the picture and track where given), the options, the generator's version
-// line and the revision of this naming, so a changed file or a newer
-// generator imports afresh and anything else is reused at once. An import is
+// the picture and track where given), the options, the generator (its
+// version, compiled into the viewer, and its file's size and modification
+// time: it is not run to ask) and the revision of this naming, so a changed
+// file or a newer generator imports afresh and anything else is reused at
+// once, without starting a process. An import is
 // written into a ".partial" folder beside it and renamed when complete: an
 // interrupted one never looks like a cached landscape, and the next import
 // clears it away.
+
+#include "assets/landscape_facts.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -29,7 +33,10 @@ struct ImportChoices {
     const char* plants = nullptr; // --plants none|palms
     bool any() const { return image || track || plants; }
     // One option given, by name, for a message; null when none is.
-    const char* optionGiven() const { return image ? "--image" : track ? "--track" : plants ? "--plants" : nullptr; }
+    const char* optionGiven() const
+    {
+        return image ? kImageOption : track ? kTrackOption : plants ? kPlantsOption : nullptr;
+    }
 };
 
 // Which version of a file an import read: a file replaced or touched is
@@ -44,10 +51,10 @@ struct FileIdentity {
 // an absolute folder.
 std::filesystem::path landscapeCacheRoot(const char* xdgCacheHome, const char* home);
 
-// The cache folder's name for an import: the generator's version line, the
+// The cache folder's name for an import: what identifies the generator, the
 // options it is given (files by their full paths) and the identity of every
 // file it reads.
-std::string landscapeCacheName(const std::string& versionLine, const std::vector<std::string>& options,
+std::string landscapeCacheName(const std::string& generator, const std::vector<std::string>& options,
                                const std::vector<FileIdentity>& files);
 
 // Imports the file unless the cache already holds it, saying what it does on

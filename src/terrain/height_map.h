@@ -3,12 +3,13 @@
 // by z then x, one grid step per world unit, one byte step per world unit.
 // Read once at start-up and never changed; lookups wrap in both directions.
 
+#include "assets/landscape_facts.h"
 #include "assets/load_outcome.h"
 
 #include <cstddef>
 #include <cstdint>
 
-constexpr int kHeightMapSide = 1024;
+constexpr int kHeightMapSide = kGroundSide;
 constexpr size_t kHeightMapBytes = size_t{kHeightMapSide} * kHeightMapSide;
 
 struct HeightMap {

@@ -132,6 +132,40 @@ TEST(GeoReference, EachDamageHasItsReason)
     }
 }
 
+// What the generator writes, the viewer reads back field for field: numbers
+// to the same doubles, the system's text with its quotes, escapes and a line
+// break.
+TEST(GeoReference, TheWrittenFileReadsBackToTheSameRecord)
+{
+    GeoReference written{};
+    written.systemWkt = "PROJCRS[\"UTM \\ 32N\",\n\tID[\"EPSG\",25832]]";
+    written.geotransform = {412345.5, 0.1 * 3, -1e-9, 5278901.25, 1.0 / 3, -29.999999999999996};
+    written.metresAtHeight0 = -412.03125000000006;
+    written.metresPerHeightStep = 7.1e-3;
+    for (int i = 0; i < kGeoGridPoints; ++i)
+        written.grid[i] = {-179.99 + std::ldexp(1.0, -40) * i + 0.1 * (i % 17), 89.9 - 0.7 * (i / 17) / 3.0};
+    setCornersFromGrid(written);
+    written.treeLineNorth = 1900.000000000001;
+    written.treeLineSouth = -0.5;
+
+    const GeoReferenceRead read = parse(formatGeoReference(written));
+    ASSERT_EQ(read.status, GeoReferenceStatus::Read) << read.reason;
+    const GeoReference& r = read.reference;
+    EXPECT_EQ(r.systemWkt, written.systemWkt);
+    EXPECT_EQ(r.geotransform, written.geotransform);
+    EXPECT_EQ(r.metresAtHeight0, written.metresAtHeight0);
+    EXPECT_EQ(r.metresPerHeightStep, written.metresPerHeightStep);
+    EXPECT_EQ(r.treeLineNorth, written.treeLineNorth);
+    EXPECT_EQ(r.treeLineSouth, written.treeLineSouth);
+    for (int i = 0; i < kGeoGridPoints; ++i) {
+        EXPECT_EQ(r.grid[i].longitude, written.grid[i].longitude) << i;
+        EXPECT_EQ(r.grid[i].latitude, written.grid[i].latitude) << i;
+    }
+    const LonLat& southEast = r.corners[int(GeoCorner::SouthEast)];
+    EXPECT_EQ(southEast.longitude, written.grid[kGeoGridPoints - 1].longitude);
+    EXPECT_EQ(southEast.latitude, written.grid[kGeoGridPoints - 1].latitude);
+}
+
 TEST(GeoReference, OneMebibyteIsReadAndOneByteMoreIsRefusedUnread)
 {
     std::string text = document();

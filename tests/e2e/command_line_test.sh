@@ -22,6 +22,13 @@ start_in() {
   (cd "$folder" && exec "$lumora" "$@" 2>"$work/stderr") & pid=$!
 }
 
+# The same, with every program the viewer and its children start written to
+# $work/started.
+start_traced_in() {
+  local folder=$1; shift
+  (cd "$folder" && exec strace -f -qq --seccomp-bpf -e trace=execve -e signal=none -o "$work/started" "$lumora" "$@" 2>"$work/stderr") & pid=$!
+}
+
 # Waits for the first frame, then ends the viewer with Escape: status 0.
 expect_frames_then_quit() {
   local main
@@ -104,7 +111,7 @@ elevation-file)
   export XDG_CACHE_HOME="$work/cache"
   for run in first second; do
     begin=$(date +%s%N)
-    start_in "$work" --windowed hill.png
+    if [[ $run == second ]]; then start_traced_in "$work" --windowed hill.png; else start_in "$work" --windowed hill.png; fi
     xd_wait_window_prefix "$frames" 120 >/dev/null || fail "$run start: no frames; $(cat "$work/stderr")"
     echo "$run start: frames after $(( ($(date +%s%N) - begin) / 1000000 )) ms"
     expect_frames_then_quit
@@ -119,6 +126,10 @@ elevation-file)
     else
       ! grep -q "importing" "$work/stderr" || fail "imported again"
       [[ $(stat -c %Y.%i "$work/cache/lumora/$folders/landscape.version") == "$stamp" ]] || fail "cache rewritten"
+      # A cached import starts no generator, not even to ask its version (the
+      # display's libraries may still look for a session bus).
+      grep -q 'execve(.*/lumora"' "$work/started" || fail "not traced: $(cat "$work/started")"
+      ! grep -q 'execve(.*lumora-landscape' "$work/started" || fail "generator started: $(grep lumora-landscape "$work/started")"
     fi
   done
   ;;

@@ -49,7 +49,7 @@ landscape::GeoReference groundReference()
     lonLat.exportToWkt(&wkt);
     reference.systemWkt = wkt;
     CPLFree(wkt);
-    reference.worldTransform = landscape::worldTransformOf(kGround, 64, 64);
+    reference.geotransform = landscape::worldTransformOf(kGround, 64, 64);
     return reference;
 }
 

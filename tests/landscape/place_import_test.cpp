@@ -71,7 +71,7 @@ std::array<double, 2> transformed(double x, double y, bool fromDegrees, bool toD
 std::array<double, 2> pictureSpot(const landscape::GeoReference& reference, double x, double y, int side)
 {
     double inverse[6], worldX = 0.0, worldZ = 0.0;
-    EXPECT_TRUE(GDALInvGeoTransform(const_cast<double*>(reference.worldTransform.data()), inverse));
+    EXPECT_TRUE(GDALInvGeoTransform(const_cast<double*>(reference.geotransform.data()), inverse));
     GDALApplyGeoTransform(inverse, x, y, &worldX, &worldZ);
     return {worldX * side / 1024.0, worldZ * side / 1024.0};
 }
@@ -316,7 +316,7 @@ TEST(PlaceImport, ReferenceGivesTheModelsPositionsAndMetres)
         const landscape::ImportedPlace place = landscape::importPlace(options, landscape::kDefaultSeed);
         ASSERT_TRUE(place.reference);
         const landscape::GeoReference& r = *place.reference;
-        const std::array<double, 6>& g = r.worldTransform;
+        const std::array<double, 6>& g = r.geotransform;
         EXPECT_GT(r.metresPerHeightStep, 0.0);
         for (const auto& [i, j] : std::vector<std::array<int, 2>>{{64, 64}, {500, 500}, {900, 100}, {200, 960}, {0, 1023}, {1023, 0}}) {
             const double x = g[0] + i * g[1] + j * g[2], y = g[3] + i * g[4] + j * g[5];
@@ -327,9 +327,8 @@ TEST(PlaceImport, ReferenceGivesTheModelsPositionsAndMetres)
         // World (0, 0) is the centre of the model's first sample.
         const std::array<double, 6>& t = model.transform;
         const auto corner = transformed(t[0] + t[1] * 128 / 2048, t[3] + t[5] * 128 / 2048, c.degrees, true);
-        EXPECT_NEAR(r.gridLonLat[0][0], corner[0], 1e-9);
-        EXPECT_NEAR(r.gridLonLat[0][1], corner[1], 1e-9);
-        EXPECT_EQ(r.gridLonLat.size(), 17u * 17u);
+        EXPECT_NEAR(r.grid[0].longitude, corner[0], 1e-9);
+        EXPECT_NEAR(r.grid[0].latitude, corner[1], 1e-9);
         EXPECT_NE(place.terrain.geoReference.find("\"format\": \"lumora-geo\""), std::string::npos);
     }
 }

@@ -1,5 +1,7 @@
 #include "bench/figures.h"
 
+#include "assets/json_document.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -140,14 +142,16 @@ std::string formatTable(const RunFigures& medians, int runs, double seconds)
 
 std::string formatJson(const RunFigures& medians, const std::vector<RunFigures>& runs, double seconds)
 {
-    auto object = [](const RunFigures& figures) {
-        std::string text = "{";
-        for (size_t i = 0; i < figures.size(); ++i)
-            text += (i ? ", \"" : "\"") + figures[i].key + "\": " + number(figures[i].value, 3);
-        return text + "}";
+    // Three decimals, as the table shows them at most.
+    const auto rounded = [](double value) { return std::round(value * 1000.0) / 1000.0; };
+    const auto object = [&](const RunFigures& figures) {
+        JsonValue values = JsonValue::object();
+        for (const Figure& figure : figures)
+            values[figure.key] = rounded(figure.value);
+        return values;
     };
-    std::string json = "{\"seconds\": " + number(seconds, 3) + ", \"runs\": [";
-    for (size_t i = 0; i < runs.size(); ++i)
-        json += (i ? ", " : "") + object(runs[i]);
-    return json + "], \"medians\": " + object(medians) + "}\n";
+    JsonValue all = {{"seconds", rounded(seconds)}, {"runs", JsonValue::array()}, {"medians", object(medians)}};
+    for (const RunFigures& run : runs)
+        all["runs"].push_back(object(run));
+    return all.dump() + "\n";
 }

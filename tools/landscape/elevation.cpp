@@ -135,6 +135,7 @@ GroundFit fitGround(const ElevationGrid& grid, std::optional<float> unitsPerStep
             ++fit.clipped;
         height = std::clamp(scaled, 0.0f, 255.0f);
     }
+    fit.scale = {fit.inputMin, fit.unitsPerStep};
     return fit;
 }
 
@@ -151,6 +152,18 @@ StartPlacement standStartOnGround(HeightField& ground)
         placement.relief = (255.0f - kLeastStartGround) / (255.0f - raised);
     for (float& height : ground.heights)
         height = 255.0f - (255.0f - (height + placement.raisedBy)) * placement.relief;
+    return placement;
+}
+
+StartPlacement standStartOnGround(GroundFit& fit)
+{
+    const StartPlacement placement = standStartOnGround(fit.ground);
+    // Raised: h' = h + raisedBy. Flattened: h'' = 255 - (255 - h') relief.
+    HeightScale& scale = fit.scale;
+    scale.atHeight0 -= scale.perStep * placement.raisedBy;
+    const double relief = placement.relief;
+    scale.atHeight0 += scale.perStep * 255.0 * (1.0 - 1.0 / relief);
+    scale.perStep /= relief;
     return placement;
 }
 

@@ -31,8 +31,17 @@ struct CropBox {
     int x = 0, y = 0, width = 0, height = 0;
 };
 
+// What a height of the ground stands for in the model's own units:
+// input = atHeight0 + perStep × height. Every step that changes the heights
+// carries it along, so a height reads back as the input it came from.
+struct HeightScale {
+    double atHeight0 = 0.0;
+    double perStep = 1.0;
+};
+
 struct GroundFit {
     HeightField ground;
+    HeightScale scale;         // the ground's heights in input units
     float unitsPerStep = 0.0f; // input units per height step of the ground
     float inputMin = 0.0f;
     float inputMax = 0.0f;
@@ -58,5 +67,7 @@ struct StartPlacement {
 // kLeastStartGround: raised as a whole where the top allows, otherwise raised
 // to the top and the relief flattened just enough towards 255.
 StartPlacement standStartOnGround(HeightField& ground);
+// The same for a fitted ground, whose scale follows the raising and the flattening.
+StartPlacement standStartOnGround(GroundFit& fit);
 
 } // namespace landscape

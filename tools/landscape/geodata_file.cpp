@@ -1,5 +1,7 @@
 #include "geodata_file.h"
 
+#include "assets/json_document.h"
+
 #include <cpl_conv.h>
 #include <cpl_error.h>
 #include <cpl_http.h>
@@ -9,7 +11,6 @@
 #include <ogr_srs_api.h>
 #include <ogrsf_frmts.h>
 
-#include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <cctype>
@@ -271,53 +272,22 @@ void checkFileList(GDALDataset& dataset, const fs::path& folder)
 // or OGC whose every string is a plain identifier (EPSG:4326,
 // urn:ogc:def:crs:EPSG::25832) is let through. Names are matched as the
 // reader matches them, in any case.
-class CrsScan : public nlohmann::json_sax<nlohmann::json> {
+class CrsScan : public JsonEvents {
 public:
     std::string refusal; // empty while every crs seen is plain
 
-    bool null() override { return value(); }
-    bool boolean(bool) override { return value(); }
-    bool number_integer(number_integer_t) override { return value(); }
-    bool number_unsigned(number_unsigned_t) override { return value(); }
-    bool number_float(number_float_t, const string_t&) override { return value(); }
-    bool binary(binary_t&) override { return value(); }
-    bool string(string_t& text) override
+    bool scalar() override { return value(); }
+    bool text(const std::string& string) override
     {
         if (inCrs()) {
             if (depth_ == crsDepth_ && EQUAL(key_.c_str(), "type"))
-                type_ = text;
-            else if (!isPlainIdentifier(text) && odd_.empty())
-                odd_ = text;
+                type_ = string;
+            else if (!isPlainIdentifier(string) && odd_.empty())
+                odd_ = string;
         }
         return value();
     }
-    bool start_object(std::size_t) override { return open(); }
-    bool start_array(std::size_t) override { return open(); }
-    bool end_object() override { return close(); }
-    bool end_array() override { return close(); }
-    bool key(string_t& name) override
-    {
-        key_ = name;
-        if (!inCrs() && EQUAL(name.c_str(), "crs"))
-            crsNext_ = true;
-        return true;
-    }
-    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override { return false; }
-
-private:
-    static bool isPlainIdentifier(const std::string& text)
-    {
-        return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
-            return std::isalnum(static_cast<unsigned char>(c)) || c == ':' || c == '.' || c == '_' || c == '-';
-        });
-    }
-    bool inCrs() const { return crsDepth_ > 0; }
-    bool value()
-    {
-        crsNext_ = false;
-        return true;
-    }
-    bool open()
+    bool open() override
     {
         ++depth_;
         if (crsNext_) {
@@ -328,7 +298,7 @@ private:
         crsNext_ = false;
         return true;
     }
-    bool close()
+    bool close() override
     {
         if (depth_ == crsDepth_) {
             crsDepth_ = 0;
@@ -341,6 +311,27 @@ private:
                 return refuse("its crs names \"" + odd_ + "\", which is not a plain identifier such as EPSG:4326");
         }
         --depth_;
+        return true;
+    }
+    bool key(const std::string& name) override
+    {
+        key_ = name;
+        if (!inCrs() && EQUAL(name.c_str(), "crs"))
+            crsNext_ = true;
+        return true;
+    }
+
+private:
+    static bool isPlainIdentifier(const std::string& text)
+    {
+        return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
+            return std::isalnum(static_cast<unsigned char>(c)) || c == ':' || c == '.' || c == '_' || c == '-';
+        });
+    }
+    bool inCrs() const { return crsDepth_ > 0; }
+    bool value()
+    {
+        crsNext_ = false;
         return true;
     }
     bool refuse(std::string reason)
@@ -372,7 +363,7 @@ void checkGeoJson(const fs::path& file)
                                  std::to_string(kGeoJsonMostBytes >> 20) + " MB are read");
     std::ifstream in(file, std::ios::binary);
     CrsScan scan;
-    const bool read = nlohmann::json::sax_parse(in, &scan);
+    const bool read = walkJson(in, scan);
     if (!scan.refusal.empty())
         throw std::runtime_error(scan.refusal);
     if (!read)

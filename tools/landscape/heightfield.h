@@ -6,12 +6,14 @@
 // then stretched over most of the byte range.
 #pragma once
 
+#include "assets/landscape_facts.h"
+
 #include <cstdint>
 #include <vector>
 
 namespace landscape {
 
-constexpr int kMapSize = 1024;
+constexpr int kMapSize = kGroundSide;
 
 // The viewer starts at (500, 35, 500) with its eye 5.5 above the ground and
 // only follows the ground from less than 10 below the eye: the ground there

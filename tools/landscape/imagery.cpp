@@ -124,7 +124,7 @@ std::vector<BandScale> bandScales(const PictureBands& bands)
 std::array<double, 6> pictureTransform(const GeoReference& ground, int side)
 {
     const double scale = static_cast<double>(kMapSize) / side;
-    const std::array<double, 6>& t = ground.worldTransform;
+    const std::array<double, 6>& t = ground.geotransform;
     return {t[0], t[1] * scale, t[2] * scale, t[3], t[4] * scale, t[5] * scale};
 }
 

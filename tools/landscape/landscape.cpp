@@ -153,11 +153,6 @@ std::vector<LandscapeFile> buildSkyAndProps(uint64_t seed, const LandscapeOption
 
 } // namespace
 
-std::string versionLine(int detail)
-{
-    return "lumora-landscape " + std::to_string(kGeneratorVersion) + " detail " + std::to_string(detail);
-}
-
 namespace {
 
 // The generated terrain of a seed, its picture painted at the given side.

@@ -5,6 +5,7 @@
 // output for a seed changes.
 #pragma once
 
+#include "assets/landscape_facts.h"
 #include "heightfield.h"
 #include "picture.h"
 
@@ -15,24 +16,22 @@
 
 namespace landscape {
 
-constexpr int kGeneratorVersion = 3;
+using ::kDefaultDetail;
+using ::kGeneratorVersion;
+using ::kVersionFileName;
 constexpr uint64_t kDefaultSeed = 1;
-// The richest palms whose frame keeps at least 0.9 of the terrain limit and
-// pace with another viewer of the same scene, along the benchmark path.
-constexpr int kDefaultDetail = 2;
-constexpr const char* kVersionFileName = "landscape.version";
 
 // "lumora-landscape N detail D": printed by --version (for the default
 // detail) and held, with a line break, in the version file, so a folder made
 // at another level of detail tells itself apart too.
-std::string versionLine(int detail = kDefaultDetail);
+inline std::string versionLine(int detail = kDefaultDetail) { return generatorVersionLine(detail); }
 
 struct LandscapeFile {
     std::string name;
     std::vector<uint8_t> bytes;
 };
 
-enum class Plants { None, Palms };
+using ::Plants;
 
 struct LandscapeOptions {
     int detail = kDefaultDetail; // palms and tufts at this level of detail (plants.h)

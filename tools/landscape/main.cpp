@@ -5,6 +5,7 @@
 #include "plants.h"
 
 #include "assets/data_files.h"
+#include "assets/landscape_facts.h"
 #include "common/sandbox.h"
 #include "common/tool_options.h"
 
@@ -228,12 +229,13 @@ int main(int argc, char** argv)
     }
     landscape::LandscapeOptions options;
     options.detail = detail;
-    if (const std::string* text = line.value("--plants")) {
-        if (*text != "none" && *text != "palms") {
-            std::fprintf(stderr, "lumora-landscape: --plants needs none or palms\n");
+    if (const std::string* text = line.value(kPlantsOption)) {
+        const std::optional<Plants> plants = plantsNamed(*text);
+        if (!plants) {
+            std::fprintf(stderr, "lumora-landscape: %s needs %s\n", kPlantsOption, kPlantsChoices);
             return 2;
         }
-        options.plants = *text == "none" ? landscape::Plants::None : landscape::Plants::Palms;
+        options.plants = *plants;
     }
     landscape::ImportOptions import;
     if (const std::string* text = line.value("--image"))

@@ -8,6 +8,8 @@
 #include "textures.h"
 #include "track.h"
 
+#include "assets/report.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdarg>
@@ -57,7 +59,7 @@ float unitsForExaggeration(const ElevationModel& model, const GridStep& step, fl
 // The latitude of a row of the reference's grid, at its middle.
 double latitudeAtRow(const GeoReference& reference, int row)
 {
-    return reference.gridLonLat[row * kGeoGridCount + kGeoGridCount / 2][1];
+    return reference.grid[row * kGeoGridCount + kGeoGridCount / 2].latitude;
 }
 
 // The exaggeration of a relief spread over the whole byte range.
@@ -96,15 +98,18 @@ ImportedHeights importHeights(const ImportOptions& options)
     // The ground is drawn once and the walk stops at its edge, so its edges
     // are left as the place is: a coast stays a coast.
     GroundFit fit = fitGround(model.grid, unitsPerStep);
-    const StartPlacement start = standStartOnGround(fit.ground);
+    const StartPlacement start = standStartOnGround(fit);
+    // The metres of the ground's heights, as the fit, the raising and the
+    // flattening leave them.
+    const double metresAtHeight0 = fit.scale.atHeight0 * model.metresPerUnit;
+    const double metresPerHeightStep = fit.scale.perStep * model.metresPerUnit;
 
     ImportedHeights heights;
     std::string& line = heights.line;
-    appendf(line, "%s: %d x %d samples, from %g to %g; one height step is %g input units", file.c_str(),
-            model.windowWidth, model.windowHeight, static_cast<double>(fit.inputMin),
+    appendf(line, "%d x %d samples, from %g to %g; one height step is %g input units", model.windowWidth, model.windowHeight, static_cast<double>(fit.inputMin),
             static_cast<double>(fit.inputMax), static_cast<double>(fit.unitsPerStep));
     if (step) {
-        const double heightStep = fit.unitsPerStep * model.metresPerUnit / start.relief;
+        const double heightStep = metresPerHeightStep;
         if (std::fabs(step->across - step->along) > 0.01 * step->mean())
             appendf(line, "; a grid step is %.4g m across and %.4g m along", step->across, step->along);
         else
@@ -131,20 +136,15 @@ ImportedHeights importHeights(const ImportOptions& options)
         appendf(line, " so the viewer starts on the ground");
     }
 
-    // What a height byte is in metres, undoing the fit, the raising and the
-    // flattening: h = 255 - (255 - (h0 + raisedBy)) * relief, where h0 is the
-    // fitted height (input - inputMin) / unitsPerStep.
     std::optional<GeoReference> reference;
     if (model.windowTransform && !model.systemWkt.empty()) {
         reference.emplace();
         reference->systemWkt = model.systemWkt;
-        reference->worldTransform = worldTransformOf(*model.windowTransform, model.windowWidth, model.windowHeight);
-        const double units = fit.unitsPerStep, relief = start.relief;
-        reference->metresPerHeightStep = units * model.metresPerUnit / relief;
-        reference->metresAtHeight0 =
-            model.metresPerUnit * (fit.inputMin - units * (start.raisedBy + 255.0 * (1.0 - relief) / relief));
+        reference->geotransform = worldTransformOf(*model.windowTransform, model.windowWidth, model.windowHeight);
+        reference->metresPerHeightStep = metresPerHeightStep;
+        reference->metresAtHeight0 = metresAtHeight0;
         try {
-            reference->gridLonLat = lonLatGrid(reference->systemWkt, reference->worldTransform);
+            placeGridOnEarth(*reference);
             reference->treeLineNorth = treeLineMetres(latitudeAtRow(*reference, 0));
             reference->treeLineSouth = treeLineMetres(latitudeAtRow(*reference, kGeoGridCount - 1));
         } catch (const std::runtime_error& e) {
@@ -182,7 +182,7 @@ auto forFile(const std::filesystem::path& file, Part part)
     try {
         return part();
     } catch (const std::runtime_error& e) {
-        throw std::runtime_error(file.string() + ": " + e.what());
+        throw std::runtime_error(reportLine({file.string(), 0, e.what()}));
     }
 }
 
@@ -244,7 +244,7 @@ ImportedPlace importPlace(const ImportOptions& options, uint64_t seed)
                                  ": cannot be placed, since the elevation model is not georeferenced");
 
     ImportedPlace place;
-    place.report = heights.line;
+    place.report = importLine(options.heightMap.string(), heights.line);
     Terrain& terrain = place.terrain;
     const int side = options.pictureSize.value_or(image ? kPhotoPictureSize : kMapSize);
     terrain.picture = paintedGround(heights, seed, side);

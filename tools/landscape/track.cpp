@@ -139,7 +139,7 @@ TrackDrawing drawTrack(GDALDataset& dataset, const GeoReference& ground, Vec3 ga
         throw std::runtime_error("cannot be placed: the elevation model's coordinate system cannot be read");
     model.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
     double worldFromModel[6];
-    if (!GDALInvGeoTransform(const_cast<double*>(ground.worldTransform.data()), worldFromModel))
+    if (!GDALInvGeoTransform(const_cast<double*>(ground.geotransform.data()), worldFromModel))
         throw std::runtime_error("cannot be placed: the elevation model's georeferencing cannot be inverted");
     const double pixelsPerUnit = static_cast<double>(picture.width) / kMapSize;
 

@@ -148,7 +148,8 @@ bool readWalk(const std::string& path, std::vector<WalkFrame>& walk)
     }
     WalkProblem problem;
     if (!parseWalk(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), walk, problem)) {
-        std::fprintf(stderr, "lumora-render: %s:%d: %s\n", path.c_str(), problem.line, problem.text.c_str());
+        problem.file = path;
+        std::fprintf(stderr, "lumora-render: %s\n", reportLine(problem).c_str());
         return false;
     }
     return true;
