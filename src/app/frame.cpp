@@ -33,31 +33,32 @@ void moveCameraByInput(const KeyStateTable& keys, Camera& camera, float frameDel
     keepWalkOnDrawnGround(camera, walkStart);
 }
 
-void renderFrame(Shell& shell, World& world, const FrameInput& input, const FrameHooks& hooks)
+void renderFrame(Shell& shell, Drawing& drawing, World& world, const FrameInput& input, const FrameHooks& hooks)
 {
-    updateBeforeDrawing(shell, world, input, hooks);
-    recordWalkFrame(shell, world, input);
-    drawFrame(shell, world, input, hooks);
-    presentFrame(shell, hooks);
-    updateAfterSwap(shell, world, input);
+    updateBeforeDrawing(shell, drawing, world, input, hooks);
+    recordWalkFrame(drawing.walk, shell.startFolder, world, input);
+    drawFrame(drawing, shell.clientRect, world, input, hooks);
+    presentFrame(drawing, shell.startFolder, hooks);
+    updateAfterSwap(shell.keys, world, input);
 }
 
-void takeFrameInput(Shell& shell, World& world, const FrameInput& input)
+void takeFrameInput(Drawing& drawing, World& world, const FrameInput& input)
 {
-    if (input.zoomed != (shell.zoom == Zoom::On)) {
-        shell.zoom = input.zoomed ? Zoom::On : Zoom::Off;
-        shell.requests.zoom = true;
+    if (input.zoomed != (drawing.zoom == Zoom::On)) {
+        drawing.zoom = input.zoomed ? Zoom::On : Zoom::Off;
+        drawing.requests.zoom = true;
     }
-    if (input.wireframe != shell.wireframe) {
-        shell.wireframe = input.wireframe;
-        shell.requests.polygonMode = true;
+    if (input.wireframe != drawing.wireframe) {
+        drawing.wireframe = input.wireframe;
+        drawing.requests.polygonMode = true;
     }
     world.ground.crouching = input.crouching;
 }
 
-void updateBeforeDrawing(Shell& shell, World& world, const FrameInput& input, const FrameHooks& hooks)
+void updateBeforeDrawing(Shell& shell, Drawing& drawing, World& world, const FrameInput& input,
+                         const FrameHooks& hooks)
 {
-    takeFrameInput(shell, world, input);
+    takeFrameInput(drawing, world, input);
     switch (input.camera) {
     case CameraControl::KeysAndMouse:
         moveCameraByInput(shell.keys, world.camera, input.frameDelta);
@@ -72,9 +73,9 @@ void updateBeforeDrawing(Shell& shell, World& world, const FrameInput& input, co
     }
     if (input.time == FrameTime::WallClock)
         tickFrameClock(shell.frameClock);
-    adjustRenderScale(shell);
-    applyDisplayRequests(shell);
-    beginScene(shell.surface);
+    adjustRenderScale(drawing, shell.clientRect, shell.frameClock.delta);
+    applyDisplayRequests(drawing, shell.clientRect);
+    beginScene(drawing.surface);
 
     // The view volume is read back from the matrices that the passes draw
     // with, so the view is set before anything is marked visible.
@@ -94,7 +95,8 @@ void updateBeforeDrawing(Shell& shell, World& world, const FrameInput& input, co
     passDone(hooks, FramePass::View);
 }
 
-void drawFrame(const Shell& shell, const World& world, const FrameInput& input, const FrameHooks& hooks)
+void drawFrame(const Drawing& drawing, const ClientRect& clientRect, const World& world, const FrameInput& input,
+               const FrameHooks& hooks)
 {
     drawTerrain(world);
     passDone(hooks, FramePass::Terrain);
@@ -121,53 +123,53 @@ void drawFrame(const Shell& shell, const World& world, const FrameInput& input, 
     drawFlyers(world.flyers);
     passDone(hooks, FramePass::Flyers);
 
-    finishScene(shell.surface, shell.clientRect.right, shell.clientRect.bottom);
+    finishScene(drawing.surface, clientRect.right, clientRect.bottom);
     if (input.overlay == OverlayShown::Drawn) {
         const GeoReference* reference = world.geoReference ? &*world.geoReference : nullptr;
         drawOverlay(world.overlay, world.camera, input.frameDelta, reference,
-                    shell.walk.active() ? RecordingMark::Shown : RecordingMark::Hidden);
-        if (shell.placeReadout == PlaceReadout::Shown)
+                    drawing.walk.active() ? RecordingMark::Shown : RecordingMark::Hidden);
+        if (drawing.placeReadout == PlaceReadout::Shown)
             drawPlaceReadout(world.overlay.fontListBase, reference, world.heightMap, world.camera);
     }
     glPopMatrix();
     passDone(hooks, FramePass::Overlay);
 }
 
-void presentFrame(Shell& shell, const FrameHooks& hooks)
+void presentFrame(Drawing& drawing, const std::string& startFolder, const FrameHooks& hooks)
 {
-    DisplayRequests& requests = shell.requests;
+    DisplayRequests& requests = drawing.requests;
     if (requests.screenshot) {
         requests.screenshot = false;
-        saveFrameAsSeen(shell.surface, shell.startFolder, requests.screenshotWidth, requests.screenshotHeight);
+        saveFrameAsSeen(drawing.surface, startFolder, requests.screenshotWidth, requests.screenshotHeight);
     }
     // An offscreen frame is for a tool to read; the window has nothing to show.
-    if (shell.surface.kind != SurfaceKind::Offscreen)
+    if (drawing.surface.kind != SurfaceKind::Offscreen)
         platform::swapBuffers();
     passDone(hooks, FramePass::Swap);
 }
 
-void updateAfterSwap(Shell& shell, World& world, const FrameInput& input)
+void updateAfterSwap(const KeyStateTable& keys, World& world, const FrameInput& input)
 {
     const float frameDelta = input.frameDelta;
     // The wings beat with the delta the flyers moved by, where they were seen.
     beatFlyerWings(world.flyers);
     advanceClock(world.overlay, frameDelta);
     setFlyersFrameDelta(world.flyers, frameDelta);
-    pollCrouchKey(world.ground, shell.keys);
-    advanceWalkPhase(world.ground, heldBobKeys(shell.keys) + input.walkKeysHeld, world.camera.speed);
+    pollCrouchKey(world.ground, keys);
+    advanceWalkPhase(world.ground, heldBobKeys(keys) + input.walkKeysHeld, world.camera.speed);
 }
 
-void applyDisplayRequests(Shell& shell)
+void applyDisplayRequests(Drawing& drawing, const ClientRect& clientRect)
 {
-    DisplayRequests& requests = shell.requests;
+    DisplayRequests& requests = drawing.requests;
     if (requests.viewport) {
-        setUpViewport(shell, requests.viewportWidth, requests.viewportHeight);
-        fitSurfaceToWindow(shell);
+        setUpViewport(drawing, requests.viewportWidth, requests.viewportHeight);
+        fitSurfaceToWindow(drawing, clientRect);
     }
     if (requests.zoom)
-        applyZoom(shell);
+        applyZoom(drawing, clientRect);
     if (requests.polygonMode)
-        glPolygonMode(GL_FRONT_AND_BACK, shell.wireframe ? GL_LINE : GL_FILL);
+        glPolygonMode(GL_FRONT_AND_BACK, drawing.wireframe ? GL_LINE : GL_FILL);
     requests.viewport = false;
     requests.zoom = false;
     requests.polygonMode = false;

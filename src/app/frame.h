@@ -22,6 +22,7 @@
 // At entry and exit: the model-view matrix is selected; depth testing, 2-D
 // texturing and face culling are on.
 
+#include "app/drawing.h"
 #include "app/frame_hooks.h"
 #include "app/frame_input.h"
 #include "app/shell_state.h"
@@ -37,21 +38,26 @@ void moveCameraByInput(const KeyStateTable& keys, Camera& camera, float frameDel
 // input.frameDelta: the seconds that the camera walks with in this frame,
 // measured at the end of the previous one; the clock advances by it, and the
 // flyers move by it in the next frame. hooks: the viewer's ({}) or a tool's probe.
-void renderFrame(Shell& shell, World& world, const FrameInput& input, const FrameHooks& hooks = {});
+// The shell gives the frame its held keys, its clock, the client area and
+// where F12 and F9 save; the drawing, what it draws with.
+void renderFrame(Shell& shell, Drawing& drawing, World& world, const FrameInput& input, const FrameHooks& hooks = {});
 
-void updateBeforeDrawing(Shell& shell, World& world, const FrameInput& input, const FrameHooks& hooks = {});
-void drawFrame(const Shell& shell, const World& world, const FrameInput& input, const FrameHooks& hooks = {});
-// Saves the picture when F12 asked for it, then swaps the buffers (an
-// offscreen frame is left for the tool to read back).
-void presentFrame(Shell& shell, const FrameHooks& hooks = {});
-void updateAfterSwap(Shell& shell, World& world, const FrameInput& input);
+void updateBeforeDrawing(Shell& shell, Drawing& drawing, World& world, const FrameInput& input,
+                         const FrameHooks& hooks = {});
+void drawFrame(const Drawing& drawing, const ClientRect& clientRect, const World& world, const FrameInput& input,
+               const FrameHooks& hooks = {});
+// Saves the picture in startFolder when F12 asked for it, then swaps the
+// buffers (an offscreen frame is left for the tool to read back).
+void presentFrame(Drawing& drawing, const std::string& startFolder, const FrameHooks& hooks = {});
+void updateAfterSwap(const KeyStateTable& keys, World& world, const FrameInput& input);
 
 // Steps of the phases, for tests and tools that run them alone.
 // The zoom, wireframe and crouch of a tool's input, as the right button,
 // Space or Enter and C would set them; the viewer's input already holds them.
-void takeFrameInput(Shell& shell, World& world, const FrameInput& input);
-// The window procedure's requests, with the calls their messages ask for.
-void applyDisplayRequests(Shell& shell);
+void takeFrameInput(Drawing& drawing, World& world, const FrameInput& input);
+// The window procedure's requests, with the calls their messages ask for,
+// over the client area.
+void applyDisplayRequests(Drawing& drawing, const ClientRect& clientRect);
 // Each subsystem marks its tufts, flyers or palms as inside the view volume or not.
 void markVisible(World& world);
 // The terrain's display list, under the current view.

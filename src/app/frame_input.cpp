@@ -1,11 +1,11 @@
 #include "app/frame_input.h"
 
-FrameInput viewerFrameInput(const Shell& shell, const World& world)
+FrameInput viewerFrameInput(const FrameClock& clock, const Drawing& drawing, const World& world)
 {
     FrameInput input;
-    input.frameDelta = shell.frameClock.delta;
-    input.zoomed = shell.zoom == Zoom::On;
-    input.wireframe = shell.wireframe;
+    input.frameDelta = clock.delta;
+    input.zoomed = drawing.zoom == Zoom::On;
+    input.wireframe = drawing.wireframe;
     input.crouching = world.ground.crouching;
     return input;
 }

@@ -7,7 +7,8 @@
 // from it as the right button, Space or Enter and C would set them. F9
 // records it as drawn, and a replay feeds the recorded one back.
 
-#include "app/shell_state.h"
+#include "app/drawing.h"
+#include "app/frame_clock.h"
 #include "app/world.h"
 #include "view/walk.h"
 
@@ -53,7 +54,7 @@ struct FrameInput {
 
 // The viewer's: the camera by the keys and the mouse, with the delta that the
 // frame clock measured at the end of the previous frame.
-FrameInput viewerFrameInput(const Shell& shell, const World& world);
+FrameInput viewerFrameInput(const FrameClock& clock, const Drawing& drawing, const World& world);
 
 // A recorded frame fed back: the eye as it was drawn (ground following had
 // already placed it, crouched or not), its states, at a delta of the replay's own.

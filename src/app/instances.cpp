@@ -3,4 +3,5 @@
 // Zero-initialised static storage: the height map and the five meshes are
 // megabytes, far too large for a stack.
 Shell shell;
+Drawing drawing;
 World world;

@@ -62,20 +62,20 @@ int main(int argc, char** argv)
         platform::terminate();
         return 1;
     }
-    if (startUp(shell, world) == LoadOutcome::EndProcess)
-        endProcessAtOnce(shell, world);
-    shell.surface.filter = line.renderFilter;
+    if (startUp(shell, drawing, world) == LoadOutcome::EndProcess)
+        endProcessAtOnce(shell, drawing, world);
+    drawing.surface.filter = line.renderFilter;
     // A scale the renderer cannot draw at leaves the window's own size.
     if (!shell.queue.quitPosted) {
-        const TargetReport report = startRenderScale(shell, line.renderScale);
+        const TargetReport report = startRenderScale(drawing, shell.clientRect, line.renderScale);
         if (report.outcome != TargetOutcome::Made)
             std::fprintf(stderr, "lumora: %s; drawing at the window's own size\n",
                          describeTargetReport(report).c_str());
     }
     readPlaceReference(world);
-    const int exitCode = runMainLoop(shell, world);
-    finishWalkRecording(shell); // Escape or closing the window while F9 records
-    shutDown(shell, world);
+    const int exitCode = runMainLoop(shell, drawing, world);
+    finishWalkRecording(drawing.walk, shell.startFolder); // Escape or closing the window while F9 records
+    shutDown(shell, drawing, world);
     platform::terminate();
     // The question's Yes ends as the box's quit says; asked for on the
     // command line, full screen that never came is a failure.

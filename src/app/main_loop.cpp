@@ -15,19 +15,19 @@ void defaultProcessing(const Message& message)
         platform::hideWindow();
 }
 
-void pressKey(Shell& shell, const Message& message)
+void pressKey(Shell& shell, Drawing& drawing, const Message& message)
 {
     KeyAction action{};
     if (!pressedKeyAction(message.key, message.repeat, action))
         return;
-    DisplayRequests& requests = shell.requests;
+    DisplayRequests& requests = drawing.requests;
     switch (action) {
     case KeyAction::Quit:
         shell.queue.postQuit(0);
         break;
     case KeyAction::FillPolygons:
     case KeyAction::OutlinePolygons:
-        shell.wireframe = action == KeyAction::OutlinePolygons; // until the other key
+        drawing.wireframe = action == KeyAction::OutlinePolygons; // until the other key
         requests.polygonMode = true;
         break;
     case KeyAction::SaveScreenshot:
@@ -38,10 +38,11 @@ void pressKey(Shell& shell, const Message& message)
         }
         break;
     case KeyAction::TogglePlaceReadout:
-        shell.placeReadout = shell.placeReadout == PlaceReadout::Hidden ? PlaceReadout::Shown : PlaceReadout::Hidden;
+        drawing.placeReadout =
+            drawing.placeReadout == PlaceReadout::Hidden ? PlaceReadout::Shown : PlaceReadout::Hidden;
         break;
     case KeyAction::RecordWalk:
-        toggleWalkRecording(shell);
+        toggleWalkRecording(drawing.walk, shell.startFolder);
         break;
     default: // held keys are polled, not pressed
         break;
@@ -50,43 +51,43 @@ void pressKey(Shell& shell, const Message& message)
 
 } // namespace
 
-bool updateAndRenderFrame(void*, Shell& shell, World& world)
+bool updateAndRenderFrame(void*, Shell& shell, Drawing& drawing, World& world)
 {
     // The camera walks with the delta measured at the end of the previous
     // turn, and the frame goes on with that same delta.
-    renderFrame(shell, world, viewerFrameInput(shell, world));
+    renderFrame(shell, drawing, world, viewerFrameInput(shell.frameClock, drawing, world));
     return true;
 }
 
-int runMainLoop(Shell& shell, World& world, IdleTurn idleTurn, void* context)
+int runMainLoop(Shell& shell, Drawing& drawing, World& world, IdleTurn idleTurn, void* context)
 {
     Message message{};
     for (;;) {
         if (shell.queue.take(message, shell.keys)) {
             if (message.kind == MessageKind::Quit)
                 return message.quitCode;
-            windowProcedure(shell, message);
+            windowProcedure(shell, drawing, message);
             // The graphics calls a message asks for are made as soon as it
             // is handled, before the next message or frame, one by one.
-            applyDisplayRequests(shell);
-        } else if (!idleTurn(context, shell, world)) {
+            applyDisplayRequests(drawing, shell.clientRect);
+        } else if (!idleTurn(context, shell, drawing, world)) {
             return 0;
         }
     }
 }
 
-void windowProcedure(Shell& shell, const Message& message)
+void windowProcedure(Shell& shell, Drawing& drawing, const Message& message)
 {
     switch (message.kind) {
     case MessageKind::Size:
         // The 800 x 600 full screen keeps the client area read at start-up,
         // and an offscreen frame its own size; full screen on the desktop
         // follows the desktop's size.
-        if (!shell.fullScreen && shell.surface.kind != SurfaceKind::Offscreen) {
-            shell.requests.viewport = true;
-            shell.requests.viewportWidth = message.width;
-            shell.requests.viewportHeight = message.height;
-            shell.requests.zoom = false;
+        if (!shell.fullScreen && drawing.surface.kind != SurfaceKind::Offscreen) {
+            drawing.requests.viewport = true;
+            drawing.requests.viewportWidth = message.width;
+            drawing.requests.viewportHeight = message.height;
+            drawing.requests.zoom = false;
             int width = 0;
             int height = 0;
             platform::getClientSize(width, height);
@@ -97,11 +98,11 @@ void windowProcedure(Shell& shell, const Message& message)
         shell.queue.postQuit(0);
         break;
     case MessageKind::KeyDown:
-        pressKey(shell, message);
+        pressKey(shell, drawing, message);
         break;
     case MessageKind::RightButtonDown:
-        shell.zoom = shell.zoom == Zoom::Off ? Zoom::On : Zoom::Off;
-        shell.requests.zoom = true;
+        drawing.zoom = drawing.zoom == Zoom::Off ? Zoom::On : Zoom::Off;
+        drawing.requests.zoom = true;
         break;
     default:
         break;

@@ -19,22 +19,23 @@ void applyPerspective(double fieldOfViewDegrees, int width, int height)
 
 } // namespace
 
-void setUpViewport(Shell& shell, int width, int height)
+void setUpViewport(Drawing& drawing, int width, int height)
 {
-    shell.fieldOfView = kFieldOfViewDegrees;
-    if (shell.zoom == Zoom::On)
-        shell.zoom = Zoom::OnDrawnNormal;
+    drawing.fieldOfView = kFieldOfViewDegrees;
+    if (drawing.zoom == Zoom::On)
+        drawing.zoom = Zoom::OnDrawnNormal;
     if (height == 0)
         height = 1;
     glViewport(0, 0, width, height);
-    applyPerspective(shell.fieldOfView, width, height);
+    applyPerspective(drawing.fieldOfView, width, height);
 }
 
-void applyZoom(Shell& shell)
+void applyZoom(Drawing& drawing, const ClientRect& clientRect)
 {
     // Drawn as the toggle stands: a request follows a click, which leaves it On or Off.
-    if (shell.zoom == Zoom::OnDrawnNormal)
-        shell.zoom = Zoom::On;
-    const float fieldOfView = shell.zoom == Zoom::On ? shell.fieldOfView - kZoomReductionDegrees : shell.fieldOfView;
-    applyPerspective(fieldOfView, shell.clientRect.right, shell.clientRect.bottom);
+    if (drawing.zoom == Zoom::OnDrawnNormal)
+        drawing.zoom = Zoom::On;
+    const float fieldOfView =
+        drawing.zoom == Zoom::On ? drawing.fieldOfView - kZoomReductionDegrees : drawing.fieldOfView;
+    applyPerspective(fieldOfView, clientRect.right, clientRect.bottom);
 }

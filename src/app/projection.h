@@ -3,6 +3,7 @@
 // 10 zoomed), near plane 0.1, far plane 10000, aspect ratio of the client
 // area. Set at start-up, on every windowed resize and on the zoom toggle.
 
+#include "app/drawing.h"
 #include "app/shell_state.h"
 
 constexpr float kFieldOfViewDegrees = 80;
@@ -11,6 +12,6 @@ constexpr double kNearPlane = static_cast<double>(0.1f); // the float 0.1, widen
 constexpr double kFarPlane = 10000;
 
 // The whole client area, at the normal field of view.
-void setUpViewport(Shell& shell, int width, int height);
-// The projection for shell.zoom over the client area; the viewport stays.
-void applyZoom(Shell& shell);
+void setUpViewport(Drawing& drawing, int width, int height);
+// The projection for drawing.zoom over the client area; the viewport stays.
+void applyZoom(Drawing& drawing, const ClientRect& clientRect);

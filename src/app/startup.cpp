@@ -51,13 +51,13 @@ void loadExtensions(ExtensionEntryPoints& entryPoints, ProcAddressLookup lookup,
     }
 }
 
-LoadOutcome startUp(Shell& shell, World& world)
+LoadOutcome startUp(Shell& shell, Drawing& drawing, World& world)
 {
     int width = 0;
     int height = 0;
     platform::getClientSize(width, height);
     shell.clientRect = {0, 0, width, height};
-    createRenderingContext(shell, shell.clientRect.right, shell.clientRect.bottom);
+    createRenderingContext(shell.queue, drawing, shell.clientRect.right, shell.clientRect.bottom);
 
     createOverlayFont(world.overlay);
     loadExtensions(world.extensions, lookUpAdvertisedEntryPoint, shell.queue);

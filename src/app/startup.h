@@ -8,6 +8,7 @@
 // with EndProcess, and the process ends at once through endProcessAtOnce.
 // The readers only report; the boxes and what follows are decided here.
 
+#include "app/drawing.h"
 #include "app/shell_state.h"
 #include "app/world.h"
 #include "assets/data_files.h"
@@ -22,7 +23,7 @@ LoadOutcome decideOnLoad(DataFile file, const LoadReport& report);
 // Looks the entry points up; each missing group gets its box, owned by the
 // main window, and posts a quit.
 void loadExtensions(ExtensionEntryPoints& entryPoints, ProcAddressLookup lookup, MessageQueue& queue);
-LoadOutcome startUp(Shell& shell, World& world);
+LoadOutcome startUp(Shell& shell, Drawing& drawing, World& world);
 
 // After start-up, before the first frame: the geographic reference of the
 // data folder, for the readout of where you stand and for the plants, which

@@ -4,60 +4,61 @@
 
 #include <cstdio>
 
-TargetReport moveFrameOffscreen(Shell& shell, Overlay& overlay, int width, int height)
+TargetReport moveFrameOffscreen(Drawing& drawing, ClientRect& clientRect, Overlay& overlay, int width, int height)
 {
-    const TargetReport report = makeOffscreenSurface(shell.surface, width, height);
+    const TargetReport report = makeOffscreenSurface(drawing.surface, width, height);
     if (report.outcome != TargetOutcome::Made)
         return report;
-    shell.clientRect = {0, 0, width, height};
-    setUpViewport(shell, width, height);
+    clientRect = {0, 0, width, height};
+    setUpViewport(drawing, width, height);
     scaleOverlay(overlay, height);
     return report;
 }
 
-TargetReport setRenderScale(Shell& shell, float scale)
+TargetReport setRenderScale(FrameSurface& surface, const ClientRect& clientRect, float scale)
 {
-    return scaleSurface(shell.surface, scale, shell.clientRect.right, shell.clientRect.bottom);
+    return scaleSurface(surface, scale, clientRect.right, clientRect.bottom);
 }
 
-TargetReport startRenderScale(Shell& shell, const RenderScaleChoice& choice)
+TargetReport startRenderScale(Drawing& drawing, const ClientRect& clientRect, const RenderScaleChoice& choice)
 {
     if (!choice.automatic)
-        return setRenderScale(shell, choice.scale);
+        return setRenderScale(drawing.surface, clientRect, choice.scale);
     // The renderer builds its code for the stretch at its first use, which
     // would stall the frame of the first change (for seconds on a loaded
     // machine): one stretch now builds it. A renderer without targets is
     // told at start, and auto stays off.
-    const TargetReport report = setRenderScale(shell, kAutoScaleSteps[kAutoScaleStepCount - 1]);
+    const TargetReport report = setRenderScale(drawing.surface, clientRect, kAutoScaleSteps[kAutoScaleStepCount - 1]);
     if (report.outcome == TargetOutcome::Made) {
-        finishScene(shell.surface, shell.clientRect.right, shell.clientRect.bottom);
-        setRenderScale(shell, kMaxRenderScale);
+        finishScene(drawing.surface, clientRect.right, clientRect.bottom);
+        setRenderScale(drawing.surface, clientRect, kMaxRenderScale);
     }
-    shell.autoScale.on = report.outcome == TargetOutcome::Made;
+    drawing.autoScale.on = report.outcome == TargetOutcome::Made;
     return report;
 }
 
-void fitSurfaceToWindow(Shell& shell)
+void fitSurfaceToWindow(Drawing& drawing, const ClientRect& clientRect)
 {
-    restartAutoScaleEvidence(shell.autoScale);
-    fitScaledSurface(shell.surface, shell.clientRect.right, shell.clientRect.bottom);
+    restartAutoScaleEvidence(drawing.autoScale);
+    fitScaledSurface(drawing.surface, clientRect.right, clientRect.bottom);
 }
 
-void adjustRenderScale(Shell& shell)
+void adjustRenderScale(Drawing& drawing, const ClientRect& clientRect, float frameDelta)
 {
-    if (!shell.autoScale.on)
+    AutoRenderScale& autoScale = drawing.autoScale;
+    if (!autoScale.on)
         return;
-    if (!observeFrameTime(shell.autoScale, shell.frameClock.delta)) {
-        if (settledUntold(shell.autoScale))
+    if (!observeFrameTime(autoScale, frameDelta)) {
+        if (settledUntold(autoScale))
             std::fprintf(stderr, "lumora: the render scale settled at %g\n",
-                         static_cast<double>(kAutoScaleSteps[shell.autoScale.step]));
+                         static_cast<double>(kAutoScaleSteps[autoScale.step]));
         return;
     }
-    const TargetReport report = setRenderScale(shell, kAutoScaleSteps[shell.autoScale.step]);
+    const TargetReport report = setRenderScale(drawing.surface, clientRect, kAutoScaleSteps[autoScale.step]);
     if (report.outcome != TargetOutcome::Made) {
         // Said once: the scale stays where it is from now on.
-        shell.autoScale.on = false;
+        autoScale.on = false;
         std::fprintf(stderr, "lumora: %s; the render scale stays at %.2f\n", describeTargetReport(report).c_str(),
-                     static_cast<double>(shell.surface.scale));
+                     static_cast<double>(drawing.surface.scale));
     }
 }

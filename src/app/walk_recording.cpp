@@ -19,14 +19,13 @@ bool writeText(const char* path, const void* content)
 }
 
 // Saves the frames recorded so far and ends the recording; `why` opens the line.
-void saveWalk(Shell& shell, const char* why)
+void saveWalk(WalkRecording& walk, const std::string& startFolder, const char* why)
 {
-    WalkRecording& walk = shell.walk;
     if (walk.count == 0) {
         std::fprintf(stderr, "lumora: %sthe walk has no frames yet; nothing saved\n", why);
     } else {
         const std::string text = formatWalk(walk.frames.get(), walk.count);
-        const std::string path = saveToSaveFolder(shell.startFolder, ".walk", "the walk", writeText, &text);
+        const std::string path = saveToSaveFolder(startFolder, ".walk", "the walk", writeText, &text);
         if (!path.empty())
             std::fprintf(stderr, "lumora: %ssaved the walk as %s (%.1f s)\n", why, path.c_str(),
                          static_cast<double>(walk.frames[walk.count - 1].time));
@@ -36,26 +35,25 @@ void saveWalk(Shell& shell, const char* why)
 
 } // namespace
 
-void toggleWalkRecording(Shell& shell)
+void toggleWalkRecording(WalkRecording& walk, const std::string& startFolder)
 {
-    if (shell.walk.active())
-        saveWalk(shell, "");
+    if (walk.active())
+        saveWalk(walk, startFolder, "");
     else
-        shell.walk.start();
+        walk.start();
 }
 
-void recordWalkFrame(Shell& shell, const World& world, const FrameInput& input)
+void recordWalkFrame(WalkRecording& walk, const std::string& startFolder, const World& world, const FrameInput& input)
 {
-    WalkRecording& walk = shell.walk;
     if (!walk.active())
         return;
     walk.record(recordedWalkFrame(input, world.camera), input.frameDelta);
     if (walk.count == walk.capacity)
-        saveWalk(shell, "recording stopped: a walk holds an hour at 60 frames a second; ");
+        saveWalk(walk, startFolder, "recording stopped: a walk holds an hour at 60 frames a second; ");
 }
 
-void finishWalkRecording(Shell& shell)
+void finishWalkRecording(WalkRecording& walk, const std::string& startFolder)
 {
-    if (shell.walk.active())
-        saveWalk(shell, "");
+    if (walk.active())
+        saveWalk(walk, startFolder, "");
 }

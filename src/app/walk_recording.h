@@ -8,15 +8,20 @@
 // the overlay shows a red mark. Only F9 and the save allocate.
 
 #include "app/frame_input.h"
-#include "app/shell_state.h"
 #include "app/world.h"
+#include "view/walk.h"
+
+#include <string>
+
+// startFolder: where the user started the viewer, where the walk is saved.
 
 // F9 pressed: starts recording, or saves the walk being recorded.
-void toggleWalkRecording(Shell& shell);
+void toggleWalkRecording(WalkRecording& walk, const std::string& startFolder);
 
 // Once a frame, after ground following has placed the eye and before the
 // passes draw: records the frame's input with the pose as drawn while F9 records.
-void recordWalkFrame(Shell& shell, const World& world, const FrameInput& input);
+void recordWalkFrame(WalkRecording& walk, const std::string& startFolder, const World& world,
+                     const FrameInput& input);
 
 // After the main loop: saves a walk still being recorded.
-void finishWalkRecording(Shell& shell);
+void finishWalkRecording(WalkRecording& walk, const std::string& startFolder);

@@ -66,21 +66,21 @@ bool checkPixelFormat()
     return true;
 }
 
-void createRenderingContext(Shell& shell, int width, int height)
+void createRenderingContext(MessageQueue& queue, Drawing& drawing, int width, int height)
 {
     if (!checkPixelFormat()) {
-        shell.queue.postQuit(0);
+        queue.postQuit(0);
     } else if (!platform::createRenderingContext()) {
         showError("Could not create a rendering context");
-        shell.queue.postQuit(0);
+        queue.postQuit(0);
     }
-    setUpViewport(shell, width, height);
+    setUpViewport(drawing, width, height);
 }
 
-void shutDown(Shell& shell, World& world)
+void shutDown(const Shell& shell, Drawing& drawing, World& world)
 {
     deleteTerrainList(world.terrain);
-    releaseSurface(shell.surface);
+    releaseSurface(drawing.surface);
     platform::deleteRenderingContext();
     if (shell.fullScreen) {
         // Runs whether or not the switch at start-up succeeded.
@@ -91,9 +91,9 @@ void shutDown(Shell& shell, World& world)
     }
 }
 
-void endProcessAtOnce(Shell& shell, World& world)
+void endProcessAtOnce(const Shell& shell, Drawing& drawing, World& world)
 {
-    shutDown(shell, world);
+    shutDown(shell, drawing, world);
     platform::terminate();
     std::exit(0);
 }

@@ -4,6 +4,7 @@
 // the rendering context, and the matching shutdown and the way out when
 // start-up cannot go on.
 
+#include "app/drawing.h"
 #include "app/shell_state.h"
 #include "app/world.h"
 
@@ -23,12 +24,13 @@ bool askForFullScreen();
 bool createMainWindow(Shell& shell, const char* title, int width, int height);
 void switchDisplayMode(Shell& shell);
 bool checkPixelFormat();
-void createRenderingContext(Shell& shell, int width, int height);
+// A context that cannot be made posts a quit; the viewport is set up either way.
+void createRenderingContext(MessageQueue& queue, Drawing& drawing, int width, int height);
 
 // Deletes the terrain list, releases the context and, after full screen,
 // restores the display mode and shows the cursor. The window system itself
 // stays up until platform::terminate.
-void shutDown(Shell& shell, World& world);
+void shutDown(const Shell& shell, Drawing& drawing, World& world);
 // The way out where start-up cannot go on: shuts down, closes the window
 // system and ends the process with status 0, with nothing else shown.
-[[noreturn]] void endProcessAtOnce(Shell& shell, World& world);
+[[noreturn]] void endProcessAtOnce(const Shell& shell, Drawing& drawing, World& world);

@@ -23,8 +23,9 @@ TEST(RenderFrame, LeavesTheGraphicsStateAsItFoundIt)
 {
     REQUIRE_GL_CONTEXT();
     Shell shell;
+    Drawing drawing;
     auto world = std::make_unique<World>();
-    setUpViewport(shell, 800, 600);
+    setUpViewport(drawing, 800, 600);
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_TEXTURE_2D);
     glEnable(GL_CULL_FACE);
@@ -32,7 +33,7 @@ TEST(RenderFrame, LeavesTheGraphicsStateAsItFoundIt)
     while (glGetError() != GL_NO_ERROR) {}
 
     for (int frame = 0; frame < 3; ++frame)
-        renderFrame(shell, *world, keepCamera);
+        renderFrame(shell, drawing, *world, keepCamera);
 
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     GLint mode = 0;
@@ -62,28 +63,28 @@ TEST(WalkRecording, AFullWalkIsSavedWhereScreenshotsGo)
     const fs::path folder = fs::temp_directory_path() / ("walks." + std::to_string(getpid()));
     fs::remove_all(folder);
     fs::create_directories(folder);
-    Shell shell;
-    shell.startFolder = folder.string();
+    WalkRecording recording;
+    const std::string startFolder = folder.string();
     const auto world = std::make_unique<World>();
     world->camera.place({10, 20, 30}, {11, 20, 30}, kUpVector);
 
     // Pressed twice before a frame is drawn: nothing to save.
-    toggleWalkRecording(shell);
-    EXPECT_TRUE(shell.walk.active());
-    toggleWalkRecording(shell);
-    EXPECT_FALSE(shell.walk.active());
+    toggleWalkRecording(recording, startFolder);
+    EXPECT_TRUE(recording.active());
+    toggleWalkRecording(recording, startFolder);
+    EXPECT_FALSE(recording.active());
     EXPECT_TRUE(fs::is_empty(folder));
 
-    shell.walk.start(3);
+    recording.start(3);
     testing::internal::CaptureStderr();
     const FrameInput input = {.frameDelta = 0.5f};
     for (int frame = 0; frame < 3; ++frame) {
-        recordWalkFrame(shell, *world, input);
-        EXPECT_EQ(shell.walk.active(), frame < 2) << "frame " << frame << ": the overlay's mark shows this";
+        recordWalkFrame(recording, startFolder, *world, input);
+        EXPECT_EQ(recording.active(), frame < 2) << "frame " << frame << ": the overlay's mark shows this";
     }
     const std::string said = testing::internal::GetCapturedStderr();
-    EXPECT_FALSE(shell.walk.active());
-    recordWalkFrame(shell, *world, input); // no longer recording: nothing happens
+    EXPECT_FALSE(recording.active());
+    recordWalkFrame(recording, startFolder, *world, input); // no longer recording: nothing happens
 
     ASSERT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator{}), 1);
     const fs::path saved = fs::directory_iterator(folder)->path();
@@ -108,11 +109,12 @@ TEST(WalkRecording, AReplayedCrouchDrawsTheEyeWhereTheViewerDrewIt)
 {
     REQUIRE_GL_CONTEXT();
     Shell shell;
+    Drawing drawing;
     auto world = std::make_unique<World>();
-    setUpViewport(shell, 800, 600);
+    setUpViewport(drawing, 800, 600);
     world->heightMap.heights[500 * kHeightMapSide + 500] = 30; // under the start-up eye
     world->camera.place(kStartPosition, kStartViewPoint, kUpVector);
-    shell.walk.start(7); // one more than drawn: a full buffer would save the walk
+    drawing.walk.start(7); // one more than drawn: a full buffer would save the walk
     for (int frame = 0; frame < 6; ++frame) {
         if (frame == 2) {
             Message press{};
@@ -120,16 +122,17 @@ TEST(WalkRecording, AReplayedCrouchDrawsTheEyeWhereTheViewerDrewIt)
             press.key = 'C';
             shell.keys.apply(press);
         }
-        FrameInput input = viewerFrameInput(shell, *world);
+        FrameInput input = viewerFrameInput(shell.frameClock, drawing, *world);
         input.camera = CameraControl::Moved; // the keys, without the screen's pointer
         input.frameDelta = 1.0f / 60;
-        renderFrame(shell, *world, input);
+        renderFrame(shell, drawing, *world, input);
     }
-    ASSERT_EQ(shell.walk.count, 6);
-    const std::vector<WalkFrame> walk(shell.walk.frames.get(), shell.walk.frames.get() + 6);
-    shell.walk.stop();
+    ASSERT_EQ(drawing.walk.count, 6);
+    const std::vector<WalkFrame> walk(drawing.walk.frames.get(), drawing.walk.frames.get() + 6);
+    drawing.walk.stop();
 
     Shell tool; // no key held
+    Drawing toolDrawing;
     auto replay = std::make_unique<World>();
     replay->heightMap.heights[500 * kHeightMapSide + 500] = 30;
     for (int frame = 0; frame < 6; ++frame) {
@@ -147,7 +150,8 @@ TEST(WalkRecording, AReplayedCrouchDrawsTheEyeWhereTheViewerDrewIt)
                 if (finished == FramePass::View)
                     s = {s.world, s.world->camera.position, s.world->camera.viewPoint, s.world->ground.crouching};
             }};
-        renderFrame(tool, *replay, replayedFrameInput(walk[frame], 1.0f / 30, OverlayShown::Drawn), probe);
+        renderFrame(tool, toolDrawing, *replay, replayedFrameInput(walk[frame], 1.0f / 30, OverlayShown::Drawn),
+                    probe);
         EXPECT_FLOAT_EQ(seen.eye.y, walk[frame].eye.y) << "frame " << frame;
         EXPECT_FLOAT_EQ(seen.lookAt.y, walk[frame].lookAt.y) << "frame " << frame;
         EXPECT_EQ(seen.crouching, walk[frame].crouching) << "frame " << frame;

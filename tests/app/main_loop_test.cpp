@@ -57,12 +57,13 @@ protected:
     }
 
     Shell shell;
+    Drawing drawing;
     std::unique_ptr<World> world = std::make_unique<World>();
 
     // What the idle turns do: the turn number in, the message to post out.
     static inline int idleTurns = 0;
     static inline bool (*script)(int turn, Shell& shell) = nullptr;
-    static bool countingIdleTurn(void*, Shell& s, World&)
+    static bool countingIdleTurn(void*, Shell& s, Drawing&, World&)
     {
         // A frame is only ever drawn with the queue empty.
         EXPECT_EQ(s.queue.count, 0);
@@ -83,7 +84,7 @@ TEST_F(MainLoop, NoFrameIsDrawnWhileMessagesKeepArriving)
         s.queue.post(message(MessageKind::LeftButtonDown));
         return true;
     };
-    EXPECT_EQ(runMainLoop(shell, *world, countingIdleTurn), 0);
+    EXPECT_EQ(runMainLoop(shell, drawing, *world, countingIdleTurn), 0);
     EXPECT_EQ(idleTurns, 4);
 }
 
@@ -92,7 +93,7 @@ TEST_F(MainLoop, QuitPostedDuringStartUpEndsTheLoopBeforeTheFirstFrame)
     shell.queue.post(resize(800, 600));
     shell.queue.post(message(MessageKind::Paint));
     shell.queue.postQuit(0);
-    EXPECT_EQ(runMainLoop(shell, *world, countingIdleTurn), 0);
+    EXPECT_EQ(runMainLoop(shell, drawing, *world, countingIdleTurn), 0);
     EXPECT_EQ(idleTurns, 0);
 }
 
@@ -120,9 +121,9 @@ TEST_P(MainLoopEnding, EndsThroughTheSamePath)
         shell.queue.postQuit(0);
         break;
     }
-    EXPECT_EQ(runMainLoop(shell, *world, countingIdleTurn), 0);
+    EXPECT_EQ(runMainLoop(shell, drawing, *world, countingIdleTurn), 0);
     EXPECT_EQ(idleTurns, 0);
-    shutDown(shell, *world);
+    shutDown(shell, drawing, *world);
     EXPECT_EQ(world->terrain.terrainList, 0u);
     EXPECT_FALSE(platform::hasRenderingContext());
     ASSERT_TRUE(ensureGlContext());
@@ -134,59 +135,59 @@ INSTANTIATE_TEST_SUITE_P(EscapeCloseAndQuit, MainLoopEnding, ::testing::Values(0
 // The window procedure records what a message asks for; no graphics call.
 TEST_F(MainLoop, KeysAndTheRightButtonBecomeRequestsForTheNextFrame)
 {
-    windowProcedure(shell, message(MessageKind::KeyDown, platform::kKeySpace));
-    EXPECT_TRUE(shell.wireframe);
-    EXPECT_TRUE(shell.requests.polygonMode);
-    windowProcedure(shell, message(MessageKind::KeyDown, platform::kKeyReturn));
-    EXPECT_FALSE(shell.wireframe);
+    windowProcedure(shell, drawing, message(MessageKind::KeyDown, platform::kKeySpace));
+    EXPECT_TRUE(drawing.wireframe);
+    EXPECT_TRUE(drawing.requests.polygonMode);
+    windowProcedure(shell, drawing, message(MessageKind::KeyDown, platform::kKeyReturn));
+    EXPECT_FALSE(drawing.wireframe);
 
-    windowProcedure(shell, message(MessageKind::RightButtonDown));
-    EXPECT_EQ(shell.zoom, Zoom::On);
-    EXPECT_TRUE(shell.requests.zoom);
+    windowProcedure(shell, drawing, message(MessageKind::RightButtonDown));
+    EXPECT_EQ(drawing.zoom, Zoom::On);
+    EXPECT_TRUE(drawing.requests.zoom);
 
     Message repeat = message(MessageKind::KeyDown, platform::kKeyF12);
     repeat.repeat = true;
-    windowProcedure(shell, repeat);
-    EXPECT_FALSE(shell.requests.screenshot) << "auto-repeat saves nothing";
-    windowProcedure(shell, message(MessageKind::KeyDown, platform::kKeyF12));
-    EXPECT_TRUE(shell.requests.screenshot);
-    EXPECT_EQ(shell.requests.screenshotWidth, 800);
-    EXPECT_EQ(shell.requests.screenshotHeight, 600);
+    windowProcedure(shell, drawing, repeat);
+    EXPECT_FALSE(drawing.requests.screenshot) << "auto-repeat saves nothing";
+    windowProcedure(shell, drawing, message(MessageKind::KeyDown, platform::kKeyF12));
+    EXPECT_TRUE(drawing.requests.screenshot);
+    EXPECT_EQ(drawing.requests.screenshotWidth, 800);
+    EXPECT_EQ(drawing.requests.screenshotHeight, 600);
 
     // F3 shows and hides the readout once per press, however long it is held.
     repeat.key = platform::kKeyF3;
-    windowProcedure(shell, message(MessageKind::KeyDown, platform::kKeyF3));
-    windowProcedure(shell, repeat);
-    EXPECT_EQ(shell.placeReadout, PlaceReadout::Shown);
-    windowProcedure(shell, message(MessageKind::KeyDown, platform::kKeyF3));
-    EXPECT_EQ(shell.placeReadout, PlaceReadout::Hidden);
+    windowProcedure(shell, drawing, message(MessageKind::KeyDown, platform::kKeyF3));
+    windowProcedure(shell, drawing, repeat);
+    EXPECT_EQ(drawing.placeReadout, PlaceReadout::Shown);
+    windowProcedure(shell, drawing, message(MessageKind::KeyDown, platform::kKeyF3));
+    EXPECT_EQ(drawing.placeReadout, PlaceReadout::Hidden);
     repeat.key = platform::kKeyF9;
-    windowProcedure(shell, repeat);
-    EXPECT_FALSE(shell.walk.active()) << "auto-repeat records nothing";
-    windowProcedure(shell, message(MessageKind::KeyDown, platform::kKeyF9));
-    EXPECT_TRUE(shell.walk.active());
-    shell.walk.stop();
+    windowProcedure(shell, drawing, repeat);
+    EXPECT_FALSE(drawing.walk.active()) << "auto-repeat records nothing";
+    windowProcedure(shell, drawing, message(MessageKind::KeyDown, platform::kKeyF9));
+    EXPECT_TRUE(drawing.walk.active());
+    drawing.walk.stop();
 
     for (int key : {int{'W'}, int{'C'}, platform::kKeyUp})
-        windowProcedure(shell, message(MessageKind::KeyDown, key));
+        windowProcedure(shell, drawing, message(MessageKind::KeyDown, key));
     EXPECT_FALSE(shell.queue.quitPosted) << "held keys are polled, not pressed";
 }
 
 TEST_F(MainLoop, FullScreenIgnoresResizesAndAWindowedResizeDropsAnEarlierZoom)
 {
     shell.fullScreen = true;
-    windowProcedure(shell, resize(400, 300));
-    EXPECT_FALSE(shell.requests.viewport);
+    windowProcedure(shell, drawing, resize(400, 300));
+    EXPECT_FALSE(drawing.requests.viewport);
     EXPECT_EQ(shell.clientRect.right, 800);
 
     shell.fullScreen = false;
-    windowProcedure(shell, message(MessageKind::RightButtonDown));
-    windowProcedure(shell, resize(640, 480));
-    EXPECT_TRUE(shell.requests.viewport);
-    EXPECT_EQ(shell.requests.viewportWidth, 640);
-    EXPECT_EQ(shell.requests.viewportHeight, 480);
-    EXPECT_FALSE(shell.requests.zoom) << "the resize sets the normal projection";
-    EXPECT_EQ(shell.zoom, Zoom::On) << "the projection is set at the next frame";
+    windowProcedure(shell, drawing, message(MessageKind::RightButtonDown));
+    windowProcedure(shell, drawing, resize(640, 480));
+    EXPECT_TRUE(drawing.requests.viewport);
+    EXPECT_EQ(drawing.requests.viewportWidth, 640);
+    EXPECT_EQ(drawing.requests.viewportHeight, 480);
+    EXPECT_FALSE(drawing.requests.zoom) << "the resize sets the normal projection";
+    EXPECT_EQ(drawing.zoom, Zoom::On) << "the projection is set at the next frame";
 }
 
 // The loop makes a message's graphics calls as soon as the message is
@@ -201,7 +202,7 @@ TEST_F(MainLoop, AMessagesGraphicsCallsComeBeforeTheNextTurn)
         EXPECT_EQ(mode[0], GL_LINE);
         return false;
     };
-    EXPECT_EQ(runMainLoop(shell, *world, countingIdleTurn), 0);
+    EXPECT_EQ(runMainLoop(shell, drawing, *world, countingIdleTurn), 0);
     EXPECT_EQ(idleTurns, 1);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
 }
@@ -210,45 +211,45 @@ TEST_F(MainLoop, AMessagesGraphicsCallsComeBeforeTheNextTurn)
 TEST_F(MainLoop, AppliedRequestsOutlineZoomAndResize)
 {
     REQUIRE_GL_CONTEXT();
-    setUpViewport(shell, 800, 600);
+    setUpViewport(drawing, 800, 600);
     GLint mode[2];
-    windowProcedure(shell, message(MessageKind::KeyDown, platform::kKeySpace));
-    applyDisplayRequests(shell);
+    windowProcedure(shell, drawing, message(MessageKind::KeyDown, platform::kKeySpace));
+    applyDisplayRequests(drawing, shell.clientRect);
     glGetIntegerv(GL_POLYGON_MODE, mode);
     EXPECT_EQ(mode[0], GL_LINE);
     EXPECT_EQ(mode[1], GL_LINE);
-    windowProcedure(shell, message(MessageKind::KeyDown, platform::kKeyReturn));
-    applyDisplayRequests(shell);
+    windowProcedure(shell, drawing, message(MessageKind::KeyDown, platform::kKeyReturn));
+    applyDisplayRequests(drawing, shell.clientRect);
     glGetIntegerv(GL_POLYGON_MODE, mode);
     EXPECT_EQ(mode[0], GL_FILL);
 
-    windowProcedure(shell, message(MessageKind::RightButtonDown));
-    applyDisplayRequests(shell);
+    windowProcedure(shell, drawing, message(MessageKind::RightButtonDown));
+    applyDisplayRequests(drawing, shell.clientRect);
     EXPECT_NEAR(verticalFieldOfViewDegrees(), 10.0, 1e-3);
     EXPECT_NEAR(aspectRatio(), 800.0 / 600.0, 1e-4);
 
     // Zoomed, then resized: back to 80 degrees, but still marked zoomed, so the
     // next click un-zooms and stays at 80. A height of 0 counts as 1.
-    windowProcedure(shell, resize(640, 0));
-    applyDisplayRequests(shell);
+    windowProcedure(shell, drawing, resize(640, 0));
+    applyDisplayRequests(drawing, shell.clientRect);
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
     EXPECT_EQ(viewport[2], 640);
     EXPECT_EQ(viewport[3], 1);
     EXPECT_NEAR(verticalFieldOfViewDegrees(), 80.0, 1e-3);
     EXPECT_NEAR(aspectRatio(), 640.0, 0.05);
-    windowProcedure(shell, message(MessageKind::RightButtonDown));
-    applyDisplayRequests(shell);
+    windowProcedure(shell, drawing, message(MessageKind::RightButtonDown));
+    applyDisplayRequests(drawing, shell.clientRect);
     EXPECT_NEAR(verticalFieldOfViewDegrees(), 80.0, 1e-3);
-    EXPECT_EQ(shell.zoom, Zoom::Off);
+    EXPECT_EQ(drawing.zoom, Zoom::Off);
 }
 
 TEST_F(MainLoop, ZoomWithZeroClientHeightTakesItAsOne)
 {
     REQUIRE_GL_CONTEXT();
     shell.clientRect = {0, 0, 640, 0};
-    shell.zoom = Zoom::On;
-    applyZoom(shell);
+    drawing.zoom = Zoom::On;
+    applyZoom(drawing, shell.clientRect);
     EXPECT_TRUE(std::isfinite(aspectRatio()));
     EXPECT_NEAR(aspectRatio(), 640.0, 0.05);
 }

@@ -30,6 +30,7 @@ protected:
     void TearDown() override { stopRecordingMessageBoxes(); }
 
     Shell shell;
+    Drawing drawing;
     std::unique_ptr<World> world = std::make_unique<World>();
 };
 
@@ -117,14 +118,14 @@ TEST_F(StartUp, LeavesTheViewerAtItsStartAndTheGraphicsStateForTheFrame)
     platform::deleteRenderingContext(); // start-up makes its own
     const std::filesystem::path previous = std::filesystem::current_path();
     std::filesystem::current_path(landscape_test::defaultSetFolder());
-    const LoadOutcome outcome = startUp(shell, *world);
+    const LoadOutcome outcome = startUp(shell, drawing, *world);
     std::filesystem::current_path(previous);
     ASSERT_EQ(outcome, LoadOutcome::Continue);
     ASSERT_TRUE(platform::hasRenderingContext());
 
     EXPECT_EQ(shell.clientRect.right, 800);
     EXPECT_EQ(shell.clientRect.bottom, 600);
-    EXPECT_FLOAT_EQ(shell.fieldOfView, 80);
+    EXPECT_FLOAT_EQ(drawing.fieldOfView, 80);
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
     EXPECT_EQ(viewport[2], 800);
@@ -250,8 +251,8 @@ TEST_F(StartUp, APictureThatMustBeThereEndsTheProcessAfterItsBoxAndShutsDown)
                 platform::setMessageBoxHook(boxToStandardError);
                 std::atexit(reportWhatIsLeft);
                 platform::deleteRenderingContext();
-                if (startUp(shell, *world) == LoadOutcome::EndProcess)
-                    endProcessAtOnce(shell, *world);
+                if (startUp(shell, drawing, *world) == LoadOutcome::EndProcess)
+                    endProcessAtOnce(shell, drawing, *world);
                 std::fprintf(stderr, "went on");
                 std::_Exit(1);
             },

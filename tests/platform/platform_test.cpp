@@ -143,11 +143,12 @@ TEST(Platform, MinimiseAndRestoreWhileZoomedArriveAsResizesToEightyDegrees)
 {
     REQUIRE_GL_CONTEXT();
     Shell shell;
+    Drawing drawing;
     shell.fullScreen = false;
     shell.clientRect = {0, 0, 800, 600};
-    setUpViewport(shell, 800, 600);
-    shell.zoom = Zoom::On;
-    applyZoom(shell);
+    setUpViewport(drawing, 800, 600);
+    drawing.zoom = Zoom::On;
+    applyZoom(drawing, shell.clientRect);
     // Other test binaries may show windows of that title on the same display.
     const std::string pid = std::to_string(getpid());
     const std::string ours = "xdotool search --sync --pid " + pid + " --name '^lumora test$' ";
@@ -160,10 +161,10 @@ TEST(Platform, MinimiseAndRestoreWhileZoomedArriveAsResizesToEightyDegrees)
         bool resized = false;
         for (int tries = 0; tries < 200 && !resized; ++tries) {
             while (!resized && shell.queue.take(message, shell.keys)) {
-                windowProcedure(shell, message);
+                windowProcedure(shell, drawing, message);
                 resized = message.kind == MessageKind::Size;
             }
-            applyDisplayRequests(shell);
+            applyDisplayRequests(drawing, shell.clientRect);
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
         EXPECT_TRUE(resized) << action;
@@ -173,5 +174,5 @@ TEST(Platform, MinimiseAndRestoreWhileZoomedArriveAsResizesToEightyDegrees)
         glGetFloatv(GL_PROJECTION_MATRIX, projection);
         EXPECT_NEAR(2 * std::atan(1 / projection[5]) * 180 / M_PI, 80.0, 1e-3) << action;
     }
-    EXPECT_EQ(shell.zoom, Zoom::OnDrawnNormal); // a resize leaves the toggle as it was
+    EXPECT_EQ(drawing.zoom, Zoom::OnDrawnNormal); // a resize leaves the toggle as it was
 }

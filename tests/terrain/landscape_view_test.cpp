@@ -113,7 +113,7 @@ protected:
         const fs::path previous = fs::current_path();
         fs::current_path(folder);
         platform::deleteRenderingContext(); // start-up makes its own
-        startUp(shell, *world);
+        startUp(shell, drawing, *world);
         fs::current_path(previous);
         ASSERT_TRUE(platform::hasRenderingContext());
         ASSERT_NE(world->terrain.terrainList, 0u);
@@ -153,6 +153,7 @@ protected:
     }
 
     Shell shell;
+    Drawing drawing;
     std::unique_ptr<World> world = std::make_unique<World>();
     fs::path scratch;
 };
@@ -316,8 +317,8 @@ TEST_F(LandscapeView, SpaceDrawsTheLandscapeAsLinesAndEnterFillsItAgain)
         Message message{};
         message.kind = MessageKind::KeyDown;
         message.key = key;
-        windowProcedure(shell, message);
-        applyDisplayRequests(shell);
+        windowProcedure(shell, drawing, message);
+        applyDisplayRequests(drawing, shell.clientRect);
     };
 
     drawLooking(eye, {1, 0, 0});
@@ -418,14 +419,14 @@ TEST_F(LandscapeView, NoFaceEdgeShowsASeam)
 
 // The whole frame at the start placement, its clock and flyers standing
 // still, read back before it is presented.
-Picture drawStartFrame(Shell& shell, World& world, OverlayShown overlay = OverlayShown::Drawn)
+Picture drawStartFrame(Shell& shell, Drawing& drawing, World& world, OverlayShown overlay = OverlayShown::Drawn)
 {
     const FrameInput keepCamera = {.camera = CameraControl::Moved, .overlay = overlay};
     world.camera.place(kStartPosition, kStartViewPoint, kUpVector);
-    updateBeforeDrawing(shell, world, keepCamera);
-    drawFrame(shell, world, keepCamera);
+    updateBeforeDrawing(shell, drawing, world, keepCamera);
+    drawFrame(drawing, shell.clientRect, world, keepCamera);
     Picture picture{kWidth, kHeight, std::vector<uint8_t>(kWidth * kHeight * 3)};
-    readBackFrame(shell.surface, kWidth, kHeight, picture.rgb.data());
+    readBackFrame(drawing.surface, kWidth, kHeight, picture.rgb.data());
     return picture;
 }
 
@@ -444,13 +445,13 @@ double blockMean(const Picture& picture, int bx, int by, int channel)
 TEST_F(LandscapeView, AtHalfTheRenderScaleOnlyTheSceneIsResampledAndAToolMayLeaveTheOverlayOut)
 {
     startUpIn(landscape_test::defaultSetFolder());
-    const Picture full = drawStartFrame(shell, *world);
-    const Picture bare = drawStartFrame(shell, *world, OverlayShown::LeftOut);
-    ASSERT_EQ(setRenderScale(shell, 0.5f).outcome, TargetOutcome::Made);
-    EXPECT_EQ(shell.surface.target.width, kWidth / 2);
-    EXPECT_EQ(shell.surface.target.height, kHeight / 2);
-    const Picture half = drawStartFrame(shell, *world);
-    setRenderScale(shell, 1);
+    const Picture full = drawStartFrame(shell, drawing, *world);
+    const Picture bare = drawStartFrame(shell, drawing, *world, OverlayShown::LeftOut);
+    ASSERT_EQ(setRenderScale(drawing.surface, shell.clientRect, 0.5f).outcome, TargetOutcome::Made);
+    EXPECT_EQ(drawing.surface.target.width, kWidth / 2);
+    EXPECT_EQ(drawing.surface.target.height, kHeight / 2);
+    const Picture half = drawStartFrame(shell, drawing, *world);
+    setRenderScale(drawing.surface, shell.clientRect, 1);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 
     // The overlay (the captions, clock, counter and compass below the

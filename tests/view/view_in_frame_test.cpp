@@ -19,12 +19,13 @@ protected:
     void SetUp() override
     {
         REQUIRE_GL_CONTEXT();
-        setUpViewport(shell, 800, 600);
+        setUpViewport(drawing, 800, 600);
         world->heightMap.heights[500 * kHeightMapSide + 500] = 30; // under the start-up eye
         world->camera.place(kStartPosition, kStartViewPoint, kUpVector);
     }
 
     Shell shell;
+    Drawing drawing;
     std::unique_ptr<World> world = std::make_unique<World>();
 };
 
@@ -37,7 +38,7 @@ TEST_F(ViewInFrame, MarksWhatTheGroundedEyeSees)
     palms[0] = {520, -40, 500, false}; // base below the view, crown 50 higher in it
     palms[1] = {300, 30, 500, true};   // far behind
 
-    renderFrame(shell, *world, keepCamera);
+    renderFrame(shell, drawing, *world, keepCamera);
 
     EXPECT_FLOAT_EQ(world->camera.position.y, 35.5f);
     EXPECT_FLOAT_EQ(world->camera.viewPoint.y, 35.5f);
@@ -54,7 +55,7 @@ TEST_F(ViewInFrame, AnEyePlacedByAToolKeepsItsHeight)
 {
     FrameInput placed = keepCamera;
     placed.eyeHeight = EyeHeight::AsPlaced;
-    renderFrame(shell, *world, placed);
+    renderFrame(shell, drawing, *world, placed);
     EXPECT_FLOAT_EQ(world->camera.position.y, kStartPosition.y) << "ground following moved the eye";
     EXPECT_FLOAT_EQ(world->camera.viewPoint.y, kStartViewPoint.y);
 }
@@ -68,15 +69,15 @@ TEST_F(ViewInFrame, TheCrouchKeyTakesEffectInTheNextFrame)
 
     // The viewer's input, without the screen's pointer.
     const auto viewerInput = [this] {
-        FrameInput input = viewerFrameInput(shell, *world);
+        FrameInput input = viewerFrameInput(shell.frameClock, drawing, *world);
         input.camera = CameraControl::Moved;
         return input;
     };
-    renderFrame(shell, *world, viewerInput());
+    renderFrame(shell, drawing, *world, viewerInput());
     EXPECT_FLOAT_EQ(world->camera.position.y, 35.5f) << "the key is read after this frame's swap";
     EXPECT_TRUE(world->ground.crouching);
 
-    renderFrame(shell, *world, viewerInput());
+    renderFrame(shell, drawing, *world, viewerInput());
     EXPECT_FLOAT_EQ(world->camera.position.y, 31.5f);
 }
 

@@ -72,12 +72,12 @@ long residentKb()
     return resident * (sysconf(_SC_PAGESIZE) / 1024);
 }
 
-void endPath(BenchRun& run, const Shell& shell)
+void endPath(BenchRun& run, const FrameSurface& surface, const ClientRect& clientRect)
 {
     run.walk.done = true;
-    run.walk.scaleAtEnd = shell.surface.scale;
-    run.walk.windowWidth = shell.clientRect.right;
-    run.walk.windowHeight = shell.clientRect.bottom;
+    run.walk.scaleAtEnd = surface.scale;
+    run.walk.windowWidth = clientRect.right;
+    run.walk.windowHeight = clientRect.bottom;
     run.walk.allocations = heapAllocationCount();
     run.walk.residentAtEndKb = residentKb();
 }
@@ -89,7 +89,7 @@ void followPath(void* context, Camera& camera, float frameDelta)
 
 // The viewer's frames along the path, by the real frame clock; false once
 // the path (and the profile after it) is done.
-bool benchTurn(void* context, Shell& shell, World& world)
+bool benchTurn(void* context, Shell& shell, Drawing& drawing, World& world)
 {
     BenchRun& run = *static_cast<BenchRun*>(context);
     if (run.finished)
@@ -109,7 +109,7 @@ bool benchTurn(void* context, Shell& shell, World& world)
         hooks = {.context = &run.profile, .passDone = timePass};
         startPassTimes(run.profile);
     }
-    renderFrame(shell, world, input, hooks);
+    renderFrame(shell, drawing, world, input, hooks);
     const double now = monotonicSeconds();
     if (++run.walk.frames == 1) {
         run.walk.firstSwapAt = now;
@@ -137,7 +137,7 @@ bool benchTurn(void* context, Shell& shell, World& world)
         return true;
     run.walk.seconds += now - run.walk.blockStart;
     if (run.walk.seconds >= run.options.seconds) {
-        endPath(run, shell);
+        endPath(run, drawing.surface, shell.clientRect);
         run.finished = !run.options.profile;
         run.phase = Phase::Profile;
         run.profile.start = now;
@@ -185,7 +185,7 @@ RunFigures runFigures(const BenchRun& run)
 // The window's size and the render scale that the options ask for, before
 // the path; the window's messages handled as the main loop handles them.
 // Returns why it cannot be done, or nothing.
-std::string setUpWindow(Shell& shell, const BenchOptions& options)
+std::string setUpWindow(Shell& shell, Drawing& drawing, const BenchOptions& options)
 {
     if (options.windowWidth > 0) {
         constexpr double kResizeWaitSeconds = 5;
@@ -202,13 +202,13 @@ std::string setUpWindow(Shell& shell, const BenchOptions& options)
             }
             if (message.kind == MessageKind::Quit)
                 return "the window was closed before the path began";
-            windowProcedure(shell, message);
-            applyDisplayRequests(shell);
+            windowProcedure(shell, drawing, message);
+            applyDisplayRequests(drawing, shell.clientRect);
         }
     }
-    shell.surface.filter = options.filter;
+    drawing.surface.filter = options.filter;
     if (options.renderScale)
-        return describeTargetReport(startRenderScale(shell, options.scale));
+        return describeTargetReport(startRenderScale(drawing, shell.clientRect, options.scale));
     return "";
 }
 
@@ -224,17 +224,17 @@ int runOnce(const BenchOptions& options)
         return 1;
     }
     run.walk.frameSeconds.reserve(kMaxRecordedFrames);
-    if (!startViewerWindowed(shell, world, "lumora-bench",
+    if (!startViewerWindowed(shell, drawing, world, "lumora-bench",
                              options.fullScreenDesktop ? StartMode::FullScreenDesktop : StartMode::Windowed))
         return 1;
-    if (const std::string failure = setUpWindow(shell, options); !failure.empty()) {
+    if (const std::string failure = setUpWindow(shell, drawing, options); !failure.empty()) {
         std::fprintf(stderr, "lumora-bench: %s\n", failure.c_str());
-        finishViewerSession(shell, world);
+        finishViewerSession(shell, drawing, world);
         return 1;
     }
     startCameraPath(run.walk.path, world.camera, world.camera.position.y);
-    runMainLoop(shell, world, benchTurn, &run);
-    finishViewerSession(shell, world);
+    runMainLoop(shell, drawing, world, benchTurn, &run);
+    finishViewerSession(shell, drawing, world);
     if (!run.walk.done) {
         std::fprintf(stderr, "lumora-bench: the window was closed before the path ended\n");
         return 1;

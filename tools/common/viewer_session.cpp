@@ -22,7 +22,7 @@ platform::MessageBoxAnswer answerWithoutShowing(const void* toolName, const char
 
 } // namespace
 
-bool startViewerWindowed(Shell& shell, World& world, const char* toolName, StartMode mode,
+bool startViewerWindowed(Shell& shell, Drawing& drawing, World& world, const char* toolName, StartMode mode,
                          const std::function<bool()>& windowOpen)
 {
     platform::setMessageBoxHook(answerWithoutShowing, toolName);
@@ -47,18 +47,18 @@ bool startViewerWindowed(Shell& shell, World& world, const char* toolName, Start
     }
     // Where the viewer would end the process with status 0, a tool has
     // failed: it says so and returns instead.
-    if (startUp(shell, world) == LoadOutcome::EndProcess) {
+    if (startUp(shell, drawing, world) == LoadOutcome::EndProcess) {
         std::fprintf(stderr,
                      "%s: the viewer ends here, before its first frame (a picture that a mesh or the "
                      "flyers need could not be loaded)\n",
                      toolName);
-        shutDown(shell, world);
+        shutDown(shell, drawing, world);
         platform::terminate();
         return false;
     }
     if (shell.queue.quitPosted) {
         std::fprintf(stderr, "%s: start-up asked to quit; the viewer would end before its first frame\n", toolName);
-        shutDown(shell, world);
+        shutDown(shell, drawing, world);
         platform::terminate();
         return false;
     }
@@ -70,9 +70,9 @@ bool startViewerWindowed(Shell& shell, World& world, const char* toolName, Start
 
 double questionAnsweredAt() { return answeredAt; }
 
-void finishViewerSession(Shell& shell, World& world)
+void finishViewerSession(const Shell& shell, Drawing& drawing, World& world)
 {
-    shutDown(shell, world);
+    shutDown(shell, drawing, world);
     platform::terminate();
 }
 

@@ -9,6 +9,7 @@
 // the viewer would end the process at once (a picture that a mesh or the
 // flyers need), the tool says so and fails.
 
+#include "app/drawing.h"
 #include "app/shell_state.h"
 #include "app/window.h"
 #include "app/world.h"
@@ -24,15 +25,15 @@
 // mode: Windowed, or FullScreenDesktop. windowOpen, when given, runs once the
 // window and its GL context are up, before any data file is read; false from
 // it ends the start-up (it has said why).
-bool startViewerWindowed(Shell& shell, World& world, const char* toolName, StartMode mode = StartMode::Windowed,
-                         const std::function<bool()>& windowOpen = {});
+bool startViewerWindowed(Shell& shell, Drawing& drawing, World& world, const char* toolName,
+                         StartMode mode = StartMode::Windowed, const std::function<bool()>& windowOpen = {});
 
 // When the start-up question would have been answered (monotonicSeconds),
 // after the window system has come up.
 double questionAnsweredAt();
 
 // After the main loop: the viewer's shutdown, then the window system closed.
-void finishViewerSession(Shell& shell, World& world);
+void finishViewerSession(const Shell& shell, Drawing& drawing, World& world);
 
 // Seconds since an arbitrary moment, on the clock that every process shares
 // (the monotonic clock): a parent and its child can compare readings.

@@ -185,7 +185,7 @@ void showProgress(int done, int total, double seconds)
 // The render's own record, handed to the frame's probe.
 struct WalkRender {
     std::span<const WalkFrame> walk;
-    const Shell* shell = nullptr;
+    const FrameSurface* surface = nullptr;
     FramePipe* pipe = nullptr;
 };
 
@@ -194,7 +194,7 @@ void handOverFinishedFrame(void* context, FramePass finished)
     if (finished != FramePass::Overlay)
         return;
     WalkRender& render = *static_cast<WalkRender*>(context);
-    readBackTarget(render.shell->surface.target, render.pipe->nextSlot());
+    readBackTarget(render.surface->target, render.pipe->nextSlot());
     render.pipe->submit();
 }
 
@@ -230,7 +230,7 @@ Ending drawFrames(const Options& options, WalkRender& render, int frameCount, Fr
             return Ending::WriteFailed;
         // The walk as it was drawn at this frame's time, between its frames.
         const WalkFrame pose = walkFrameAt(render.walk, static_cast<double>(frame) / options.fps);
-        renderFrame(shell, world, replayedFrameInput(pose, frameDelta, overlay), hooks);
+        renderFrame(shell, drawing, world, replayedFrameInput(pose, frameDelta, overlay), hooks);
         const double now = monotonicSeconds();
         if (terminal && (now - shownAt > 0.25 || frame + 1 == frameCount)) {
             showProgress(frame + 1, frameCount, now - started);
@@ -259,12 +259,13 @@ int renderWalk(const Options& options, std::span<const WalkFrame> walk, int fram
         rules.readFolders.emplace_back(".");
         return enterToolSandbox("lumora-render", rules, "the render runs without network sockets");
     };
-    if (!startViewerWindowed(shell, world, "lumora-render", StartMode::Windowed, lock))
+    if (!startViewerWindowed(shell, drawing, world, "lumora-render", StartMode::Windowed, lock))
         return 1;
-    const TargetReport target = moveFrameOffscreen(shell, world.overlay, options.width, options.height);
+    const TargetReport target =
+        moveFrameOffscreen(drawing, shell.clientRect, world.overlay, options.width, options.height);
     if (target.outcome != TargetOutcome::Made) {
         std::fprintf(stderr, "lumora-render: %s\n", describeTargetReport(target).c_str());
-        finishViewerSession(shell, world);
+        finishViewerSession(shell, drawing, world);
         return 1;
     }
     std::unique_ptr<FramePipe> pipe;
@@ -273,15 +274,15 @@ int renderWalk(const Options& options, std::span<const WalkFrame> walk, int fram
     } catch (const std::bad_alloc&) {
         std::fprintf(stderr, "lumora-render: not enough memory for frames of %d x %d\n", options.width,
                      options.height);
-        finishViewerSession(shell, world);
+        finishViewerSession(shell, drawing, world);
         return 1;
     }
 
-    WalkRender render{walk, &shell, pipe.get()};
+    WalkRender render{walk, &drawing.surface, pipe.get()};
     const double started = monotonicSeconds();
     const double cpuStarted = clockSeconds(CLOCK_PROCESS_CPUTIME_ID);
     Ending ending = drawFrames(options, render, frameCount, *pipe, started);
-    finishViewerSession(shell, world);
+    finishViewerSession(shell, drawing, world);
     const bool drained = pipe->drain();
     if (ending == Ending::Complete && stopSignal != 0)
         ending = Ending::Stopped; // Ctrl+C after the last frame still leaves nothing

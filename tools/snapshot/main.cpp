@@ -141,7 +141,7 @@ constexpr float kFrameSeconds = 1.0f / 60;
 // The snapshot's own record: its frames' input and the picture read back.
 struct Capture {
     FrameInput input;
-    const Shell* shell = nullptr;
+    const FrameSurface* surface = nullptr;
     int framesDrawn = 0;
     int frames = 0;
     int width = 0;
@@ -153,18 +153,18 @@ void readBackLastFrame(void* context, FramePass finished)
 {
     Capture& capture = *static_cast<Capture*>(context);
     if (finished == FramePass::Overlay && capture.framesDrawn + 1 == capture.frames)
-        readBackFrame(capture.shell->surface, capture.width, capture.height, capture.pixels.data());
+        readBackFrame(*capture.surface, capture.width, capture.height, capture.pixels.data());
 }
 
 // The eye stays at its pose, which ground following may lower onto the
 // ground, frame after frame.
-bool snapshotTurn(void* context, Shell& shell, World& world)
+bool snapshotTurn(void* context, Shell& shell, Drawing& drawing, World& world)
 {
     Capture& capture = *static_cast<Capture*>(context);
     if (capture.framesDrawn == capture.frames)
         return false;
     capture.input.frameDelta = capture.framesDrawn < 2 ? 0 : kFrameSeconds;
-    renderFrame(shell, world, capture.input, {.context = &capture, .passDone = readBackLastFrame});
+    renderFrame(shell, drawing, world, capture.input, {.context = &capture, .passDone = readBackLastFrame});
     ++capture.framesDrawn;
     return true;
 }
@@ -185,15 +185,15 @@ int main(int argc, char** argv)
         return 1;
     }
 
-    if (!startViewerWindowed(shell, world, "lumora-snapshot"))
+    if (!startViewerWindowed(shell, drawing, world, "lumora-snapshot"))
         return 1;
     // The window's own size is drawn in the window, as the viewer draws it;
     // any other size offscreen, which may be larger than the display.
     TargetReport target;
     if (options.width != shell.clientRect.right || options.height != shell.clientRect.bottom)
-        target = moveFrameOffscreen(shell, world.overlay, options.width, options.height);
+        target = moveFrameOffscreen(drawing, shell.clientRect, world.overlay, options.width, options.height);
     Capture capture;
-    capture.shell = &shell;
+    capture.surface = &drawing.surface;
     capture.frames = options.frames;
     capture.width = options.width;
     capture.height = options.height;
@@ -209,7 +209,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "lumora-snapshot: %s\n",
                      target.outcome == TargetOutcome::Made ? "not enough memory to hold the picture"
                                                            : describeTargetReport(target).c_str());
-        finishViewerSession(shell, world);
+        finishViewerSession(shell, drawing, world);
         return 1;
     }
     // The pose asked for, else the start-up's; the drawing states as the
@@ -222,8 +222,8 @@ int main(int argc, char** argv)
     input.zoomed = options.zoom;
     input.time = FrameTime::Offline;
 
-    runMainLoop(shell, world, snapshotTurn, &capture);
-    finishViewerSession(shell, world);
+    runMainLoop(shell, drawing, world, snapshotTurn, &capture);
+    finishViewerSession(shell, drawing, world);
     if (capture.framesDrawn < options.frames) {
         std::fprintf(stderr, "lumora-snapshot: the window was closed before frame %d\n", options.frames);
         return 1;
