@@ -3,9 +3,10 @@
 // its render scale, the projection and the zoom, the polygon mode, the line
 // of where you stand, the changes to them that messages asked for since the
 // last frame, and the walk that F9 records of the frames drawn. These are the
-// frame's, not the window's: a tool's offscreen frame has all of them and no
-// window to show them in. One instance lives for the whole run (see
-// instances.h), beside the Shell that holds the window, input and run states.
+// frame's, not the window's: an offscreen frame has every one of them and
+// shows them in no window. One instance lives for the whole run (see
+// instances.h), beside the Shell that holds the window, input and run states;
+// what only draws takes this record, and the size it draws at, not the shell.
 //
 // The window procedure never touches the graphics state: it records what a
 // message asks for here, and the main loop makes the message's graphics calls

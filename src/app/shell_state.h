@@ -2,9 +2,10 @@
 // The application shell's own state: what belongs to the window, its input
 // and the run. The run mode and the window's client area, the message queue
 // and the key-state table its messages fill, the frame clock that times the
-// run and titles the window, and the folder the user started in. What the
-// frame draws with is the Drawing's (drawing.h), so a tool's frame without a
-// window needs none of this. One instance lives for the whole run (see
+// run and titles the window, and the folder the user started in. The client
+// area is the size the frame is drawn at: the window's, or an offscreen
+// frame's own, which then stands in for it. What the frame draws with is the
+// Drawing's (drawing.h). One instance lives for the whole run (see
 // instances.h).
 
 #include "app/frame_clock.h"
