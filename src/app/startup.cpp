@@ -119,5 +119,5 @@ void readPlaceReference(World& world)
     const std::filesystem::path folder = std::filesystem::current_path(error);
     const std::string file = (error ? std::filesystem::path(kGeoReferenceFile) : folder / kGeoReferenceFile).string();
     std::fprintf(stderr, "lumora: cannot use %s: %s; the readout shows no geographic reference\n", file.c_str(),
-                 read.reason.c_str());
+                 read.report.text.c_str());
 }

@@ -245,8 +245,8 @@ const char* checkGeoReference(const uint8_t* bytes, size_t size)
 {
     const GeoReferenceRead read = parseGeoReference(bytes, size);
     if (read.status != GeoReferenceStatus::Read)
-        return read.status == GeoReferenceStatus::Damaged && !read.reason.empty() &&
-                       read.reason.find('\n') == std::string::npos
+        return read.status == GeoReferenceStatus::Damaged && !read.report.text.empty() &&
+                       read.report.text.find('\n') == std::string::npos
                    ? nullptr
                    : "bytes that cannot serve without a one-line reason";
     const GeoReference& r = read.reference;

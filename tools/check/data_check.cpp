@@ -212,7 +212,7 @@ void checkGeoReference(std::vector<CheckLine>& lines)
         return;
     if (read.status == GeoReferenceStatus::Damaged) {
         lines.push_back({kGeoReferenceFile, CheckVerdict::Error,
-                         read.reason + " -> one line on standard error, and the readout (F3) shows \"" +
+                         read.report.text + " -> one line on standard error, and the readout (F3) shows \"" +
                              kNoGeoReferenceText + "\"",
                          false});
         return;

@@ -146,7 +146,7 @@ bool readWalk(const std::string& path, std::vector<WalkFrame>& walk)
                      plain(std::strerror(errno != 0 ? errno : EIO)).c_str());
         return false;
     }
-    WalkProblem problem;
+    Report problem;
     if (!parseWalk(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), walk, problem)) {
         problem.file = path;
         std::fprintf(stderr, "lumora-render: %s\n", reportLine(problem).c_str());
