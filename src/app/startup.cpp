@@ -18,23 +18,23 @@ namespace {
 
 // A picture's box is owned by the main window, as the picture readers' boxes
 // always were; a mesh's and the height map's have no owner.
-platform::BoxOwner boxOwner(DataFile file, const LoadReport& report)
+platform::BoxOwner boxOwner(DataFile file, const Report& report)
 {
     const DataReader reader = dataFileRow(file).reader;
     const bool picture =
-        report.result == LoadResult::PictureFailed || reader == DataReader::Bmp || reader == DataReader::Tga;
+        report.failure == Failure::NamedPicture || reader == DataReader::Bmp || reader == DataReader::Tga;
     return picture ? platform::BoxOwner::MainWindow : platform::BoxOwner::None;
 }
 
 } // namespace
 
-LoadOutcome decideOnLoad(DataFile file, const LoadReport& report)
+LoadOutcome decideOnLoad(DataFile file, const Report& report)
 {
     if (!report.failed())
         return LoadOutcome::Continue;
-    if (report.message[0] != '\0')
-        platform::showErrorBox(report.message, boxOwner(file, report));
-    return failureAfter(file, report.result) == DataFailure::ViewerEnds ? LoadOutcome::EndProcess
+    if (!report.text.empty())
+        platform::showErrorBox(report.text.c_str(), boxOwner(file, report));
+    return failureAfter(file, report.failure) == DataFailure::ViewerEnds ? LoadOutcome::EndProcess
                                                                         : LoadOutcome::Continue;
 }
 

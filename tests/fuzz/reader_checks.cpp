@@ -111,7 +111,7 @@ const char* meshTextureFault = nullptr;
 
 // Stands in for loadMeshTexture: makes no texture, only checks what it is
 // handed.
-LoadReport checkMeshTexture(GLuint* textures, const char* fileName, int index)
+Report checkMeshTexture(GLuint* textures, const char* fileName, int index)
 {
     const char* fault = nullptr;
     if (textures != mesh.textures)
