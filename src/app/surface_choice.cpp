@@ -4,10 +4,10 @@
 
 #include <cstdio>
 
-TargetReport moveFrameOffscreen(Shell& shell, Overlay& overlay, int width, int height)
+Report moveFrameOffscreen(Shell& shell, Overlay& overlay, int width, int height)
 {
-    const TargetReport report = makeOffscreenSurface(shell.surface, width, height);
-    if (report.outcome != TargetOutcome::Made)
+    const Report report = makeOffscreenSurface(shell.surface, width, height);
+    if (report.failed())
         return report;
     shell.clientRect = {0, 0, width, height};
     setUpViewport(shell, width, height);
@@ -15,12 +15,12 @@ TargetReport moveFrameOffscreen(Shell& shell, Overlay& overlay, int width, int h
     return report;
 }
 
-TargetReport setRenderScale(Shell& shell, float scale)
+Report setRenderScale(Shell& shell, float scale)
 {
     return scaleSurface(shell.surface, scale, shell.clientRect.right, shell.clientRect.bottom);
 }
 
-TargetReport startRenderScale(Shell& shell, const RenderScaleChoice& choice)
+Report startRenderScale(Shell& shell, const RenderScaleChoice& choice)
 {
     if (!choice.automatic)
         return setRenderScale(shell, choice.scale);
@@ -28,12 +28,12 @@ TargetReport startRenderScale(Shell& shell, const RenderScaleChoice& choice)
     // would stall the frame of the first change (for seconds on a loaded
     // machine): one stretch now builds it. A renderer without targets is
     // told at start, and auto stays off.
-    const TargetReport report = setRenderScale(shell, kAutoScaleSteps[kAutoScaleStepCount - 1]);
-    if (report.outcome == TargetOutcome::Made) {
+    const Report report = setRenderScale(shell, kAutoScaleSteps[kAutoScaleStepCount - 1]);
+    if (!report.failed()) {
         finishScene(shell.surface, shell.clientRect.right, shell.clientRect.bottom);
         setRenderScale(shell, kMaxRenderScale);
     }
-    shell.autoScale.on = report.outcome == TargetOutcome::Made;
+    shell.autoScale.on = !report.failed();
     return report;
 }
 
@@ -53,11 +53,11 @@ void adjustRenderScale(Shell& shell)
                          static_cast<double>(kAutoScaleSteps[shell.autoScale.step]));
         return;
     }
-    const TargetReport report = setRenderScale(shell, kAutoScaleSteps[shell.autoScale.step]);
-    if (report.outcome != TargetOutcome::Made) {
+    const Report report = setRenderScale(shell, kAutoScaleSteps[shell.autoScale.step]);
+    if (report.failed()) {
         // Said once: the scale stays where it is from now on.
         shell.autoScale.on = false;
-        std::fprintf(stderr, "lumora: %s; the render scale stays at %.2f\n", describeTargetReport(report).c_str(),
+        std::fprintf(stderr, "lumora: %s; the render scale stays at %.2f\n", report.text.c_str(),
                      static_cast<double>(shell.surface.scale));
     }
 }

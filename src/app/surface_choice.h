@@ -12,14 +12,14 @@
 // client area (projection, zoom, overlay): the window's resizes no longer
 // change the picture, and the overlay's glyphs and points scale with its
 // height. Reports a size the renderer cannot make.
-TargetReport moveFrameOffscreen(Shell& shell, Overlay& overlay, int width, int height);
+Report moveFrameOffscreen(Shell& shell, Overlay& overlay, int width, int height);
 
 // The render scale for the window: 1 draws straight into it again. A target
 // that cannot be made leaves the frame as it was and is reported.
-TargetReport setRenderScale(Shell& shell, float scale);
+Report setRenderScale(Shell& shell, float scale);
 // The choice of the command line, once the context exists: a fixed scale,
 // or auto, which starts at 1.
-TargetReport startRenderScale(Shell& shell, const RenderScaleChoice& choice);
+Report startRenderScale(Shell& shell, const RenderScaleChoice& choice);
 
 // After a resize of the window (shell.clientRect): a scaled target is made
 // again to match, and auto looks at the frames afresh.

@@ -208,7 +208,7 @@ std::string setUpWindow(Shell& shell, const BenchOptions& options)
     }
     shell.surface.filter = options.filter;
     if (options.renderScale)
-        return describeTargetReport(startRenderScale(shell, options.scale));
+        return startRenderScale(shell, options.scale).text;
     return "";
 }
 

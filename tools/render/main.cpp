@@ -261,9 +261,9 @@ int renderWalk(const Options& options, std::span<const WalkFrame> walk, int fram
     };
     if (!startViewerWindowed(shell, world, "lumora-render", StartMode::Windowed, lock))
         return 1;
-    const TargetReport target = moveFrameOffscreen(shell, world.overlay, options.width, options.height);
-    if (target.outcome != TargetOutcome::Made) {
-        std::fprintf(stderr, "lumora-render: %s\n", describeTargetReport(target).c_str());
+    const Report target = moveFrameOffscreen(shell, world.overlay, options.width, options.height);
+    if (target.failed()) {
+        std::fprintf(stderr, "lumora-render: %s\n", target.text.c_str());
         finishViewerSession(shell, world);
         return 1;
     }
