@@ -18,7 +18,7 @@
 // folder. Returns null, with the reason, when OUT is neither or cannot be
 // written; then nothing is left behind.
 std::unique_ptr<FrameSink> openFrameSink(const std::string& out, int width, int height, int fps,
-                                         std::string& problem);
+                                         Report& problem);
 
 // Hands frames to a writer thread through a few slots taken at the start.
 class FramePipe {

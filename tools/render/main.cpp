@@ -298,7 +298,7 @@ int renderWalk(const Options& options, std::span<const WalkFrame> walk, int fram
     }
     if (!written) {
         std::fprintf(stderr, "lumora-render: cannot write %s: %s\n", options.out.c_str(),
-                     plain(sink.problem()).c_str());
+                     plain(sink.problem().text).c_str());
         return 1;
     }
     // The writer's share of the processor time of every thread: the drawing,
@@ -334,11 +334,11 @@ int main(int argc, char** argv)
     const int frameCount = std::max(1, static_cast<int>(std::lround(seconds * options.fps)));
 
     catchStopSignals();
-    std::string problem;
+    Report problem;
     const std::unique_ptr<FrameSink> sink =
         openFrameSink(options.out, options.width, options.height, options.fps, problem);
     if (!sink) {
-        std::fprintf(stderr, "lumora-render: cannot write %s: %s\n", options.out.c_str(), plain(problem).c_str());
+        std::fprintf(stderr, "lumora-render: cannot write %s: %s\n", options.out.c_str(), plain(problem.text).c_str());
         return 1;
     }
     const int status = renderWalk(options, walk, frameCount, *sink);
