@@ -19,6 +19,7 @@ enum class Failure : uint8_t {
     NamedPicture, // a picture that the file names (a mesh's) could not be loaded
     Make,         // making what was asked for (an offscreen target)
     Write,        // writing the output
+    Run,          // running another program: it could not be started
 };
 
 struct Report {
