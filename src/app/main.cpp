@@ -69,8 +69,7 @@ int main(int argc, char** argv)
     if (!shell.queue.quitPosted) {
         const Report report = startRenderScale(shell, line.renderScale);
         if (report.failed())
-            std::fprintf(stderr, "lumora: %s; drawing at the window's own size\n",
-                         report.text.c_str());
+            std::fprintf(stderr, "lumora: %s; drawing at the window's own size\n", report.text.c_str());
     }
     readPlaceReference(world);
     const int exitCode = runMainLoop(shell, world);

@@ -35,7 +35,7 @@ LoadOutcome decideOnLoad(DataFile file, const Report& report)
     if (!report.text.empty())
         platform::showErrorBox(report.text.c_str(), boxOwner(file, report));
     return failureAfter(file, report.failure) == DataFailure::ViewerEnds ? LoadOutcome::EndProcess
-                                                                        : LoadOutcome::Continue;
+                                                                         : LoadOutcome::Continue;
 }
 
 void loadExtensions(ExtensionEntryPoints& entryPoints, ProcAddressLookup lookup, MessageQueue& queue)

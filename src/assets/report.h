@@ -4,8 +4,8 @@
 // and what is wrong in plain words. A lower layer fills in what it knows (a
 // format knows the line, its caller the file); the program or tool that
 // called it decides what the fault costs and says it after its own name.
-// Reports are made where something failed (start-up, a tool's set-up), never
-// on the frame path.
+// A report that nothing failed holds no text, so returning one allocates
+// nothing; text is made only for a failure.
 
 #include <cstdint>
 #include <string>
@@ -24,9 +24,12 @@ enum class Failure : uint8_t {
 
 struct Report {
     Failure failure = Failure::None;
-    std::string file; // empty where no file is meant, or the message names it itself
+    std::string file; // the file it concerns; empty where none is meant, or the text names it
     int line = 0;     // 1 is the first line; 0 where no line is meant
-    std::string text; // what is wrong, on one line; empty for a failure that passes in silence
+    // What is wrong: one line without the file's name, or a reader's message
+    // box text word for word (which names its file); empty for a failure
+    // that passes in silence.
+    std::string text;
 
     bool failed() const { return failure != Failure::None; }
 };

@@ -94,8 +94,7 @@ bool parseFrame(std::string_view line, int lineNumber, WalkFrame& frame, Report&
     bool* states[3] = {&frame.crouching, &frame.zoomed, &frame.wireframe};
     for (int i = 0; i < 3; ++i) {
         if (!parseState(words[7 + i], *states[i]))
-            return fail(problem, lineNumber,
-                        "crouch, zoom and wireframe are 0 or 1, not " + quoted(words[7 + i]));
+            return fail(problem, lineNumber, "crouch, zoom and wireframe are 0 or 1, not " + quoted(words[7 + i]));
     }
     const float dx = frame.lookAt.x - frame.eye.x;
     const float dz = frame.lookAt.z - frame.eye.z;

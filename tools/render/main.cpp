@@ -334,7 +334,8 @@ int main(int argc, char** argv)
     const std::unique_ptr<FrameSink> sink =
         openFrameSink(options.out, options.width, options.height, options.fps, problem);
     if (!sink) {
-        std::fprintf(stderr, "lumora-render: cannot write %s: %s\n", options.out.c_str(), plain(problem.text).c_str());
+        std::fprintf(stderr, "lumora-render: cannot write %s: %s\n", options.out.c_str(),
+                     plain(problem.text).c_str());
         return 1;
     }
     const int status = renderWalk(options, walk, frameCount, *sink);
