@@ -67,10 +67,10 @@ int main(int argc, char** argv)
     drawing.surface.filter = line.renderFilter;
     // A scale the renderer cannot draw at leaves the window's own size.
     if (!shell.queue.quitPosted) {
-        const TargetReport report = startRenderScale(drawing, shell.clientRect, line.renderScale);
-        if (report.outcome != TargetOutcome::Made)
+        const Report report = startRenderScale(drawing, shell.clientRect, line.renderScale);
+        if (report.failed())
             std::fprintf(stderr, "lumora: %s; drawing at the window's own size\n",
-                         describeTargetReport(report).c_str());
+                         report.text.c_str());
     }
     readPlaceReference(world);
     const int exitCode = runMainLoop(shell, drawing, world);

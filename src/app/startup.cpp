@@ -18,24 +18,24 @@ namespace {
 
 // A picture's box is owned by the main window, as the picture readers' boxes
 // always were; a mesh's and the height map's have no owner.
-platform::BoxOwner boxOwner(DataFile file, const LoadReport& report)
+platform::BoxOwner boxOwner(DataFile file, const Report& report)
 {
     const DataReader reader = dataFileRow(file).reader;
     const bool picture =
-        report.result == LoadResult::PictureFailed || reader == DataReader::Bmp || reader == DataReader::Tga;
+        report.failure == Failure::NamedPicture || reader == DataReader::Bmp || reader == DataReader::Tga;
     return picture ? platform::BoxOwner::MainWindow : platform::BoxOwner::None;
 }
 
 } // namespace
 
-LoadOutcome decideOnLoad(DataFile file, const LoadReport& report)
+LoadOutcome decideOnLoad(DataFile file, const Report& report)
 {
     if (!report.failed())
         return LoadOutcome::Continue;
-    if (report.message[0] != '\0')
-        platform::showErrorBox(report.message, boxOwner(file, report));
-    return failureAfter(file, report.result) == DataFailure::ViewerEnds ? LoadOutcome::EndProcess
-                                                                        : LoadOutcome::Continue;
+    if (!report.text.empty())
+        platform::showErrorBox(report.text.c_str(), boxOwner(file, report));
+    return failureAfter(file, report.failure) == DataFailure::ViewerEnds ? LoadOutcome::EndProcess
+                                                                         : LoadOutcome::Continue;
 }
 
 void loadExtensions(ExtensionEntryPoints& entryPoints, ProcAddressLookup lookup, MessageQueue& queue)
@@ -119,5 +119,5 @@ void readPlaceReference(World& world)
     const std::filesystem::path folder = std::filesystem::current_path(error);
     const std::string file = (error ? std::filesystem::path(kGeoReferenceFile) : folder / kGeoReferenceFile).string();
     std::fprintf(stderr, "lumora: cannot use %s: %s; the readout shows no geographic reference\n", file.c_str(),
-                 read.reason.c_str());
+                 read.report.text.c_str());
 }

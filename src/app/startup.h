@@ -18,7 +18,7 @@
 // picture's owned by the main window, a mesh's and the height map's by none),
 // and returns what the data-file table says follows: EndProcess only where
 // the viewer ends.
-LoadOutcome decideOnLoad(DataFile file, const LoadReport& report);
+LoadOutcome decideOnLoad(DataFile file, const Report& report);
 
 // Looks the entry points up; each missing group gets its box, owned by the
 // main window, and posts a quit.

@@ -4,10 +4,10 @@
 
 #include <cstdio>
 
-TargetReport moveFrameOffscreen(Drawing& drawing, ClientRect& clientRect, Overlay& overlay, int width, int height)
+Report moveFrameOffscreen(Drawing& drawing, ClientRect& clientRect, Overlay& overlay, int width, int height)
 {
-    const TargetReport report = makeOffscreenSurface(drawing.surface, width, height);
-    if (report.outcome != TargetOutcome::Made)
+    const Report report = makeOffscreenSurface(drawing.surface, width, height);
+    if (report.failed())
         return report;
     clientRect = {0, 0, width, height};
     setUpViewport(drawing, width, height);
@@ -15,12 +15,12 @@ TargetReport moveFrameOffscreen(Drawing& drawing, ClientRect& clientRect, Overla
     return report;
 }
 
-TargetReport setRenderScale(FrameSurface& surface, const ClientRect& clientRect, float scale)
+Report setRenderScale(FrameSurface& surface, const ClientRect& clientRect, float scale)
 {
     return scaleSurface(surface, scale, clientRect.right, clientRect.bottom);
 }
 
-TargetReport startRenderScale(Drawing& drawing, const ClientRect& clientRect, const RenderScaleChoice& choice)
+Report startRenderScale(Drawing& drawing, const ClientRect& clientRect, const RenderScaleChoice& choice)
 {
     if (!choice.automatic)
         return setRenderScale(drawing.surface, clientRect, choice.scale);
@@ -28,12 +28,12 @@ TargetReport startRenderScale(Drawing& drawing, const ClientRect& clientRect, co
     // would stall the frame of the first change (for seconds on a loaded
     // machine): one stretch now builds it. A renderer without targets is
     // told at start, and auto stays off.
-    const TargetReport report = setRenderScale(drawing.surface, clientRect, kAutoScaleSteps[kAutoScaleStepCount - 1]);
-    if (report.outcome == TargetOutcome::Made) {
+    const Report report = setRenderScale(drawing.surface, clientRect, kAutoScaleSteps[kAutoScaleStepCount - 1]);
+    if (!report.failed()) {
         finishScene(drawing.surface, clientRect.right, clientRect.bottom);
         setRenderScale(drawing.surface, clientRect, kMaxRenderScale);
     }
-    drawing.autoScale.on = report.outcome == TargetOutcome::Made;
+    drawing.autoScale.on = !report.failed();
     return report;
 }
 
@@ -54,11 +54,11 @@ void adjustRenderScale(Drawing& drawing, const ClientRect& clientRect, float fra
                          static_cast<double>(kAutoScaleSteps[autoScale.step]));
         return;
     }
-    const TargetReport report = setRenderScale(drawing.surface, clientRect, kAutoScaleSteps[autoScale.step]);
-    if (report.outcome != TargetOutcome::Made) {
+    const Report report = setRenderScale(drawing.surface, clientRect, kAutoScaleSteps[autoScale.step]);
+    if (report.failed()) {
         // Said once: the scale stays where it is from now on.
         autoScale.on = false;
-        std::fprintf(stderr, "lumora: %s; the render scale stays at %.2f\n", describeTargetReport(report).c_str(),
+        std::fprintf(stderr, "lumora: %s; the render scale stays at %.2f\n", report.text.c_str(),
                      static_cast<double>(drawing.surface.scale));
     }
 }

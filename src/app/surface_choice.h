@@ -13,14 +13,14 @@
 // client area (projection, zoom, overlay): the window's resizes no longer
 // change the picture, and the overlay's glyphs and points scale with its
 // height. Reports a size the renderer cannot make.
-TargetReport moveFrameOffscreen(Drawing& drawing, ClientRect& clientRect, Overlay& overlay, int width, int height);
+Report moveFrameOffscreen(Drawing& drawing, ClientRect& clientRect, Overlay& overlay, int width, int height);
 
 // The render scale for the window: 1 draws straight into it again. A target
 // that cannot be made leaves the frame as it was and is reported.
-TargetReport setRenderScale(FrameSurface& surface, const ClientRect& clientRect, float scale);
+Report setRenderScale(FrameSurface& surface, const ClientRect& clientRect, float scale);
 // The choice of the command line, once the context exists: a fixed scale,
 // or auto, which starts at 1.
-TargetReport startRenderScale(Drawing& drawing, const ClientRect& clientRect, const RenderScaleChoice& choice);
+Report startRenderScale(Drawing& drawing, const ClientRect& clientRect, const RenderScaleChoice& choice);
 
 // After a resize of the window (clientRect): a scaled target is made
 // again to match, and auto looks at the frames afresh.

@@ -17,7 +17,7 @@ PictureLoad loadStartUpPicture(const char* fileName)
     return loadDibImage(fileName);
 }
 
-LoadReport loadBmpTexture(GLuint& slot, const char* fileName)
+Report loadBmpTexture(GLuint& slot, const char* fileName)
 {
     const PictureLoad load = loadStartUpPicture(fileName);
     if (!load.image)
@@ -27,7 +27,7 @@ LoadReport loadBmpTexture(GLuint& slot, const char* fileName)
     return {};
 }
 
-LoadReport loadMeshTexture(GLuint* textures, const char* fileName, int index)
+Report loadMeshTexture(GLuint* textures, const char* fileName, int index)
 {
     const PictureLoad load = loadDibImage(fileName);
     if (!load.image)

@@ -17,8 +17,8 @@ PictureLoad loadStartUpPicture(const char* fileName);
 // Start-up pictures, into slot, which a failure leaves as it was (0 at
 // start-up). Minification GL_LINEAR_MIPMAP_LINEAR; sets the active unit's
 // texture environment to GL_MODULATE.
-LoadReport loadBmpTexture(GLuint& slot, const char* fileName);
+Report loadBmpTexture(GLuint& slot, const char* fileName);
 
 // Mesh pictures, into textures[index]: minification GL_LINEAR_MIPMAP_LINEAR,
 // magnification GL_LINEAR.
-LoadReport loadMeshTexture(GLuint* textures, const char* fileName, int index);
+Report loadMeshTexture(GLuint* textures, const char* fileName, int index);

@@ -77,15 +77,15 @@ constexpr DataFile skyFaceFile(int face) { return static_cast<DataFile>(static_c
 constexpr DataFailure kNamedPictureFailure = DataFailure::ViewerEnds;
 
 // What follows a failed report on the file.
-constexpr DataFailure failureAfter(DataFile file, LoadResult result)
+constexpr DataFailure failureAfter(DataFile file, Failure failure)
 {
-    return result == LoadResult::PictureFailed ? kNamedPictureFailure : dataFileRow(file).failure;
+    return failure == Failure::NamedPicture ? kNamedPictureFailure : dataFileRow(file).failure;
 }
 
 // Start-up's decision on a report, which the subsystems that load files
 // during start-up call after each one: it shows the report's message and says
 // whether the process ends.
-using LoadDecision = LoadOutcome (*)(DataFile file, const LoadReport& report);
+using LoadDecision = LoadOutcome (*)(DataFile file, const Report& report);
 
 constexpr bool rowsInDataFileOrder()
 {

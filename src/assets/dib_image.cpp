@@ -334,10 +334,9 @@ PictureLoad loadDibImage(const char* fileName)
         static const char kPrefix[] = "Failed to open DIB file ";
         static const char kSuffix[] = ".\n";
         constexpr int kNameRoom = kLoadMessageBytes - 1 - int(sizeof kPrefix - 1) - int(sizeof kSuffix - 1);
-        PictureLoad load{std::nullopt, loadFailure(nullptr)};
-        std::snprintf(load.report.message, sizeof load.report.message, "%s%.*s%s", kPrefix, kNameRoom, fileName,
-                      kSuffix);
-        return load;
+        char text[kLoadMessageBytes];
+        std::snprintf(text, sizeof text, "%s%.*s%s", kPrefix, kNameRoom, fileName, kSuffix);
+        return {std::nullopt, loadFailure(text)};
     }
     ImageResult result = decodeDibImage(bytes.data(), bytes.size());
     if (!result.image)

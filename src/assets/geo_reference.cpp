@@ -104,7 +104,7 @@ GeoReferenceRead damaged(std::string reason)
 {
     GeoReferenceRead read;
     read.status = GeoReferenceStatus::Damaged;
-    read.reason = std::move(reason);
+    read.report = {Failure::Read, {}, 0, std::move(reason)};
     return read;
 }
 

@@ -12,6 +12,7 @@
 // longitude first, east and north positive.
 
 #include "assets/landscape_facts.h"
+#include "assets/report.h"
 
 #include <array>
 #include <cstddef>
@@ -51,13 +52,13 @@ struct GeoReference {
 enum class GeoReferenceStatus : uint8_t {
     Read,
     Missing, // no such file: the place has no reference, which is no fault
-    Damaged, // there is one, but it cannot be used; `reason` says why
+    Damaged, // there is one, but it cannot be used; `report` says why
 };
 
 struct GeoReferenceRead {
     GeoReferenceStatus status = GeoReferenceStatus::Missing;
     GeoReference reference{}; // when Read
-    std::string reason;       // when Damaged: one line, without the file's name
+    Report report;            // when Damaged: one line, without the file's name
 };
 
 // The corners from the grid's corner points, as the file repeats them.

@@ -38,5 +38,5 @@ struct ImageResult {
 // there is none.
 struct PictureLoad {
     std::optional<Image> image;
-    LoadReport report;
+    Report report;
 };

@@ -2,11 +2,14 @@
 
 #include <cstdio>
 
-LoadReport loadFailure(const char* message, LoadResult result)
+Report loadFailure(const char* message, Failure failure)
 {
-    LoadReport report;
-    report.result = result;
-    if (message != nullptr)
-        std::snprintf(report.message, sizeof report.message, "%s", message);
+    Report report;
+    report.failure = failure;
+    if (message != nullptr) {
+        char text[kLoadMessageBytes];
+        std::snprintf(text, sizeof text, "%s", message);
+        report.text = text;
+    }
     return report;
 }

@@ -159,14 +159,14 @@ const char* readSubMesh(TokenReader& reader, SubMesh& sub)
     return nullptr;
 }
 
-LoadReport meshFailure(const char* what, const char* fileName, const char* reason)
+Report meshFailure(const char* what, const char* fileName, const char* reason)
 {
-    LoadReport report = loadFailure(nullptr);
+    char text[kLoadMessageBytes];
     if (reason != nullptr)
-        std::snprintf(report.message, sizeof report.message, "Could not %s mesh file %s: %s", what, fileName, reason);
+        std::snprintf(text, sizeof text, "Could not %s mesh file %s: %s", what, fileName, reason);
     else
-        std::snprintf(report.message, sizeof report.message, "Could not %s mesh file %s", what, fileName);
-    return report;
+        std::snprintf(text, sizeof text, "Could not %s mesh file %s", what, fileName);
+    return loadFailure(text);
 }
 
 } // namespace
@@ -174,7 +174,7 @@ LoadReport meshFailure(const char* what, const char* fileName, const char* reaso
 const char* const kMeshPictureFailed = "a picture it names cannot be loaded";
 
 const char* parseMesh(const char* text, size_t size, MeshModel& model, MeshTextureMaker makeTexture,
-                      LoadReport* pictureReport)
+                      Report* pictureReport)
 {
     // Texture entries that no name fills must stay 0: a sub-mesh whose index
     // names no picture binds them. Of the sub-meshes, only those an earlier
@@ -212,7 +212,7 @@ const char* parseMesh(const char* text, size_t size, MeshModel& model, MeshTextu
         char name[kMaxMeshTextureNameLength + 1];
         if (const char* fault = reader.readName(name))
             return fault;
-        const LoadReport picture = makeTexture(model.textures, name, k);
+        const Report picture = makeTexture(model.textures, name, k);
         if (picture.failed()) {
             if (pictureReport != nullptr)
                 *pictureReport = picture;
@@ -223,7 +223,7 @@ const char* parseMesh(const char* text, size_t size, MeshModel& model, MeshTextu
     return nullptr;
 }
 
-LoadReport MeshModel::load(const char* fileName, MeshTextureMaker makeTexture)
+Report MeshModel::load(const char* fileName, MeshTextureMaker makeTexture)
 {
     std::FILE* file = openFileForReading(fileName);
     if (file == nullptr) {
@@ -243,10 +243,10 @@ LoadReport MeshModel::load(const char* fileName, MeshTextureMaker makeTexture)
         return meshFailure("read", fileName, "the file cannot be read");
     }
 
-    LoadReport picture;
+    Report picture;
     const char* fault = parseMesh(text.data(), text.size(), *this, makeTexture, &picture);
     if (fault == kMeshPictureFailed) {
-        picture.result = LoadResult::PictureFailed;
+        picture.failure = Failure::NamedPicture;
         return picture;
     }
     if (fault)

@@ -34,7 +34,7 @@ struct SubMesh {
 // Makes texture `index` of a model from the named picture: loadMeshTexture in
 // the viewer, something harmless in tools, tests and fuzzers. A failed report
 // stops the reading at once.
-using MeshTextureMaker = LoadReport (*)(GLuint* textures, const char* fileName, int index);
+using MeshTextureMaker = Report (*)(GLuint* textures, const char* fileName, int index);
 
 struct MeshModel {
     int32_t subMeshCount;
@@ -47,10 +47,9 @@ struct MeshModel {
     // that cannot be opened, or whose reading stops at a fault, fails with one
     // message: "Could not open mesh file NAME", or "Could not read mesh file
     // NAME: REASON", cut to fit; the model keeps what was read before the
-    // fault. A picture
-    // that cannot be made stops the reading there: PictureFailed, with the
-    // picture reader's report.
-    LoadReport load(const char* fileName, MeshTextureMaker makeTexture = loadMeshTexture);
+    // fault. A picture that cannot be made stops the reading there: the
+    // picture reader's report, as Failure::NamedPicture.
+    Report load(const char* fileName, MeshTextureMaker makeTexture = loadMeshTexture);
 
     // Each sub-mesh binds its texture (name 0 where the index names no
     // picture), sets white and sends one GL_TRIANGLES batch per triangle.
@@ -68,4 +67,4 @@ extern const char* const kMeshPictureFailed;
 // report goes to pictureReport when given. The model must start zeroed (as
 // static and value-initialised records do) or hold what this filled before.
 const char* parseMesh(const char* text, size_t size, MeshModel& model, MeshTextureMaker makeTexture,
-                      LoadReport* pictureReport = nullptr);
+                      Report* pictureReport = nullptr);

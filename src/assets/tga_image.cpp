@@ -153,7 +153,7 @@ PictureLoad loadTga(const char* fileName)
     return {std::move(result.image), {}};
 }
 
-LoadReport createTgaTexture(GLuint* textureNames, const char* fileName, int index)
+Report createTgaTexture(GLuint* textureNames, const char* fileName, int index)
 {
     if (!fileName)
         return {};

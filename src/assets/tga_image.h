@@ -32,4 +32,4 @@ PictureLoad loadTga(const char* fileName);
 // leaves it bound (minification GL_LINEAR_MIPMAP_NEAREST, magnification
 // GL_LINEAR). With no file name it does nothing. A picture that cannot be
 // loaded makes no texture and gives the reader's report.
-LoadReport createTgaTexture(GLuint* textureNames, const char* fileName, int index);
+Report createTgaTexture(GLuint* textureNames, const char* fileName, int index);

@@ -55,13 +55,13 @@ std::string quoted(std::string_view word)
     return text;
 }
 
-bool fail(WalkProblem& problem, int line, std::string text)
+bool fail(Report& problem, int line, std::string text)
 {
-    problem = {{}, line, std::move(text)};
+    problem = {Failure::Read, {}, line, std::move(text)};
     return false;
 }
 
-bool parseHeader(std::string_view line, int& frameCount, WalkProblem& problem)
+bool parseHeader(std::string_view line, int& frameCount, Report& problem)
 {
     std::string_view words[4];
     int count = 0;
@@ -79,7 +79,7 @@ bool parseHeader(std::string_view line, int& frameCount, WalkProblem& problem)
     return true;
 }
 
-bool parseFrame(std::string_view line, int lineNumber, WalkFrame& frame, WalkProblem& problem)
+bool parseFrame(std::string_view line, int lineNumber, WalkFrame& frame, Report& problem)
 {
     std::string_view words[kWalkNumbersPerLine];
     int count = 0;
@@ -94,8 +94,7 @@ bool parseFrame(std::string_view line, int lineNumber, WalkFrame& frame, WalkPro
     bool* states[3] = {&frame.crouching, &frame.zoomed, &frame.wireframe};
     for (int i = 0; i < 3; ++i) {
         if (!parseState(words[7 + i], *states[i]))
-            return fail(problem, lineNumber,
-                        "crouch, zoom and wireframe are 0 or 1, not " + quoted(words[7 + i]));
+            return fail(problem, lineNumber, "crouch, zoom and wireframe are 0 or 1, not " + quoted(words[7 + i]));
     }
     const float dx = frame.lookAt.x - frame.eye.x;
     const float dz = frame.lookAt.z - frame.eye.z;
@@ -127,7 +126,7 @@ std::string formatWalk(const WalkFrame* frames, int count)
     return text;
 }
 
-bool parseWalk(std::string_view text, std::vector<WalkFrame>& frames, WalkProblem& problem)
+bool parseWalk(std::string_view text, std::vector<WalkFrame>& frames, Report& problem)
 {
     frames.clear();
     int frameCount = 0;

@@ -34,13 +34,10 @@ constexpr size_t kWalkFileMostBytes = 64 + size_t(kWalkFrameCapacity) * kWalkLin
 // The whole file for count frames.
 std::string formatWalk(const WalkFrame* frames, int count);
 
-// The first line that is wrong and what is wrong with it; the file is the
-// caller's to name.
-using WalkProblem = Report;
-
-// Reads a whole walk file. Returns false, with the first line that is wrong,
-// for anything that is not a complete walk: another format or version, a
-// line that is not ten finite numbers with states of 0 or 1, a time that
-// goes back, an eye that looks at itself or straight up or down, fewer or
-// more frames than the first line says (at most kWalkFrameCapacity).
-bool parseWalk(std::string_view text, std::vector<WalkFrame>& frames, WalkProblem& problem);
+// Reads a whole walk file. Returns false, with the first line that is wrong
+// and what is wrong with it (the file is the caller's to name), for anything
+// that is not a complete walk: another format or version, a line that is not
+// ten finite numbers with states of 0 or 1, a time that goes back, an eye
+// that looks at itself or straight up or down, fewer or more frames than the
+// first line says (at most kWalkFrameCapacity).
+bool parseWalk(std::string_view text, std::vector<WalkFrame>& frames, Report& problem);

@@ -48,11 +48,11 @@ ChildOutcome runChildProcess(const std::string& program, const std::vector<std::
     int outPipe[2];
     int errPipe[2];
     if (!openPipe(outPipe)) {
-        outcome.error = std::strerror(errno);
+        outcome.notRun = {Failure::Run, {}, 0, std::strerror(errno)};
         return outcome;
     }
     if (!openPipe(errPipe)) {
-        outcome.error = std::strerror(errno);
+        outcome.notRun = {Failure::Run, {}, 0, std::strerror(errno)};
         close(outPipe[0]);
         close(outPipe[1]);
         return outcome;
@@ -73,15 +73,14 @@ ChildOutcome runChildProcess(const std::string& program, const std::vector<std::
     close(outPipe[1]);
     close(errPipe[1]);
     if (spawnError != 0) {
-        outcome.error = std::strerror(spawnError);
+        outcome.notRun = {Failure::Run, {}, 0, std::strerror(spawnError)};
         close(outPipe[0]);
         close(errPipe[0]);
         return outcome;
     }
-    outcome.started = true;
 
     pollfd ends[2] = {{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}};
-    std::string* texts[2] = {&outcome.output, &outcome.error};
+    std::string* texts[2] = {&outcome.output, &outcome.errorOutput};
     int open = 2;
     while (open > 0) {
         const int ready = poll(ends, 2, kWaitSliceMilliseconds);
@@ -110,7 +109,7 @@ ChildOutcome runChildProcess(const std::string& program, const std::vector<std::
         waited = waitpid(child, &status, 0);
     } while (waited < 0 && errno == EINTR);
     if (waited < 0)
-        outcome.error += std::strerror(errno); // the end cannot be told: neither success nor a signal
+        outcome.errorOutput += std::strerror(errno); // the end cannot be told: neither success nor a signal
     else if (WIFEXITED(status))
         outcome.exitStatus = WEXITSTATUS(status);
     else if (WIFSIGNALED(status))

@@ -4,16 +4,18 @@
 // gets an empty standard input and the viewer's environment; what it writes
 // to standard output and standard error is collected.
 
+#include "assets/report.h"
+
 #include <functional>
 #include <string>
 #include <vector>
 
 struct ChildOutcome {
-    bool started = false; // false: the program could not be run at all (reason in error)
-    int exitStatus = -1;  // the status it ended with, or -1 when a signal ended it
-    int signal = 0;       // the signal that ended it, or 0
-    std::string output;   // everything it wrote to standard output
-    std::string error;    // everything it wrote to standard error, or why it did not start
+    Report notRun;           // Failure::Run, with why, when the program could not be run at all
+    int exitStatus = -1;     // the status it ended with, or -1 when a signal ended it
+    int signal = 0;          // the signal that ended it, or 0
+    std::string output;      // everything it wrote to standard output
+    std::string errorOutput; // everything it wrote to standard error
 };
 
 // Runs program with arguments (the program's own name first) and waits for it

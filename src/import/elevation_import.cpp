@@ -90,11 +90,11 @@ bool identify(const fs::path& file, fs::path& source, FileIdentity& identity)
 // gave one.
 void reportFailedRun(const ChildOutcome& run, const fs::path& generator, const fs::path& file)
 {
-    if (!run.started)
-        std::fprintf(stderr, "lumora: %s does not run: %s\n", generator.c_str(), run.error.c_str());
+    if (run.notRun.failed())
+        std::fprintf(stderr, "lumora: %s does not run: %s\n", generator.c_str(), run.notRun.text.c_str());
     else if (run.signal != 0)
         std::fprintf(stderr, "lumora: the import of %s stopped on signal %d\n", file.c_str(), run.signal);
-    else if (const std::string reason = lastLine(run.error); !reason.empty())
+    else if (const std::string reason = lastLine(run.errorOutput); !reason.empty())
         std::fprintf(stderr, "lumora: %s\n", reason.c_str());
     else
         std::fprintf(stderr, "lumora: the import of %s failed (status %d)\n", file.c_str(), run.exitStatus);
@@ -245,7 +245,7 @@ fs::path importElevationModel(const fs::path& file, const ImportChoices& choices
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     // A line the generator gave on the way is passed on: on a kernel without
     // its sandbox, that the import ran with less.
-    if (const std::string said = lastLine(import.error); !said.empty())
+    if (const std::string said = lastLine(import.errorOutput); !said.empty())
         std::fprintf(stderr, "lumora: %s\n", said.c_str());
     const std::string& model = options[1]; // the path after --heightmap, always the first option
     if (const std::string line = findImportLine(import.output, model); !line.empty())

@@ -7,28 +7,28 @@
 namespace {
 
 // The scaled target for a window of windowWidth x windowHeight at surface.scale.
-TargetReport makeScaledTarget(FrameSurface& surface, int windowWidth, int windowHeight)
+Report makeScaledTarget(FrameSurface& surface, int windowWidth, int windowHeight)
 {
     int scaledWidth = 0;
     int scaledHeight = 0;
     scaledSize(windowWidth, windowHeight, surface.scale, scaledWidth, scaledHeight);
     RenderTarget& target = surface.target;
     if (target.framebuffer != 0 && target.width == scaledWidth && target.height == scaledHeight)
-        return {TargetOutcome::Made, scaledWidth, scaledHeight, {}};
+        return {};
     return makeRenderTarget(target, scaledWidth, scaledHeight, platform::depthBits());
 }
 
 } // namespace
 
-TargetReport makeOffscreenSurface(FrameSurface& surface, int width, int height)
+Report makeOffscreenSurface(FrameSurface& surface, int width, int height)
 {
-    const TargetReport report = makeRenderTarget(surface.target, width, height, platform::depthBits());
-    if (report.outcome == TargetOutcome::Made)
+    const Report report = makeRenderTarget(surface.target, width, height, platform::depthBits());
+    if (!report.failed())
         surface.kind = SurfaceKind::Offscreen;
     return report;
 }
 
-TargetReport scaleSurface(FrameSurface& surface, float scale, int windowWidth, int windowHeight)
+Report scaleSurface(FrameSurface& surface, float scale, int windowWidth, int windowHeight)
 {
     if (scale >= kMaxRenderScale) {
         deleteRenderTarget(surface.target);
@@ -38,8 +38,8 @@ TargetReport scaleSurface(FrameSurface& surface, float scale, int windowWidth, i
     }
     const float previous = surface.scale;
     surface.scale = scale;
-    const TargetReport report = makeScaledTarget(surface, windowWidth, windowHeight);
-    if (report.outcome == TargetOutcome::Made)
+    const Report report = makeScaledTarget(surface, windowWidth, windowHeight);
+    if (!report.failed())
         surface.kind = SurfaceKind::Scaled;
     else
         surface.scale = previous;
@@ -50,7 +50,7 @@ void fitScaledSurface(FrameSurface& surface, int windowWidth, int windowHeight)
 {
     if (surface.kind != SurfaceKind::Scaled)
         return;
-    if (makeScaledTarget(surface, windowWidth, windowHeight).outcome != TargetOutcome::Made)
+    if (makeScaledTarget(surface, windowWidth, windowHeight).failed())
         scaleSurface(surface, kMaxRenderScale, windowWidth, windowHeight);
 }
 

@@ -28,12 +28,12 @@ struct FrameSurface {
 };
 
 // The whole frame into a target of width x height from now on.
-TargetReport makeOffscreenSurface(FrameSurface& surface, int width, int height);
+Report makeOffscreenSurface(FrameSurface& surface, int width, int height);
 
 // The scene at scale of a window of windowWidth x windowHeight: 1 draws
 // straight into the window again. A target that cannot be made leaves the
 // surface as it was.
-TargetReport scaleSurface(FrameSurface& surface, float scale, int windowWidth, int windowHeight);
+Report scaleSurface(FrameSurface& surface, float scale, int windowWidth, int windowHeight);
 // After a resize of the window: a scaled target is made again to match; a
 // size the renderer cannot make draws the scene at the window's size.
 void fitScaledSurface(FrameSurface& surface, int windowWidth, int windowHeight);

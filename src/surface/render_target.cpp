@@ -13,6 +13,12 @@ namespace {
 
 static_assert(sizeof(GLuint) == sizeof(uint32_t), "a target's names are GL's");
 
+// The largest picture the renderer can make and draw into, in pixels.
+struct TargetLimits {
+    int maxWidth = 0;
+    int maxHeight = 0;
+};
+
 // Found with the first target and kept for the process: every target of the
 // context draws through the same entry points.
 FramebufferEntryPoints gl;
@@ -60,37 +66,16 @@ bool fitsTargetLimits(int width, int height, TargetLimits limits)
 
 } // namespace
 
-std::string describeTargetReport(const TargetReport& report)
+Report makeRenderTarget(RenderTarget& target, int width, int height, int depthBits)
 {
-    char line[160];
-    switch (report.outcome) {
-    case TargetOutcome::Made:
-        return "";
-    case TargetOutcome::NoFramebuffers:
-        return "cannot draw offscreen: this renderer offers no framebuffer objects";
-    case TargetOutcome::TooLarge:
-        std::snprintf(line, sizeof line, "cannot draw a %d x %d picture: this renderer draws at most %d x %d",
-                      report.width, report.height, report.limits.maxWidth, report.limits.maxHeight);
-        return line;
-    case TargetOutcome::Refused:
-        std::snprintf(line, sizeof line, "cannot draw a %d x %d picture: the renderer could not make it (memory?)",
-                      report.width, report.height);
-        return line;
-    }
-    return "";
-}
-
-TargetReport makeRenderTarget(RenderTarget& target, int width, int height, int depthBits)
-{
-    TargetReport report{TargetOutcome::Made, width, height, {}};
-    if (!lookUpEntryPoints()) {
-        report.outcome = TargetOutcome::NoFramebuffers;
-        return report;
-    }
-    report.limits = queryLimits();
-    if (!fitsTargetLimits(width, height, report.limits)) {
-        report.outcome = TargetOutcome::TooLarge;
-        return report;
+    if (!lookUpEntryPoints())
+        return {Failure::Make, {}, 0, "cannot draw offscreen: this renderer offers no framebuffer objects"};
+    const TargetLimits limits = queryLimits();
+    if (!fitsTargetLimits(width, height, limits)) {
+        char line[160];
+        std::snprintf(line, sizeof line, "cannot draw a %d x %d picture: this renderer draws at most %d x %d", width,
+                      height, limits.maxWidth, limits.maxHeight);
+        return {Failure::Make, {}, 0, line};
     }
     deleteRenderTarget(target);
     while (glGetError() != GL_NO_ERROR) {}
@@ -110,12 +95,14 @@ TargetReport makeRenderTarget(RenderTarget& target, int width, int height, int d
     gl.bindFramebuffer(GL_FRAMEBUFFER, 0);
     if (!complete || glGetError() != GL_NO_ERROR) {
         deleteRenderTarget(target);
-        report.outcome = TargetOutcome::Refused;
-        return report;
+        char line[160];
+        std::snprintf(line, sizeof line, "cannot draw a %d x %d picture: the renderer could not make it (memory?)",
+                      width, height);
+        return {Failure::Make, {}, 0, line};
     }
     target.width = width;
     target.height = height;
-    return report;
+    return {};
 }
 
 void deleteRenderTarget(RenderTarget& target)

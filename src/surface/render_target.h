@@ -12,10 +12,10 @@
 // makes a framebuffer call. Making a target reports; the caller decides.
 // A target holds GL's object names, so this header needs no GL header.
 
+#include "assets/report.h"
 #include "surface/render_scale.h"
 
 #include <cstdint>
-#include <string>
 
 struct RenderTarget {
     uint32_t framebuffer = 0; // 0 while none is made
@@ -25,33 +25,14 @@ struct RenderTarget {
     int height = 0;
 };
 
-// The largest picture the renderer can make and draw into, in pixels.
-struct TargetLimits {
-    int maxWidth = 0;
-    int maxHeight = 0;
-};
-
-enum class TargetOutcome : uint8_t {
-    Made,
-    NoFramebuffers, // the renderer offers no framebuffer objects, or no blit
-    TooLarge,       // beyond TargetLimits, or not at least 1 x 1
-    Refused,        // within the limits, but the renderer could not make it (memory)
-};
-
-struct TargetReport {
-    TargetOutcome outcome = TargetOutcome::Made;
-    int width = 0; // what was asked for
-    int height = 0;
-    TargetLimits limits; // known when the entry points were found
-};
-
-// One line for a target that was not made, without a trailing full stop:
-// "cannot draw a 20000 x 100 picture: this renderer draws at most 16384 x 16384".
-std::string describeTargetReport(const TargetReport& report);
-
 // Makes (or re-makes, at a new size) target at width x height with a depth
 // buffer of depthBits (32, 24 or 16). Leaves the window's framebuffer bound.
-TargetReport makeRenderTarget(RenderTarget& target, int width, int height, int depthBits);
+// A target that is not made fails with Failure::Make and one line without a
+// trailing full stop: the renderer offers no framebuffer objects (or no
+// blit), the size is beyond its limits or not at least 1 x 1 ("cannot draw a
+// 20000 x 100 picture: this renderer draws at most 16384 x 16384"), or the
+// renderer could not make it (memory).
+Report makeRenderTarget(RenderTarget& target, int width, int height, int depthBits);
 void deleteRenderTarget(RenderTarget& target);
 
 // Draws into target from now on.

@@ -18,7 +18,7 @@ int gridCoordinate(float worldCoordinate)
     return static_cast<int>(worldCoordinate);
 }
 
-LoadReport loadHeightMap(const char* fileName, size_t byteCount, HeightMap& map)
+Report loadHeightMap(const char* fileName, size_t byteCount, HeightMap& map)
 {
     std::FILE* file = openFileForReading(fileName);
     if (file == nullptr)
@@ -30,7 +30,7 @@ LoadReport loadHeightMap(const char* fileName, size_t byteCount, HeightMap& map)
     std::fread(map.heights, 1, byteCount, file);
     const bool readError = std::ferror(file) != 0;
     std::fclose(file);
-    return readError ? loadFailure("Can't get data!") : LoadReport{};
+    return readError ? loadFailure("Can't get data!") : Report{};
 }
 
 int heightAt(const HeightMap* map, int x, int z)

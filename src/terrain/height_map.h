@@ -25,6 +25,6 @@ int gridCoordinate(float worldCoordinate);
 // the map. A missing file ("Can't find the height map!") or a read error
 // ("Can't get data!") fails with that message and leaves what was read; a
 // short file fills only the leading heights, silently.
-LoadReport loadHeightMap(const char* fileName, size_t byteCount, HeightMap& map);
+Report loadHeightMap(const char* fileName, size_t byteCount, HeightMap& map);
 // Height at grid point (x, z), wrapped into the map; 0 against no map.
 int heightAt(const HeightMap* map, int x, int z);

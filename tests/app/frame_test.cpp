@@ -94,7 +94,7 @@ TEST(WalkRecording, AFullWalkIsSavedWhereScreenshotsGo)
     std::stringstream text;
     text << std::ifstream(saved).rdbuf();
     std::vector<WalkFrame> walk;
-    WalkProblem problem;
+    Report problem;
     ASSERT_TRUE(parseWalk(text.str(), walk, problem)) << problem.text;
     ASSERT_EQ(walk.size(), 3u);
     EXPECT_EQ(walk[2].time, 1.0f);

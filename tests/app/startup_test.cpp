@@ -79,21 +79,21 @@ TEST_F(StartUp, AReadersReportGetsItsBoxAndWhatTheDataFileTableSaysFollows)
     const LoadOutcome end = LoadOutcome::EndProcess;
     struct Case {
         DataFile file;
-        LoadResult result;
+        Failure result;
         const char* message;
         LoadOutcome outcome;
     };
     const Case cases[] = {
-        {DataFile::HeightMap, LoadResult::Loaded, "", goOn},
-        {DataFile::HeightMap, LoadResult::Failed, "Can't find the height map!", goOn},
-        {DataFile::SkyTop, LoadResult::Failed, "Unable to load BMP File!", goOn},
-        {DataFile::GrassMesh, LoadResult::Failed, "Could not open mesh file grass2.vxm", goOn},
-        {DataFile::PalmMesh2, LoadResult::PictureFailed, "Unknown DIB file format.", end},
-        {DataFile::FlyerSprite, LoadResult::Failed, "", end}, // a sprite the reader refuses in silence
+        {DataFile::HeightMap, Failure::None, "", goOn},
+        {DataFile::HeightMap, Failure::Read, "Can't find the height map!", goOn},
+        {DataFile::SkyTop, Failure::Read, "Unable to load BMP File!", goOn},
+        {DataFile::GrassMesh, Failure::Read, "Could not open mesh file grass2.vxm", goOn},
+        {DataFile::PalmMesh2, Failure::NamedPicture, "Unknown DIB file format.", end},
+        {DataFile::FlyerSprite, Failure::Read, "", end}, // a sprite the reader refuses in silence
     };
     for (const Case& c : cases) {
         recordedBoxes.clear();
-        const LoadReport report = c.result == LoadResult::Loaded ? LoadReport{} : loadFailure(c.message, c.result);
+        const Report report = c.result == Failure::None ? Report{} : loadFailure(c.message, c.result);
         EXPECT_EQ(decideOnLoad(c.file, report), c.outcome) << dataFileName(c.file);
         const std::vector<std::string> boxes =
             c.message[0] ? std::vector<std::string>{std::string("Error: ") + c.message} : std::vector<std::string>{};

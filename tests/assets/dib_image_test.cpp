@@ -513,7 +513,7 @@ TEST(DibFile, AFileThatCannotBeOpenedOrHoldsNoBytesNamesItselfInTheMessage)
     for (const std::string& name : {std::string("no such picture.bmp"), empty}) {
         const PictureLoad load = loadDibImage(name.c_str());
         EXPECT_FALSE(load.image);
-        EXPECT_EQ(load.report.message, "Failed to open DIB file " + name + ".\n");
+        EXPECT_EQ(load.report.text, "Failed to open DIB file " + name + ".\n");
     }
 }
 
@@ -522,7 +522,7 @@ TEST(DibFile, TheOpenMessageIsCutTo255CharactersAndKeepsItsLineBreak)
     const std::string name(300, 'x');
     const PictureLoad load = loadDibImage(name.c_str());
     EXPECT_FALSE(load.image);
-    const std::string text = load.report.message;
+    const std::string text = load.report.text;
     EXPECT_EQ(text.size(), 255u);
     EXPECT_EQ(text.substr(0, 25), "Failed to open DIB file x");
     EXPECT_EQ(text.substr(253), ".\n");
@@ -534,7 +534,7 @@ TEST(DibFile, ADecodingFailureGivesTheDecodersMessageAndAGoodFileNone)
     v4.headerBytes = 108;
     const PictureLoad refused = loadDibImage(writeTempFile("dib_v4.bmp", v4.bytes()).c_str());
     EXPECT_FALSE(refused.image);
-    EXPECT_STREQ(refused.report.message, "Unknown DIB file format.");
+    EXPECT_EQ(refused.report.text, "Unknown DIB file format.");
 
     const PictureLoad good = loadDibImage(writeTempFile("dib_good.bmp", twoByTwoPalette().bytes()).c_str());
     ASSERT_TRUE(good.image);

@@ -57,7 +57,7 @@ GeoReferenceRead parse(const std::string& text)
 TEST(GeoReference, AValidFileReadsBack)
 {
     const GeoReferenceRead read = parse(document());
-    ASSERT_EQ(read.status, GeoReferenceStatus::Read) << read.reason;
+    ASSERT_EQ(read.status, GeoReferenceStatus::Read) << read.report.text;
     const GeoReference& r = read.reference;
     EXPECT_EQ(r.geotransform[5], -0.001);
     EXPECT_EQ(r.metresAtHeight0, 236.5);
@@ -70,7 +70,7 @@ TEST(GeoReference, AValidFileReadsBack)
     EXPECT_EQ(r.treeLineSouth, HUGE_VAL);
 
     const GeoReferenceRead trees = parse(document("tree_line_metres", "[1900, 1950.5]"));
-    ASSERT_EQ(trees.status, GeoReferenceStatus::Read) << trees.reason;
+    ASSERT_EQ(trees.status, GeoReferenceStatus::Read) << trees.report.text;
     EXPECT_EQ(trees.reference.treeLineNorth, 1900);
     EXPECT_EQ(trees.reference.treeLineSouth, 1950.5);
 }
@@ -128,7 +128,7 @@ TEST(GeoReference, EachDamageHasItsReason)
     for (const auto& c : cases) {
         const GeoReferenceRead read = parse(c.text);
         EXPECT_EQ(read.status, GeoReferenceStatus::Damaged) << c.text.substr(0, 300);
-        EXPECT_EQ(read.reason, c.reason);
+        EXPECT_EQ(read.report.text, c.reason);
     }
 }
 
@@ -149,7 +149,7 @@ TEST(GeoReference, TheWrittenFileReadsBackToTheSameRecord)
     written.treeLineSouth = -0.5;
 
     const GeoReferenceRead read = parse(formatGeoReference(written));
-    ASSERT_EQ(read.status, GeoReferenceStatus::Read) << read.reason;
+    ASSERT_EQ(read.status, GeoReferenceStatus::Read) << read.report.text;
     const GeoReference& r = read.reference;
     EXPECT_EQ(r.systemWkt, written.systemWkt);
     EXPECT_EQ(r.geotransform, written.geotransform);
@@ -173,14 +173,14 @@ TEST(GeoReference, OneMebibyteIsReadAndOneByteMoreIsRefusedUnread)
     EXPECT_EQ(parse(text).status, GeoReferenceStatus::Read);
     text += ' ';
     const char* reason = "it is 1048577 bytes, more than the 1 MiB a reference may take";
-    EXPECT_EQ(parse(text).reason, reason);
+    EXPECT_EQ(parse(text).report.text, reason);
     const std::string file = testing::TempDir() + "large.geo.json";
     std::FILE* out = std::fopen(file.c_str(), "wb");
     std::fwrite(text.data(), 1, text.size(), out);
     std::fclose(out);
-    EXPECT_EQ(readGeoReference(file.c_str()).reason, reason);
+    EXPECT_EQ(readGeoReference(file.c_str()).report.text, reason);
     EXPECT_EQ(readGeoReference((file + ".none").c_str()).status, GeoReferenceStatus::Missing);
-    EXPECT_EQ(readGeoReference(testing::TempDir().c_str()).reason, "it is not a file");
+    EXPECT_EQ(readGeoReference(testing::TempDir().c_str()).report.text, "it is not a file");
 }
 
 } // namespace

@@ -25,7 +25,7 @@ struct MadeTexture {
 std::vector<MadeTexture> madeTextures;
 
 // Gives texture k the name 100 + k and remembers the call.
-LoadReport recordTexture(GLuint* textures, const char* fileName, int index)
+Report recordTexture(GLuint* textures, const char* fileName, int index)
 {
     madeTextures.push_back({fileName, index});
     textures[index] = static_cast<GLuint>(100 + index);
@@ -459,7 +459,7 @@ protected:
 // process on a picture that cannot be read.
 TEST_F(MeshLoad, AWholeFileLoadsWithoutAMessage)
 {
-    const LoadReport report = model->load(write("tuft.vxm", "1 0 3 0 0 0 0 0 1 0 0 1 0 0 1 0 0 1 1 0 1 2 0").c_str());
+    const Report report = model->load(write("tuft.vxm", "1 0 3 0 0 0 0 0 1 0 0 1 0 0 1 0 0 1 1 0 1 2 0").c_str());
     EXPECT_FALSE(report.failed());
     EXPECT_EQ(model->subMeshCount, 1);
     EXPECT_EQ(model->subMeshes[0].triangleCount, 1);
@@ -469,18 +469,18 @@ TEST_F(MeshLoad, AMissingFileSaysSoAndLeavesAnEmptyModel)
 {
     model->subMeshCount = 3; // as if something had been read before
     const std::string path = (folder / "palme4.vxm").string();
-    const LoadReport report = model->load(path.c_str());
-    EXPECT_EQ(report.result, LoadResult::Failed);
-    EXPECT_EQ(report.message, "Could not open mesh file " + path);
+    const Report report = model->load(path.c_str());
+    EXPECT_EQ(report.failure, Failure::Read);
+    EXPECT_EQ(report.text, "Could not open mesh file " + path);
     EXPECT_EQ(model->subMeshCount, 0);
 }
 
 TEST_F(MeshLoad, AMalformedFileNamesTheFileAndTheFault)
 {
     const std::string path = write("grass2.vxm", "2 0 1 0 0 0 0 0 0 0 501 7");
-    const LoadReport report = model->load(path.c_str());
-    EXPECT_EQ(report.result, LoadResult::Failed);
-    EXPECT_EQ(report.message, "Could not read mesh file " + path + ": a sub-mesh has too many vertices");
+    const Report report = model->load(path.c_str());
+    EXPECT_EQ(report.failure, Failure::Read);
+    EXPECT_EQ(report.text, "Could not read mesh file " + path + ": a sub-mesh has too many vertices");
     EXPECT_EQ(model->subMeshCount, 2);
     EXPECT_EQ(model->subMeshes[0].vertexCount, 1);
 }

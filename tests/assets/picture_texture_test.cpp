@@ -143,10 +143,10 @@ TEST_F(PictureTexture, ABmpThatCannotBeLoadedLeavesItsSlotAndSaysWhy)
     };
     for (const Case& c : cases) {
         GLuint slot = 0;
-        const LoadReport report = loadBmpTexture(slot, c.file.c_str());
+        const Report report = loadBmpTexture(slot, c.file.c_str());
         EXPECT_EQ(slot, 0u) << c.file;
-        EXPECT_EQ(report.result, LoadResult::Failed) << c.file;
-        EXPECT_EQ(report.message, c.message);
+        EXPECT_EQ(report.failure, Failure::Read) << c.file;
+        EXPECT_EQ(report.text, c.message);
     }
     EXPECT_EQ(boundTexture(), 0);
     EXPECT_EQ(environmentMode(), GL_REPLACE);

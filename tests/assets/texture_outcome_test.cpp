@@ -35,10 +35,10 @@ TEST(TextureOutcome, APictureThatCannotBeLoadedGivesTheReadersReport)
     };
     for (const Case& c : cases) {
         GLuint textures[4] = {};
-        const LoadReport report =
+        const Report report =
             c.mesh ? loadMeshTexture(textures, c.file.c_str(), 1) : createTgaTexture(textures, c.file.c_str(), 1);
-        EXPECT_EQ(report.result, LoadResult::Failed) << c.file;
-        EXPECT_STREQ(report.message, c.message) << c.file;
+        EXPECT_EQ(report.failure, Failure::Read) << c.file;
+        EXPECT_EQ(report.text, c.message) << c.file;
         EXPECT_EQ(textures[1], 0u) << c.file;
     }
 }
@@ -49,9 +49,9 @@ TEST(TextureOutcome, AMeshWhosePictureCannotBeLoadedGivesThePicturesMessage)
     const std::string text = "1 0 0 0 1 bark.bmp";
     const std::string mesh = writeTempFile("bark_mesh.vxm", Bytes(text.begin(), text.end()));
     auto model = std::make_unique<MeshModel>();
-    const LoadReport report = model->load(mesh.c_str());
-    EXPECT_EQ(report.result, LoadResult::PictureFailed);
-    EXPECT_STREQ(report.message, "Failed to open DIB file bark.bmp.\n");
+    const Report report = model->load(mesh.c_str());
+    EXPECT_EQ(report.failure, Failure::NamedPicture);
+    EXPECT_EQ(report.text, "Failed to open DIB file bark.bmp.\n");
 }
 
 } // namespace

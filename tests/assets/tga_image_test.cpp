@@ -240,11 +240,11 @@ TEST(TgaFile, OnlyAFileThatCannotBeOpenedOrLoadedHasAMessage)
 {
     const PictureLoad missing = loadTga("no such sprite.tga");
     EXPECT_FALSE(missing.image);
-    EXPECT_STREQ(missing.report.message, "Unable to load TGA File!");
+    EXPECT_EQ(missing.report.text, "Unable to load TGA File!");
 
     const std::string grey = writeTempFile("grey.tga", tga(3, 8, 1, 1, {5}));
     const PictureLoad unknownDepth = loadTga(grey.c_str());
     EXPECT_FALSE(unknownDepth.image);
     EXPECT_TRUE(unknownDepth.report.failed());
-    EXPECT_STREQ(unknownDepth.report.message, "");
+    EXPECT_EQ(unknownDepth.report.text, "");
 }

@@ -111,7 +111,7 @@ const char* meshTextureFault = nullptr;
 
 // Stands in for loadMeshTexture: makes no texture, only checks what it is
 // handed.
-LoadReport checkMeshTexture(GLuint* textures, const char* fileName, int index)
+Report checkMeshTexture(GLuint* textures, const char* fileName, int index)
 {
     const char* fault = nullptr;
     if (textures != mesh.textures)
@@ -245,8 +245,8 @@ const char* checkGeoReference(const uint8_t* bytes, size_t size)
 {
     const GeoReferenceRead read = parseGeoReference(bytes, size);
     if (read.status != GeoReferenceStatus::Read)
-        return read.status == GeoReferenceStatus::Damaged && !read.reason.empty() &&
-                       read.reason.find('\n') == std::string::npos
+        return read.status == GeoReferenceStatus::Damaged && !read.report.text.empty() &&
+                       read.report.text.find('\n') == std::string::npos
                    ? nullptr
                    : "bytes that cannot serve without a one-line reason";
     const GeoReference& r = read.reference;

@@ -423,7 +423,7 @@ TEST(PlaceImport, NoPlantsLeavesEmptyMeshesTheViewerReads)
             continue;
         ++meshes;
         auto model = std::make_unique<MeshModel>();
-        const auto noPicture = [](uint32_t*, const char*, int) { return LoadReport{}; };
+        const auto noPicture = [](uint32_t*, const char*, int) { return Report{}; };
         EXPECT_EQ(parseMesh(reinterpret_cast<const char*>(file.bytes.data()), file.bytes.size(), *model, noPicture,
                             nullptr),
                   nullptr)

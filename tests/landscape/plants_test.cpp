@@ -32,7 +32,7 @@ struct ParsedMesh {
 // Picture names in the order the reader hands them over.
 std::vector<std::string>* pictureNames = nullptr;
 
-LoadReport recordPictureName(GLuint*, const char* fileName, int)
+Report recordPictureName(GLuint*, const char* fileName, int)
 {
     pictureNames->emplace_back(fileName);
     return {};

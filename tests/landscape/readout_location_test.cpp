@@ -58,7 +58,7 @@ TEST(ReadoutLocation, GdallocationinfoFindsTheReadoutsPlaceWithinOneGridStep)
         options.heightMap = folder / m.file;
         const std::string text = landscape::importPlace(options, landscape::kDefaultSeed).terrain.geoReference;
         const GeoReferenceRead read = parseGeoReference(reinterpret_cast<const uint8_t*>(text.data()), text.size());
-        ASSERT_EQ(read.status, GeoReferenceStatus::Read) << read.reason;
+        ASSERT_EQ(read.status, GeoReferenceStatus::Read) << read.report.text;
         if (m.degrees) { // 37.8995 N at z = 0 and 36.8755 N at z = 1024: the snow line less 800 m
             EXPECT_NEAR(read.reference.treeLineNorth, 4500 * (80 - 37.8995) / 55 - 800, 0.1);
             EXPECT_NEAR(read.reference.treeLineSouth, 4500 * (80 - 36.8755) / 55 - 800, 0.1);

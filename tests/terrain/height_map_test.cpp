@@ -131,9 +131,9 @@ TEST_F(HeightMapFile, AWholeFileFillsTheMapRowByRow)
 
 TEST_F(HeightMapFile, AMissingFileGivesOneMessageAndFlatGround)
 {
-    const LoadReport report = loadHeightMap(tempPath("no-such-height-map.raw").c_str(), kHeightMapBytes, map);
-    EXPECT_EQ(report.result, LoadResult::Failed);
-    EXPECT_STREQ(report.message, "Can't find the height map!");
+    const Report report = loadHeightMap(tempPath("no-such-height-map.raw").c_str(), kHeightMapBytes, map);
+    EXPECT_EQ(report.failure, Failure::Read);
+    EXPECT_EQ(report.text, "Can't find the height map!");
     EXPECT_EQ(zeroHeights(), kHeightMapBytes);
     EXPECT_EQ(heightAt(&map, 500, 500), 0);
 }
@@ -172,9 +172,9 @@ TEST_F(HeightMapFile, NothingPastTheMapIsReadOrWritten)
 TEST_F(HeightMapFile, AReadErrorGivesOneMessage)
 {
     // A folder opens for reading but cannot be read.
-    const LoadReport report = loadHeightMap(::testing::TempDir().c_str(), kHeightMapBytes, map);
-    EXPECT_EQ(report.result, LoadResult::Failed);
-    EXPECT_STREQ(report.message, "Can't get data!");
+    const Report report = loadHeightMap(::testing::TempDir().c_str(), kHeightMapBytes, map);
+    EXPECT_EQ(report.failure, Failure::Read);
+    EXPECT_EQ(report.text, "Can't get data!");
     EXPECT_EQ(zeroHeights(), kHeightMapBytes);
 }
 
@@ -186,9 +186,9 @@ TEST_F(HeightMapFile, APipeOrADeviceIsNotWaitedOn)
     std::remove(pipe.c_str());
     ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
     for (const std::string& path : {pipe, std::string("/dev/zero")}) {
-        const LoadReport report = loadHeightMap(path.c_str(), kHeightMapBytes, map);
-        EXPECT_EQ(report.result, LoadResult::Failed) << path;
-        EXPECT_STREQ(report.message, "Can't find the height map!") << path;
+        const Report report = loadHeightMap(path.c_str(), kHeightMapBytes, map);
+        EXPECT_EQ(report.failure, Failure::Read) << path;
+        EXPECT_EQ(report.text, "Can't find the height map!") << path;
     }
     std::remove(pipe.c_str());
 }

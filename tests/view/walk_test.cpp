@@ -65,7 +65,7 @@ TEST(WalkFormat, ReadsBackExactlyWhatItWrote)
     const std::string text = formatWalk(sorted.data(), static_cast<int>(sorted.size()));
     EXPECT_EQ(text.substr(0, text.find('\n')), "lumora-walk 1 4");
     std::vector<WalkFrame> read;
-    WalkProblem problem;
+    Report problem;
     ASSERT_TRUE(parseWalk(text, read, problem)) << problem.line << ": " << problem.text;
     ASSERT_EQ(read.size(), sorted.size());
     for (size_t i = 0; i < read.size(); ++i) {
@@ -116,7 +116,7 @@ TEST(WalkFormat, NamesTheFirstLineThatIsWrong)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         std::vector<WalkFrame> frames;
-        WalkProblem problem;
+        Report problem;
         EXPECT_FALSE(parseWalk(c.text, frames, problem));
         EXPECT_EQ(problem.line, c.line);
         EXPECT_NE(problem.text.find(c.problem), std::string::npos) << problem.text;

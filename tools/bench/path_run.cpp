@@ -208,7 +208,7 @@ std::string setUpWindow(Shell& shell, Drawing& drawing, const BenchOptions& opti
     }
     drawing.surface.filter = options.filter;
     if (options.renderScale)
-        return describeTargetReport(startRenderScale(drawing, shell.clientRect, options.scale));
+        return startRenderScale(drawing, shell.clientRect, options.scale).text;
     return "";
 }
 

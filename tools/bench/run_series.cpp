@@ -33,7 +33,8 @@ bool spawnRun(const BenchOptions& options, RunFigures& figures)
     std::snprintf(spawnedAt, sizeof spawnedAt, "%.9f", monotonicSeconds());
     arguments[2] = spawnedAt;
     const ChildOutcome outcome = runChildProcess("/proc/self/exe", arguments, [] {});
-    std::fputs(outcome.error.c_str(), stderr);
+    std::fputs(outcome.notRun.text.c_str(), stderr);
+    std::fputs(outcome.errorOutput.c_str(), stderr);
     if (outcome.exitStatus != 0)
         return false;
 

@@ -22,7 +22,7 @@ namespace {
 // Picture names a mesh asks textures for, in order.
 std::vector<std::string>* recordedNames = nullptr;
 
-LoadReport recordPictureName(GLuint*, const char* fileName, int)
+Report recordPictureName(GLuint*, const char* fileName, int)
 {
     if (recordedNames)
         recordedNames->emplace_back(fileName);
@@ -91,21 +91,21 @@ std::string whatFollows(DataFailure failure, const char* role)
     return role;
 }
 
-CheckLine failed(DataFile file, const LoadReport& report)
+CheckLine failed(DataFile file, const Report& report)
 {
     const DataFileRow& row = dataFileRow(file);
-    const DataFailure failure = failureAfter(file, report.result);
-    return failed(row.name, report.message, whatFollows(failure, row.role), failure == DataFailure::ViewerEnds);
+    const DataFailure failure = failureAfter(file, report.failure);
+    return failed(row.name, report.text, whatFollows(failure, row.role), failure == DataFailure::ViewerEnds);
 }
 
 CheckLine checkHeightMap()
 {
     const char* name = dataFileName(DataFile::HeightMap);
     auto map = std::make_unique<HeightMap>();
-    const LoadReport report = loadHeightMap(name, kHeightMapBytes, *map);
+    const Report report = loadHeightMap(name, kHeightMapBytes, *map);
     // A file that opens but cannot be read keeps the heights read before the error.
     if (report.failed() && std::ifstream(name, std::ios::binary).is_open())
-        return failed(name, report.message, "the heights after the read error are 0");
+        return failed(name, report.text, "the heights after the read error are 0");
     if (report.failed())
         return failed(DataFile::HeightMap, report);
     std::error_code error;
@@ -136,7 +136,7 @@ CheckLine checkMeshPicture(const std::string& name, DataFile mesh)
     PictureLoad load = loadDibImage(name.c_str());
     const std::string file = name + " (named by " + dataFileName(mesh) + ")";
     if (!load.image) {
-        load.report.result = LoadResult::PictureFailed;
+        load.report.failure = Failure::NamedPicture;
         CheckLine line = failed(mesh, load.report);
         line.file = file;
         return line;
@@ -212,7 +212,7 @@ void checkGeoReference(std::vector<CheckLine>& lines)
         return;
     if (read.status == GeoReferenceStatus::Damaged) {
         lines.push_back({kGeoReferenceFile, CheckVerdict::Error,
-                         read.reason + " -> one line on standard error, and the readout (F3) shows \"" +
+                         read.report.text + " -> one line on standard error, and the readout (F3) shows \"" +
                              kNoGeoReferenceText + "\"",
                          false});
         return;
@@ -322,7 +322,7 @@ ImageCheck checkImageFile(const std::filesystem::path& file)
     ImageCheck result;
     const std::string name = file.string();
     const PictureLoad load = endsWithTga(file) ? loadTga(name.c_str()) : loadDibImage(name.c_str());
-    result.message = load.report.message;
+    result.message = load.report.text;
     if (!load.image)
         return result;
     const Image& image = *load.image;
@@ -341,9 +341,9 @@ MeshCheck checkMeshFile(const std::filesystem::path& file)
     // Zero-filled, as a model that has not been loaded is.
     auto model = std::make_unique<MeshModel>();
     recordedNames = &result.pictureNames;
-    const LoadReport report = model->load(file.c_str(), recordPictureName);
+    const Report report = model->load(file.c_str(), recordPictureName);
     recordedNames = nullptr;
-    result.message = report.message;
+    result.message = report.text;
 
     const int names = static_cast<int>(result.pictureNames.size());
     result.subMeshes = std::clamp(model->subMeshCount, 0, kMaxSubMeshes);

@@ -182,7 +182,7 @@ auto forFile(const std::filesystem::path& file, Part part)
     try {
         return part();
     } catch (const std::runtime_error& e) {
-        throw std::runtime_error(reportLine({file.string(), 0, e.what()}));
+        throw std::runtime_error(reportLine({Failure::Read, file.string(), 0, e.what()}));
     }
 }
 

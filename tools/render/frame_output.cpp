@@ -43,7 +43,7 @@ public:
 
     bool write(const uint8_t* pixels) override
     {
-        if (!reason.empty())
+        if (firstFailure.failed())
             return false;
         const std::string path = tempFolder + "/" + frameName(++frames);
         errno = 0;
@@ -54,7 +54,7 @@ public:
 
     bool finish() override
     {
-        if (!reason.empty())
+        if (firstFailure.failed())
             return false;
         std::error_code error;
         if (!fs::exists(outFolder, error)) {
@@ -95,7 +95,7 @@ private:
 
 } // namespace
 
-std::unique_ptr<FrameSink> openFrameSink(const std::string& out, int width, int height, int fps, std::string& problem)
+std::unique_ptr<FrameSink> openFrameSink(const std::string& out, int width, int height, int fps, Report& problem)
 {
     std::error_code error;
     const fs::path path(out);
@@ -103,14 +103,14 @@ std::unique_ptr<FrameSink> openFrameSink(const std::string& out, int width, int 
     const std::string extension = path.extension().string();
     if (!isFolder && extension == ".mp4") {
         if (width % 2 != 0 || height % 2 != 0) {
-            problem = "a video's width and height must be even";
+            problem = {Failure::Write, {}, 0, "a video's width and height must be even"};
             return nullptr;
         }
         // Beside OUT, so the rename at the end stays on one file system.
         std::string temp = folderOf(out) + "/." + path.filename().string() + ".XXXXXX";
         const int file = mkstemp(temp.data());
         if (file < 0) {
-            problem = std::strerror(errno);
+            problem = {Failure::Write, {}, 0, std::strerror(errno)};
             return nullptr;
         }
         fchmod(file, usualMode(0666));
@@ -118,14 +118,14 @@ std::unique_ptr<FrameSink> openFrameSink(const std::string& out, int width, int 
         return openVideoFile(temp, out, width, height, fps, problem);
     }
     if (!isFolder && (fs::exists(path, error) || !extension.empty())) {
-        problem = "give a name ending in .mp4 for a video, or a folder for PNG frames";
+        problem = {Failure::Write, {}, 0, "give a name ending in .mp4 for a video, or a folder for PNG frames"};
         return nullptr;
     }
     // Inside OUT when it exists, else beside it.
     std::string temp =
         isFolder ? out + "/.lumora-render.XXXXXX" : folderOf(out) + "/." + path.filename().string() + ".XXXXXX";
     if (!mkdtemp(temp.data())) {
-        problem = std::strerror(errno);
+        problem = {Failure::Write, {}, 0, std::strerror(errno)};
         return nullptr;
     }
     return std::make_unique<PngFolder>(temp, out, width, height);

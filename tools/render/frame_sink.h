@@ -7,6 +7,8 @@
 // moved to OUT only once complete: a render that fails or is stopped leaves
 // nothing under OUT's name.
 
+#include "assets/report.h"
+
 #include <cstdint>
 #include <string>
 
@@ -22,16 +24,16 @@ public:
     // The folder that holds the temporary output and OUT: all that the
     // render writes, renames and removes lies in it.
     virtual std::string folder() const = 0;
-    // The reason for the first failure, in plain words.
-    const std::string& problem() const { return reason; }
+    // The first failure (Failure::Write), in plain words.
+    const Report& problem() const { return firstFailure; }
 
 protected:
-    // Keeps the first reason only; false, for the caller to return.
+    // Keeps the first failure only; false, for the caller to return.
     bool fail(const std::string& what)
     {
-        if (reason.empty())
-            reason = what;
+        if (!firstFailure.failed())
+            firstFailure = {Failure::Write, {}, 0, what};
         return false;
     }
-    std::string reason;
+    Report firstFailure;
 };

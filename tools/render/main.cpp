@@ -122,37 +122,31 @@ std::string plain(std::string reason)
     return reason;
 }
 
-// Reads the walk, or says in one line what is wrong with it, and where.
-bool readWalk(const std::string& path, std::vector<WalkFrame>& walk)
+// Reads the walk, or reports what is wrong with it, and where.
+Report readWalk(const std::string& path, std::vector<WalkFrame>& walk)
 {
     std::vector<uint8_t> bytes;
     errno = 0;
+    Report problem{Failure::Read, path, 0, {}};
     switch (readRegularFile(path.c_str(), kWalkFileMostBytes, bytes)) {
     case FileRead::Read:
         break;
     case FileRead::NotRegular:
-        std::fprintf(stderr, "lumora-render: %s: is not a regular file (a folder, pipe, device or socket)\n",
-                     path.c_str());
-        return false;
+        problem.text = "is not a regular file (a folder, pipe, device or socket)";
+        return problem;
     case FileRead::TooLarge:
-        std::fprintf(stderr,
-                     "lumora-render: %s: is larger than the longest walk the viewer records (%d frames, "
-                     "at most %zu bytes)\n",
-                     path.c_str(), kWalkFrameCapacity, kWalkFileMostBytes);
-        return false;
+        problem.text = "is larger than the longest walk the viewer records (" + std::to_string(kWalkFrameCapacity) +
+                       " frames, at most " + std::to_string(kWalkFileMostBytes) + " bytes)";
+        return problem;
     case FileRead::CannotOpen:
     case FileRead::ReadFailed:
-        std::fprintf(stderr, "lumora-render: %s: cannot be read: %s\n", path.c_str(),
-                     plain(std::strerror(errno != 0 ? errno : EIO)).c_str());
-        return false;
+        problem.text = "cannot be read: " + plain(std::strerror(errno != 0 ? errno : EIO));
+        return problem;
     }
-    WalkProblem problem;
-    if (!parseWalk(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), walk, problem)) {
-        problem.file = path;
-        std::fprintf(stderr, "lumora-render: %s\n", reportLine(problem).c_str());
-        return false;
-    }
-    return true;
+    if (parseWalk(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), walk, problem))
+        return {};
+    problem.file = path;
+    return problem;
 }
 
 volatile std::sig_atomic_t stopSignal = 0;
@@ -261,10 +255,10 @@ int renderWalk(const Options& options, std::span<const WalkFrame> walk, int fram
     };
     if (!startViewerWindowed(shell, drawing, world, "lumora-render", StartMode::Windowed, lock))
         return 1;
-    const TargetReport target =
+    const Report target =
         moveFrameOffscreen(drawing, shell.clientRect, world.overlay, options.width, options.height);
-    if (target.outcome != TargetOutcome::Made) {
-        std::fprintf(stderr, "lumora-render: %s\n", describeTargetReport(target).c_str());
+    if (target.failed()) {
+        std::fprintf(stderr, "lumora-render: %s\n", target.text.c_str());
         finishViewerSession(shell, drawing, world);
         return 1;
     }
@@ -299,7 +293,7 @@ int renderWalk(const Options& options, std::span<const WalkFrame> walk, int fram
     }
     if (!written) {
         std::fprintf(stderr, "lumora-render: cannot write %s: %s\n", options.out.c_str(),
-                     plain(sink.problem()).c_str());
+                     plain(sink.problem().text).c_str());
         return 1;
     }
     // The writer's share of the processor time of every thread: the drawing,
@@ -323,8 +317,10 @@ int main(int argc, char** argv)
     if (!parseOptions(line, options))
         return 2;
     std::vector<WalkFrame> walk;
-    if (!readWalk(options.walk, walk))
+    if (const Report problem = readWalk(options.walk, walk); problem.failed()) {
+        std::fprintf(stderr, "lumora-render: %s\n", reportLine(problem).c_str());
         return 1;
+    }
     const double seconds = walkSeconds(walk);
     if (seconds > kMaxWalkSeconds) {
         std::fprintf(stderr, "lumora-render: %s: the walk lasts %.0f s; a render takes at most %.0f\n",
@@ -335,11 +331,12 @@ int main(int argc, char** argv)
     const int frameCount = std::max(1, static_cast<int>(std::lround(seconds * options.fps)));
 
     catchStopSignals();
-    std::string problem;
+    Report problem;
     const std::unique_ptr<FrameSink> sink =
         openFrameSink(options.out, options.width, options.height, options.fps, problem);
     if (!sink) {
-        std::fprintf(stderr, "lumora-render: cannot write %s: %s\n", options.out.c_str(), plain(problem).c_str());
+        std::fprintf(stderr, "lumora-render: cannot write %s: %s\n", options.out.c_str(),
+                     plain(problem.text).c_str());
         return 1;
     }
     const int status = renderWalk(options, walk, frameCount, *sink);

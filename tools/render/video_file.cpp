@@ -132,7 +132,7 @@ bool VideoFile::open(int fps)
 
 bool VideoFile::write(const uint8_t* pixels)
 {
-    if (!reason.empty())
+    if (firstFailure.failed())
         return false;
     if (av_frame_make_writable(frame) < 0)
         return fail("out of memory");
@@ -176,7 +176,7 @@ bool VideoFile::closeFile()
 
 bool VideoFile::finish()
 {
-    if (!reason.empty())
+    if (firstFailure.failed())
         return false;
     if (const int error = avcodec_send_frame(codec, nullptr); error < 0)
         return fail("the encoder failed: " + avError(error));
@@ -212,7 +212,7 @@ void VideoFile::release()
 } // namespace
 
 std::unique_ptr<FrameSink> openVideoFile(const std::string& tempPath, const std::string& outPath, int width,
-                                         int height, int fps, std::string& problem)
+                                         int height, int fps, Report& problem)
 {
     auto video = std::make_unique<VideoFile>(tempPath, outPath, width, height);
     if (video->open(fps))

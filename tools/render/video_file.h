@@ -13,4 +13,4 @@
 // Writes the video at tempPath and renames it to outPath when finished.
 // Returns null, with the reason, when the encoder or the file cannot be set up.
 std::unique_ptr<FrameSink> openVideoFile(const std::string& tempPath, const std::string& outPath, int width,
-                                         int height, int fps, std::string& problem);
+                                         int height, int fps, Report& problem);

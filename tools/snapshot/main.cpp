@@ -189,7 +189,7 @@ int main(int argc, char** argv)
         return 1;
     // The window's own size is drawn in the window, as the viewer draws it;
     // any other size offscreen, which may be larger than the display.
-    TargetReport target;
+    Report target;
     if (options.width != shell.clientRect.right || options.height != shell.clientRect.bottom)
         target = moveFrameOffscreen(drawing, shell.clientRect, world.overlay, options.width, options.height);
     Capture capture;
@@ -197,7 +197,7 @@ int main(int argc, char** argv)
     capture.frames = options.frames;
     capture.width = options.width;
     capture.height = options.height;
-    bool held = target.outcome == TargetOutcome::Made;
+    bool held = !target.failed();
     if (held) {
         try {
             capture.pixels.assign(static_cast<size_t>(options.width) * static_cast<size_t>(options.height) * 3, 0);
@@ -207,8 +207,7 @@ int main(int argc, char** argv)
     }
     if (!held) {
         std::fprintf(stderr, "lumora-snapshot: %s\n",
-                     target.outcome == TargetOutcome::Made ? "not enough memory to hold the picture"
-                                                           : describeTargetReport(target).c_str());
+                     !target.failed() ? "not enough memory to hold the picture" : target.text.c_str());
         finishViewerSession(shell, drawing, world);
         return 1;
     }
