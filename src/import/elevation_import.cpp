@@ -21,9 +21,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char* kGenerator = kGeneratorName;
 constexpr const char* kToolsPackage = "lumora-tools";
-constexpr const char* kVersionFile = kVersionFileName;
 constexpr const char* kPartialSuffix = ".partial-"; // then the id of the importing process
 // Part of every cache folder's name. A new revision leaves the imports of an
 // older viewer unused where the generator's output changed but its version
@@ -55,7 +53,7 @@ std::string lastLine(const std::string& text)
         return {};
     const size_t start = text.find_last_of('\n', end);
     std::string line = text.substr(start == std::string::npos ? 0 : start + 1, end + 1 - (start + 1));
-    const std::string prefix = std::string(kGenerator) + ": ";
+    const std::string prefix = std::string(kGeneratorName) + ": ";
     if (line.compare(0, prefix.size(), prefix) == 0)
         line.erase(0, prefix.size());
     return line;
@@ -165,13 +163,13 @@ fs::path landscapeCacheRoot(const char* xdgCacheHome, const char* home)
 
 fs::path importElevationModel(const fs::path& file, const ImportChoices& choices, const fs::path& viewerExecutable)
 {
-    const fs::path generator = viewerExecutable.parent_path() / kGenerator;
+    const fs::path generator = viewerExecutable.parent_path() / kGeneratorName;
     // Only the generator beside the viewer, never one found by a relative name.
     struct stat generatorFile {};
     if (!generator.is_absolute() || access(generator.c_str(), X_OK) != 0 ||
         stat(generator.c_str(), &generatorFile) != 0) {
         std::fprintf(stderr, "lumora: cannot open %s: importing it needs %s; install the package %s\n", file.c_str(),
-                     kGenerator, kToolsPackage);
+                     kGeneratorName, kToolsPackage);
         return {};
     }
 
@@ -203,7 +201,7 @@ fs::path importElevationModel(const fs::path& file, const ImportChoices& choices
 
     const std::string name = landscapeCacheName(generatorIdentity(generatorFile), options, identities);
     const fs::path landscape = root / name;
-    if (fs::exists(landscape / kVersionFile, error)) {
+    if (fs::exists(landscape / kVersionFileName, error)) {
         std::fprintf(stderr, "lumora: showing %s as imported before, from %s\n", file.c_str(), landscape.c_str());
         return landscape;
     }
@@ -217,7 +215,7 @@ fs::path importElevationModel(const fs::path& file, const ImportChoices& choices
     fs::remove_all(landscape, error); // only whole imports are renamed in: this one was damaged since
     const fs::path partial = root / (name + kPartialSuffix + std::to_string(getpid()));
 
-    std::vector<std::string> arguments = {kGenerator, partial.string()};
+    std::vector<std::string> arguments = {kGeneratorName, partial.string()};
     arguments.insert(arguments.end(), options.begin(), options.end());
     ProgressLine progress{"lumora: importing " + file.string() + " into " + landscape.string() + " (once) ..."};
     progress.start();
@@ -236,7 +234,7 @@ fs::path importElevationModel(const fs::path& file, const ImportChoices& choices
     fs::rename(partial, landscape, renameError);
     if (renameError) {
         fs::remove_all(partial, error);
-        if (!fs::exists(landscape / kVersionFile, error)) {
+        if (!fs::exists(landscape / kVersionFileName, error)) {
             std::fprintf(stderr, "lumora: cannot keep the import in %s: %s\n", landscape.c_str(),
                          renameError.message().c_str());
             return {};
