@@ -24,12 +24,8 @@ namespace {
 constexpr const char* kToolsPackage = "lumora-tools";
 constexpr const char* kPartialSuffix = ".partial-"; // then the id of the importing process
 // Part of every cache folder's name. A new revision leaves the imports of an
-// older viewer unused where the generator's output changed but its version
-// line did not (revision 2: the geographic reference beside the data files,
-// and the ground painted by metres and true slope; 3: a moderate default
-// exaggeration, edges left unblended, an open sky and the tree line; 4: the
-// generator known by the version compiled in and its file's size and time,
-// without running it).
+// older viewer unused where the generator's output or the naming changed
+// but the generator's version line did not.
 constexpr const char* kCacheRevision = "cache revision 4";
 
 // 64-bit FNV-1a, as 16 hex digits: short and stable from run to run.
