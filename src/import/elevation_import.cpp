@@ -3,7 +3,6 @@
 #include "import/child_process.h"
 #include "assets/landscape_facts.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
