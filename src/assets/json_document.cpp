@@ -1,7 +1,8 @@
 #include "assets/json_document.h"
 
+#include <algorithm>
+#include <cctype>
 #include <charconv>
-#include <cmath>
 #include <cstring>
 #include <iterator>
 #include <limits>
