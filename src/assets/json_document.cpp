@@ -115,8 +115,8 @@ struct Refusal {
 };
 
 // Builds the document, refusing what the library lets through (depth, a key
-// twice) and turning its refusals into the reasons this reader gives (the
-// same as those of the reader written here before it, byte offsets included).
+// twice) and turning its refusals into the reasons this reader gives, each
+// with the byte offset where the fault starts.
 class DocumentBuilder : public nlohmann::json_sax<Json> {
 public:
     DocumentBuilder(const std::vector<char>& text, const size_t& read) : text_(text), read_(read) {}
