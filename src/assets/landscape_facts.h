@@ -6,7 +6,6 @@
 // generator tells what an import did. The data files' names are in
 // data_files.h and the geographic reference in geo_reference.h.
 
-#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
