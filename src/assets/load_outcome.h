@@ -1,14 +1,13 @@
 #pragma once
 // What a reader or texture maker tells start-up about one file, and what
 // start-up decides on it. A reader returns a Report whose text is the message
-// box's, the file named in it as the box has always named it; readers never
+// box's, which names the file itself; readers never
 // show a box nor end the process. Start-up shows the text and takes what
 // follows from the data-file table. A picture cut short still counts as read.
 
 #include "assets/report.h"
 
-// A box's text is cut to fit this many bytes with its terminator, as the
-// readers' boxes always were.
+// A box's text is cut to fit this many bytes with its terminator.
 constexpr int kLoadMessageBytes = 256;
 
 // A failure with the box's text (nullptr: none, a failure that passes in
