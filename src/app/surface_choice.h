@@ -1,7 +1,7 @@
 #pragma once
 // Which surface the viewer's frame is drawn into, decided here: the window,
 // the window at a render scale (fixed, or auto following the frame time), or
-// a tool's offscreen picture of any size. The surface room makes the targets
+// a tool's offscreen picture of any size. src/surface makes the targets
 // and reports; this says what a refusal costs and what the frame's client
 // area, projection and overlay become.
 
