@@ -31,6 +31,9 @@ void createOverlayFont(Overlay& overlay);
 // again; the height of the window (600) leaves everything as it is.
 void scaleOverlay(Overlay& overlay, int pictureHeight);
 
+// Shown while F9 records a walk: a red mark in the top right corner.
+enum class RecordingMark : uint8_t { Hidden, Shown };
+
 // Once per frame, inside the frame's pushed model-view matrix: draws every
 // element. Each frame shows the time of the frames before it, and the captions
 // as the clock will read once advanced by this frame's delta; the recording
@@ -38,8 +41,6 @@ void scaleOverlay(Overlay& overlay, int pictureHeight);
 // white, 2-D texturing on, blending off and the model-view matrix selected.
 // With the place's geographic reference the compass points to true north;
 // without one (null) it is the original compass.
-// Shown while F9 records a walk: a red mark in the top right corner.
-enum class RecordingMark : uint8_t { Hidden, Shown };
 void drawOverlay(const Overlay& overlay, const Camera& camera, float frameDelta,
                  const GeoReference* reference = nullptr, RecordingMark mark = RecordingMark::Hidden);
 
