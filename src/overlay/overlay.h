@@ -40,7 +40,7 @@ enum class RecordingMark : uint8_t { Hidden, Shown };
 // mark last, and only while it is set. Leaves the colour
 // white, 2-D texturing on, blending off and the model-view matrix selected.
 // With the place's geographic reference the compass points to true north;
-// without one (null) it is the original compass.
+// without one (null) north is at +z (overlay_layout.h).
 void drawOverlay(const Overlay& overlay, const Camera& camera, float frameDelta,
                  const GeoReference* reference = nullptr, RecordingMark mark = RecordingMark::Hidden);
 
