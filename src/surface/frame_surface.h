@@ -1,6 +1,6 @@
 #pragma once
 // Where the frame is drawn. In a window at render scale 1, straight into its
-// back buffer: the original frame, without a single framebuffer call. Below
+// back buffer, without a single framebuffer call. Below
 // scale 1 the scene goes into a target of that share of the window's size,
 // is stretched onto the window (nearest or linear), and the overlay is
 // drawn over it at the window's own resolution, so text stays sharp. A tool
@@ -15,7 +15,7 @@
 #include <cstdint>
 
 enum class SurfaceKind : uint8_t {
-    Window,    // straight into the window's back buffer: the original frame
+    Window,    // straight into the window's back buffer
     Scaled,    // the scene into `target`, stretched onto the window; the overlay over it
     Offscreen, // the whole frame into `target`, for a tool to read back; nothing is shown
 };
