@@ -4,7 +4,7 @@
 //                        moves and the clock ticks (not offline); an automatic
 //                        render scale follows the frame time; any window
 //                        request still waiting is applied; the frame's
-//                        surface is bound (see frame_surface.h), the buffers
+//                        surface is bound (see surface/frame_surface.h), the buffers
 //                        cleared and the view set; ground following,
 //                        visibility, the flyers' moves
 //   drawFrame            every pass, on a world that nothing changes; a
