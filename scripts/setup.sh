@@ -24,7 +24,8 @@ packages=(
   # the socket filter of the generator's and the render's sandbox, the only
   # wall where the kernel has no Landlock (never linked into the viewer)
   libseccomp-dev
-  # JSON: a GeoJSON track's coordinate systems are read before GDAL opens it
+  # JSON: the viewer's landscape.geo.json, the benchmark's figures, and a
+  # GeoJSON track's coordinate systems, read before GDAL opens it
   nlohmann-json3-dev
   # video written by the render (never linked into the viewer); ffprobe and
   # ffmpeg read it back in the tests
