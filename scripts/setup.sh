@@ -31,7 +31,7 @@ packages=(
   # ffmpeg read it back in the tests
   libavcodec-dev libavformat-dev libswscale-dev ffmpeg
   # a virtual display with the fonts its message boxes need, scripted input,
-  # window inspection and screenshots
+  # window inspection and screenshots; the programs a run starts (strace)
   xvfb xauth xfonts-base xdotool x11-apps x11-utils imagemagick strace
   # a window manager on the virtual display, to move, maximise and focus by;
   # the display's modes read back (xrandr)
