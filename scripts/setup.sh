@@ -24,13 +24,14 @@ packages=(
   # the socket filter of the generator's and the render's sandbox, the only
   # wall where the kernel has no Landlock (never linked into the viewer)
   libseccomp-dev
-  # JSON: a GeoJSON track's coordinate systems are read before GDAL opens it
+  # JSON: the viewer's landscape.geo.json, the benchmark's figures, and a
+  # GeoJSON track's coordinate systems, read before GDAL opens it
   nlohmann-json3-dev
   # video written by the render (never linked into the viewer); ffprobe and
   # ffmpeg read it back in the tests
   libavcodec-dev libavformat-dev libswscale-dev ffmpeg
   # a virtual display with the fonts its message boxes need, scripted input,
-  # window inspection and screenshots
+  # window inspection and screenshots; the programs a run starts (strace)
   xvfb xauth xfonts-base xdotool x11-apps x11-utils imagemagick strace
   # a window manager on the virtual display, to move, maximise and focus by;
   # the display's modes read back (xrandr)

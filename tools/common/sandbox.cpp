@@ -214,7 +214,6 @@ SandboxReport lockSandbox(const SandboxRules& rules)
         report.problem = std::string("cannot ask for Landlock: ") + std::strerror(-version);
         return report;
     }
-    report.landlockVersion = std::max(version, 0);
     if (!noLandlock && !lockWithLandlock(version, rules, report.problem))
         return report;
     if (!refuseNewSockets(report.problem))

@@ -32,8 +32,7 @@ enum class SandboxLock : uint8_t {
 
 struct SandboxReport {
     SandboxLock lock = SandboxLock::Failed;
-    int landlockVersion = 0; // the kernel's Landlock ABI, 0 without it
-    std::string problem;     // for Failed, in plain words
+    std::string problem; // for Failed, in plain words
 };
 
 // The read-only system data that a tool's libraries open while they work:

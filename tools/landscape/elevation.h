@@ -42,7 +42,7 @@ struct HeightScale {
 struct GroundFit {
     HeightField ground;
     HeightScale scale;         // the ground's heights in input units
-    float unitsPerStep = 0.0f; // input units per height step of the ground
+    float unitsPerStep = 0.0f; // input units per height step as fitted; scale also follows standStartOnGround
     float inputMin = 0.0f;
     float inputMax = 0.0f;
     int clipped = 0; // ground cells that a given scale put above 255

@@ -109,17 +109,17 @@ ImportedHeights importHeights(const ImportOptions& options)
     appendf(line, "%d x %d samples, from %g to %g; one height step is %g input units", model.windowWidth, model.windowHeight, static_cast<double>(fit.inputMin),
             static_cast<double>(fit.inputMax), static_cast<double>(fit.unitsPerStep));
     if (step) {
-        const double heightStep = metresPerHeightStep;
         if (std::fabs(step->across - step->along) > 0.01 * step->mean())
             appendf(line, "; a grid step is %.4g m across and %.4g m along", step->across, step->along);
         else
             appendf(line, "; a grid step is %.4g m", step->mean());
         char factor[32];
-        std::snprintf(factor, sizeof factor, "%.3g", step->mean() / heightStep);
+        std::snprintf(factor, sizeof factor, "%.3g", step->mean() / metresPerHeightStep);
         if (std::string_view(factor) == "1")
-            appendf(line, " and a height step %.4g m, so the relief is in true proportions", heightStep);
+            appendf(line, " and a height step %.4g m, so the relief is in true proportions", metresPerHeightStep);
         else
-            appendf(line, " and a height step %.4g m, so the relief is exaggerated %s times", heightStep, factor);
+            appendf(line, " and a height step %.4g m, so the relief is exaggerated %s times", metresPerHeightStep,
+                    factor);
         if (flattened > 1.0)
             appendf(line, " (flattened %.3g times to fit heights 0 to 255)", flattened);
     } else {

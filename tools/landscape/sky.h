@@ -52,7 +52,7 @@ struct SkyScene {
 
 SkyScene makeSkyScene(uint64_t seed, SkyHorizon horizon = SkyHorizon::Hills);
 
-// The colour of the sky, hills or ground seen along a unit direction.
+// The colour of the sky, hills, ground or (open) haze seen along a unit direction.
 Vec3 skyColour(const SkyScene& scene, Vec3 direction);
 
 Picture paintSkyFace(const SkyScene& scene, const SkyFaceLayout& face, int size = kSkyFaceSize);
