@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <ogr_spatialref.h>
 
+#include <arpa/inet.h>
 #include <array>
 #include <cmath>
 #include <cstdlib>
@@ -16,12 +17,34 @@
 #include <iterator>
 #include <string>
 #include <type_traits>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <unistd.h>
 #include <vector>
 
 namespace landscape_test {
 
 namespace fs = std::filesystem;
+
+// A listener on the loopback address that nobody should call.
+struct Listener {
+    int socket = -1;
+    int port = 0;
+    Listener()
+    {
+        socket = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        EXPECT_EQ(bind(socket, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        EXPECT_EQ(listen(socket, 4), 0);
+        EXPECT_EQ(getsockname(socket, reinterpret_cast<sockaddr*>(&address), &length), 0);
+        port = ntohs(address.sin_port);
+    }
+    ~Listener() { close(socket); }
+    bool called() const { return accept(socket, nullptr, nullptr) >= 0; }
+};
 
 inline fs::path scratch(const std::string& name)
 {

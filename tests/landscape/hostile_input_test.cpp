@@ -14,10 +14,8 @@
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
 #include <gdal_priv.h>
 #include <sys/inotify.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -72,26 +70,6 @@ std::string mosaicOf(const std::string& source, const std::string& system)
            "band=\"1\"><SimpleSource><SourceFilename relativeToVRT=\"1\">" +
            source + "</SourceFilename><SourceBand>1</SourceBand></SimpleSource></VRTRasterBand></VRTDataset>";
 }
-
-// A listener on the loopback address that nobody should call.
-struct Listener {
-    int socket = -1;
-    int port = 0;
-    Listener()
-    {
-        socket = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        EXPECT_EQ(bind(socket, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-        EXPECT_EQ(listen(socket, 4), 0);
-        EXPECT_EQ(getsockname(socket, reinterpret_cast<sockaddr*>(&address), &length), 0);
-        port = ntohs(address.sin_port);
-    }
-    ~Listener() { close(socket); }
-    bool called() const { return accept(socket, nullptr, nullptr) >= 0; }
-};
 
 // Opens of any file in a folder, seen through inotify.
 struct OpenWatch {
