@@ -24,6 +24,8 @@ packages=(
   # the socket filter of the generator's and the render's sandbox, the only
   # wall where the kernel has no Landlock (never linked into the viewer)
   libseccomp-dev
+  # the fine ground and its picture, read by the viewer in tiles (GDAL writes them)
+  libtiff-dev
   # JSON: the viewer's landscape.geo.json, the benchmark's figures, and a
   # GeoJSON track's coordinate systems, read before GDAL opens it
   nlohmann-json3-dev
