@@ -17,6 +17,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 constexpr int kGroundNodeQuads = 32;                     // quads along a node's side, at its level
 constexpr int kGroundNodeSide = kGroundNodeQuads + 1;    // samples along a node's side
@@ -78,3 +79,10 @@ struct GroundNodeBounds {
 // inside or on the edge of its square. samples holds the node's
 // kGroundNodeSide x kGroundNodeSide heights at its level, row by row (z, then x).
 float nodeSurfaceHeight(const GroundLayout& layout, GroundNode node, const float* samples, float x, float z);
+
+// The bounds of every node (by groundNodeIndex) of a ground whose level-0
+// heights are given, row by row (z, then x), side x side. The error bounds
+// may be larger than the exact ones, never smaller. The generator stores them.
+std::vector<GroundNodeBounds> computeGroundNodeBounds(const GroundLayout& layout, const float* heights);
+// Level l's sample (i, j): the level-0 sample (i * 2^l, j * 2^l).
+float levelSample(const GroundLayout& layout, const float* heights, int level, int i, int j);
