@@ -24,11 +24,11 @@ int formatPlaceLine(const GeoPlace* place, char (&text)[kTextBufferBytes])
                       place->longitude < -kHalfLastDigit ? 'W' : 'E', std::lround(metres), heading);
 }
 
-void drawPlaceReadout(GLuint fontListBase, const GeoReference* reference, const HeightMap& map, const Camera& camera)
+void drawPlaceReadout(GLuint fontListBase, const GeoReference* reference, const GroundLookup& lookup, const Camera& camera)
 {
     char text[kTextBufferBytes];
     if (reference) {
-        const GeoPlace place = placeOf(*reference, map, camera);
+        const GeoPlace place = placeOf(*reference, lookup, camera);
         formatPlaceLine(&place, text);
     } else {
         formatPlaceLine(nullptr, text);

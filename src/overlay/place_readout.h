@@ -14,7 +14,7 @@
 
 #include "assets/geo_reference.h"
 #include "overlay/text.h"
-#include "terrain/height_map.h"
+#include "terrain/ground_lookup.h"
 #include "view/camera.h"
 #include "view/geo_place.h"
 
@@ -38,4 +38,4 @@ int formatPlaceLine(const GeoPlace* place, char (&text)[kTextBufferBytes]);
 // called after the overlay, inside the frame's pushed model-view matrix.
 // Leaves the colour white, 2-D texturing on, blending off and the model-view
 // matrix selected, as the overlay does.
-void drawPlaceReadout(GLuint fontListBase, const GeoReference* reference, const HeightMap& map, const Camera& camera);
+void drawPlaceReadout(GLuint fontListBase, const GeoReference* reference, const GroundLookup& lookup, const Camera& camera);

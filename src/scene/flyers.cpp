@@ -68,11 +68,11 @@ void Flyer::advance(RandomSource& random, float frameDelta)
     }
 }
 
-void Flyer::keepAboveGround(const HeightMap& map)
+void Flyer::keepAboveGround(const GroundLookup& lookup)
 {
-    const int ground = heightAt(&map, gridCoordinate(position[0]), gridCoordinate(position[2]));
-    if (static_cast<float>(ground) > position[1])
-        position[1] = static_cast<float>(ground + kFlyerClearance);
+    const float ground = lookup.heightAt(position[0], position[2]);
+    if (ground > position[1])
+        position[1] = ground + static_cast<float>(kFlyerClearance);
 }
 
 void flyerWingQuads(const Flyer& flyer, float lift, WingVertex (&quads)[kWingVertexCount])
@@ -141,10 +141,10 @@ void advanceFlyers(FlyerSwarm& swarm, RandomSource& random)
         flyer.advance(random, swarm.frameDelta);
 }
 
-void keepFlyersAboveGround(FlyerSwarm& swarm, const HeightMap& map)
+void keepFlyersAboveGround(FlyerSwarm& swarm, const GroundLookup& lookup)
 {
     for (Flyer& flyer : swarm.flyers)
-        flyer.keepAboveGround(map);
+        flyer.keepAboveGround(lookup);
 }
 
 void drawFlyers(const FlyerSwarm& swarm)

@@ -6,7 +6,7 @@
 
 #include "assets/data_files.h"
 #include "scene/random_source.h"
-#include "terrain/height_map.h"
+#include "terrain/ground_lookup.h"
 #include "view/frustum.h"
 
 #include <GL/gl.h>
@@ -41,7 +41,9 @@ struct Flyer {
     // Moves along the leg by frameDelta seconds; at its end draws the next
     // target (two draws).
     void advance(RandomSource& random, float frameDelta);
-    void keepAboveGround(const HeightMap& map);
+    // Below the ground under it (the height map's cell, or the highest a fine
+    // ground rises near it), it climbs to kFlyerClearance above that.
+    void keepAboveGround(const GroundLookup& lookup);
     // Nothing at all unless visible is exactly 1; then the wings.
     void draw(GLuint texture) const;
     // The wing beat grows without wrapping, and only while the flyer is seen
@@ -68,7 +70,7 @@ LoadOutcome initFlyers(FlyerSwarm& swarm, RandomSource& random, LoadDecision dec
 // visibility test sees where the previous frame left the flyers.
 void markVisibleFlyers(FlyerSwarm& swarm, const FrustumPlanes& frustum);
 void advanceFlyers(FlyerSwarm& swarm, RandomSource& random);
-void keepFlyersAboveGround(FlyerSwarm& swarm, const HeightMap& map);
+void keepFlyersAboveGround(FlyerSwarm& swarm, const GroundLookup& lookup);
 void drawFlyers(const FlyerSwarm& swarm);
 void beatFlyerWings(FlyerSwarm& swarm);
 void setFlyersFrameDelta(FlyerSwarm& swarm, float frameDelta);

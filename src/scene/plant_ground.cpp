@@ -22,6 +22,26 @@ int heightInside(const HeightMap& map, int x, int z)
     return heightAt(&map, std::clamp(x, 0, kHeightMapSide - 1), std::clamp(z, 0, kHeightMapSide - 1));
 }
 
+// The ground's heights at a plant and kPlantSlopeReach away along each axis,
+// in the height units of the place; z, the plant's, for the tree line.
+struct PlantSite {
+    double here, west, east, south, north;
+    double z;
+};
+
+bool standsOn(const PlantGround& ground, const PlantSite& site)
+{
+    const double metres = ground.metresAtHeight0 + site.here * ground.metresPerHeightStep;
+    if (!(metres > 0.0))
+        return false;
+    if (metres > treeLineAt(ground.treeLineNorth, ground.treeLineSouth, site.z))
+        return false;
+    const double run = 2.0 * kPlantSlopeReach;
+    const double riseX = (site.east - site.west) * ground.metresPerHeightStep / (run * ground.metresAcross);
+    const double riseZ = (site.north - site.south) * ground.metresPerHeightStep / (run * ground.metresAlong);
+    return std::hypot(riseX, riseZ) <= kSteepestPlantGround;
+}
+
 } // namespace
 
 PlantGround plantGroundOf(const GeoReference& reference)
@@ -45,18 +65,20 @@ PlantGround plantGroundOf(const GeoReference& reference)
     return ground;
 }
 
-bool plantStands(const PlantGround& ground, const HeightMap& map, int x, int z)
+bool plantStands(const PlantGround& ground, const GroundLookup& lookup, float x, float z)
 {
-    const double metres = ground.metresAtHeight0 + heightAt(&map, x, z) * ground.metresPerHeightStep;
-    if (!(metres > 0.0))
-        return false;
-    if (metres > treeLineAt(ground.treeLineNorth, ground.treeLineSouth, z))
-        return false;
+    if (lookup.isFine()) {
+        const float r = kPlantSlopeReach;
+        return standsOn(ground, {lookup.heightAt(x, z), lookup.heightAt(x - r, z), lookup.heightAt(x + r, z),
+                                 lookup.heightAt(x, z - r), lookup.heightAt(x, z + r), z});
+    }
+    const HeightMap& map = *lookup.map;
+    const int cellX = gridCoordinate(x);
+    const int cellZ = gridCoordinate(z);
     const int r = kPlantSlopeReach;
-    const double run = 2.0 * r;
-    const double riseX = (heightInside(map, x + r, z) - heightInside(map, x - r, z)) * ground.metresPerHeightStep /
-                         (run * ground.metresAcross);
-    const double riseZ = (heightInside(map, x, z + r) - heightInside(map, x, z - r)) * ground.metresPerHeightStep /
-                         (run * ground.metresAlong);
-    return std::hypot(riseX, riseZ) <= kSteepestPlantGround;
+    return standsOn(ground, {static_cast<double>(heightAt(&map, cellX, cellZ)),
+                             static_cast<double>(heightInside(map, cellX - r, cellZ)),
+                             static_cast<double>(heightInside(map, cellX + r, cellZ)),
+                             static_cast<double>(heightInside(map, cellX, cellZ - r)),
+                             static_cast<double>(heightInside(map, cellX, cellZ + r)), static_cast<double>(cellZ)});
 }

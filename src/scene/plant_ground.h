@@ -7,7 +7,7 @@
 // landscape has no reference, and every plant stands where it is drawn.
 
 #include "assets/geo_reference.h"
-#include "terrain/height_map.h"
+#include "terrain/ground_lookup.h"
 
 // Rise over run, about 32 degrees: steeper ground is rock.
 constexpr double kSteepestPlantGround = 0.62;
@@ -36,7 +36,9 @@ inline double treeLineAt(double north, double south, double z)
     return north + (south - north) * z / kGeoWorldSide;
 }
 
-// True when a plant can stand at grid point (x, z). The slope is read from
-// the cells kPlantSlopeReach away, held inside the map (the ground is drawn
-// once, so it does not continue across its edge).
-bool plantStands(const PlantGround& ground, const HeightMap& map, int x, int z);
+// True when a plant can stand at world point (x, z). On the height map the
+// point's cell decides, and the slope is read from the cells
+// kPlantSlopeReach away, held inside the map (the ground is drawn once, so
+// it does not continue across its edge); on a fine ground its surface at the
+// point itself and as far away, held onto the ground.
+bool plantStands(const PlantGround& ground, const GroundLookup& lookup, float x, float z);

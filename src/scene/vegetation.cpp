@@ -9,11 +9,6 @@ namespace {
 // One draw as a grid coordinate with a tenth of a unit's resolution: 0 .. 1023.9.
 float coordinateDraw(RandomSource& random) { return static_cast<float>(random.draw() % 10240) * 0.1f; }
 
-float groundAt(const HeightMap& map, float x, float z)
-{
-    return static_cast<float>(heightAt(&map, gridCoordinate(x), gridCoordinate(z)));
-}
-
 void compileList(GLuint list, const MeshModel& mesh)
 {
     if (list == 0) // no name could be had: there is nothing to compile into
@@ -42,20 +37,20 @@ bool isNear(float x, float y, float z, float cameraX, float cameraY, float camer
 
 } // namespace
 
-void GrassField::scatter(const HeightMap& map, RandomSource& random)
+void GrassField::scatter(const GroundLookup& lookup, RandomSource& random)
 {
     for (GrassTuft& tuft : tufts) {
         tuft.x = coordinateDraw(random);
         tuft.z = coordinateDraw(random);
         random.draw(); // taken and discarded, so the draws that follow stay where they are
         tuft.visible = false;
-        tuft.y = groundAt(map, tuft.x, tuft.z) - kGrassSink;
+        tuft.y = lookup.heightAt(tuft.x, tuft.z) - kGrassSink;
     }
 }
 
-LoadOutcome GrassField::init(const HeightMap& map, RandomSource& random, LoadDecision decide)
+LoadOutcome GrassField::init(const GroundLookup& lookup, RandomSource& random, LoadDecision decide)
 {
-    scatter(map, random);
+    scatter(lookup, random);
     if (decide(DataFile::GrassMesh, mesh.load(dataFileName(DataFile::GrassMesh))) == LoadOutcome::EndProcess)
         return LoadOutcome::EndProcess;
     list = glGenLists(1);
@@ -63,10 +58,10 @@ LoadOutcome GrassField::init(const HeightMap& map, RandomSource& random, LoadDec
     return LoadOutcome::Continue;
 }
 
-void GrassField::markWhereUnfit(const PlantGround& ground, const HeightMap& map)
+void GrassField::markWhereUnfit(const PlantGround& ground, const GroundLookup& lookup)
 {
     for (GrassTuft& tuft : tufts)
-        tuft.cannotStand = !plantStands(ground, map, gridCoordinate(tuft.x), gridCoordinate(tuft.z));
+        tuft.cannotStand = !plantStands(ground, lookup, tuft.x, tuft.z);
 }
 
 void GrassField::markVisible(const FrustumPlanes& frustum)
@@ -85,21 +80,21 @@ void GrassField::draw(float cameraX, float cameraY, float cameraZ) const
     glEnable(GL_CULL_FACE);
 }
 
-void PalmGrove::scatter(const HeightMap& map, RandomSource& random)
+void PalmGrove::scatter(const GroundLookup& lookup, RandomSource& random)
 {
     for (int i = 0; i < kPalmCount; ++i) {
         PalmInstance& palm = palms[i];
         palm.x = coordinateDraw(random);
         palm.z = coordinateDraw(random);
-        palm.y = groundAt(map, palm.x, palm.z) - kPalmSink;
+        palm.y = lookup.heightAt(palm.x, palm.z) - kPalmSink;
         palm.visible = false;
         kinds[i] = random.draw() % kPalmKindCount;
     }
 }
 
-LoadOutcome PalmGrove::init(const HeightMap& map, RandomSource& random, LoadDecision decide)
+LoadOutcome PalmGrove::init(const GroundLookup& lookup, RandomSource& random, LoadDecision decide)
 {
-    scatter(map, random);
+    scatter(lookup, random);
     static constexpr DataFile files[kPalmKindCount] = {DataFile::PalmMesh1, DataFile::PalmMesh2, DataFile::PalmMesh3};
     for (int kind = 0; kind < kPalmKindCount; ++kind) {
         if (decide(files[kind], meshes[kind].load(dataFileName(files[kind]))) == LoadOutcome::EndProcess)
@@ -112,10 +107,10 @@ LoadOutcome PalmGrove::init(const HeightMap& map, RandomSource& random, LoadDeci
     return LoadOutcome::Continue;
 }
 
-void PalmGrove::markWhereUnfit(const PlantGround& ground, const HeightMap& map)
+void PalmGrove::markWhereUnfit(const PlantGround& ground, const GroundLookup& lookup)
 {
     for (PalmInstance& palm : palms)
-        palm.cannotStand = !plantStands(ground, map, gridCoordinate(palm.x), gridCoordinate(palm.z));
+        palm.cannotStand = !plantStands(ground, lookup, palm.x, palm.z);
 }
 
 void PalmGrove::markVisible(const FrustumPlanes& frustum)

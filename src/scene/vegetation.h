@@ -1,6 +1,7 @@
 #pragma once
 // The grass field (1000 tufts) and the palm grove (500 palms of three kinds),
-// scattered once at start-up from the random source onto the height map and
+// scattered once at start-up from the random source onto the ground (the
+// height map's cells, or a fine ground's surface at each plant's point) and
 // drawn as copies of display-listed meshes: tufts within 300 units of the eye,
 // palms within 600 (strictly nearer), and only those that the frame marked
 // visible. Copies are neither rotated nor scaled. Positions are world units.
@@ -12,7 +13,7 @@
 #include "assets/mesh_model.h"
 #include "scene/plant_ground.h"
 #include "scene/random_source.h"
-#include "terrain/height_map.h"
+#include "terrain/ground_lookup.h"
 #include "view/frustum.h"
 
 #include <GL/gl.h>
@@ -43,11 +44,11 @@ struct GrassField {
 
     // Start-up: scatter, then load the mesh, hand its report to decide and
     // compile its list. Stops with EndProcess where decide says so.
-    LoadOutcome init(const HeightMap& map, RandomSource& random, LoadDecision decide);
+    LoadOutcome init(const GroundLookup& lookup, RandomSource& random, LoadDecision decide);
     // Three draws per tuft (x, z, one discarded); false visibility.
-    void scatter(const HeightMap& map, RandomSource& random);
+    void scatter(const GroundLookup& lookup, RandomSource& random);
     // After start-up, on an imported place: marks each tuft that cannot stand.
-    void markWhereUnfit(const PlantGround& ground, const HeightMap& map);
+    void markWhereUnfit(const PlantGround& ground, const GroundLookup& lookup);
     // Per frame, before the draw: each tuft inside the view volume or not.
     void markVisible(const FrustumPlanes& frustum);
     void draw(float cameraX, float cameraY, float cameraZ) const;
@@ -66,11 +67,11 @@ struct PalmGrove {
     GLuint lists[kPalmKindCount] = {};
 
     // Start-up: scatter, then the three meshes and their lists; stops like GrassField::init.
-    LoadOutcome init(const HeightMap& map, RandomSource& random, LoadDecision decide);
+    LoadOutcome init(const GroundLookup& lookup, RandomSource& random, LoadDecision decide);
     // Three draws per palm (x, z, kind); false visibility.
-    void scatter(const HeightMap& map, RandomSource& random);
+    void scatter(const GroundLookup& lookup, RandomSource& random);
     // After start-up, on an imported place: marks each palm that cannot stand.
-    void markWhereUnfit(const PlantGround& ground, const HeightMap& map);
+    void markWhereUnfit(const PlantGround& ground, const GroundLookup& lookup);
     // Per frame, before the draw: a palm is seen when its base or its crown is.
     void markVisible(const FrustumPlanes& frustum);
     void draw(float cameraX, float cameraY, float cameraZ) const;

@@ -110,11 +110,11 @@ double headingOf(const GeoReference& reference, const Camera& camera)
     return heading;
 }
 
-GeoPlace placeOf(const GeoReference& reference, const HeightMap& map, const Camera& camera)
+GeoPlace placeOf(const GeoReference& reference, const GroundLookup& lookup, const Camera& camera)
 {
     const Vector3 eye = camera.position;
     const LonLat here = lonLatAt(reference, eye.x, eye.z);
-    const int height = heightAt(&map, gridCoordinate(eye.x), gridCoordinate(eye.z));
+    const double height = lookup.heightAt(eye.x, eye.z);
     return {here.latitude, here.longitude, reference.metresAtHeight0 + height * reference.metresPerHeightStep,
             headingOf(reference, camera)};
 }

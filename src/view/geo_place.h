@@ -11,7 +11,7 @@
 // against the meridians (grid convergence) still gives a true heading.
 
 #include "assets/geo_reference.h"
-#include "terrain/height_map.h"
+#include "terrain/ground_lookup.h"
 #include "view/camera.h"
 
 struct GeoPlace {
@@ -27,4 +27,6 @@ LonLat lonLatAt(const GeoReference& reference, double x, double z);
 // north in [0, 360): what the readout shows and the compass points by.
 double headingOf(const GeoReference& reference, const Camera& camera);
 
-GeoPlace placeOf(const GeoReference& reference, const HeightMap& map, const Camera& camera);
+// The ground's height comes from the lookup at the eye: the height map's
+// cell, or a fine ground's surface at the eye's own point.
+GeoPlace placeOf(const GeoReference& reference, const GroundLookup& lookup, const Camera& camera);

@@ -4,10 +4,10 @@
 
 #include <cmath>
 
-void followGround(Camera& camera, const HeightMap& map, const GroundFollowing& ground)
+void followGround(Camera& camera, const GroundLookup& lookup, const GroundFollowing& ground)
 {
     const Vector3 eye = camera.position;
-    const float groundHeight = static_cast<float>(heightAt(&map, gridCoordinate(eye.x), gridCoordinate(eye.z)));
+    const float groundHeight = lookup.heightAt(eye.x, eye.z);
     // Tested against the eye's height before correction, so a viewer high above
     // the ground keeps floating until the ground comes within reach again.
     if (!(groundHeight + kGroundCaptureHeight > eye.y))

@@ -1,12 +1,13 @@
 #pragma once
-// Ground following: the eye stands on the height map at eye height with a
-// walking bob, or crouched. It only acts while the eye is less than 10 units
+// Ground following: the eye stands on the ground at eye height with a
+// walking bob, or crouched: on the height map's cell under it, or on a fine
+// ground's full-detail surface at the eye's own point. It only acts while the eye is less than 10 units
 // above the ground beneath it; higher up the viewer floats. The keys that
 // steer it are read after each frame's buffer swap and take effect in the
 // next frame. Heights in world units, the phase in radians.
 
 #include "input/key_state.h"
-#include "terrain/height_map.h"
+#include "terrain/ground_lookup.h"
 #include "view/camera.h"
 
 constexpr float kGroundCaptureHeight = 10;
@@ -22,7 +23,7 @@ struct GroundFollowing {
 
 // Puts the eye back on the ground, moving the view point by the same height so
 // the view never tilts.
-void followGround(Camera& camera, const HeightMap& map, const GroundFollowing& ground);
+void followGround(Camera& camera, const GroundLookup& lookup, const GroundFollowing& ground);
 // C latches the crouch: every press crouches; a release that leaves the key's
 // toggle bit clear (every second one) stands up.
 void pollCrouchKey(GroundFollowing& ground, const KeyStateTable& keys);

@@ -11,10 +11,10 @@ float limited(float walkedTo, float from, float low, float high)
 
 } // namespace
 
-void keepWalkOnDrawnGround(Camera& camera, Vector3 walkStart)
+void keepWalkOnDrawnGround(Camera& camera, Vector3 walkStart, const WalkBounds& bounds)
 {
-    const float x = limited(camera.position.x, walkStart.x, kWalkMinX, kWalkMaxX);
-    const float z = limited(camera.position.z, walkStart.z, kWalkMinZ, kWalkMaxZ);
+    const float x = limited(camera.position.x, walkStart.x, bounds.minX, bounds.maxX);
+    const float z = limited(camera.position.z, walkStart.z, bounds.minZ, bounds.maxZ);
     if (x == camera.position.x && z == camera.position.z)
         return;
     // The view point keeps its offset from the eye, so the view does not turn.

@@ -122,6 +122,35 @@ TEST_F(GroundFollowingTest, TheGroundIsTheCellTheEyeIsInWrappedAround)
     }
 }
 
+// A fine ground's surface, a slope that rises 0.25 a unit along x: the eye
+// stands on it at its own point, not on the cell's corner.
+float slope(void*, float x, float z) { return 0.25f * x + 0.0625f * z - 100; }
+
+TEST_F(GroundFollowingTest, OnAFineGroundTheEyeStandsOnTheSurfaceAtItsOwnPoint)
+{
+    map->heights[500 * kHeightMapSide + 500] = 200; // the map under the eye is not looked at
+    const GroundLookup fine(slope, nullptr);
+    struct Case {
+        float eyeY;
+        bool crouching;
+        float expectedY;
+    };
+    // The surface at (500.75, 500.25) is 56.453125.
+    const Case cases[] = {
+        {60, false, 61.953125f}, {50, false, 61.953125f}, // brought up or down to it + 5.5
+        {60, true, 57.953125f},                           // crouched: + 1.5
+        {66.453125f, false, 66.453125f},                  // 10 above: floats
+        {66.45f, false, 61.953125f},                      // just under 10 above
+    };
+    for (const Case& c : cases) {
+        ground.crouching = c.crouching;
+        camera.place({500.75f, c.eyeY, 500.25f}, {501.75f, c.eyeY - 0.5f, 500.25f}, kUpVector);
+        followGround(camera, fine, ground);
+        EXPECT_FLOAT_EQ(camera.position.y, c.expectedY) << c.eyeY;
+        EXPECT_FLOAT_EQ(camera.viewPoint.y - camera.position.y, -0.5f) << c.eyeY;
+    }
+}
+
 TEST(CrouchKey, LatchesOnAPressAndEndsOnTheReleaseThatClearsTheToggle)
 {
     KeyStateTable keys;

@@ -35,6 +35,7 @@ TEST(WalkBounds, TheWalkerStopsAtEachEdgeAndSlidesAlongIt)
         float x, z;            // eye at height 35, looking one unit along +x
         std::vector<int> keys; // held for one second: 12 units per key
         float endX, endZ;
+        WalkBounds bounds = kStripWalkBounds;
     };
     const Case cases[] = {
         {"west", 2, 500, {'S'}, 0, 500},
@@ -47,6 +48,11 @@ TEST(WalkBounds, TheWalkerStopsAtEachEdgeAndSlidesAlongIt)
         {"near the edge, unhindered", 1019, 500, {'W'}, 1031, 500},
         {"outside: never further out", 1040, -5, {'W', 'A'}, 1040, -5},
         {"outside: back in as usual", 1040, -5, {'S', 'D'}, 1028, 7},
+        // A fine ground ends at 1024 both ways.
+        {"fine: east", 1020, 500, {'W'}, 1024, 500, kFineGroundWalkBounds},
+        {"fine: north", 500, 1020, {'D'}, 500, 1024, kFineGroundWalkBounds},
+        {"fine: west, stops at 0", 2, 500, {'S'}, 0, 500, kFineGroundWalkBounds},
+        {"fine: outside the ground, never further out", 1030, 500, {'W'}, 1030, 500, kFineGroundWalkBounds},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -54,7 +60,7 @@ TEST(WalkBounds, TheWalkerStopsAtEachEdgeAndSlidesAlongIt)
         camera.place({c.x, 35, c.z}, {c.x + 1, 35, c.z}, kUpVector);
         const Vector3 walkStart = camera.position;
         camera.update(holding(c.keys), 1, stillCursor);
-        keepWalkOnDrawnGround(camera, walkStart);
+        keepWalkOnDrawnGround(camera, walkStart, c.bounds);
         EXPECT_FLOAT_EQ(camera.position.x, c.endX);
         EXPECT_FLOAT_EQ(camera.position.z, c.endZ);
         // The view point moves with the eye: the view does not turn.
