@@ -1,7 +1,7 @@
 #pragma once
 // What the frame draws with and leaves behind: the surface it draws into and
 // its render scale, the projection and the zoom, the polygon mode, the line
-// of where you stand, the changes to them that messages asked for since the
+// of where you stand, the error a fine ground may be drawn with, the changes to them that messages asked for since the
 // last frame, and the walk that F9 records of the frames drawn. These are the
 // frame's, not the window's: an offscreen frame has every one of them and
 // shows them in no window. One instance lives for the whole run (see
@@ -18,6 +18,7 @@
 
 #include "surface/frame_surface.h"
 #include "surface/render_scale.h"
+#include "terrain/ground_layout.h"
 #include "view/walk.h"
 
 #include <cstdint>
@@ -55,4 +56,5 @@ struct Drawing {
     PlaceReadout placeReadout = PlaceReadout::Hidden; // F3 shows and hides it
     DisplayRequests requests;
     WalkRecording walk; // F9: the frames drawn since it was pressed; the overlay marks it
+    float terrainErrorPixels = kDefaultTerrainError; // --terrain-error: what a fine ground's level may miss by
 };

@@ -23,14 +23,14 @@ void passDone(const FrameHooks& hooks, FramePass pass)
 
 } // namespace
 
-void moveCameraByInput(const KeyStateTable& keys, Camera& camera, float frameDelta)
+void moveCameraByInput(const KeyStateTable& keys, Camera& camera, float frameDelta, const WalkBounds& bounds)
 {
     const CursorAccess screenCursor{platform::getCursorPosition, platform::setCursorPosition};
     const Vector3 walkStart = camera.position;
     camera.update(keys, frameDelta, screenCursor);
     // The camera walks anywhere; the viewer keeps its walker on the ground
     // it draws.
-    keepWalkOnDrawnGround(camera, walkStart);
+    keepWalkOnDrawnGround(camera, walkStart, bounds);
 }
 
 void renderFrame(Shell& shell, Drawing& drawing, World& world, const FrameInput& input, const FrameHooks& hooks)
@@ -61,7 +61,7 @@ void updateBeforeDrawing(Shell& shell, Drawing& drawing, World& world, const Fra
     takeFrameInput(drawing, world, input);
     switch (input.camera) {
     case CameraControl::KeysAndMouse:
-        moveCameraByInput(shell.keys, world.camera, input.frameDelta);
+        moveCameraByInput(shell.keys, world.camera, input.frameDelta, walkBounds(world));
         break;
     case CameraControl::Placed:
         world.camera.place(input.eye, input.lookAt, kUpVector);
@@ -83,7 +83,7 @@ void updateBeforeDrawing(Shell& shell, Drawing& drawing, World& world, const Fra
     glLoadIdentity();
     glPushMatrix();
     if (input.eyeHeight == EyeHeight::FollowGround)
-        followGround(world.camera, world.heightMap, world.ground);
+        followGround(world.camera, standingGround(world), world.ground);
     world.camera.applyView();
     world.frustum.extract();
     markVisible(world);
@@ -91,14 +91,14 @@ void updateBeforeDrawing(Shell& shell, Drawing& drawing, World& world, const Fra
     // The flyers are marked where the previous frame left them, then move
     // with the previous frame's delta. These are the run's only random draws.
     advanceFlyers(world.flyers, world.random);
-    keepFlyersAboveGround(world.flyers, world.heightMap);
+    keepFlyersAboveGround(world.flyers, flyingGround(world));
     passDone(hooks, FramePass::View);
 }
 
 void drawFrame(const Drawing& drawing, const ClientRect& clientRect, const World& world, const FrameInput& input,
                const FrameHooks& hooks)
 {
-    drawTerrain(world);
+    drawTerrain(drawing, clientRect, world);
     passDone(hooks, FramePass::Terrain);
 
     // The sky box follows the eye after this frame's ground following, so its
@@ -129,7 +129,7 @@ void drawFrame(const Drawing& drawing, const ClientRect& clientRect, const World
         drawOverlay(world.overlay, world.camera, input.frameDelta, reference,
                     drawing.walk.active() ? RecordingMark::Shown : RecordingMark::Hidden);
         if (drawing.placeReadout == PlaceReadout::Shown)
-            drawPlaceReadout(world.overlay.fontListBase, reference, world.heightMap, world.camera);
+            drawPlaceReadout(world.overlay.fontListBase, reference, standingGround(world), world.camera);
     }
     glPopMatrix();
     passDone(hooks, FramePass::Overlay);
@@ -182,7 +182,17 @@ void markVisible(World& world)
     world.palmGrove.markVisible(world.frustum);
 }
 
-void drawTerrain(const World& world)
+void drawTerrain(const Drawing& drawing, const ClientRect& clientRect, const World& world)
+{
+    if (!world.fineTerrain) {
+        drawTerrainList(world);
+        return;
+    }
+    world.fineTerrain->draw(world.terrain, world.extensions, world.camera.position, world.frustum,
+                            pixelsPerUnitAtOne(drawing, clientRect), drawing.terrainErrorPixels);
+}
+
+void drawTerrainList(const World& world)
 {
     if (world.terrain.terrainList != 0) // list 0 names nothing and is an error
         glCallList(world.terrain.terrainList);

@@ -31,9 +31,10 @@
 constexpr float kSkyBoxOffset = 500; // centre relative to the eye, in x and in z
 constexpr float kSkyBoxSize = 9000;
 
-// Mouse look with the screen's cursor and walking with the held keys: the
-// viewer's camera move (CameraControl::KeysAndMouse).
-void moveCameraByInput(const KeyStateTable& keys, Camera& camera, float frameDelta);
+// Mouse look with the screen's cursor and walking with the held keys, within
+// the bounds of the ground drawn: the viewer's camera move
+// (CameraControl::KeysAndMouse).
+void moveCameraByInput(const KeyStateTable& keys, Camera& camera, float frameDelta, const WalkBounds& bounds);
 
 // input.frameDelta: the seconds that the camera walks with in this frame,
 // measured at the end of the previous one; the clock advances by it, and the
@@ -60,5 +61,8 @@ void takeFrameInput(Drawing& drawing, World& world, const FrameInput& input);
 void applyDisplayRequests(Drawing& drawing, const ClientRect& clientRect);
 // Each subsystem marks its tufts, flyers or palms as inside the view volume or not.
 void markVisible(World& world);
+// The terrain pass under the current view: the fine ground where one serves,
+// at the drawing's error on the frame's surface, else the terrain's list.
+void drawTerrain(const Drawing& drawing, const ClientRect& clientRect, const World& world);
 // The terrain's display list, under the current view.
-void drawTerrain(const World& world);
+void drawTerrainList(const World& world);

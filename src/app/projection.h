@@ -15,3 +15,10 @@ constexpr double kFarPlane = 10000;
 void setUpViewport(Drawing& drawing, int width, int height);
 // The projection for drawing.zoom over the client area; the viewport stays.
 void applyZoom(Drawing& drawing, const ClientRect& clientRect);
+
+// The vertical field of view the scene is drawn with, zoom included.
+float drawnFieldOfView(const Drawing& drawing);
+// Pixels that one world unit spans at distance 1 along the view, on the
+// surface the scene is drawn into (the window, the render scale's target or
+// a tool's picture): its height over 2 tan(fovY / 2).
+float pixelsPerUnitAtOne(const Drawing& drawing, const ClientRect& clientRect);

@@ -26,6 +26,15 @@ platform::BoxOwner boxOwner(DataFile file, const Report& report)
     return picture ? platform::BoxOwner::MainWindow : platform::BoxOwner::None;
 }
 
+// A fine ground or its picture that cannot serve costs one line on standard
+// error: the terrain list, or the terrain's own pictures, are drawn instead.
+// No file at all says nothing.
+void tellFineGroundReport(const Report& report)
+{
+    if (report.failed() && !report.text.empty())
+        std::fprintf(stderr, "lumora: %s\n", reportLine(report).c_str());
+}
+
 } // namespace
 
 LoadOutcome decideOnLoad(DataFile file, const Report& report)
@@ -86,11 +95,13 @@ LoadOutcome startUp(Shell& shell, Drawing& drawing, World& world)
     }
 
     buildTerrainList(world.terrain, world.heightMap, world.extensions);
+    openFineTerrain(world);
 
     // The only draws from the random source at start-up, in this order: grass,
     // palms, flyers. Changing the order moves the whole scene.
-    if (world.grassField.init(world.heightMap, world.random, decideOnLoad) == LoadOutcome::EndProcess ||
-        world.palmGrove.init(world.heightMap, world.random, decideOnLoad) == LoadOutcome::EndProcess ||
+    const GroundLookup ground = standingGround(world);
+    if (world.grassField.init(ground, world.random, decideOnLoad) == LoadOutcome::EndProcess ||
+        world.palmGrove.init(ground, world.random, decideOnLoad) == LoadOutcome::EndProcess ||
         initFlyers(world.flyers, world.random, decideOnLoad) == LoadOutcome::EndProcess ||
         decideOnLoad(DataFile::OriginPalm, world.originPalm.load(dataFileName(DataFile::OriginPalm))) ==
             LoadOutcome::EndProcess)
@@ -102,6 +113,20 @@ LoadOutcome startUp(Shell& shell, Drawing& drawing, World& world)
     return LoadOutcome::Continue;
 }
 
+void openFineTerrain(World& world)
+{
+    Report report;
+    world.fineTerrain = FineTerrain::open(kStartPosition.x, kStartPosition.z, report);
+    tellFineGroundReport(report);
+    if (!world.fineTerrain)
+        return;
+    report = world.fineTerrain->createGLObjects(world.extensions);
+    if (report.failed()) {
+        tellFineGroundReport(report);
+        world.fineTerrain.reset();
+    }
+}
+
 void readPlaceReference(World& world)
 {
     const GeoReferenceRead read = readGeoReference(kGeoReferenceFile);
@@ -109,9 +134,10 @@ void readPlaceReference(World& world)
         world.geoReference = read.reference;
         // A real place: no plant in the sea, on a cliff or above the tree line.
         const PlantGround ground = plantGroundOf(read.reference);
-        world.grassField.markWhereUnfit(ground, world.heightMap);
-        world.palmGrove.markWhereUnfit(ground, world.heightMap);
-        world.originPalmCannotStand = !plantStands(ground, world.heightMap, 0, 0);
+        const GroundLookup lookup = standingGround(world);
+        world.grassField.markWhereUnfit(ground, lookup);
+        world.palmGrove.markWhereUnfit(ground, lookup);
+        world.originPalmCannotStand = !plantStands(ground, lookup, 0, 0);
     }
     if (read.status != GeoReferenceStatus::Damaged)
         return;

@@ -25,6 +25,13 @@ LoadOutcome decideOnLoad(DataFile file, const Report& report);
 void loadExtensions(ExtensionEntryPoints& entryPoints, ProcAddressLookup lookup, MessageQueue& queue);
 LoadOutcome startUp(Shell& shell, Drawing& drawing, World& world);
 
+// Start-up's step after the terrain list: the fine ground, if the landscape
+// holds one, opened about the start eye with its GL objects. One that cannot
+// serve (or whose picture cannot) says why in one line on standard error,
+// "lumora: landscape.ground.tif: WHY", and the terrain list (or the terrain's
+// own pictures) are drawn instead; without the file nothing is said.
+void openFineTerrain(World& world);
+
 // After start-up, before the first frame: the geographic reference of the
 // data folder, for the readout of where you stand and for the plants, which
 // then stand only where they can. Without one nothing is said and nothing

@@ -80,6 +80,10 @@ void createRenderingContext(MessageQueue& queue, Drawing& drawing, int width, in
 void shutDown(const Shell& shell, Drawing& drawing, World& world)
 {
     deleteTerrainList(world.terrain);
+    if (world.fineTerrain) {
+        world.fineTerrain->deleteGLObjects();
+        world.fineTerrain.reset(); // its loader stops with it, while the context is still there
+    }
     releaseSurface(drawing.surface);
     platform::deleteRenderingContext();
     if (shell.fullScreen) {

@@ -27,7 +27,8 @@ bool checkPixelFormat();
 // A context that cannot be made posts a quit; the viewport is set up either way.
 void createRenderingContext(MessageQueue& queue, Drawing& drawing, int width, int height);
 
-// Deletes the terrain list, releases the context and, after full screen,
+// Deletes the terrain list and the fine ground (its GL objects, then its
+// loader), releases the context and, after full screen,
 // restores the display mode and shows the cursor. The window system itself
 // stays up until platform::terminate.
 void shutDown(const Shell& shell, Drawing& drawing, World& world);

@@ -1,6 +1,8 @@
 #pragma once
 // Everything the scene is made of: the records of every subsystem, filled by
-// the start-up sequence and kept until the process ends.
+// the start-up sequence and kept until the process ends. A landscape with a
+// fine ground that serves draws it instead of the terrain list, and whatever
+// stands, walks or flies on the ground finds it there.
 
 #include "assets/geo_reference.h"
 #include "assets/mesh_model.h"
@@ -9,13 +11,17 @@
 #include "scene/random_source.h"
 #include "scene/vegetation.h"
 #include "terrain/extensions.h"
+#include "terrain/fine_terrain.h"
+#include "terrain/ground_lookup.h"
 #include "terrain/height_map.h"
 #include "terrain/sky_box.h"
 #include "terrain/terrain_mesh.h"
 #include "view/camera.h"
 #include "view/frustum.h"
 #include "view/ground_following.h"
+#include "view/walk_bounds.h"
 
+#include <memory>
 #include <optional>
 
 struct World {
@@ -25,6 +31,7 @@ struct World {
     HeightMap heightMap;
     ExtensionEntryPoints extensions;
     TerrainMesh terrain;
+    std::unique_ptr<FineTerrain> fineTerrain; // "landscape.ground.tif"; null without one that serves
     SkyBox skyBox;
     GrassField grassField;
     PalmGrove palmGrove;
@@ -37,3 +44,12 @@ struct World {
     RandomSource random;
     std::optional<GeoReference> geoReference; // landscape.geo.json, read after start-up; none for most places
 };
+
+// The ground that the eye, the plants and the readout stand on: the fine
+// ground's full-detail surface, or the height map's cells.
+GroundLookup standingGround(const World& world);
+// The ground the flyers keep above: the highest a fine ground rises near
+// them, or the height map's cells.
+GroundLookup flyingGround(const World& world);
+// Where walking stops: at the edge of the ground drawn.
+const WalkBounds& walkBounds(const World& world);

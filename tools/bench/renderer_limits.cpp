@@ -49,7 +49,7 @@ void drawLimit(int limit, const LimitRecord& limits, const World& world)
     if (limit >= kQuadTerrainLimit) {
         glLoadIdentity();
         limits.startPose.applyView();
-        drawTerrain(world);
+        drawTerrainList(world);
         glEnable(GL_TEXTURE_2D);
     }
     platform::swapBuffers();
