@@ -1,12 +1,14 @@
 #include "app/command_line.h"
 
 #include "assets/landscape_facts.h"
+#include "formats/number_text.h"
 
+#include <cmath>
 #include <cstring>
 
 const char* const kViewerUsage =
     "usage: lumora [--windowed | --fullscreen | --fullscreen-desktop] [--render-scale F|auto] "
-    "[--render-filter nearest|linear] [DIR | FILE]";
+    "[--render-filter nearest|linear] [--terrain-error PX] [DIR | FILE]";
 
 namespace {
 
@@ -65,6 +67,15 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
             }
             continue;
         }
+        if (isOption && std::strcmp(arg, "--terrain-error") == 0) {
+            const char* value = i + 1 < argc ? argv[++i] : nullptr;
+            if (!value || !parseTerrainError(value, line.terrainError)) {
+                line.problemValue = value;
+                line.problemRange = kTerrainErrorRange;
+                return usage(line, arg);
+            }
+            continue;
+        }
         if (const char** choice = isOption ? importChoice(line.import, arg) : nullptr) {
             // Each once, with a value; plants are none or palms.
             if (*choice || i + 1 == argc)
@@ -97,13 +108,22 @@ CommandLine parseCommandLine(int argc, const char* const* argv)
     return line;
 }
 
+bool parseTerrainError(const char* text, float& pixels)
+{
+    float value = 0;
+    if (!parseNumberText(text, value) || !(value > 0) || !std::isfinite(value))
+        return false;
+    pixels = value;
+    return true;
+}
+
 void printViewerHelp(std::FILE* out)
 {
     std::fprintf(out,
                  "%s\n"
                  "       lumora [--windowed | --fullscreen | --fullscreen-desktop] [--render-scale F|auto]\n"
-                 "              [--render-filter nearest|linear] FILE [--image PICTURE] [--track TRACK]\n"
-                 "              [--plants none|palms]\n"
+                 "              [--render-filter nearest|linear] [--terrain-error PX] FILE\n"
+                 "              [--image PICTURE] [--track TRACK] [--plants none|palms]\n"
                  "       lumora --help | --version\n"
                  "\n"
                  "Walks through the landscape whose data files are in DIR (default: the working\n"
@@ -129,6 +149,10 @@ void printViewerHelp(std::FILE* out)
                  "                         how a scene below scale 1 is stretched to the window:\n"
                  "                         nearest repeats its pixels (the default, cheaper;\n"
                  "                         exact doubling at 0.5), linear blends them\n"
+                 "  --terrain-error PX     on a landscape with a fine ground, the most its level\n"
+                 "                         of detail may lie from the full detail, in pixels of\n"
+                 "                         the picture drawn (above 0, default 2); smaller is\n"
+                 "                         finer and dearer\n"
                  "  --image PICTURE        with FILE: the user's imagery (an orthophoto or\n"
                  "                         satellite picture) as the terrain picture, aligned by\n"
                  "                         its georeferencing\n"

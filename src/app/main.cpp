@@ -65,6 +65,7 @@ int main(int argc, char** argv)
     if (startUp(shell, drawing, world) == LoadOutcome::EndProcess)
         endProcessAtOnce(shell, drawing, world);
     drawing.surface.filter = line.renderFilter;
+    drawing.terrainErrorPixels = line.terrainError;
     // A scale the renderer cannot draw at leaves the window's own size.
     if (!shell.queue.quitPosted) {
         const Report report = startRenderScale(drawing, shell.clientRect, line.renderScale);

@@ -93,6 +93,36 @@ TEST(CommandLine, TheRenderScaleTakesTheNextWordAndNamesAValueItCannotUse)
     EXPECT_STREQ(line.problemRange, "0.25 to 1, or auto") << "the refusal's line gives the range";
 }
 
+TEST(CommandLine, TheTerrainErrorIsAPositiveNumberOfPixels)
+{
+    const char* none[] = {"lumora"};
+    EXPECT_FLOAT_EQ(parseCommandLine(1, none).terrainError, 2) << "the default";
+    struct ErrorCase {
+        const char* value;
+        float pixels; // 0: refused
+    };
+    const ErrorCase cases[] = {
+        {"0.5", 0.5f}, {"2", 2}, {"16", 16}, {"1e-3", 0.001f},
+        {"0", 0},      {"-1", 0}, {"", 0},   {"2px", 0},      {"nan", 0}, {"inf", 0}, {"1e39", 0},
+    };
+    for (const ErrorCase& c : cases) {
+        const char* argv[] = {"lumora", "--terrain-error", c.value, "data"};
+        const CommandLine line = parseCommandLine(4, argv);
+        if (c.pixels > 0) {
+            EXPECT_EQ(line.action, CommandAction::Run) << c.value;
+            EXPECT_FLOAT_EQ(line.terrainError, c.pixels) << c.value;
+            EXPECT_STREQ(line.path, "data") << c.value;
+        } else {
+            EXPECT_EQ(line.action, CommandAction::Usage) << c.value;
+            EXPECT_STREQ(line.problem, "--terrain-error") << c.value;
+            EXPECT_STREQ(line.problemValue, c.value) << c.value;
+            EXPECT_STREQ(line.problemRange, "a number of pixels above 0") << c.value;
+        }
+    }
+    const char* missing[] = {"lumora", "--terrain-error"};
+    EXPECT_EQ(parseCommandLine(2, missing).action, CommandAction::Usage);
+}
+
 TEST(CommandLine, TheRenderFilterIsNearestByDefaultOrLinear)
 {
     const char* linear[] = {"lumora",  "--render-filter", "linear", "--render-filter",

@@ -48,7 +48,7 @@ options)
   done
   [[ $(env -u DISPLAY "$lumora" --version) =~ ^lumora\ [0-9]+\.[0-9]+\.[0-9]+$ ]] || fail "version line"
   env -u DISPLAY "$lumora" --help |
-    grep -q "^usage: lumora \[--windowed | --fullscreen | --fullscreen-desktop\] \[--render-scale F|auto\] \[--render-filter nearest|linear\] \[DIR | FILE\]$" ||
+    grep -q "^usage: lumora \[--windowed | --fullscreen | --fullscreen-desktop\] \[--render-scale F|auto\] \[--render-filter nearest|linear\] \[--terrain-error PX\] \[DIR | FILE\]$" ||
     fail "help has no usage line"
   for args in "--bogus" "one two" "--windowed --fullscreen" "--render-scale 0.1"; do
     out=$(env -u DISPLAY "$lumora" $args 2>&1 >/dev/null); code=$?

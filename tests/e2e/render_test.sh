@@ -65,8 +65,8 @@ echo "video: $codec $width x $height $pixels, $frames frames, two renders alike"
 
 # --- PNG frames into a folder that does not exist yet: count, size, upright, not black.
 step=png
-"$render" data "$walk" "$work/frames" --size 320x180 --fps 4 --no-overlay 2>"$work/stderr" >/dev/null ||
-  fail "status $?"
+"$render" data "$walk" "$work/frames" --size 320x180 --fps 4 --no-overlay --terrain-error 0.5 \
+  2>"$work/stderr" >/dev/null || fail "status $?"
 count=$(ls "$work/frames" | grep -cE '^frame-[0-9]{6}\.png$')
 (( count == $(awk -v s="$seconds" 'BEGIN { printf "%d", s * 4 + 0.5 }') )) || fail "$count frames for $seconds s at 4 fps"
 [[ $(ls -A "$work/frames" | wc -l) == "$count" ]] || fail "more than frames: $(ls -A "$work/frames")"
@@ -81,6 +81,13 @@ awk -v tb="$top_blue" -v tg="$top_green" -v bb="$bottom_blue" -v bg="$bottom_gre
   'BEGIN { exit !(tb > tg && bg > bb && bg > 0.1) }' ||
   fail "not upright, or black: top b $top_blue g $top_green, bottom b $bottom_blue g $bottom_green"
 echo "png: $count frames of 320 x 180, upright"
+# A fine ground's error is a number of pixels above 0, as in the other tools.
+for value in 0 -1 2px; do
+  "$render" data "$walk" "$work/never.mp4" --terrain-error "$value" 2>"$work/stderr" >/dev/null; status=$?
+  [[ $status == 2 ]] || fail "--terrain-error $value: status $status"
+  grep -qx "lumora-render: --terrain-error needs a number of pixels above 0" "$work/stderr" ||
+    fail "--terrain-error $value: $(head -n 1 "$work/stderr")"
+done
 
 # --- An OUT that cannot be written: no folder, no permission (sysfs refuses
 # even root), a disk that fills up while drawing (a file-size limit on the

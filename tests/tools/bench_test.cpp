@@ -184,7 +184,8 @@ TEST(Bench, WrongUseIsStatus2)
 {
     const std::string bench = quotedArgument(LUMORA_BENCH);
     for (const char* options : {" --seconds 0", " --seconds -1", " --runs 0", " --runs 1.5", " --frames 3",
-                                " --window 800", " --render-scale 0.2", " --window 800x600 --fullscreen-desktop"})
+                                " --window 800", " --render-scale 0.2", " --window 800x600 --fullscreen-desktop",
+                                " --terrain-error 0", " --terrain-error nan"})
         EXPECT_EQ(runTool(bench + " " + quotedArgument(generatedSet().string()) + options + " 2>/dev/null").status, 2)
             << options;
     EXPECT_EQ(runTool(bench + " 2>/dev/null").status, 2);

@@ -125,6 +125,9 @@ TEST(Snapshot, OptionsItCannotUseAreStatus2)
         " --frames 2x",
         " --size 800",
         " --fullscreen",
+        " --terrain-error 0",
+        " --terrain-error -2",
+        " --terrain-error 2px",
     };
     for (const char* options : wrong)
         EXPECT_EQ(runTool(snapshot() + folder + options + " 2>/dev/null").status, 2) << options;

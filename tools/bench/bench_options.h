@@ -1,9 +1,10 @@
 #pragma once
 // What the command line asks of the benchmark: the data folder, the runs and
-// their seconds of path, the report's form and the window's size and render
-// scale; and, in a run that the benchmark started itself, when it was started.
+// their seconds of path, the report's form, the window's size and render
+// scale and a fine ground's error; and, in a run that the benchmark started itself, when it was started.
 
 #include "surface/render_scale.h"
+#include "terrain/ground_layout.h"
 
 #include <string>
 
@@ -23,6 +24,8 @@ struct BenchOptions {
     RenderScaleChoice scale;
     const std::string* renderFilter = nullptr; // --render-filter as given, or null
     StretchFilter filter = kDefaultStretchFilter;
+    const std::string* terrainError = nullptr; // --terrain-error as given, or null
+    float terrainErrorPixels = kDefaultTerrainError;
     bool isRun = false;   // this process is one run, started by the benchmark itself
     double spawnedAt = 0; // when the benchmark started this run (monotonicSeconds)
 };

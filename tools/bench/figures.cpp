@@ -36,6 +36,10 @@ const FigureLabel kLabels[] = {
     {"window_width_px", "window client area, width", "px", 0},
     {"window_height_px", "window client area, height", "px", 0},
     {"render_scale", "render scale at the end of the path", "", 2},
+    {"fine_triangles_per_frame", "fine ground: triangles a frame, median", "", 0},
+    {"fine_largest_error_px", "fine ground: largest screen-space error, median", "px", 2},
+    {"fine_nodes_resident", "fine ground: nodes resident, median", "", 0},
+    {"fine_texture_mb", "fine ground: picture textures resident, median", "MB", 1},
 };
 
 const FigureLabel* labelFor(const std::string& key)

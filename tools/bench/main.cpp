@@ -2,6 +2,7 @@
 // and the renderer's limits in the same window. Each run is a fresh process
 // (the benchmark starts itself again), so that start-up is measured from the
 // process start.
+#include "app/command_line.h"
 #include "bench/bench_options.h"
 #include "bench/path_run.h"
 #include "bench/run_series.h"
@@ -16,7 +17,7 @@ void printUsage(std::FILE* out)
 {
     std::fprintf(out, "usage: lumora-bench DIR [--seconds S] [--runs R] [--json] [--profile]\n"
                       "                   [--window WxH | --fullscreen-desktop] [--render-scale F|auto]\n"
-                      "                   [--render-filter nearest|linear]\n"
+                      "                   [--render-filter nearest|linear] [--terrain-error PX]\n"
                       "       lumora-bench --help | --version\n");
 }
 
@@ -42,6 +43,7 @@ const std::vector<ToolOption>& benchOptions()
          "figure of its own, and so is the window's size with these options"},
         {"--render-filter", true, "nearest|linear",
          "the viewer's stretch of a scene below scale 1 (default nearest)"},
+        {"--terrain-error", true, "PX", terrainErrorHelp()},
     };
     return table;
 }
@@ -108,6 +110,11 @@ bool parseOptions(const ToolCommandLine& line, BenchOptions& options)
     options.renderFilter = line.value("--render-filter");
     if (options.renderFilter && !parseStretchFilter(options.renderFilter->c_str(), options.filter)) {
         std::fprintf(stderr, "lumora-bench: --render-filter needs nearest or linear\n");
+        return false;
+    }
+    options.terrainError = line.value("--terrain-error");
+    if (options.terrainError && !parseTerrainError(options.terrainError->c_str(), options.terrainErrorPixels)) {
+        std::fprintf(stderr, "lumora-bench: --terrain-error needs %s\n", kTerrainErrorRange);
         return false;
     }
     options.json = line.has("--json");

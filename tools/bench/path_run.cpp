@@ -50,11 +50,36 @@ struct PathRecord {
     std::vector<float> frameSeconds;
 };
 
+// A fine ground's figures of each frame along the path, reserved before it
+// as the frame times are; empty without a fine ground.
+struct FineGroundRecord {
+    std::vector<float> triangles;
+    std::vector<float> largestError; // pixels
+    std::vector<float> nodesResident;
+    std::vector<float> textureMegabytes;
+
+    void reserve(size_t frames)
+    {
+        for (std::vector<float>* figure : {&triangles, &largestError, &nodesResident, &textureMegabytes})
+            figure->reserve(frames);
+    }
+    void record(const FineTerrainFigures& figures)
+    {
+        if (triangles.size() == triangles.capacity())
+            return;
+        triangles.push_back(static_cast<float>(figures.trianglesDrawn));
+        largestError.push_back(figures.largestScreenError);
+        nodesResident.push_back(static_cast<float>(figures.nodesResident));
+        textureMegabytes.push_back(static_cast<float>(static_cast<double>(figures.textureBytes) / (1024.0 * 1024.0)));
+    }
+};
+
 // One run's record: the idle turn's context.
 struct BenchRun {
     BenchOptions options;
     Phase phase = Phase::Path;
     PathRecord walk;
+    FineGroundRecord fine;
     LimitRecord limits;
     ProfileRecord profile;
     bool finished = false; // the path is walked, and the profile after it
@@ -133,6 +158,8 @@ bool benchTurn(void* context, Shell& shell, Drawing& drawing, World& world)
     run.walk.lastDelta = shell.frameClock.delta;
     if (run.walk.frameSeconds.size() < run.walk.frameSeconds.capacity())
         run.walk.frameSeconds.push_back(run.walk.lastDelta);
+    if (world.fineTerrain)
+        run.fine.record(world.fineTerrain->figures());
     if (now - run.walk.blockStart < kPathBlockSeconds)
         return true;
     run.walk.seconds += now - run.walk.blockStart;
@@ -175,6 +202,16 @@ RunFigures runFigures(const BenchRun& run)
         figures.push_back({"window_height_px", static_cast<double>(run.walk.windowHeight)});
         figures.push_back({"render_scale", run.walk.scaleAtEnd});
     }
+    // Only with a fine ground, so the figures of a landscape without one stay as they were.
+    const auto middle = [](const std::vector<float>& values) {
+        return median(std::vector<double>(values.begin(), values.end()));
+    };
+    if (!run.fine.triangles.empty()) {
+        figures.push_back({"fine_triangles_per_frame", middle(run.fine.triangles)});
+        figures.push_back({"fine_largest_error_px", middle(run.fine.largestError)});
+        figures.push_back({"fine_nodes_resident", middle(run.fine.nodesResident)});
+        figures.push_back({"fine_texture_mb", middle(run.fine.textureMegabytes)});
+    }
     if (run.options.profile && run.profile.frames > 0)
         for (int pass = 0; pass < kPassCount; ++pass)
             figures.push_back({kPassKeys[pass],
@@ -207,6 +244,7 @@ std::string setUpWindow(Shell& shell, Drawing& drawing, const BenchOptions& opti
         }
     }
     drawing.surface.filter = options.filter;
+    drawing.terrainErrorPixels = options.terrainErrorPixels;
     if (options.renderScale)
         return startRenderScale(drawing, shell.clientRect, options.scale).text;
     return "";
@@ -227,6 +265,8 @@ int runOnce(const BenchOptions& options)
     if (!startViewerWindowed(shell, drawing, world, "lumora-bench",
                              options.fullScreenDesktop ? StartMode::FullScreenDesktop : StartMode::Windowed))
         return 1;
+    if (world.fineTerrain)
+        run.fine.reserve(kMaxRecordedFrames);
     if (const std::string failure = setUpWindow(shell, drawing, options); !failure.empty()) {
         std::fprintf(stderr, "lumora-bench: %s\n", failure.c_str());
         finishViewerSession(shell, drawing, world);

@@ -29,6 +29,8 @@ bool spawnRun(const BenchOptions& options, RunFigures& figures)
         arguments.insert(arguments.end(), {"--render-scale", *options.renderScale});
     if (options.renderFilter)
         arguments.insert(arguments.end(), {"--render-filter", *options.renderFilter});
+    if (options.terrainError)
+        arguments.insert(arguments.end(), {"--terrain-error", *options.terrainError});
     char spawnedAt[64];
     std::snprintf(spawnedAt, sizeof spawnedAt, "%.9f", monotonicSeconds());
     arguments[2] = spawnedAt;

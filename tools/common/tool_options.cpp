@@ -1,5 +1,7 @@
 #include "common/tool_options.h"
 
+#include "terrain/ground_layout.h"
+
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
@@ -152,6 +154,14 @@ bool parsePictureSize(std::string_view text, int& width, int& height)
         return parseNumberText(digits, value) && value >= 1 && value <= kMaxToolPictureSide;
     };
     return side(text.substr(0, x), width) && side(text.substr(x + 1), height);
+}
+
+std::string terrainErrorHelp()
+{
+    return formatText("on a landscape with a fine ground, the most its level of detail\n"
+                      "may lie from the full detail, in pixels of the picture drawn\n"
+                      "(above 0, default %g); smaller is finer and dearer",
+                      static_cast<double>(kDefaultTerrainError));
 }
 
 void printToolVersion(const char* tool) { std::printf("%s %s\n", tool, LUMORA_VERSION); }

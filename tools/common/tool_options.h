@@ -57,6 +57,10 @@ std::string formatText(const char* format, ...) __attribute__((format(printf, 1,
 constexpr int kMaxToolPictureSide = 1 << 20;
 bool parsePictureSize(std::string_view text, int& width, int& height);
 
+// The --terrain-error row's text, the same in every tool that draws (the
+// value is read with parseTerrainError, app/command_line.h).
+std::string terrainErrorHelp();
+
 // "TOOL 0.1.0" on standard output.
 void printToolVersion(const char* tool);
 

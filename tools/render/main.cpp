@@ -1,6 +1,7 @@
 // lumora-render: a recorded walk drawn again offline, through the viewer's own
 // start-up and frame phases, at a size and frame rate of its own, into an
 // H.264 video or a folder of PNG frames.
+#include "app/command_line.h"
 #include "app/data_folder.h"
 #include "app/frame.h"
 #include "app/instances.h"
@@ -46,11 +47,13 @@ struct Options {
     int height = kDefaultHeight;
     int fps = kDefaultFps;
     bool overlay = true;
+    float terrainError = kDefaultTerrainError; // pixels
 };
 
 void printUsage(std::FILE* out)
 {
     std::fprintf(out, "usage: lumora-render DIR WALK OUT [--size WxH] [--fps N] [--no-overlay]\n"
+                      "                    [--terrain-error PX]\n"
                       "       lumora-render --help | --version\n");
 }
 
@@ -62,6 +65,7 @@ const std::vector<ToolOption>& options()
          formatText("the frame's size in pixels (default %dx%d; even for a video)", kDefaultWidth, kDefaultHeight)},
         {"--fps", true, "N", formatText("frames per second, 1 to %d (default %d)", kMaxFps, kDefaultFps)},
         {"--no-overlay", false, nullptr, "leave out the compass, the clock and the captions"},
+        {"--terrain-error", true, "PX", terrainErrorHelp()},
     };
     return table;
 }
@@ -98,6 +102,11 @@ bool parseOptions(const ToolCommandLine& line, Options& options)
     if (const std::string* fps = line.value("--fps");
         fps && !(parseNumberText(*fps, options.fps) && options.fps >= 1 && options.fps <= kMaxFps)) {
         std::fprintf(stderr, "lumora-render: --fps needs a whole number from 1 to %d\n", kMaxFps);
+        return false;
+    }
+    if (const std::string* error = line.value("--terrain-error");
+        error && !parseTerrainError(error->c_str(), options.terrainError)) {
+        std::fprintf(stderr, "lumora-render: --terrain-error needs %s\n", kTerrainErrorRange);
         return false;
     }
     options.overlay = !line.has("--no-overlay");
@@ -272,6 +281,7 @@ int renderWalk(const Options& options, std::span<const WalkFrame> walk, int fram
         return 1;
     }
 
+    drawing.terrainErrorPixels = options.terrainError;
     WalkRender render{walk, &drawing.surface, pipe.get()};
     const double started = monotonicSeconds();
     const double cpuStarted = clockSeconds(CLOCK_PROCESS_CPUTIME_ID);

@@ -1,6 +1,7 @@
 // lumora-snapshot: runs the viewer's start-up and frames, in the window at its
 // own size or offscreen at any size the renderer can make, and writes the
 // last frame as a PNG.
+#include "app/command_line.h"
 #include "app/data_folder.h"
 #include "app/frame.h"
 #include "app/frame_input.h"
@@ -34,12 +35,13 @@ struct Options {
     int height = kClientHeight;
     bool wireframe = false;
     bool zoom = false;
+    float terrainError = kDefaultTerrainError; // pixels
 };
 
 void printUsage(std::FILE* out)
 {
     std::fprintf(out, "usage: lumora-snapshot DIR OUT.png [--eye X,Y,Z --look X,Y,Z] [--frames N] [--size WxH]\n"
-                      "                      [--wireframe] [--zoom]\n"
+                      "                      [--wireframe] [--zoom] [--terrain-error PX]\n"
                       "       lumora-snapshot --help | --version\n");
 }
 
@@ -57,6 +59,7 @@ const std::vector<ToolOption>& options()
          "(default 800x600); the view's aspect and the overlay follow it"},
         {"--wireframe", false, nullptr, "the Space key's outline drawing"},
         {"--zoom", false, nullptr, "the right button's zoomed view"},
+        {"--terrain-error", true, "PX", terrainErrorHelp()},
     };
     return table;
 }
@@ -110,6 +113,11 @@ bool parseOptions(const ToolCommandLine& line, Options& options)
     }
     if (size && !parsePictureSize(*size, options.width, options.height)) {
         std::fprintf(stderr, "lumora-snapshot: --size needs WIDTHxHEIGHT, each a whole number of at least 1\n");
+        return false;
+    }
+    if (const std::string* error = line.value("--terrain-error");
+        error && !parseTerrainError(error->c_str(), options.terrainError)) {
+        std::fprintf(stderr, "lumora-snapshot: --terrain-error needs %s\n", kTerrainErrorRange);
         return false;
     }
     options.wireframe = line.has("--wireframe");
@@ -220,6 +228,7 @@ int main(int argc, char** argv)
     input.wireframe = options.wireframe;
     input.zoomed = options.zoom;
     input.time = FrameTime::Offline;
+    drawing.terrainErrorPixels = options.terrainError;
 
     runMainLoop(shell, drawing, world, snapshotTurn, &capture);
     finishViewerSession(shell, drawing, world);
