@@ -21,6 +21,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <vector>
 
 // What a frame of the fine ground cost, for the benchmark and the tests.
 struct FineTerrainFigures {
@@ -63,6 +64,12 @@ public:
     void deleteGLObjects();
 
     FineTerrainFigures figures() const; // of the last draw
+
+    // What went wrong while the ground still serves, for the caller to say:
+    // a fine picture that cannot serve (the terrain's own picture is drawn
+    // instead) and each node that failed to read (its parent is drawn), each
+    // once. Taking them empties the list; none, nothing is allocated.
+    std::vector<Report> takeReports();
 
     struct State;
 

@@ -22,8 +22,10 @@ constexpr int kGroundNodeIndices = 3 * (kGroundGridTriangles + kGroundSkirtTrian
 void buildGroundNodeIndices(uint16_t (&indices)[kGroundNodeIndices]);
 
 // How far a node's skirt hangs below its edge: enough to cover the widest gap
-// that a neighbour at any level can leave against it.
-float skirtDepth(const GroundLayout& layout, GroundNode node, const GroundNodeBounds& bounds);
+// that a neighbour at any level can leave against it. bounds holds one entry
+// per node (groundNodeIndex): a much coarser neighbour's gap is bounded by the
+// bounds of this node's ancestors.
+float skirtDepth(const GroundLayout& layout, GroundNode node, const GroundNodeBounds* bounds);
 
 // Writes the node's vertices as x, y, z in world units (3 floats each) from
 // its samples at its level, row by row (z, then x): the grid first, then the skirt.

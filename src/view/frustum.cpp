@@ -65,3 +65,16 @@ bool FrustumPlanes::containsSphere(float x, float y, float z, float radius) cons
     }
     return true;
 }
+
+bool FrustumPlanes::containsBox(float x0, float y0, float z0, float x1, float y1, float z1) const
+{
+    for (const float* plane : planes) {
+        // The corner farthest inside this plane: if even it is not inside, no corner is.
+        const float x = plane[0] > 0 ? x1 : x0;
+        const float y = plane[1] > 0 ? y1 : y0;
+        const float z = plane[2] > 0 ? z1 : z0;
+        if (x * plane[0] + y * plane[1] + z * plane[2] + plane[3] <= 0)
+            return false;
+    }
+    return true;
+}
