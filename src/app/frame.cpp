@@ -3,6 +3,7 @@
 #include "app/frame_clock.h"
 #include "app/projection.h"
 #include "app/screenshot.h"
+#include "app/startup.h"
 #include "app/surface_choice.h"
 #include "app/walk_recording.h"
 #include "input/key_bindings.h"
@@ -157,6 +158,7 @@ void updateAfterSwap(const KeyStateTable& keys, World& world, const FrameInput& 
     setFlyersFrameDelta(world.flyers, frameDelta);
     pollCrouchKey(world.ground, keys);
     advanceWalkPhase(world.ground, heldBobKeys(keys) + input.walkKeysHeld, world.camera.speed);
+    tellFineTerrainFaults(world);
 }
 
 void applyDisplayRequests(Drawing& drawing, const ClientRect& clientRect)

@@ -12,7 +12,8 @@
 //                        the overlay, and the line of where you stand
 //                        follows the overlay while F3 shows it
 //   updateAfterSwap      the wing beat, the clock, the hand-over of the frame
-//                        delta, the crouch key and the walking bob
+//                        delta, the crouch key and the walking bob, and
+//                        what a fine ground found wrong since, if anything
 // with the picture presented between the last two; a walk that F9 records
 // takes the frame's input, with the pose as drawn, between the first two.
 // The viewer and every tool draw a frame through renderFrame, each with its

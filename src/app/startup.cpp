@@ -124,7 +124,17 @@ void openFineTerrain(World& world)
     if (report.failed()) {
         tellFineGroundReport(report);
         world.fineTerrain.reset();
+        return;
     }
+    tellFineTerrainFaults(world);
+}
+
+void tellFineTerrainFaults(World& world)
+{
+    if (!world.fineTerrain)
+        return;
+    for (const Report& report : world.fineTerrain->takeReports())
+        tellFineGroundReport(report);
 }
 
 void readPlaceReference(World& world)

@@ -31,6 +31,9 @@ LoadOutcome startUp(Shell& shell, Drawing& drawing, World& world);
 // "lumora: landscape.ground.tif: WHY", and the terrain list (or the terrain's
 // own pictures) are drawn instead; without the file nothing is said.
 void openFineTerrain(World& world);
+// What the fine ground found wrong while it still serves (a picture that
+// cannot serve, a node that cannot be read), one line each, once.
+void tellFineTerrainFaults(World& world);
 
 // After start-up, before the first frame: the geographic reference of the
 // data folder, for the readout of where you stand and for the plants, which

@@ -8,6 +8,7 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -154,6 +155,51 @@ TEST_F(StartUp, LeavesTheViewerAtItsStartAndTheGraphicsStateForTheFrame)
     EXPECT_NE(world->extensions.glFogCoordfEXT, nullptr);
     EXPECT_FALSE(shell.queue.quitPosted);
     EXPECT_EQ(platform::depthBits(), 32);
+}
+
+// A landscape folder of links to the default set's files, with what else
+// the case puts beside them.
+std::filesystem::path linkedDefaultSet(const char* name)
+{
+    const std::filesystem::path folder = std::filesystem::path(LUMORA_BINARY_DIR) / name;
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    for (const auto& entry : std::filesystem::directory_iterator(landscape_test::defaultSetFolder()))
+        std::filesystem::create_symlink(entry.path(), folder / entry.path().filename());
+    return folder;
+}
+
+// Without a fine ground nothing is said; one that cannot serve is one line on
+// standard error, and the terrain list is drawn as without one.
+TEST_F(StartUp, AFineGroundThatCannotServeIsOneLineAndTheTerrainListIsDrawn)
+{
+    REQUIRE_GL_CONTEXT();
+    const std::filesystem::path folder = linkedDefaultSet("startup-fine-ground");
+    const std::filesystem::path previous = std::filesystem::current_path();
+    for (const bool garbage : {false, true}) {
+        SCOPED_TRACE(garbage ? "a garbage fine ground" : "none");
+        if (garbage)
+            std::ofstream(folder / "landscape.ground.tif") << "II*\0 this is no ground at all";
+        world = std::make_unique<World>();
+        platform::deleteRenderingContext(); // start-up makes its own
+        std::filesystem::current_path(folder);
+        ::testing::internal::CaptureStderr();
+        const LoadOutcome outcome = startUp(shell, drawing, *world);
+        const std::string said = ::testing::internal::GetCapturedStderr();
+        std::filesystem::current_path(previous);
+        ASSERT_EQ(outcome, LoadOutcome::Continue);
+        EXPECT_TRUE(recordedBoxes.empty());
+        EXPECT_EQ(world->fineTerrain, nullptr);
+        EXPECT_NE(world->terrain.terrainList, 0u);
+        if (!garbage) {
+            EXPECT_EQ(said, "");
+            continue;
+        }
+        ASSERT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+        EXPECT_EQ(said.back(), '\n') << said;
+        EXPECT_EQ(said.rfind("lumora: landscape.ground.tif: ", 0), 0u) << said;
+    }
+    std::filesystem::remove_all(folder);
 }
 
 // The sea west of x = 512, land 8 m high east of it, on the equator (the
