@@ -109,6 +109,49 @@ TEST(Scatter, EveryRunPlacesEveryCopyIdentically)
     EXPECT_EQ(std::memcmp(first.palms->kinds, second.palms->kinds, sizeof first.palms->kinds), 0);
 }
 
+// A fine ground's surface, a slope of one height unit a world unit along x:
+// read at a plant's own point, never at its cell's corner.
+float fineSlope(void*, float x, float) { return x - 100; }
+
+TEST(Scatter, OnAFineGroundCopiesStandBelowItsSurfaceAtTheirOwnPoint)
+{
+    const auto map = slopedMap();
+    const Scattered onMap = scatterBoth(*map);
+    Scattered s;
+    const GroundLookup fine(fineSlope, nullptr);
+    s.grass->scatter(fine, s.random);
+    s.palms->scatter(fine, s.random);
+    EXPECT_EQ(s.random.state, onMap.random.state) << "the draws stay as they were";
+    for (int i = 0; i < kGrassTuftCount; ++i) {
+        const GrassTuft& tuft = s.grass->tufts[i];
+        ASSERT_EQ(tuft.x, onMap.grass->tufts[i].x);
+        ASSERT_FLOAT_EQ(tuft.y, tuft.x - 100 - 1) << tuft.x;
+    }
+    for (int i = 0; i < kPalmCount; ++i) {
+        const PalmInstance& palm = s.palms->palms[i];
+        ASSERT_EQ(s.palms->kinds[i], onMap.palms->kinds[i]);
+        ASSERT_FLOAT_EQ(palm.y, palm.x - 100 - 2.5f) << palm.x;
+    }
+}
+
+TEST(PlantGround, OnAFineGroundTheRulesReadItsSurfaceAtThePlantsPoint)
+{
+    // 2 m a height unit, 4 m below the sea at height 0, 10 m a world unit
+    // (a slope of 0.2), the tree line at 300 m: the shore at x = 102, the
+    // tree line at x = 252.
+    const PlantGround ground{-4, 2, 10, 10, 300, 300};
+    const GroundLookup fine(fineSlope, nullptr);
+    const struct {
+        float x;
+        bool stands;
+    } cases[] = {
+        {101.9f, false}, {102, false}, {102.1f, true}, // the cell at 102 would hold it in the sea
+        {251.9f, true},  {252.1f, false},               // the tree line
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(plantStands(ground, fine, c.x, 500.5f), c.stands) << c.x;
+}
+
 // An imported place on the equator, 10 m a world unit: sea to x = 300 (4 m
 // below), the shore at sea level to x = 310, land rising gently to a cliff
 // at x = 600..640 (8 m up a unit; a palm holds 6.2 m), a plateau at 350 m
