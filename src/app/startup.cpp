@@ -6,6 +6,7 @@
 #include "assets/geo_reference.h"
 #include "platform/platform.h"
 #include "scene/plant_ground.h"
+#include "terrain/ground_file.h"
 #include "terrain/fog.h"
 
 #include <GL/gl.h>
@@ -117,6 +118,8 @@ void openFineTerrain(World& world)
 {
     Report report;
     world.fineTerrain = FineTerrain::open(kStartPosition.x, kStartPosition.z, report);
+    if (report.file.empty())
+        report.file = kFineGroundFileName; // what failed to open is the ground, whoever said so
     tellFineGroundReport(report);
     if (!world.fineTerrain)
         return;
