@@ -62,10 +62,10 @@ void childrenNearestFirst(const GroundLayout& layout, GroundNode node, Vector3 e
 // that wants them, larger first; equal errors keep the order they came in.
 class WantedList {
 public:
-    WantedList(const GroundLayout& layout, const GroundNodeBounds* bounds, const LodView& view, LodSelection& selection)
+    WantedList(const GroundLayout& layout, const GroundNodeBounds* bounds, const LodView& view,
+               LodSelection& selection)
         : layout_(layout), bounds_(bounds), view_(view), selection_(selection)
-    {
-    }
+    {}
 
     void addOnEyePath(int index)
     {
@@ -105,7 +105,8 @@ private:
 
 } // namespace
 
-float nodeScreenError(const GroundLayout& layout, GroundNode node, const GroundNodeBounds& bounds, const LodView& view)
+float nodeScreenError(const GroundLayout& layout, GroundNode node, const GroundNodeBounds& bounds,
+                      const LodView& view)
 {
     if (!(bounds.error > 0))
         return 0;
@@ -126,8 +127,8 @@ void selectGroundNodes(const GroundLayout& layout, const GroundNodeBounds* bound
 
     // The ground under the eye is drawn at full detail, so its path is asked
     // for first, whether it is in view or not: the eye stands on it.
-    const bool eyeOnGround = view.eye.x >= 0 && view.eye.x <= kGroundWorldSize && view.eye.z >= 0 &&
-                             view.eye.z <= kGroundWorldSize;
+    const bool eyeOnGround =
+        view.eye.x >= 0 && view.eye.x <= kGroundWorldSize && view.eye.z >= 0 && view.eye.z <= kGroundWorldSize;
     const GroundNode eyeLeaf = leafNodeAt(layout, view.eye.x, view.eye.z);
     auto holdsEye = [&](GroundNode node) {
         return eyeOnGround && (eyeLeaf.x >> node.level) == node.x && (eyeLeaf.z >> node.level) == node.z;
@@ -139,9 +140,8 @@ void selectGroundNodes(const GroundLayout& layout, const GroundNodeBounds* bound
             const GroundNode eyeChild{below, eyeLeaf.x >> below, eyeLeaf.z >> below};
             GroundNode children[4];
             childrenNearestFirst(layout, node, view.eye, children);
-            GroundNode* own = std::find_if(children, children + 4, [&](GroundNode c) {
-                return c.x == eyeChild.x && c.z == eyeChild.z;
-            });
+            GroundNode* own = std::find_if(children, children + 4,
+                                           [&](GroundNode c) { return c.x == eyeChild.x && c.z == eyeChild.z; });
             std::rotate(children, own, own + 1); // the eye's own child first, the rest nearest first
             for (const GroundNode& child : children) {
                 const int index = groundNodeIndex(layout, child);
