@@ -51,25 +51,13 @@ std::optional<GroundLayout> groundLayout(int side)
     return layout;
 }
 
-int rootLevel(const GroundLayout& layout)
-{
-    return layout.levelCount - 1;
-}
+int rootLevel(const GroundLayout& layout) { return layout.levelCount - 1; }
 
-int levelSide(const GroundLayout& layout, int level)
-{
-    return ((layout.side - 1) >> level) + 1;
-}
+int levelSide(const GroundLayout& layout, int level) { return ((layout.side - 1) >> level) + 1; }
 
-int nodesAcross(const GroundLayout& layout, int level)
-{
-    return 1 << (rootLevel(layout) - level);
-}
+int nodesAcross(const GroundLayout& layout, int level) { return 1 << (rootLevel(layout) - level); }
 
-int groundNodeCount(const GroundLayout& layout)
-{
-    return levelFirstIndex(layout, -1);
-}
+int groundNodeCount(const GroundLayout& layout) { return levelFirstIndex(layout, -1); }
 
 float levelSpacing(const GroundLayout& layout, int level)
 {

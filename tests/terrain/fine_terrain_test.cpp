@@ -1,0 +1,399 @@
+// The fine ground opened from a file, stood on and drawn: a 1025 ground (the
+// terrain tests' own, with its ridge one sample wide) written into a folder
+// of its own, opened there and drawn through a perspective view, the pictures
+// and depths read back.
+
+#include "terrain/fine_terrain.h"
+
+#include "support/gl_test_context.h"
+#include "support/gl_view.h"
+#include "support/read_back.h"
+#include "terrain/ground_fixture.h"
+#include "terrain/test_ground.h"
+
+#include <GL/gl.h>
+#include <GL/glu.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kWidth = 800;
+constexpr int kHeight = 600;
+constexpr double kFieldOfViewDegrees = 60;
+constexpr double kNear = 1;
+constexpr double kFar = 2000;
+
+// The full-detail triangle's height at (x, z), one unit between samples, by
+// barycentric weights of its three corners on the source grid.
+float fullDetailHeight(const std::vector<float>& heights, float x, float z)
+{
+    const int i = std::min(static_cast<int>(x), kTestGroundSide - 2);
+    const int j = std::min(static_cast<int>(z), kTestGroundSide - 2);
+    auto at = [&](int a, int b) { return heights[static_cast<size_t>(b) * kTestGroundSide + a]; };
+    const float u = x - float(i), v = z - float(j);
+    // The quad is cut from (i, j) to (i + 1, j + 1).
+    if (u >= v)
+        return at(i, j) * (1 - u) + at(i + 1, j) * (u - v) + at(i + 1, j + 1) * v;
+    return at(i, j) * (1 - v) + at(i, j + 1) * (v - u) + at(i + 1, j + 1) * u;
+}
+
+// Works in a folder of its own holding the ground, so that open() finds it.
+class InFolder {
+public:
+    explicit InFolder(const fs::path& folder) : previous_(fs::current_path()) { fs::current_path(folder); }
+    ~InFolder() { fs::current_path(previous_); }
+
+private:
+    fs::path previous_;
+};
+
+struct Grounds {
+    std::vector<float> heights = makeTestGround();
+    fs::path whole = fs::path(LUMORA_BINARY_DIR) / "fine_terrain_test" / "whole";
+    fs::path broken = fs::path(LUMORA_BINARY_DIR) / "fine_terrain_test" / "broken";
+    GroundFixture brokenFixture;
+};
+
+const Grounds& grounds()
+{
+    static const Grounds made = [] {
+        Grounds g;
+        fs::create_directories(g.whole);
+        fs::create_directories(g.broken);
+        writeGroundFixture(g.whole / kFineGroundFileName, kTestGroundSide, g.heights.data(), {});
+        // One tile of the full detail that will not decode, away from where the ground opens.
+        g.brokenFixture.brokenTile = GroundFixtureTile{0, 3, 2};
+        writeGroundFixture(g.broken / kFineGroundFileName, kTestGroundSide, g.heights.data(), g.brokenFixture);
+        return g;
+    }();
+    return made;
+}
+
+std::unique_ptr<FineTerrain> openIn(const fs::path& folder, float x, float z)
+{
+    InFolder in(folder);
+    Report report;
+    std::unique_ptr<FineTerrain> terrain = FineTerrain::open(x, z, report);
+    EXPECT_TRUE(terrain) << reportLine(report);
+    return terrain;
+}
+
+// --- Standing on it -------------------------------------------------------------
+
+TEST(FineTerrainSurface, IsTheFullDetailTriangleAtRandomPointsAndNeverAboveTheHighest)
+{
+    std::unique_ptr<FineTerrain> terrain = openIn(grounds().whole, 500, 500);
+    ASSERT_TRUE(terrain);
+    std::mt19937 random(360);
+    std::uniform_real_distribution<float> across(0, kGroundWorldSize);
+    for (int n = 0; n < 1000; ++n) {
+        const float x = n % 50 == 0 ? 1024 : across(random);
+        const float z = n % 40 == 0 ? 0 : across(random);
+        const float height = terrain->surfaceHeight(x, z);
+        ASSERT_NEAR(height, fullDetailHeight(grounds().heights, x, z), 0.001f) << x << ", " << z;
+        ASSERT_LE(height, terrain->highestAt(x, z)) << x << ", " << z;
+    }
+    // Off the ground: its edge.
+    EXPECT_NEAR(terrain->surfaceHeight(-50, 2000), fullDetailHeight(grounds().heights, 0, 1024), 0.001f);
+}
+
+// --- Drawing it -----------------------------------------------------------------
+
+struct Textures {
+    TerrainMesh mesh;
+    ExtensionEntryPoints entryPoints;
+};
+
+// A smooth picture over the ground and a plain white detail, so that pixels
+// differ where the surface does, not where a texel edge moves.
+Textures makeTextures()
+{
+    Textures t;
+    loadExtensionEntryPoints(t.entryPoints, lookUpAdvertisedEntryPoint);
+    std::vector<uint8_t> rgb(256 * 256 * 3);
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x) {
+            uint8_t* p = &rgb[(size_t(y) * 256 + x) * 3];
+            p[0] = uint8_t(128 + 100 * std::sin(x * 0.1));
+            p[1] = uint8_t(128 + 100 * std::cos(y * 0.07));
+            p[2] = uint8_t(x);
+        }
+    const uint8_t white[3 * 4] = {255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255};
+    GLuint names[2];
+    glGenTextures(2, names);
+    t.mesh.terrainTexture = names[0];
+    t.mesh.detailTexture = names[1];
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    for (int i = 0; i < 2; ++i) {
+        glBindTexture(GL_TEXTURE_2D, names[i]);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, i == 0 ? 256 : 2, i == 0 ? 256 : 2, 0, GL_RGB, GL_UNSIGNED_BYTE,
+                     i == 0 ? rgb.data() : white);
+    }
+    glBindTexture(GL_TEXTURE_2D, 0);
+    return t;
+}
+
+void deleteTextures(Textures& t)
+{
+    const GLuint names[2] = {t.mesh.terrainTexture, t.mesh.detailTexture};
+    glDeleteTextures(2, names);
+    deleteTerrainList(t.mesh);
+}
+
+struct Eye {
+    Vector3 at, target, up{0, 1, 0};
+};
+
+FrustumPlanes lookFrom(const Eye& eye)
+{
+    usePerspectiveView(kFieldOfViewDegrees, kNear, kFar, kWidth, kHeight);
+    gluLookAt(eye.at.x, eye.at.y, eye.at.z, eye.target.x, eye.target.y, eye.target.z, eye.up.x, eye.up.y, eye.up.z);
+    glClearColor(0, 0, 0, 0);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    FrustumPlanes frustum;
+    frustum.extract();
+    return frustum;
+}
+
+const float kPixelsPerUnitAtOne = float(kHeight / (2 * std::tan(kFieldOfViewDegrees * M_PI / 360)));
+
+// Draws until the loader has brought everything the view asks for: no node
+// drawn spans more than the allowed error (a parent drawn for children not
+// yet read spans more), or `settled` says so.
+template <typename Settled>
+void drawSettled(FineTerrain& terrain, const Textures& t, const Eye& eye, float allowedError, Settled settled)
+{
+    for (int frame = 0; frame < 2000; ++frame) {
+        const FrustumPlanes frustum = lookFrom(eye);
+        terrain.draw(t.mesh, t.entryPoints, eye.at, frustum, kPixelsPerUnitAtOne, allowedError);
+        if (settled(terrain.figures()))
+            return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    ADD_FAILURE() << "the loader never brought what the view needs";
+}
+
+void drawSettled(FineTerrain& terrain, const Textures& t, const Eye& eye, float allowedError)
+{
+    drawSettled(terrain, t, eye, allowedError,
+                [&](const FineTerrainFigures& f) { return f.largestScreenError <= allowedError; });
+}
+
+std::vector<float> readDepths()
+{
+    std::vector<float> depths(size_t(kWidth) * kHeight);
+    glReadPixels(0, 0, kWidth, kHeight, GL_DEPTH_COMPONENT, GL_FLOAT, depths.data());
+    return depths;
+}
+
+// Distance along the view direction of a depth-buffer value.
+float eyeDistance(float depth)
+{
+    const double ndc = 2.0 * depth - 1.0;
+    return float(2 * kNear * kFar / ((kFar + kNear) - ndc * (kFar - kNear)));
+}
+
+Eye eyeStandingAt(FineTerrain& terrain, float x, float z, Vector3 towards)
+{
+    const float y = terrain.surfaceHeight(x, z) + 5.5f;
+    return {{x, y, z}, {x + towards.x, y + towards.y, z + towards.z}};
+}
+
+TEST(FineTerrainDrawing, AtTheDefaultErrorDiffersFromTheFullDetailInUnderOnePercentOfPixels)
+{
+    REQUIRE_GL_CONTEXT();
+    Textures t = makeTextures();
+    std::unique_ptr<FineTerrain> terrain = openIn(grounds().whole, 500, 500);
+    ASSERT_TRUE(terrain);
+    ASSERT_FALSE(terrain->createGLObjects(t.entryPoints).failed());
+    const Eye eye = eyeStandingAt(*terrain, 500, 500, {-0.8f, -0.15f, -0.6f});
+
+    drawSettled(*terrain, t, eye, 0);
+    const Picture full = readPicture(kWidth, kHeight);
+    const FineTerrainFigures fullFigures = terrain->figures();
+    drawSettled(*terrain, t, eye, kDefaultTerrainError);
+    const Picture coarse = readPicture(kWidth, kHeight);
+    const FineTerrainFigures coarseFigures = terrain->figures();
+
+    // The two are different meshes, the coarse one much the lighter.
+    EXPECT_LT(coarseFigures.trianglesDrawn * 2, fullFigures.trianglesDrawn);
+    EXPECT_GT(coarseFigures.largestScreenError, 0);
+    int ground = 0, differing = 0;
+    for (size_t i = 0; i < full.rgb.size(); i += 3) {
+        ground += full.rgb[i] | full.rgb[i + 1] | full.rgb[i + 2] ? 1 : 0;
+        bool differs = false;
+        for (size_t c = 0; c < 3; ++c)
+            differs = differs || std::abs(int(full.rgb[i + c]) - int(coarse.rgb[i + c])) > 2;
+        differing += differs ? 1 : 0;
+    }
+    EXPECT_GT(ground, kWidth * kHeight / 4);
+    EXPECT_LT(differing, kWidth * kHeight / 100) << differing;
+
+    terrain->deleteGLObjects();
+    deleteTextures(t);
+}
+
+TEST(FineTerrainDrawing, LeavesTheStateAsTheTerrainListLeavesIt)
+{
+    REQUIRE_GL_CONTEXT();
+    Textures t = makeTextures();
+    std::unique_ptr<FineTerrain> terrain = openIn(grounds().whole, 500, 500);
+    ASSERT_TRUE(terrain);
+    ASSERT_FALSE(terrain->createGLObjects(t.entryPoints).failed());
+    HeightMap map;
+    buildTerrainList(t.mesh, map, t.entryPoints);
+
+    struct State {
+        GLint activeUnit, matrixMode, envMode[2], rgbScale, bound[2], arrays;
+        GLboolean texturing[2], generating[2][2];
+        GLfloat textureMatrix[16];
+    };
+    auto readState = [&] {
+        State s{};
+        glGetIntegerv(GL_ACTIVE_TEXTURE, &s.activeUnit);
+        glGetIntegerv(GL_MATRIX_MODE, &s.matrixMode);
+        s.arrays = glIsEnabled(GL_VERTEX_ARRAY);
+        for (int unit = 1; unit >= 0; --unit) {
+            t.entryPoints.glActiveTextureARB(GLenum(GL_TEXTURE0 + unit));
+            s.texturing[unit] = glIsEnabled(GL_TEXTURE_2D);
+            s.generating[unit][0] = glIsEnabled(GL_TEXTURE_GEN_S);
+            s.generating[unit][1] = glIsEnabled(GL_TEXTURE_GEN_T);
+            glGetTexEnviv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, &s.envMode[unit]);
+            glGetIntegerv(GL_TEXTURE_BINDING_2D, &s.bound[unit]);
+            if (unit == 1) {
+                glGetTexEnviv(GL_TEXTURE_ENV, GL_RGB_SCALE, &s.rgbScale);
+                glGetFloatv(GL_TEXTURE_MATRIX, s.textureMatrix);
+            }
+        }
+        t.entryPoints.glActiveTextureARB(GLenum(s.activeUnit));
+        return s;
+    };
+    const Eye eye = eyeStandingAt(*terrain, 500, 500, {0, -0.2f, -1});
+    lookFrom(eye);
+    glCallList(t.mesh.terrainList);
+    const State afterList = readState();
+    const FrustumPlanes frustum = lookFrom(eye);
+    terrain->draw(t.mesh, t.entryPoints, eye.at, frustum, kPixelsPerUnitAtOne, kDefaultTerrainError);
+    const State afterFine = readState();
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+
+    EXPECT_EQ(afterFine.activeUnit, afterList.activeUnit);
+    EXPECT_EQ(afterFine.matrixMode, afterList.matrixMode);
+    EXPECT_EQ(afterFine.arrays, afterList.arrays);
+    EXPECT_EQ(afterFine.rgbScale, afterList.rgbScale);
+    for (int unit = 0; unit < 2; ++unit) {
+        EXPECT_EQ(afterFine.texturing[unit], afterList.texturing[unit]) << unit;
+        EXPECT_EQ(afterFine.generating[unit][0], afterList.generating[unit][0]) << unit;
+        EXPECT_EQ(afterFine.generating[unit][1], afterList.generating[unit][1]) << unit;
+        EXPECT_EQ(afterFine.envMode[unit], afterList.envMode[unit]) << unit;
+        EXPECT_EQ(afterFine.bound[unit], afterList.bound[unit]) << unit;
+    }
+    for (int i = 0; i < 16; ++i)
+        EXPECT_EQ(afterFine.textureMatrix[i], afterList.textureMatrix[i]) << i;
+
+    terrain->deleteGLObjects();
+    deleteTextures(t);
+}
+
+TEST(FineTerrainDrawing, ARidgeOneSampleWideShowsFromNearWhereTheListDropsIt)
+{
+    REQUIRE_GL_CONTEXT();
+    Textures t = makeTextures();
+    std::unique_ptr<FineTerrain> terrain = openIn(grounds().whole, 280, 500);
+    ASSERT_TRUE(terrain);
+    ASSERT_FALSE(terrain->createGLObjects(t.entryPoints).failed());
+    // The list of the same ground, its heights as bytes.
+    HeightMap map;
+    for (int z = 0; z < kHeightMapSide; ++z)
+        for (int x = 0; x < kHeightMapSide; ++x)
+            map.heights[size_t(z) * kHeightMapSide + x] = uint8_t(
+                std::lround(std::clamp(grounds().heights[size_t(z) * kTestGroundSide + x], 0.0f, 255.0f)));
+    buildTerrainList(t.mesh, map, t.entryPoints);
+
+    // Level with the eye, 20 units short of the ridge along x = 300, facing it.
+    const Eye eye = eyeStandingAt(*terrain, 280, 500, {1, 0, 0});
+    auto nearAndAboveTheEye = [&] {
+        const std::vector<float> depths = readDepths();
+        int n = 0;
+        for (int y = kHeight / 2 + 10; y < kHeight; ++y)
+            for (int x = 0; x < kWidth; ++x)
+                n += eyeDistance(depths[size_t(y) * kWidth + x]) < 25 ? 1 : 0;
+        return n;
+    };
+    drawSettled(*terrain, t, eye, kDefaultTerrainError);
+    const int fine = nearAndAboveTheEye();
+    lookFrom(eye);
+    glCallList(t.mesh.terrainList);
+    const int list = nearAndAboveTheEye();
+
+    EXPECT_GT(fine, kWidth * (kHeight / 2 - 10) / 2);
+    EXPECT_EQ(list, 0);
+
+    terrain->deleteGLObjects();
+    deleteTextures(t);
+}
+
+TEST(FineTerrainDrawing, ATileThatFailsToReadKeepsItsParentAndTheRestDraws)
+{
+    REQUIRE_GL_CONTEXT();
+    Textures t = makeTextures();
+    std::unique_ptr<FineTerrain> terrain = openIn(grounds().broken, 500, 500);
+    ASSERT_TRUE(terrain);
+    ASSERT_FALSE(terrain->createGLObjects(t.entryPoints).failed());
+    const GroundLayout& layout = terrain->layout();
+
+    // From high above, the whole ground in view, at full detail.
+    const Eye eye{{512, 1500, 512}, {512, 0, 512}, {0, 0, -1}};
+    int failures = 0;
+    drawSettled(*terrain, t, eye, 0, [&](const FineTerrainFigures& f) {
+        for (const Report& report : terrain->takeReports()) {
+            EXPECT_TRUE(report.failed());
+            EXPECT_FALSE(reportLine(report).empty());
+            ++failures;
+        }
+        return failures > 0 && f.nodesResident + failures >= groundNodeCount(layout);
+    });
+    const FineTerrainFigures figures = terrain->figures();
+    EXPECT_EQ(figures.nodesResident + failures, groundNodeCount(layout)); // each failure said once
+    EXPECT_GT(figures.largestScreenError, 0); // the parents drawn for the failed ones
+
+    // No hole: every pixel inside the ground's square is drawn.
+    GLdouble model[16], projection[16];
+    GLint viewport[4];
+    glGetDoublev(GL_MODELVIEW_MATRIX, model);
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    double x0, y0, x1, y1, depth;
+    gluProject(0, 60, 0, model, projection, viewport, &x0, &y0, &depth);
+    gluProject(1024, 60, 1024, model, projection, viewport, &x1, &y1, &depth);
+    const PixelBox inside{int(std::min(x0, x1)) + 3, int(std::min(y0, y1)) + 3, int(std::max(x0, x1)) - 3,
+                          int(std::max(y0, y1)) - 3};
+    ASSERT_FALSE(inside.empty());
+    const std::vector<float> depths = readDepths();
+    int holes = 0;
+    for (int y = inside.bottom; y < inside.top; ++y)
+        for (int x = inside.left; x < inside.right; ++x)
+            holes += depths[size_t(y) * kWidth + x] >= 1.0f ? 1 : 0;
+    EXPECT_EQ(holes, 0);
+
+    terrain->deleteGLObjects();
+    deleteTextures(t);
+}
+
+} // namespace
