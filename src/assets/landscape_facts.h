@@ -16,7 +16,7 @@ constexpr int kGroundSide = 1024;
 constexpr const char* kGeneratorName = "lumora-landscape";
 // Goes up whenever the generator's output for a seed changes; compiled into
 // the viewer too, which keys its cache of imports by it.
-constexpr int kGeneratorVersion = 3;
+constexpr int kGeneratorVersion = 4;
 // The richest palms whose frame keeps at least 0.9 of the terrain limit and
 // pace with another viewer of the same scene, along the benchmark path.
 constexpr int kDefaultDetail = 2;

@@ -1,5 +1,6 @@
 #include "elevation_file.h"
 
+#include "fine_ground.h"
 #include "geodata_file.h"
 
 #include <cpl_conv.h>
@@ -95,7 +96,7 @@ void measureGround(GDALDataset& dataset, const double* t, const CropBox& box, El
 
 } // namespace
 
-ElevationModel readElevationModel(const fs::path& file, const ReadWindow& window)
+ElevationModel readElevationModel(const fs::path& file, const ReadWindow& window, int mostSide)
 {
     const std::unique_ptr<GDALDataset> dataset = openGeodata(file, GeodataKind::Elevation);
     GDALRasterBand& band = *dataset->GetRasterBand(1);
@@ -124,15 +125,18 @@ ElevationModel readElevationModel(const fs::path& file, const ReadWindow& window
     // Straight from the file to the size the ground needs, averaging the
     // samples each one covers (and skipping those without data).
     ElevationGrid& grid = model.grid;
-    grid.width = std::min(box.width, kMapSize);
-    grid.height = std::min(box.height, kMapSize);
+    const int most = mostSide == kGroundSideOfWindow ? groundSideFor(box.width, box.height) : mostSide;
+    grid.width = std::min(box.width, most);
+    grid.height = std::min(box.height, most);
     grid.samples.resize(static_cast<size_t>(grid.width) * grid.height);
     // The read comes from the overview that still has the detail the
-    // ground needs; a window that would take longer is refused unread.
+    // ground needs; a window that would take longer is refused unread. A
+    // fine ground reads a window of at most its own side whole.
     const double ratio = std::min(static_cast<double>(box.width) / grid.width,
                                   static_cast<double>(box.height) / grid.height);
-    checkReadLevel(band, readLevel(band, ratio), box.width, box.height, "samples",
-                   "the ground's " + std::to_string(grid.width) + " x " + std::to_string(grid.height));
+    if (most == kMapSize || box.width > most || box.height > most)
+        checkReadLevel(band, readLevel(band, ratio), box.width, box.height, "samples",
+                       "the ground's " + std::to_string(grid.width) + " x " + std::to_string(grid.height));
     GDALRasterIOExtraArg resampling;
     INIT_RASTERIO_EXTRA_ARG(resampling);
     resampling.eResampleAlg = GRIORA_Average;

@@ -3,8 +3,8 @@
 // .flt with its header, 8- and 16-bit PNG and the other pictures the import
 // took before, and mosaics of those (.vrt). Only the window the user asked
 // for is read, resampled by averaging straight to at most kMapSize samples a
-// side (from the file's overviews where it has them), so a large file never
-// sits in memory whole.
+// side, or the fine ground's side (from the file's overviews where it has
+// them), so a large file never sits in memory whole.
 //
 // A file never makes the import reach the network or read outside what the
 // user named (geodata_file.h); failures come back as one plain reason.
@@ -32,7 +32,7 @@ struct ReadWindow {
 };
 
 struct ElevationModel {
-    ElevationGrid grid;  // the window resampled, at most kMapSize a side; holes NaN
+    ElevationGrid grid;  // the window resampled, at most the side asked for; holes NaN
     int windowWidth = 0; // samples of the window in the file
     int windowHeight = 0;
     // The window's ground size in metres, where the file says where it lies
@@ -47,8 +47,12 @@ struct ElevationModel {
     std::string systemWkt;
 };
 
-// Throws std::runtime_error with the reason in plain words (the caller names
-// the file).
-ElevationModel readElevationModel(const std::filesystem::path& file, const ReadWindow& window = {});
+// Reads the window at most mostSide samples a side (kGroundSideOfWindow: the
+// fine ground's default side for the window, groundSideFor). Throws
+// std::runtime_error with the reason in plain words (the caller names the
+// file).
+constexpr int kGroundSideOfWindow = -1;
+ElevationModel readElevationModel(const std::filesystem::path& file, const ReadWindow& window = {},
+                                  int mostSide = kMapSize);
 
 } // namespace landscape

@@ -20,6 +20,13 @@ std::array<double, 6> worldTransformOf(const std::array<double, 6>& w, int windo
             w[3] + 0.5 * across * w[4] + 0.5 * along * w[5], across * w[4], along * w[5]};
 }
 
+std::array<double, 6> worldTransformOf(const std::array<double, 6>& w, double firstColumn, double columnsEach,
+                                       double firstRow, double rowsEach)
+{
+    return {w[0] + firstColumn * w[1] + firstRow * w[2], columnsEach * w[1], rowsEach * w[2],
+            w[3] + firstColumn * w[4] + firstRow * w[5], columnsEach * w[4], rowsEach * w[5]};
+}
+
 void placeGridOnEarth(GeoReference& reference)
 {
     const std::array<double, 6>& t = reference.geotransform;

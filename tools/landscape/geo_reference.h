@@ -21,6 +21,12 @@ using ::GeoReference;
 std::array<double, 6> worldTransformOf(const std::array<double, 6>& windowTransform, int windowWidth,
                                        int windowHeight);
 
+// The same where world x lies at window column firstColumn + x × columnsEach
+// and z at row firstRow + z × rowsEach: from the first sample of a fine
+// ground to its last (fine_ground.h).
+std::array<double, 6> worldTransformOf(const std::array<double, 6>& windowTransform, double firstColumn,
+                                       double columnsEach, double firstRow, double rowsEach);
+
 // Fills the grid's longitudes and latitudes (and the corners) from the
 // reference's system and transform. Throws std::runtime_error when the
 // system cannot be turned into longitude and latitude.

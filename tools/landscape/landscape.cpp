@@ -1,6 +1,7 @@
 #include "landscape.h"
 
 #include "encode.h"
+#include "fine_ground.h"
 #include "heightfield.h"
 #include "plants.h"
 #include "random.h"
@@ -10,6 +11,7 @@
 
 #include "assets/data_files.h"
 #include "assets/geo_reference.h"
+#include "terrain/ground_file.h"
 
 #include <fstream>
 #include <future>
@@ -155,11 +157,15 @@ std::vector<LandscapeFile> buildSkyAndProps(uint64_t seed, const LandscapeOption
 
 namespace {
 
-// The generated terrain of a seed, its picture painted at the given side.
-Terrain generateTerrain(uint64_t seed, int pictureSize)
+// The generated terrain of a seed, its picture painted at the given side,
+// and its fine ground at groundSize (none at kNoGround).
+Terrain generateTerrain(uint64_t seed, int pictureSize, int groundSize)
 {
     Terrain terrain;
     terrain.ground = generateHeightField(seed);
+    if (groundSize != kNoGround)
+        terrain.fineGround =
+            std::make_shared<const FineGround>(refineGeneratedGround(terrain.ground, groundSize, seed));
     terrain.picture = resizedPicture(paintTerrain(terrain.ground, seed), pictureSize);
     terrain.detailPicture = paintDetail(streamSeed(seed, kTextureStream));
     return terrain;
@@ -179,6 +185,10 @@ std::vector<LandscapeFile> buildAll(uint64_t seed, const LandscapeOptions& optio
     files.push_back({dataFileName(DataFile::HeightMap), heightBytes(terrain.ground)});
     files.push_back({dataFileName(DataFile::TerrainPicture), encodeBmp(terrain.picture)});
     files.push_back({dataFileName(DataFile::DetailPicture), encodeBmp(terrain.detailPicture)});
+    if (const std::shared_ptr<const FineGround> fine = terrain.fineGround)
+        files.push_back({kFineGroundFileName, {}, [fine](const std::filesystem::path& path) {
+                             writeGroundFile(*fine, path);
+                         }});
     for (LandscapeFile& file : props.get())
         files.push_back(std::move(file));
     if (!terrain.geoReference.empty())
@@ -191,7 +201,9 @@ std::vector<LandscapeFile> buildAll(uint64_t seed, const LandscapeOptions& optio
 
 std::vector<LandscapeFile> buildLandscape(uint64_t seed, const LandscapeOptions& options)
 {
-    return buildAll(seed, options, SkyHorizon::Hills, [&] { return generateTerrain(seed, options.pictureSize); });
+    return buildAll(seed, options, SkyHorizon::Hills, [&] {
+        return generateTerrain(seed, options.pictureSize, options.groundSize);
+    });
 }
 
 std::vector<LandscapeFile> buildLandscapeAround(Terrain terrain, uint64_t seed, const LandscapeOptions& options)
@@ -209,21 +221,30 @@ void prepareLandscapeFolder(const std::filesystem::path& folder)
     std::filesystem::create_directories(folder, error);
     if (error)
         throw std::runtime_error("cannot create " + folder.string() + ": " + error.message());
-    for (const char* name : {kVersionFileName, kGeoReferenceFile}) {
+    for (const char* name : {kVersionFileName, kGeoReferenceFile, kFineGroundFileName}) {
         std::filesystem::remove(folder / name, error);
         if (error)
             throw std::runtime_error(std::string("cannot remove the old ") + name + ": " + error.message());
     }
 }
 
-void writeLandscapeFile(const std::filesystem::path& folder, const LandscapeFile& file)
+size_t writeLandscapeFile(const std::filesystem::path& folder, const LandscapeFile& file)
 {
     const std::filesystem::path path = folder / file.name;
+    if (file.write) {
+        file.write(path);
+        std::error_code error;
+        const uintmax_t size = std::filesystem::file_size(path, error);
+        if (error)
+            throw std::runtime_error("cannot write " + path.string());
+        return static_cast<size_t>(size);
+    }
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(file.bytes.data()), static_cast<std::streamsize>(file.bytes.size()));
     out.close();
     if (!out)
         throw std::runtime_error("cannot write " + path.string());
+    return file.bytes.size();
 }
 
 } // namespace landscape

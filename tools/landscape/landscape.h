@@ -11,6 +11,8 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -29,6 +31,8 @@ inline std::string versionLine(int detail = kDefaultDetail) { return generatorVe
 struct LandscapeFile {
     std::string name;
     std::vector<uint8_t> bytes;
+    // Writes the file itself instead, where it is too large to be held twice.
+    std::function<void(const std::filesystem::path&)> write = {};
 };
 
 using ::Plants;
@@ -39,9 +43,12 @@ struct LandscapeOptions {
     // still reads them, and draws nothing.
     Plants plants = Plants::Palms;
     int pictureSize = kMapSize; // the terrain picture's side, kMapSize..kMostPictureSize
+    int groundSize = 0;         // the generated fine ground's side (fine_ground.h); 0: none
 };
 
 constexpr int kMostPictureSize = 8192;
+
+struct FineGround; // fine_ground.h
 
 // The ground and the two pictures laid on it.
 struct Terrain {
@@ -49,6 +56,7 @@ struct Terrain {
     Picture picture;          // the terrain picture, square, top row along z = 0
     Picture detailPicture;    // repeated over the ground and multiplied in
     std::string geoReference; // the text of landscape.geo.json; empty where the place has none
+    std::shared_ptr<const FineGround> fineGround; // landscape.ground.tif; none without
 };
 
 // Every file in the order to write them; the version file comes last, so a
@@ -61,12 +69,13 @@ std::vector<LandscapeFile> buildLandscape(uint64_t seed, const LandscapeOptions&
 std::vector<LandscapeFile> buildLandscapeAround(Terrain terrain, uint64_t seed, const LandscapeOptions& options = {});
 
 // Removes a version file left in the folder, so that a set that fails half
-// way is not taken for a complete one, and a geographic reference, so that a
-// folder never carries one that is not its own; creates the folder if it is
-// missing.
+// way is not taken for a complete one, and a geographic reference and a fine
+// ground, so that a folder never carries one that is not its own; creates
+// the folder if it is missing.
 void prepareLandscapeFolder(const std::filesystem::path& folder);
 
-// Writes one file into the folder. Throws std::runtime_error on failure.
-void writeLandscapeFile(const std::filesystem::path& folder, const LandscapeFile& file);
+// Writes one file into the folder and returns its size. Throws
+// std::runtime_error on failure.
+size_t writeLandscapeFile(const std::filesystem::path& folder, const LandscapeFile& file);
 
 } // namespace landscape

@@ -1,5 +1,6 @@
 // lumora-landscape: writes the default landscape, or one around a user's own
 // terrain, into a folder.
+#include "fine_ground.h"
 #include "landscape.h"
 #include "place_import.h"
 #include "plants.h"
@@ -27,6 +28,7 @@ void printUsage(std::FILE* out)
 {
     std::fprintf(out, "usage: lumora-landscape OUTDIR [--seed N] [--detail N]\n"
                       "                        [--plants none|palms] [--image-size N]\n"
+                      "                        [--ground-size N|none]\n"
                       "                        [--heightmap FILE [--exaggeration F | --vertical-scale S]\n"
                       "                                          [--crop X,Y,W,H | --bounds W,S,E,N]\n"
                       "                                          [--image PICTURE] [--track TRACK]]\n"
@@ -50,10 +52,12 @@ const std::vector<ToolOption>& options()
                     "float), an SRTM .hgt tile, zipped or not, an ESRI ASCII grid\n"
                     "(.asc), an ERDAS .img, an ESRI .flt with its .hdr, a mosaic of\n"
                     "tiles (.vrt), or a greyscale PNG of 8 or 16 bits. Samples without\n"
-                    "data are filled from their neighbours. It is resampled to\n"
-                    "1024 x 1024, and its lowest point set to height 0; its top (north)\n"
-                    "row lies along z = 0 and its left (west) column along x = 0. Its\n"
-                    "edges are left as they are (the viewer draws the ground once). A\n"
+                    "data are filled from their neighbours. It is kept at its own\n"
+                    "samples in the fine ground (--ground-size), the height map read\n"
+                    "from that at 1024 x 1024, and its lowest point set to height 0;\n"
+                    "its top (north) row lies along z = 0 and its left (west) column\n"
+                    "along x = 0. Its edges are left as they are (the viewer draws the\n"
+                    "ground once). A\n"
                     "georeferenced file is drawn at most %g times steeper than it is,\n"
                     "less where its relief would not fit in heights 0 to 255 (then its\n"
                     "highest point is 255): enough for low hills to show, little enough\n"
@@ -99,6 +103,15 @@ const std::vector<ToolOption>& options()
                     "viewer more start-up time and memory",
                     landscape::kMapSize, landscape::kMostPictureSize, landscape::kPhotoPictureSize,
                     landscape::kMapSize)},
+        {landscape::kGroundSizeOption, true, "N|none",
+         "the fine ground's side, 1025, 2049, 4097, 8193 or 16385 samples,\n"
+         "written as landscape.ground.tif beside the height map, which is\n"
+         "read from it; or none. With --heightmap the default is the\n"
+         "smallest that holds the samples across the part used (a larger\n"
+         "model is averaged down to 16385), and none gives the height map\n"
+         "alone, as without a fine ground. The generated landscape has none\n"
+         "by default; at 1025 its ground holds the height map's own heights\n"
+         "unrounded, and larger sides add finer detail between them"},
         {"--plants", true, "none|palms",
          "palms and grass (the default), or none: their meshes are\n"
          "written empty, and the viewer draws no plants"},
@@ -122,7 +135,8 @@ void printHelp()
                 "directory into OUTDIR (created if missing): the height map Tertest.raw, the\n"
                 "terrain and detail pictures, the six sky-box faces, the flyer sprite busch2.tga,\n"
                 "the palm and grass meshes (.vxm) with their textures, and landscape.version;\n"
-                "for a georeferenced elevation model also landscape.geo.json, where it lies.\n"
+                "for a georeferenced elevation model also landscape.geo.json, where it lies;\n"
+                "with a fine ground also landscape.ground.tif.\n"
                 "Files already in OUTDIR are overwritten. The same seed always gives the same\n"
                 "bytes; another seed gives another landscape.\n"
                 "\n");
@@ -250,6 +264,15 @@ int main(int argc, char** argv)
         return 2;
     }
     options.pictureSize = import.pictureSize.value_or(landscape::kMapSize);
+    if (const std::string* text = line.value(landscape::kGroundSizeOption)) {
+        import.groundSize = landscape::groundSizeNamed(*text);
+        if (!import.groundSize) {
+            std::fprintf(stderr, "lumora-landscape: %s needs %s\n", landscape::kGroundSizeOption,
+                         landscape::kGroundSizeChoices);
+            return 2;
+        }
+        options.groundSize = *import.groundSize;
+    }
     if (const std::string* text = line.value("--vertical-scale");
         text && !parseScale(text->c_str(), import.scale.emplace())) {
         std::fprintf(stderr, "lumora-landscape: --vertical-scale needs a positive number\n");
@@ -323,9 +346,9 @@ int main(int argc, char** argv)
         landscape::prepareLandscapeFolder(folder);
         size_t total = 0;
         for (const landscape::LandscapeFile& file : files) {
-            landscape::writeLandscapeFile(folder, file);
-            std::printf("  %-18s %9zu bytes\n", file.name.c_str(), file.bytes.size());
-            total += file.bytes.size();
+            const size_t bytes = landscape::writeLandscapeFile(folder, file);
+            std::printf("  %-18s %9zu bytes\n", file.name.c_str(), bytes);
+            total += bytes;
         }
         if (!report.empty())
             std::printf("%s\n", report.c_str());

@@ -1,5 +1,6 @@
 #include "place_import.h"
 
+#include "fine_ground.h"
 #include "geo_reference.h"
 #include "geodata_file.h"
 #include "imagery.h"
@@ -72,6 +73,7 @@ double spreadExaggeration(const ElevationModel& model, const GridStep& step)
 // The ground from the elevation model, with what was done to it on the line.
 struct ImportedHeights {
     HeightField ground;
+    std::shared_ptr<FineGround> fine; // none at --ground-size none
     std::optional<GeoReference> reference; // where the model is georeferenced
     std::optional<GridStep> step;          // where it says how large a sample is
     std::string line;
@@ -80,11 +82,27 @@ struct ImportedHeights {
 ImportedHeights importHeights(const ImportOptions& options)
 {
     const std::string file = options.heightMap.string();
-    ElevationModel model = readElevationModel(file, options.window);
+    const bool fine = options.groundSize != kNoGround;
+    ElevationModel model =
+        readElevationModel(file, options.window, fine ? options.groundSize.value_or(kGroundSideOfWindow) : kMapSize);
     const int filled = fillNoData(model.grid);
+    // Where the world's x = 0..1024 lies in the window, in its columns and
+    // rows: over its whole width, or with a fine ground from the first
+    // sample to the last, which lie on the ground's edges.
+    const int side = fine ? options.groundSize.value_or(groundSideFor(model.windowWidth, model.windowHeight)) : 0;
+    SampleLine across{0.0, static_cast<double>(model.windowWidth) / kMapSize};
+    SampleLine along{0.0, static_cast<double>(model.windowHeight) / kMapSize};
+    if (fine) {
+        across = groundLineOf(sampleLineOf(model.windowWidth, model.grid.width), model.grid.width, side);
+        along = groundLineOf(sampleLineOf(model.windowHeight, model.grid.height), model.grid.height, side);
+    }
+    const double worldAcross = across.every * (side - 1) / kMapSize; // window columns a world unit
+    const double worldAlong = along.every * (side - 1) / kMapSize;
     std::optional<GridStep> step;
     if (model.metresAcross && model.metresAlong)
-        step = GridStep{*model.metresAcross / kMapSize, *model.metresAlong / kMapSize};
+        step = fine ? GridStep{*model.metresAcross / model.windowWidth * worldAcross,
+                               *model.metresAlong / model.windowHeight * worldAlong}
+                    : GridStep{*model.metresAcross / kMapSize, *model.metresAlong / kMapSize};
     std::optional<float> unitsPerStep = options.scale;
     double flattened = 1.0;
     if (options.exaggeration) {
@@ -97,14 +115,25 @@ ImportedHeights importHeights(const ImportOptions& options)
     }
     // The ground is drawn once and the walk stops at its edge, so its edges
     // are left as the place is: a coast stays a coast.
-    GroundFit fit = fitGround(model.grid, unitsPerStep);
-    const StartPlacement start = standStartOnGround(fit);
+    ImportedHeights heights;
+    GroundFit fit;
+    StartPlacement start;
+    if (fine) {
+        auto ground = std::make_shared<FineGround>(groundFromGrid(std::move(model.grid), side));
+        fit = fitFineGround(*ground, unitsPerStep);
+        start = standStartOnGround(fit);
+        placeFineGround(*ground, start);
+        fit.ground = byteMapOf(*ground);
+        heights.fine = ground;
+    } else {
+        fit = fitGround(model.grid, unitsPerStep);
+        start = standStartOnGround(fit);
+    }
     // The metres of the ground's heights, as the fit, the raising and the
     // flattening leave them.
     const double metresAtHeight0 = fit.scale.atHeight0 * model.metresPerUnit;
     const double metresPerHeightStep = fit.scale.perStep * model.metresPerUnit;
 
-    ImportedHeights heights;
     std::string& line = heights.line;
     appendf(line, "%d x %d samples, from %g to %g; one height step is %g input units", model.windowWidth, model.windowHeight, static_cast<double>(fit.inputMin),
             static_cast<double>(fit.inputMax), static_cast<double>(fit.unitsPerStep));
@@ -135,12 +164,16 @@ ImportedHeights importHeights(const ImportOptions& options)
             appendf(line, " and the relief flattened to %.0f %%", 100.0 * start.relief);
         appendf(line, " so the viewer starts on the ground");
     }
+    if (fine)
+        appendf(line, "; a fine ground of %d x %d samples", side, side);
 
     std::optional<GeoReference> reference;
     if (model.windowTransform && !model.systemWkt.empty()) {
         reference.emplace();
         reference->systemWkt = model.systemWkt;
-        reference->geotransform = worldTransformOf(*model.windowTransform, model.windowWidth, model.windowHeight);
+        reference->geotransform =
+            fine ? worldTransformOf(*model.windowTransform, across.first, worldAcross, along.first, worldAlong)
+                 : worldTransformOf(*model.windowTransform, model.windowWidth, model.windowHeight);
         reference->metresPerHeightStep = metresPerHeightStep;
         reference->metresAtHeight0 = metresAtHeight0;
         try {
@@ -153,6 +186,13 @@ ImportedHeights importHeights(const ImportOptions& options)
         }
     }
 
+    if (heights.fine && model.windowTransform) {
+        // Sample k's pixel has its centre at first + k every: its corner half a pixel before.
+        FineGround& ground = *heights.fine;
+        ground.transform = worldTransformOf(*model.windowTransform, across.first - 0.5 * across.every, across.every,
+                                            along.first - 0.5 * along.every, along.every);
+        ground.systemWkt = model.systemWkt;
+    }
     heights.ground = std::move(fit.ground);
     heights.reference = std::move(reference);
     heights.step = step;
@@ -249,6 +289,7 @@ ImportedPlace importPlace(const ImportOptions& options, uint64_t seed)
     const int side = options.pictureSize.value_or(image ? kPhotoPictureSize : kMapSize);
     terrain.picture = paintedGround(heights, seed, side);
     terrain.ground = std::move(heights.ground);
+    terrain.fineGround = std::move(heights.fine);
     terrain.detailPicture = paintDetail(streamSeed(seed, kTextureStream));
 
     // A photograph is drawn under a detail picture that is nearly white, and

@@ -36,6 +36,9 @@ struct ImportOptions {
     std::filesystem::path track;       // tracks and waypoints to draw on it; empty: none
     // The terrain picture's side; by default kPhotoPictureSize with a picture, else kMapSize.
     std::optional<int> pictureSize;
+    // The fine ground's side (fine_ground.h); kNoGround for none; by default
+    // the smallest that holds the window's samples.
+    std::optional<int> groundSize;
 };
 
 struct ImportedPlace {
