@@ -18,18 +18,7 @@ namespace fs = std::filesystem;
 
 std::string tempPath(const char* name) { return (fs::path(::testing::TempDir()) / name).string(); }
 
-const std::vector<float>& testGround()
-{
-    static const std::vector<float> heights = makeTestGround();
-    return heights;
-}
-
-const std::vector<GroundNodeBounds>& testBounds()
-{
-    static const std::vector<GroundNodeBounds> bounds =
-        computeGroundNodeBounds(*groundLayout(kTestGroundSide), testGround().data());
-    return bounds;
-}
+const std::vector<GroundNodeBounds>& testBounds() { return testGroundBounds(); }
 
 // The test ground, its bounds computed once, quick to write.
 GroundFixture testFixture(bool compressed = false)
