@@ -388,6 +388,12 @@ TEST(OwnTerrainCommand, FineGroundKeepsTheSourcesSamplesAtEveryLevel)
     ASSERT_EQ(none.status, 0) << none.err;
     EXPECT_FALSE(fs::exists(folder / "out" / "landscape.ground.tif"));
     EXPECT_EQ(none.out.find("fine ground"), std::string::npos) << none.out;
+
+    // A side that is not one of the five is refused before anything is read or made.
+    const CommandRun refused = generate(folder / "refused", "--ground-size 4096 --heightmap " + (folder / "dem.tif").string());
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_EQ(refused.err, "lumora-landscape: --ground-size needs 1025, 2049, 4097, 8193, 16385 or none\n");
+    EXPECT_FALSE(fs::exists(folder / "refused"));
 }
 
 } // namespace
