@@ -1,5 +1,6 @@
 // The ground as the viewer walks on it: read from the raw height file.
 #include "erosion.h"
+#include "fine_ground.h"
 #include "support/generated_set.h"
 #include "heightfield.h"
 
@@ -83,6 +84,61 @@ TEST(Relief, ContinuesAcrossTheMapEdges)
     inner /= 2.0;
     EXPECT_LE(seamRows, 2.0 * inner + 1024.0);
     EXPECT_LE(seamColumns, 2.0 * inner + 1024.0);
+}
+
+// The generated ground at 1025 is the map's own heights before rounding,
+// repeating at 1024; at 2049 it keeps them at every other sample and adds
+// finer relief between them, the same for the same seed.
+TEST(FineGround, GeneratedGroundHoldsTheMapsHeightsAndRefinesBetweenThem)
+{
+    const landscape::HeightField field = landscape::generateHeightField(landscape::kDefaultSeed);
+    const std::vector<uint8_t>& map = defaultFile("Tertest.raw");
+    const landscape::FineGround coarse = landscape::refineGeneratedGround(field, 1025, landscape::kDefaultSeed);
+    const landscape::FineGround fine = landscape::refineGeneratedGround(field, 2049, landscape::kDefaultSeed);
+    ASSERT_EQ(coarse.side, 1025);
+    ASSERT_EQ(fine.side, 2049);
+    double farthest = 0.0, between = 0.0;
+    size_t moved = 0; // the map's heights that the finer ground does not keep
+    for (int z = 0; z <= 1024; ++z)
+        for (int x = 0; x <= 1024; ++x) {
+            const float height = coarse.at(x, z);
+            farthest = std::max(farthest, std::fabs(double(height) - groundAt(x, z)));
+            moved += fine.at(2 * x, 2 * z) != height;
+            if (x < 1024 && z < 1024)
+                between = std::max(between, std::fabs(fine.at(2 * x + 1, 2 * z + 1) -
+                                                      0.25 * (double(height) + coarse.at(x + 1, z) +
+                                                              coarse.at(x, z + 1) + coarse.at(x + 1, z + 1))));
+        }
+    EXPECT_LE(farthest, 0.5);
+    EXPECT_EQ(moved, 0u);
+    EXPECT_EQ(landscape::byteMapOf(coarse).heights, field.heights);
+    EXPECT_EQ(landscape::heightBytes(landscape::byteMapOf(fine)), map);
+    EXPECT_GT(between, 0.05);
+    EXPECT_LT(between, 20.0);
+    EXPECT_EQ(landscape::refineGeneratedGround(field, 2049, landscape::kDefaultSeed).heights, fine.heights);
+}
+
+// --ground-size takes the five sides and none; an import's default side holds its window.
+TEST(FineGround, SidesNamedAndChosen)
+{
+    const struct {
+        const char* text;
+        std::optional<int> side;
+    } words[] = {
+        {"1025", 1025}, {"2049", 2049}, {"4097", 4097}, {"8193", 8193}, {"16385", 16385}, {"none", 0},
+        {"1024", {}},   {"513", {}},    {"32769", {}},  {"0", {}},      {"+1025", {}},    {"1025 ", {}},
+        {"None", {}},   {"", {}},       {"2049x", {}},  {"-1025", {}},
+    };
+    for (const auto& word : words)
+        EXPECT_EQ(landscape::groundSizeNamed(word.text), word.side) << word.text;
+    const struct {
+        int width, height, side;
+    } windows[] = {
+        {1, 1, 1025},     {1025, 1025, 1025}, {1026, 10, 2049},      {300, 2049, 2049},
+        {3601, 3601, 4097}, {16385, 200, 16385}, {40000, 40000, 16385},
+    };
+    for (const auto& window : windows)
+        EXPECT_EQ(landscape::groundSideFor(window.width, window.height), window.side) << window.width;
 }
 
 // A cone on a small grid, to watch the erosion passes work.

@@ -7,6 +7,9 @@
 #include "elevation.h"
 #include "elevation_file.h"
 
+#include "assets/geo_reference.h"
+#include "terrain/ground_layout.h"
+
 #include <gtest/gtest.h>
 #include <stb_image.h>
 #include <stb_image_write.h>
@@ -24,9 +27,24 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <sstream>
 
 namespace landscape_test {
 namespace {
+
+// One level of a fine ground as GDAL reads it back: level 0, or overview level - 1.
+std::vector<float> groundLevel(GDALDataset& file, int level, int& side)
+{
+    GDALRasterBand* band = file.GetRasterBand(1);
+    if (level > 0)
+        band = band->GetOverview(level - 1);
+    side = band ? band->GetXSize() : 0;
+    std::vector<float> samples(static_cast<size_t>(side) * side);
+    if (band == nullptr || band->GetYSize() != side ||
+        band->RasterIO(GF_Read, 0, 0, side, side, samples.data(), side, side, GDT_Float32, 0, 0, nullptr) != CE_None)
+        ADD_FAILURE() << "level " << level << " cannot be read";
+    return samples;
+}
 
 // A slope rising east and south, with a 6 x 6 hole of no data.
 TEST(OwnTerrain, GeoTiffHolesFillFromTheirNeighboursAndTheShapeFollows)
@@ -192,10 +210,11 @@ TEST(OwnTerrainCommand, RefusesWhatItCannotReadWithOneLineAndWritesNothing)
     }
 }
 
-// A one-degree tile around latitude 60: a degree is 111.32 km along the
-// meridian and half that along the parallel, so a grid step is 54.36 m across
-// and 108.7 m along; a relief of ten times their mean is 10 height steps high
-// at true proportions.
+// A one-degree tile around latitude 60: a degree is 111.32 km along
+// the meridian and half that along the parallel, and the ground spans the
+// 1199 sample steps from the first sample to the last, so a grid step is
+// 54.31 m across and 108.6 m along; a relief of ten times their mean is 10
+// height steps high at true proportions.
 TEST(OwnTerrainCommand, TrueProportionsMakeAHeightStepAsLongAsAGridStep)
 {
     const fs::path folder = scratch("true");
@@ -204,7 +223,7 @@ TEST(OwnTerrainCommand, TrueProportionsMakeAHeightStepAsLongAsAGridStep)
                 [&](int x, int) { return std::round(std::min(x, 1199 - x) * step * 10 / 599); });
     const CommandRun run = generate(folder / "out", "--exaggeration 1 --heightmap " + (folder / "dem.tif").string());
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(run.out.find("a grid step is 54.36 m across and 108.7 m along and a height step 81.53 m, so the "
+    EXPECT_NE(run.out.find("a grid step is 54.31 m across and 108.6 m along and a height step 81.46 m, so the "
                            "relief is in true proportions"),
               std::string::npos)
         << run.out;
@@ -262,6 +281,119 @@ TEST(OwnTerrainCommand, ImageMagicksHeightMapIsNeitherMirroredNorTurned)
     };
     EXPECT_LE(*high - around(top, [](int a, int b) { return std::max(a, b); }), 2.0 * step);
     EXPECT_LE(around(bottom, [](int a, int b) { return std::min(a, b); }) - *low, 2.0 * step);
+}
+
+// A model of exactly 1025 samples a side, in metres, at true proportions:
+// every sample is kept where it lies, edges included, and reads back through
+// the reference's metres within a centimetre; the levels are its exact
+// subsamples, the bounds hold what lies under them, the byte map is the
+// ground at the world's integer points. Made again without a fine ground,
+// the folder keeps no stale one.
+TEST(OwnTerrainCommand, FineGroundKeepsTheSourcesSamplesAtEveryLevel)
+{
+    const fs::path folder = scratch("fine");
+    constexpr int kSide = 1025;
+    const std::array<double, 6> transform = {500000, 10, 0, 5200000, 0, -10};
+    const auto value = [](int x, int y) {
+        return static_cast<float>(150.0 + 120.0 * std::sin(x * 0.011) * std::cos(y * 0.007) +
+                                  0.37 * ((x * 7 + y * 13) % 11));
+    };
+    writeRaster(folder / "dem.tif", {kSide, kSide, GDT_Float32, transform}, value);
+    const CommandRun run = generate(folder / "out", "--exaggeration 1 --heightmap " + (folder / "dem.tif").string());
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("a fine ground of 1025 x 1025 samples"), std::string::npos) << run.out;
+
+    const GeoReferenceRead reference = readGeoReference((folder / "out" / "landscape.geo.json").c_str());
+    ASSERT_EQ(reference.status, GeoReferenceStatus::Read) << reference.report.text;
+    const GeoReference& geo = reference.reference;
+    // World x = 0 and 1024 lie on the first and last samples' centres.
+    EXPECT_NEAR(geo.geotransform[0], transform[0] + 5.0, 1e-6);
+    EXPECT_NEAR(geo.geotransform[1], 10.0, 1e-9);
+    EXPECT_NEAR(geo.geotransform[3], transform[3] - 5.0, 1e-6);
+    EXPECT_NEAR(geo.geotransform[5], -10.0, 1e-9);
+
+    GDALAllRegister();
+    const std::unique_ptr<GDALDataset> file(
+        GDALDataset::Open((folder / "out" / "landscape.ground.tif").c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY));
+    ASSERT_NE(file, nullptr);
+    std::array<double, 6> written{};
+    ASSERT_EQ(file->GetGeoTransform(written.data()), CE_None);
+    for (int i = 0; i < 6; ++i)
+        EXPECT_NEAR(written[i], transform[i], 1e-6) << i;
+    int side = 0;
+    const std::vector<float> ground = groundLevel(*file, 0, side);
+    ASSERT_EQ(side, kSide);
+    double worst = 0.0;
+    for (int y = 0; y < kSide; ++y)
+        for (int x = 0; x < kSide; ++x) {
+            const double metres = geo.metresAtHeight0 + geo.metresPerHeightStep * ground[size_t(y) * kSide + x];
+            worst = std::max(worst, std::fabs(metres - value(x, y)));
+        }
+    EXPECT_LT(worst, 0.01);
+
+    const std::optional<GroundLayout> layout = groundLayout(kSide);
+    ASSERT_TRUE(layout);
+    ASSERT_EQ(file->GetRasterBand(1)->GetOverviewCount(), layout->levelCount - 1);
+    for (int level = 1; level < layout->levelCount; ++level) {
+        int across = 0;
+        const std::vector<float> samples = groundLevel(*file, level, across);
+        ASSERT_EQ(across, levelSide(*layout, level));
+        size_t differ = 0;
+        for (int j = 0; j < across; ++j)
+            for (int i = 0; i < across; ++i)
+                differ += samples[size_t(j) * across + i] != levelSample(*layout, ground.data(), level, i, j);
+        EXPECT_EQ(differ, 0u) << "level " << level;
+    }
+
+    const char* quads = file->GetMetadataItem("GROUND_NODE_QUADS", "LUMORA");
+    const char* nodes = file->GetMetadataItem("GROUND_NODES", "LUMORA");
+    ASSERT_NE(quads, nullptr);
+    ASSERT_NE(nodes, nullptr);
+    EXPECT_STREQ(quads, "32");
+    std::vector<GroundNodeBounds> bounds;
+    std::istringstream numbers(nodes);
+    for (GroundNodeBounds node; numbers >> node.minHeight >> node.maxHeight >> node.error;)
+        bounds.push_back(node);
+    EXPECT_TRUE(numbers.eof());
+    ASSERT_EQ(bounds.size(), static_cast<size_t>(groundNodeCount(*layout)));
+    const auto [low, high] = std::minmax_element(ground.begin(), ground.end());
+    EXPECT_EQ(bounds[0].minHeight, *low);
+    EXPECT_EQ(bounds[0].maxHeight, *high);
+    for (size_t index = 0; index < bounds.size(); ++index) {
+        const GroundNode node = groundNodeAt(*layout, static_cast<int>(index));
+        const std::optional<GroundNode> parent = parentNode(*layout, node);
+        const GroundNodeBounds& own = bounds[index];
+        EXPECT_LE(own.minHeight, own.maxHeight) << index;
+        if (node.level == 0) {
+            EXPECT_EQ(own.error, 0.0f) << index;
+        }
+        if (parent) {
+            const GroundNodeBounds& above = bounds[static_cast<size_t>(groundNodeIndex(*layout, *parent))];
+            EXPECT_GE(own.minHeight, above.minHeight) << index;
+            EXPECT_LE(own.maxHeight, above.maxHeight) << index;
+            EXPECT_LE(own.error, above.error) << index;
+        }
+    }
+
+    const std::string raw = readText(folder / "out" / "Tertest.raw");
+    ASSERT_EQ(raw.size(), 1024u * 1024u);
+    size_t unlike = 0;
+    for (int z = 0; z < 1024; ++z)
+        for (int x = 0; x < 1024; ++x)
+            unlike += static_cast<uint8_t>(raw[size_t(z) * 1024 + x]) !=
+                      std::lround(std::clamp(ground[size_t(z) * kSide + x], 0.0f, 255.0f));
+    EXPECT_EQ(unlike, 0u);
+
+    const CommandRun none = generate(folder / "out", "--ground-size none --heightmap " + (folder / "dem.tif").string());
+    ASSERT_EQ(none.status, 0) << none.err;
+    EXPECT_FALSE(fs::exists(folder / "out" / "landscape.ground.tif"));
+    EXPECT_EQ(none.out.find("fine ground"), std::string::npos) << none.out;
+
+    // A side that is not one of the five is refused before anything is read or made.
+    const CommandRun refused = generate(folder / "refused", "--ground-size 4096 --heightmap " + (folder / "dem.tif").string());
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_EQ(refused.err, "lumora-landscape: --ground-size needs 1025, 2049, 4097, 8193, 16385 or none\n");
+    EXPECT_FALSE(fs::exists(folder / "refused"));
 }
 
 } // namespace

@@ -326,14 +326,15 @@ TEST(PlaceImport, ReferenceGivesTheModelsPositionsAndMetres)
         }
         // World (0, 0) is the centre of the model's first sample.
         const std::array<double, 6>& t = model.transform;
-        const auto corner = transformed(t[0] + t[1] * 128 / 2048, t[3] + t[5] * 128 / 2048, c.degrees, true);
+        const auto corner = transformed(t[0] + t[1] * 0.5, t[3] + t[5] * 0.5, c.degrees, true);
         EXPECT_NEAR(r.grid[0].longitude, corner[0], 1e-9);
         EXPECT_NEAR(r.grid[0].latitude, corner[1], 1e-9);
         EXPECT_NE(place.terrain.geoReference.find("\"format\": \"lumora-geo\""), std::string::npos);
     }
 }
 
-// A ramp west to east, 7.68 km a side in UTM (a grid step of 7.5 m): a
+// A ramp west to east, 256 samples 30 m apart in UTM (the ground spans the
+// 255 steps from the first sample to the last: a grid step of 7.471 m): a
 // coastal plain from the sea at -1 m to 88 m is drawn 3 times steeper, not
 // spread 21 times over the byte range; a mountainside 2500 m high needs less
 // than 3 to fit and is spread over it.
@@ -344,7 +345,7 @@ TEST(PlaceImport, DefaultExaggerationIsAtMostThree)
         double low, high;
         const char* factor;
         int span; // height steps from the lowest to the highest cell
-    } cases[] = {{-1, 88, "exaggerated 3 times", 36}, {0, 2500, "exaggerated 0.765 times", 255}};
+    } cases[] = {{-1, 88, "exaggerated 3 times", 36}, {0, 2500, "exaggerated 0.762 times", 255}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.factor);
         const fs::path file = folder / ("ramp" + std::to_string(static_cast<int>(c.high)) + ".tif");
@@ -353,7 +354,7 @@ TEST(PlaceImport, DefaultExaggerationIsAtMostThree)
         landscape::ImportOptions options;
         options.heightMap = file;
         const landscape::ImportedPlace place = landscape::importPlace(options, landscape::kDefaultSeed);
-        EXPECT_NE(place.report.find("a grid step is 7.5 m and a height step"), std::string::npos) << place.report;
+        EXPECT_NE(place.report.find("a grid step is 7.471 m and a height step"), std::string::npos) << place.report;
         EXPECT_NE(place.report.find(std::string("so the relief is ") + c.factor), std::string::npos) << place.report;
         const auto [low, high] =
             std::minmax_element(place.terrain.ground.heights.begin(), place.terrain.ground.heights.end());

@@ -61,6 +61,8 @@ int fillNoData(ElevationGrid& grid)
         }
     if (known == 0)
         throw std::runtime_error("no sample has data");
+    if (front.empty())
+        return 0; // no holes: a large grid needs no map of them
 
     // Each round fills the holes' current rim from the samples known before
     // it, so a hole closes evenly from all sides, not from one corner.

@@ -24,8 +24,8 @@ namespace {
 // The stream of the landscape seed that the generated ground's finer octaves draw from.
 constexpr uint64_t kFineDetailStream = 201;
 // The height of the coarsest of those octaves, in world units; each finer
-// one is half as high.
-constexpr float kFineDetailHeight = 0.4f;
+// one is half as high, as the field's own detail falls off towards them.
+constexpr float kFineDetailHeight = 0.1f;
 
 bool isGroundSide(int side)
 {

@@ -82,9 +82,13 @@ struct ImportedHeights {
 ImportedHeights importHeights(const ImportOptions& options)
 {
     const std::string file = options.heightMap.string();
-    const bool fine = options.groundSize != kNoGround;
+    const bool asked = options.groundSize != kNoGround;
     ElevationModel model =
-        readElevationModel(file, options.window, fine ? options.groundSize.value_or(kGroundSideOfWindow) : kMapSize);
+        readElevationModel(file, options.window, asked ? options.groundSize.value_or(kGroundSideOfWindow) : kMapSize);
+    // A fine ground runs from the first sample to the last: a window of one
+    // sample on a side has no span to stretch over the world, and keeps the
+    // byte map alone.
+    const bool fine = asked && model.windowWidth > 1 && model.windowHeight > 1;
     const int filled = fillNoData(model.grid);
     // Where the world's x = 0..1024 lies in the window, in its columns and
     // rows: over its whole width, or with a fine ground from the first
