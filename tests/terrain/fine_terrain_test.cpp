@@ -8,6 +8,7 @@
 #include "support/gl_test_context.h"
 #include "support/gl_view.h"
 #include "support/read_back.h"
+#include "terrain/ground_file.h"
 #include "terrain/ground_fixture.h"
 #include "terrain/test_ground.h"
 
@@ -60,10 +61,9 @@ private:
 };
 
 struct Grounds {
-    std::vector<float> heights = makeTestGround();
+    const std::vector<float>& heights = testGround();
     fs::path whole = fs::path(LUMORA_BINARY_DIR) / "fine_terrain_test" / "whole";
     fs::path broken = fs::path(LUMORA_BINARY_DIR) / "fine_terrain_test" / "broken";
-    GroundFixture brokenFixture;
 };
 
 const Grounds& grounds()
@@ -72,10 +72,14 @@ const Grounds& grounds()
         Grounds g;
         fs::create_directories(g.whole);
         fs::create_directories(g.broken);
-        writeGroundFixture(g.whole / kFineGroundFileName, kTestGroundSide, g.heights.data(), {});
-        // One tile of the full detail that will not decode, away from where the ground opens.
-        g.brokenFixture.brokenTile = GroundFixtureTile{0, 3, 2};
-        writeGroundFixture(g.broken / kFineGroundFileName, kTestGroundSide, g.heights.data(), g.brokenFixture);
+        GroundFixture fixture;
+        fixture.side = kTestGroundSide;
+        fixture.heights = g.heights.data();
+        writeGroundFile(g.whole / kFineGroundFileName, fixture);
+        // One tile of the full detail that will not decode, away from where the
+        // ground opens: column 3, row 2 of level 0's five by five.
+        writeGroundFile(g.broken / kFineGroundFileName, fixture);
+        spoilTile(g.broken / kFineGroundFileName, 0, 2 * 5 + 3);
         return g;
     }();
     return made;
@@ -126,8 +130,8 @@ Textures makeTextures()
     for (int y = 0; y < 256; ++y)
         for (int x = 0; x < 256; ++x) {
             uint8_t* p = &rgb[(size_t(y) * 256 + x) * 3];
-            p[0] = uint8_t(128 + 100 * std::sin(x * 0.1));
-            p[1] = uint8_t(128 + 100 * std::cos(y * 0.07));
+            p[0] = uint8_t(128 + 100 * std::sin(x * 0.6));
+            p[1] = uint8_t(128 + 100 * std::cos(y * 0.5));
             p[2] = uint8_t(x);
         }
     const uint8_t white[3 * 4] = {255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255};
@@ -156,22 +160,28 @@ void deleteTextures(Textures& t)
 
 struct Eye {
     Vector3 at, target, up{0, 1, 0};
+    int width = kWidth, height = kHeight; // of the viewport
 };
 
+// The view through the eye, with the depth test and face culling on as the frame has them.
 FrustumPlanes lookFrom(const Eye& eye)
 {
-    usePerspectiveView(kFieldOfViewDegrees, kNear, kFar, kWidth, kHeight);
+    usePerspectiveView(kFieldOfViewDegrees, kNear, kFar, eye.width, eye.height);
     gluLookAt(eye.at.x, eye.at.y, eye.at.z, eye.target.x, eye.target.y, eye.target.z, eye.up.x, eye.up.y, eye.up.z);
     glClearColor(0, 0, 0, 0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LEQUAL);
+    glEnable(GL_CULL_FACE);
     FrustumPlanes frustum;
     frustum.extract();
     return frustum;
 }
 
-const float kPixelsPerUnitAtOne = float(kHeight / (2 * std::tan(kFieldOfViewDegrees * M_PI / 360)));
+float pixelsPerUnitAtOne(const Eye& eye)
+{
+    return float(eye.height / (2 * std::tan(kFieldOfViewDegrees * M_PI / 360)));
+}
 
 // Draws until the loader has brought everything the view asks for: no node
 // drawn spans more than the allowed error (a parent drawn for children not
@@ -181,7 +191,7 @@ void drawSettled(FineTerrain& terrain, const Textures& t, const Eye& eye, float 
 {
     for (int frame = 0; frame < 2000; ++frame) {
         const FrustumPlanes frustum = lookFrom(eye);
-        terrain.draw(t.mesh, t.entryPoints, eye.at, frustum, kPixelsPerUnitAtOne, allowedError);
+        terrain.draw(t.mesh, t.entryPoints, eye.at, frustum, pixelsPerUnitAtOne(eye), allowedError);
         if (settled(terrain.figures()))
             return;
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
@@ -195,10 +205,10 @@ void drawSettled(FineTerrain& terrain, const Textures& t, const Eye& eye, float 
                 [&](const FineTerrainFigures& f) { return f.largestScreenError <= allowedError; });
 }
 
-std::vector<float> readDepths()
+std::vector<float> readDepths(int width = kWidth, int height = kHeight)
 {
-    std::vector<float> depths(size_t(kWidth) * kHeight);
-    glReadPixels(0, 0, kWidth, kHeight, GL_DEPTH_COMPONENT, GL_FLOAT, depths.data());
+    std::vector<float> depths(size_t(width) * height);
+    glReadPixels(0, 0, width, height, GL_DEPTH_COMPONENT, GL_FLOAT, depths.data());
     return depths;
 }
 
@@ -289,7 +299,7 @@ TEST(FineTerrainDrawing, LeavesTheStateAsTheTerrainListLeavesIt)
     glCallList(t.mesh.terrainList);
     const State afterList = readState();
     const FrustumPlanes frustum = lookFrom(eye);
-    terrain->draw(t.mesh, t.entryPoints, eye.at, frustum, kPixelsPerUnitAtOne, kDefaultTerrainError);
+    terrain->draw(t.mesh, t.entryPoints, eye.at, frustum, pixelsPerUnitAtOne(eye), kDefaultTerrainError);
     const State afterFine = readState();
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 
@@ -358,8 +368,9 @@ TEST(FineTerrainDrawing, ATileThatFailsToReadKeepsItsParentAndTheRestDraws)
     ASSERT_FALSE(terrain->createGLObjects(t.entryPoints).failed());
     const GroundLayout& layout = terrain->layout();
 
-    // From high above, the whole ground in view, at full detail.
-    const Eye eye{{512, 1500, 512}, {512, 0, 512}, {0, 0, -1}};
+    // From high above, the whole ground in view, at full detail; a small
+    // picture, since every node is drawn.
+    const Eye eye{{512, 1500, 512}, {512, 0, 512}, {0, 0, -1}, 200, 150};
     int failures = 0;
     drawSettled(*terrain, t, eye, 0, [&](const FineTerrainFigures& f) {
         for (const Report& report : terrain->takeReports()) {
@@ -380,16 +391,17 @@ TEST(FineTerrainDrawing, ATileThatFailsToReadKeepsItsParentAndTheRestDraws)
     glGetDoublev(GL_PROJECTION_MATRIX, projection);
     glGetIntegerv(GL_VIEWPORT, viewport);
     double x0, y0, x1, y1, depth;
-    gluProject(0, 60, 0, model, projection, viewport, &x0, &y0, &depth);
-    gluProject(1024, 60, 1024, model, projection, viewport, &x1, &y1, &depth);
-    const PixelBox inside{int(std::min(x0, x1)) + 3, int(std::min(y0, y1)) + 3, int(std::max(x0, x1)) - 3,
-                          int(std::max(y0, y1)) - 3};
+    // The corners at height 0 lie inside the ground's outline, which is higher.
+    gluProject(0, 0, 0, model, projection, viewport, &x0, &y0, &depth);
+    gluProject(1024, 0, 1024, model, projection, viewport, &x1, &y1, &depth);
+    const PixelBox inside{int(std::min(x0, x1)) + 1, int(std::min(y0, y1)) + 1, int(std::max(x0, x1)) - 1,
+                          int(std::max(y0, y1)) - 1};
     ASSERT_FALSE(inside.empty());
-    const std::vector<float> depths = readDepths();
+    const std::vector<float> depths = readDepths(eye.width, eye.height);
     int holes = 0;
     for (int y = inside.bottom; y < inside.top; ++y)
         for (int x = inside.left; x < inside.right; ++x)
-            holes += depths[size_t(y) * kWidth + x] >= 1.0f ? 1 : 0;
+            holes += depths[size_t(y) * eye.width + x] >= 1.0f ? 1 : 0;
     EXPECT_EQ(holes, 0);
 
     terrain->deleteGLObjects();
