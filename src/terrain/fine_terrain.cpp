@@ -84,6 +84,7 @@ struct FineTerrain::State {
     std::unique_ptr<GroundFile> ground;       // this thread's handle, for surfaceHeight
     std::unique_ptr<GroundFile> loaderGround; // the loader's own
     std::unique_ptr<PictureFile> picture;     // the loader's; null without a fine picture
+    std::vector<int> pictureLevelSides;       // taken at open, so that the frame never asks the file
     const GroundNodeBounds* bounds = nullptr;
     int nodeCount = 0;
     int slotCount = 0;
@@ -141,6 +142,7 @@ struct FineTerrain::State {
     int textureNode[kPictureTextureCount] = {};
     uint32_t textureUsed[kPictureTextureCount] = {};
     bool texturesMade = false;
+    bool textureFilled[kPictureTextureCount] = {}; // storage made at its first square, not before
     int texturesResident = 0;
     PictureSquare rootSquarePlace;
 
@@ -230,13 +232,14 @@ PictureSquare FineTerrain::State::pictureSquare(GroundNode node) const
     const GroundRect rect = nodeRect(layout, node);
     const float width = rect.x1 - rect.x0;
     // The finest level at which the node spans no more than one square.
+    const int levels = int(pictureLevelSides.size());
     int level = 0;
-    while (level + 1 < picture->levelCount() &&
-           float(picture->levelSide(level)) * width / kGroundWorldSize > float(kPictureTextureSide))
+    while (level + 1 < levels &&
+           float(pictureLevelSides[size_t(level)]) * width / kGroundWorldSize > float(kPictureTextureSide))
         ++level;
     PictureSquare square;
     square.level = level;
-    square.pixelsPerUnit = float(picture->levelSide(level)) / kGroundWorldSize;
+    square.pixelsPerUnit = float(pictureLevelSides[size_t(level)]) / kGroundWorldSize;
     square.x = int(rect.x0 * square.pixelsPerUnit);
     square.y = int(rect.z0 * square.pixelsPerUnit);
     return square;
@@ -496,8 +499,13 @@ void FineTerrain::State::uploadTextures()
                     ++texturesResident;
                 glBindTexture(GL_TEXTURE_2D, textures[chosen]);
                 glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-                glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, kPictureTextureSide, kPictureTextureSide, GL_RGB,
-                                GL_UNSIGNED_BYTE, stagingBuffer(result.slot));
+                if (textureFilled[chosen])
+                    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, kPictureTextureSide, kPictureTextureSide, GL_RGB,
+                                    GL_UNSIGNED_BYTE, stagingBuffer(result.slot));
+                else
+                    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, kPictureTextureSide, kPictureTextureSide, 0, GL_RGB,
+                                 GL_UNSIGNED_BYTE, stagingBuffer(result.slot));
+                textureFilled[chosen] = true;
                 textureNode[chosen] = node;
                 textureUsed[chosen] = frame;
                 textureOf[size_t(node)] = int16_t(chosen);
@@ -639,6 +647,8 @@ std::unique_ptr<FineTerrain> FineTerrain::open(float eyeX, float eyeZ, Report& r
     Report pictureReport;
     s.picture = PictureFile::open(kFinePictureFileName, pictureReport);
     if (s.picture) {
+        for (int level = 0; level < s.picture->levelCount(); ++level)
+            s.pictureLevelSides.push_back(s.picture->levelSide(level));
         s.rootSquarePlace = s.pictureSquare(s.nodeAt(0));
         s.rootSquare.assign(kPictureSquareBytes, 0);
         pictureReport = s.picture->readSquare(s.rootSquarePlace.level, s.rootSquarePlace.x, s.rootSquarePlace.y,
@@ -726,10 +736,13 @@ Report FineTerrain::createGLObjects(const ExtensionEntryPoints&)
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
         glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, GL_TRUE);
-        // The root's square is there from the start; the others are filled when read.
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, kPictureTextureSide, kPictureTextureSide, 0, GL_RGB,
-                     GL_UNSIGNED_BYTE, t == 0 ? s.rootSquare.data() : nullptr);
+        s.textureFilled[t] = false;
     }
+    // The root's square is there from the start; the others are made when read.
+    glBindTexture(GL_TEXTURE_2D, s.textures[0]);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, kPictureTextureSide, kPictureTextureSide, 0, GL_RGB, GL_UNSIGNED_BYTE,
+                 s.rootSquare.data());
+    s.textureFilled[0] = true;
     glBindTexture(GL_TEXTURE_2D, 0);
     s.textureNode[0] = 0;
     s.textureOf[0] = 0;

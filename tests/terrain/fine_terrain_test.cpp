@@ -10,6 +10,7 @@
 #include "support/read_back.h"
 #include "terrain/ground_file.h"
 #include "terrain/ground_fixture.h"
+#include "terrain/picture_file.h"
 #include "terrain/test_ground.h"
 
 #include <GL/gl.h>
@@ -354,6 +355,53 @@ TEST(FineTerrainDrawing, ARidgeOneSampleWideShowsFromNearWhereTheListDropsIt)
 
     EXPECT_GT(fine, kWidth * (kHeight / 2 - 10) / 2);
     EXPECT_EQ(list, 0);
+
+    terrain->deleteGLObjects();
+    deleteTextures(t);
+}
+
+TEST(FineTerrainDrawing, AFinePictureLiesUprightInSquaresOfBoundedMemory)
+{
+    REQUIRE_GL_CONTEXT();
+    // Its top left quarter red, the rest blue: the top row lies along z = 0,
+    // the left column along x = 0.
+    const fs::path folder = fs::path(LUMORA_BINARY_DIR) / "fine_terrain_test" / "pictured";
+    fs::create_directories(folder);
+    fs::copy_file(grounds().whole / kFineGroundFileName, folder / kFineGroundFileName,
+                  fs::copy_options::overwrite_existing);
+    PictureFixture picture;
+    std::vector<uint8_t> rgb(size_t(picture.side) * picture.side * 3);
+    for (int y = 0; y < picture.side; ++y)
+        for (int x = 0; x < picture.side; ++x) {
+            const bool red = x < picture.side / 2 && y < picture.side / 2;
+            uint8_t* p = &rgb[(size_t(y) * picture.side + x) * 3];
+            p[0] = red ? 255 : 0;
+            p[2] = red ? 0 : 255;
+        }
+    picture.rgb = rgb.data();
+    ASSERT_TRUE(writePictureFile(folder / kFinePictureFileName, picture));
+
+    Textures t = makeTextures();
+    std::unique_ptr<FineTerrain> terrain = openIn(folder, 500, 500);
+    ASSERT_TRUE(terrain);
+    EXPECT_TRUE(terrain->takeReports().empty());
+    ASSERT_FALSE(terrain->createGLObjects(t.entryPoints).failed());
+    // From above, screen right along +x and screen up along -z.
+    const Eye eye{{512, 1400, 512}, {512, 0, 512}, {0, 0, -1}, 200, 150};
+    size_t rootOnly = 0;
+    drawSettled(*terrain, t, eye, kDefaultTerrainError, [&](const FineTerrainFigures& f) {
+        rootOnly = rootOnly == 0 ? f.textureBytes : rootOnly;
+        return f.textureBytes > 4 * rootOnly;
+    });
+    const size_t bytes = terrain->figures().textureBytes;
+    EXPECT_LE(bytes, size_t(256) << 20);
+    const Picture seen = readPicture(eye.width, eye.height);
+    auto reddish = [](const uint8_t* p) { return p[0] > 200 && p[2] < 60; };
+    auto bluish = [](const uint8_t* p) { return p[2] > 200 && p[0] < 60; };
+    const int cx = eye.width / 2, cy = eye.height / 2;
+    EXPECT_TRUE(reddish(seen.at(cx - 20, cy + 20))) << "top left";
+    EXPECT_TRUE(bluish(seen.at(cx + 20, cy + 20))) << "top right";
+    EXPECT_TRUE(bluish(seen.at(cx - 20, cy - 20))) << "bottom left";
 
     terrain->deleteGLObjects();
     deleteTextures(t);
