@@ -18,12 +18,6 @@ namespace fs = std::filesystem;
 
 std::string tempPath(const char* name) { return (fs::path(::testing::TempDir()) / name).string(); }
 
-const std::vector<float>& testGround()
-{
-    static const std::vector<float> heights = makeTestGround();
-    return heights;
-}
-
 const std::vector<GroundNodeBounds>& testBounds()
 {
     static const std::vector<GroundNodeBounds> bounds =
