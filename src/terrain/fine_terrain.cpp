@@ -19,16 +19,18 @@
 
 namespace {
 
-// The cache: slots for nodes' vertices and samples, made once at open. 4096
-// slots hold about 80 MB, several times what one frame draws with its ancestors.
-constexpr int kNodeSlotCapacity = 4096;
+// The cache: slots for nodes' vertices and samples, made once at open, each
+// with its display list. 2048 slots hold about 40 MB here and as much in the
+// lists, several times what one frame draws with its ancestors.
+constexpr int kNodeSlotCapacity = 2048;
 constexpr int kDrawnCapacity = 2048;
 constexpr int kWantedCapacity = 256;
 constexpr int kRequestCapacity = 256;   // the loader's ring of nodes to read, newest frame's first
 constexpr int kPublishCapacity = 128;   // results the loader has finished and the frame not yet taken
-constexpr int kTakenPerFrame = 32;      // results a frame takes, so a burst of loading never stalls it
+constexpr int kTakenPerFrame = kPublishCapacity; // taking one costs no upload: the loader built it
 constexpr int kLowFreeSlots = 64;       // below this many free slots the frame evicts
 constexpr int kEvictedPerFrame = 32;
+constexpr int kCompiledPerFrame = 64;   // display lists a frame makes (a copy of 15 kB each); the rest wait
 
 // Picture textures: one square of kPictureTextureSide pixels a node, in a pool
 // made once. 512 mipmapped squares stay under 180 MB, whatever the picture's size.
@@ -82,6 +84,7 @@ struct FineTerrain::State {
     std::unique_ptr<GroundFile> ground;       // this thread's handle, for surfaceHeight
     std::unique_ptr<GroundFile> loaderGround; // the loader's own
     std::unique_ptr<PictureFile> picture;     // the loader's; null without a fine picture
+    std::vector<int> pictureLevelSides;       // taken at open, so that the frame never asks the file
     const GroundNodeBounds* bounds = nullptr;
     int nodeCount = 0;
     int slotCount = 0;
@@ -91,8 +94,8 @@ struct FineTerrain::State {
     int slotsKeptForLoader = 0;
 
     // Per node, this thread's alone.
-    std::vector<uint8_t> resident;
-    std::vector<int32_t> slotOfNode;  // -1: not resident
+    std::vector<uint8_t> resident;    // its display list is made: selectGroundNodes may draw it
+    std::vector<int32_t> slotOfNode;  // -1: not in the cache
     std::vector<uint8_t> failed;      // read once and failed: never asked for again
     std::vector<int16_t> textureOf;   // -1: no picture texture of its own
     std::vector<uint8_t> textureFailed;
@@ -102,6 +105,9 @@ struct FineTerrain::State {
     std::vector<float> samples;       // kGroundNodeSamples a slot
     std::vector<int32_t> nodeOfSlot;  // -1: free or being loaded
     std::vector<uint32_t> slotUsed;   // the frame that last drew it or a node under it
+    std::vector<int32_t> toCompile;   // a ring of slots read and not yet in a list
+    int compileHead = 0, compileCount = 0;
+    GLuint listBase = 0;              // slot i draws with list listBase + i; 0 before the GL objects
 
     uint16_t indices[kGroundNodeIndices];
     std::vector<int> drawn, wanted;
@@ -136,6 +142,7 @@ struct FineTerrain::State {
     int textureNode[kPictureTextureCount] = {};
     uint32_t textureUsed[kPictureTextureCount] = {};
     bool texturesMade = false;
+    bool textureFilled[kPictureTextureCount] = {}; // storage made at its first square, not before
     int texturesResident = 0;
     PictureSquare rootSquarePlace;
 
@@ -152,7 +159,8 @@ struct FineTerrain::State {
     PictureSquare pictureSquare(GroundNode node) const;
 
     void buildSlot(int node, int slot);
-    void makeResident(int node, int slot);
+    void holdNode(int node, int slot);
+    void compileLists(int most);
     void keepFailure(int node, Report&& report);
     void runLoader();
     void takeResults();
@@ -224,13 +232,14 @@ PictureSquare FineTerrain::State::pictureSquare(GroundNode node) const
     const GroundRect rect = nodeRect(layout, node);
     const float width = rect.x1 - rect.x0;
     // The finest level at which the node spans no more than one square.
+    const int levels = int(pictureLevelSides.size());
     int level = 0;
-    while (level + 1 < picture->levelCount() &&
-           float(picture->levelSide(level)) * width / kGroundWorldSize > float(kPictureTextureSide))
+    while (level + 1 < levels &&
+           float(pictureLevelSides[size_t(level)]) * width / kGroundWorldSize > float(kPictureTextureSide))
         ++level;
     PictureSquare square;
     square.level = level;
-    square.pixelsPerUnit = float(picture->levelSide(level)) / kGroundWorldSize;
+    square.pixelsPerUnit = float(pictureLevelSides[size_t(level)]) / kGroundWorldSize;
     square.x = int(rect.x0 * square.pixelsPerUnit);
     square.y = int(rect.z0 * square.pixelsPerUnit);
     return square;
@@ -243,13 +252,34 @@ void FineTerrain::State::buildSlot(int node, int slot)
                       *reinterpret_cast<float(*)[kNodeFloats]>(slotVertices(slot)));
 }
 
-void FineTerrain::State::makeResident(int node, int slot)
+// The node's samples and vertices are in the slot; it is drawn once its list is made.
+void FineTerrain::State::holdNode(int node, int slot)
 {
-    resident[size_t(node)] = 1;
     ++residentCount;
     slotOfNode[size_t(node)] = slot;
     nodeOfSlot[size_t(slot)] = node;
     slotUsed[size_t(slot)] = frame;
+    toCompile[size_t((compileHead + compileCount) % slotCount)] = slot;
+    ++compileCount;
+}
+
+// The list holds the vertices themselves, so the frame sends none.
+void FineTerrain::State::compileLists(int most)
+{
+    if (listBase == 0)
+        return;
+    glEnableClientState(GL_VERTEX_ARRAY);
+    for (; most > 0 && compileCount > 0; --most) {
+        const int slot = toCompile[size_t(compileHead)];
+        compileHead = (compileHead + 1) % slotCount;
+        --compileCount;
+        glVertexPointer(3, GL_FLOAT, 0, slotVertices(slot));
+        glNewList(listBase + GLuint(slot), GL_COMPILE);
+        glDrawElements(GL_TRIANGLES, kGroundNodeIndices, GL_UNSIGNED_SHORT, indices);
+        glEndList();
+        resident[size_t(nodeOfSlot[size_t(slot)])] = 1;
+    }
+    glDisableClientState(GL_VERTEX_ARRAY);
 }
 
 void FineTerrain::State::keepFailure(int node, Report&& report)
@@ -316,7 +346,7 @@ void FineTerrain::State::takeResults()
             nodeResults.pop();
             loading[size_t(taken[count].node)] = 0;
             // Failed, or read here meanwhile by surfaceHeight: the slot is not needed.
-            if (taken[count].report.failed() || resident[size_t(taken[count].node)])
+            if (taken[count].report.failed() || slotOfNode[size_t(taken[count].node)] >= 0)
                 freeSlots.push_back(taken[count].slot);
             ++count;
         }
@@ -325,8 +355,8 @@ void FineTerrain::State::takeResults()
         LoadResult& result = taken[i];
         if (result.report.failed()) {
             keepFailure(result.node, std::move(result.report));
-        } else if (!resident[size_t(result.node)]) {
-            makeResident(result.node, result.slot);
+        } else if (slotOfNode[size_t(result.node)] < 0) {
+            holdNode(result.node, result.slot);
         }
     }
     if (count > 0)
@@ -342,7 +372,8 @@ bool FineTerrain::State::isEyeNode(int node) const
 }
 
 // Frees the least recently drawn slots when few are free: never the root, a
-// node drawn this frame or under one drawn, nor the nodes about the eye.
+// node drawn this frame or under one drawn, the nodes about the eye, nor one
+// whose list is still to be made.
 void FineTerrain::State::evictSlots()
 {
     {
@@ -354,7 +385,7 @@ void FineTerrain::State::evictSlots()
     int found = 0;
     for (int slot = 0; slot < slotCount; ++slot) {
         const int node = nodeOfSlot[size_t(slot)];
-        if (node <= 0 || slotUsed[size_t(slot)] == frame || isEyeNode(node)) // node 0 is the root
+        if (node <= 0 || !resident[size_t(node)] || slotUsed[size_t(slot)] == frame || isEyeNode(node)) // 0: the root
             continue;
         // Keep the found ones sorted oldest first; drop the newest when full.
         int at = found;
@@ -407,7 +438,7 @@ void FineTerrain::State::askForNodes()
     requestNext = 0;
     for (int i = 0; i < selection.wantedCount && requestCount < kRequestCapacity; ++i) {
         const int node = selection.wanted[i];
-        if (!resident[size_t(node)] && !failed[size_t(node)] && !loading[size_t(node)])
+        if (slotOfNode[size_t(node)] < 0 && !failed[size_t(node)] && !loading[size_t(node)])
             requests[requestCount++] = node;
     }
     if (requestCount > 0)
@@ -468,8 +499,13 @@ void FineTerrain::State::uploadTextures()
                     ++texturesResident;
                 glBindTexture(GL_TEXTURE_2D, textures[chosen]);
                 glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-                glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, kPictureTextureSide, kPictureTextureSide, GL_RGB,
-                                GL_UNSIGNED_BYTE, stagingBuffer(result.slot));
+                if (textureFilled[chosen])
+                    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, kPictureTextureSide, kPictureTextureSide, GL_RGB,
+                                    GL_UNSIGNED_BYTE, stagingBuffer(result.slot));
+                else
+                    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, kPictureTextureSide, kPictureTextureSide, 0, GL_RGB,
+                                 GL_UNSIGNED_BYTE, stagingBuffer(result.slot));
+                textureFilled[chosen] = true;
                 textureNode[chosen] = node;
                 textureUsed[chosen] = frame;
                 textureOf[size_t(node)] = int16_t(chosen);
@@ -533,7 +569,7 @@ const float* FineTerrain::State::readHere(int node)
         return scratchSamples;
     }
     buildSlot(node, slot);
-    makeResident(node, slot);
+    holdNode(node, slot);
     return slotSamples(slot);
 }
 
@@ -565,6 +601,7 @@ std::unique_ptr<FineTerrain> FineTerrain::open(float eyeX, float eyeZ, Report& r
     s.samples.assign(size_t(s.slotCount) * kGroundNodeSamples, 0.0f);
     s.nodeOfSlot.assign(size_t(s.slotCount), -1);
     s.slotUsed.assign(size_t(s.slotCount), 0);
+    s.toCompile.assign(size_t(s.slotCount), 0);
     s.freeSlots.reserve(size_t(s.slotCount));
     for (int slot = s.slotCount - 1; slot >= 0; --slot)
         s.freeSlots.push_back(slot);
@@ -610,6 +647,8 @@ std::unique_ptr<FineTerrain> FineTerrain::open(float eyeX, float eyeZ, Report& r
     Report pictureReport;
     s.picture = PictureFile::open(kFinePictureFileName, pictureReport);
     if (s.picture) {
+        for (int level = 0; level < s.picture->levelCount(); ++level)
+            s.pictureLevelSides.push_back(s.picture->levelSide(level));
         s.rootSquarePlace = s.pictureSquare(s.nodeAt(0));
         s.rootSquare.assign(kPictureSquareBytes, 0);
         pictureReport = s.picture->readSquare(s.rootSquarePlace.level, s.rootSquarePlace.x, s.rootSquarePlace.y,
@@ -676,7 +715,17 @@ float FineTerrain::highestAt(float x, float z) const
 Report FineTerrain::createGLObjects(const ExtensionEntryPoints&)
 {
     State& s = *state_;
-    if (!s.hasPicture() || s.texturesMade)
+    if (s.listBase != 0)
+        return {};
+    s.listBase = glGenLists(s.slotCount);
+    if (s.listBase == 0) {
+        Report report;
+        report.failure = Failure::Make;
+        report.text = "no display lists for the fine ground";
+        return report;
+    }
+    s.compileLists(s.slotCount); // what open() read, the root first
+    if (!s.hasPicture())
         return {};
     glGenTextures(kPictureTextureCount, s.textures);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
@@ -687,10 +736,13 @@ Report FineTerrain::createGLObjects(const ExtensionEntryPoints&)
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
         glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
         glTexParameteri(GL_TEXTURE_2D, GL_GENERATE_MIPMAP, GL_TRUE);
-        // The root's square is there from the start; the others are filled when read.
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, kPictureTextureSide, kPictureTextureSide, 0, GL_RGB,
-                     GL_UNSIGNED_BYTE, t == 0 ? s.rootSquare.data() : nullptr);
+        s.textureFilled[t] = false;
     }
+    // The root's square is there from the start; the others are made when read.
+    glBindTexture(GL_TEXTURE_2D, s.textures[0]);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, kPictureTextureSide, kPictureTextureSide, 0, GL_RGB, GL_UNSIGNED_BYTE,
+                 s.rootSquare.data());
+    s.textureFilled[0] = true;
     glBindTexture(GL_TEXTURE_2D, 0);
     s.textureNode[0] = 0;
     s.textureOf[0] = 0;
@@ -702,6 +754,20 @@ Report FineTerrain::createGLObjects(const ExtensionEntryPoints&)
 void FineTerrain::deleteGLObjects()
 {
     State& s = *state_;
+    if (s.listBase != 0) {
+        glDeleteLists(s.listBase, s.slotCount);
+        s.listBase = 0;
+        // Every node held is made again with the next GL objects.
+        s.compileHead = 0;
+        s.compileCount = 0;
+        for (int slot = 0; slot < s.slotCount; ++slot) {
+            const int node = s.nodeOfSlot[size_t(slot)];
+            if (node < 0)
+                continue;
+            s.resident[size_t(node)] = 0;
+            s.toCompile[size_t(s.compileCount++)] = slot;
+        }
+    }
     if (!s.texturesMade)
         return;
     glDeleteTextures(kPictureTextureCount, s.textures);
@@ -728,6 +794,7 @@ void FineTerrain::draw(const TerrainMesh& terrain, const ExtensionEntryPoints& e
                 groundNodeIndex(s.layout, clampedNode(s.layout, 0, eyeLeaf.x + dx, eyeLeaf.z + dz));
 
     s.takeResults();
+    s.compileLists(kCompiledPerFrame);
     LodView view;
     view.eye = eye;
     view.frustum = &frustum;
@@ -764,7 +831,6 @@ void FineTerrain::draw(const TerrainMesh& terrain, const ExtensionEntryPoints& e
         setListTexGen();
     }
 
-    glEnableClientState(GL_VERTEX_ARRAY);
     int boundTexture = -1;
     for (int i = 0; i < s.selection.drawnCount; ++i) {
         const int node = s.selection.drawn[i];
@@ -783,10 +849,8 @@ void FineTerrain::draw(const TerrainMesh& terrain, const ExtensionEntryPoints& e
             if (texture >= 0)
                 s.textureUsed[texture] = s.frame;
         }
-        glVertexPointer(3, GL_FLOAT, 0, s.slotVertices(s.slotOfNode[size_t(node)]));
-        glDrawElements(GL_TRIANGLES, kGroundNodeIndices, GL_UNSIGNED_SHORT, s.indices);
+        glCallList(s.listBase + GLuint(s.slotOfNode[size_t(node)]));
     }
-    glDisableClientState(GL_VERTEX_ARRAY);
 
     // As the list leaves it: texturing off on both units, unit 0 active with
     // the terrain picture bound, unit 1 in combine mode scaled by the repeat.

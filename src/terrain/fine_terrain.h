@@ -53,7 +53,7 @@ public:
     // point, from the bounds alone: what flies above it stays above the ground.
     float highestAt(float x, float z) const;
 
-    // GL objects (the shared index list, the texture pool); once, after the
+    // GL objects (the nodes' display lists, the picture's texture pool); once, after the
     // extension entry points are loaded, with the context current.
     Report createGLObjects(const ExtensionEntryPoints& entryPoints);
     // The terrain pass, with the viewer's transformation current. Uses the

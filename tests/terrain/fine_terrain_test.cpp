@@ -8,7 +8,9 @@
 #include "support/gl_test_context.h"
 #include "support/gl_view.h"
 #include "support/read_back.h"
+#include "terrain/ground_file.h"
 #include "terrain/ground_fixture.h"
+#include "terrain/picture_file.h"
 #include "terrain/test_ground.h"
 
 #include <GL/gl.h>
@@ -60,10 +62,9 @@ private:
 };
 
 struct Grounds {
-    std::vector<float> heights = makeTestGround();
+    const std::vector<float>& heights = testGround();
     fs::path whole = fs::path(LUMORA_BINARY_DIR) / "fine_terrain_test" / "whole";
     fs::path broken = fs::path(LUMORA_BINARY_DIR) / "fine_terrain_test" / "broken";
-    GroundFixture brokenFixture;
 };
 
 const Grounds& grounds()
@@ -72,10 +73,14 @@ const Grounds& grounds()
         Grounds g;
         fs::create_directories(g.whole);
         fs::create_directories(g.broken);
-        writeGroundFixture(g.whole / kFineGroundFileName, kTestGroundSide, g.heights.data(), {});
-        // One tile of the full detail that will not decode, away from where the ground opens.
-        g.brokenFixture.brokenTile = GroundFixtureTile{0, 3, 2};
-        writeGroundFixture(g.broken / kFineGroundFileName, kTestGroundSide, g.heights.data(), g.brokenFixture);
+        GroundFixture fixture;
+        fixture.side = kTestGroundSide;
+        fixture.heights = g.heights.data();
+        writeGroundFile(g.whole / kFineGroundFileName, fixture);
+        // One tile of the full detail that will not decode, away from where the
+        // ground opens: column 3, row 2 of level 0's five by five.
+        writeGroundFile(g.broken / kFineGroundFileName, fixture);
+        spoilTile(g.broken / kFineGroundFileName, 0, 2 * 5 + 3);
         return g;
     }();
     return made;
@@ -126,8 +131,8 @@ Textures makeTextures()
     for (int y = 0; y < 256; ++y)
         for (int x = 0; x < 256; ++x) {
             uint8_t* p = &rgb[(size_t(y) * 256 + x) * 3];
-            p[0] = uint8_t(128 + 100 * std::sin(x * 0.1));
-            p[1] = uint8_t(128 + 100 * std::cos(y * 0.07));
+            p[0] = uint8_t(128 + 100 * std::sin(x * 0.6));
+            p[1] = uint8_t(128 + 100 * std::cos(y * 0.5));
             p[2] = uint8_t(x);
         }
     const uint8_t white[3 * 4] = {255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255};
@@ -156,22 +161,28 @@ void deleteTextures(Textures& t)
 
 struct Eye {
     Vector3 at, target, up{0, 1, 0};
+    int width = kWidth, height = kHeight; // of the viewport
 };
 
+// The view through the eye, with the depth test and face culling on as the frame has them.
 FrustumPlanes lookFrom(const Eye& eye)
 {
-    usePerspectiveView(kFieldOfViewDegrees, kNear, kFar, kWidth, kHeight);
+    usePerspectiveView(kFieldOfViewDegrees, kNear, kFar, eye.width, eye.height);
     gluLookAt(eye.at.x, eye.at.y, eye.at.z, eye.target.x, eye.target.y, eye.target.z, eye.up.x, eye.up.y, eye.up.z);
     glClearColor(0, 0, 0, 0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LEQUAL);
+    glEnable(GL_CULL_FACE);
     FrustumPlanes frustum;
     frustum.extract();
     return frustum;
 }
 
-const float kPixelsPerUnitAtOne = float(kHeight / (2 * std::tan(kFieldOfViewDegrees * M_PI / 360)));
+float pixelsPerUnitAtOne(const Eye& eye)
+{
+    return float(eye.height / (2 * std::tan(kFieldOfViewDegrees * M_PI / 360)));
+}
 
 // Draws until the loader has brought everything the view asks for: no node
 // drawn spans more than the allowed error (a parent drawn for children not
@@ -181,7 +192,7 @@ void drawSettled(FineTerrain& terrain, const Textures& t, const Eye& eye, float 
 {
     for (int frame = 0; frame < 2000; ++frame) {
         const FrustumPlanes frustum = lookFrom(eye);
-        terrain.draw(t.mesh, t.entryPoints, eye.at, frustum, kPixelsPerUnitAtOne, allowedError);
+        terrain.draw(t.mesh, t.entryPoints, eye.at, frustum, pixelsPerUnitAtOne(eye), allowedError);
         if (settled(terrain.figures()))
             return;
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
@@ -195,10 +206,10 @@ void drawSettled(FineTerrain& terrain, const Textures& t, const Eye& eye, float 
                 [&](const FineTerrainFigures& f) { return f.largestScreenError <= allowedError; });
 }
 
-std::vector<float> readDepths()
+std::vector<float> readDepths(int width = kWidth, int height = kHeight)
 {
-    std::vector<float> depths(size_t(kWidth) * kHeight);
-    glReadPixels(0, 0, kWidth, kHeight, GL_DEPTH_COMPONENT, GL_FLOAT, depths.data());
+    std::vector<float> depths(size_t(width) * height);
+    glReadPixels(0, 0, width, height, GL_DEPTH_COMPONENT, GL_FLOAT, depths.data());
     return depths;
 }
 
@@ -289,7 +300,7 @@ TEST(FineTerrainDrawing, LeavesTheStateAsTheTerrainListLeavesIt)
     glCallList(t.mesh.terrainList);
     const State afterList = readState();
     const FrustumPlanes frustum = lookFrom(eye);
-    terrain->draw(t.mesh, t.entryPoints, eye.at, frustum, kPixelsPerUnitAtOne, kDefaultTerrainError);
+    terrain->draw(t.mesh, t.entryPoints, eye.at, frustum, pixelsPerUnitAtOne(eye), kDefaultTerrainError);
     const State afterFine = readState();
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 
@@ -349,6 +360,53 @@ TEST(FineTerrainDrawing, ARidgeOneSampleWideShowsFromNearWhereTheListDropsIt)
     deleteTextures(t);
 }
 
+TEST(FineTerrainDrawing, AFinePictureLiesUprightInSquaresOfBoundedMemory)
+{
+    REQUIRE_GL_CONTEXT();
+    // Its top left quarter red, the rest blue: the top row lies along z = 0,
+    // the left column along x = 0.
+    const fs::path folder = fs::path(LUMORA_BINARY_DIR) / "fine_terrain_test" / "pictured";
+    fs::create_directories(folder);
+    fs::copy_file(grounds().whole / kFineGroundFileName, folder / kFineGroundFileName,
+                  fs::copy_options::overwrite_existing);
+    PictureFixture picture;
+    std::vector<uint8_t> rgb(size_t(picture.side) * picture.side * 3);
+    for (int y = 0; y < picture.side; ++y)
+        for (int x = 0; x < picture.side; ++x) {
+            const bool red = x < picture.side / 2 && y < picture.side / 2;
+            uint8_t* p = &rgb[(size_t(y) * picture.side + x) * 3];
+            p[0] = red ? 255 : 0;
+            p[2] = red ? 0 : 255;
+        }
+    picture.rgb = rgb.data();
+    ASSERT_TRUE(writePictureFile(folder / kFinePictureFileName, picture));
+
+    Textures t = makeTextures();
+    std::unique_ptr<FineTerrain> terrain = openIn(folder, 500, 500);
+    ASSERT_TRUE(terrain);
+    EXPECT_TRUE(terrain->takeReports().empty());
+    ASSERT_FALSE(terrain->createGLObjects(t.entryPoints).failed());
+    // From above, screen right along +x and screen up along -z.
+    const Eye eye{{512, 1400, 512}, {512, 0, 512}, {0, 0, -1}, 200, 150};
+    size_t rootOnly = 0;
+    drawSettled(*terrain, t, eye, kDefaultTerrainError, [&](const FineTerrainFigures& f) {
+        rootOnly = rootOnly == 0 ? f.textureBytes : rootOnly;
+        return f.textureBytes > 4 * rootOnly;
+    });
+    const size_t bytes = terrain->figures().textureBytes;
+    EXPECT_LE(bytes, size_t(256) << 20);
+    const Picture seen = readPicture(eye.width, eye.height);
+    auto reddish = [](const uint8_t* p) { return p[0] > 200 && p[2] < 60; };
+    auto bluish = [](const uint8_t* p) { return p[2] > 200 && p[0] < 60; };
+    const int cx = eye.width / 2, cy = eye.height / 2;
+    EXPECT_TRUE(reddish(seen.at(cx - 20, cy + 20))) << "top left";
+    EXPECT_TRUE(bluish(seen.at(cx + 20, cy + 20))) << "top right";
+    EXPECT_TRUE(bluish(seen.at(cx - 20, cy - 20))) << "bottom left";
+
+    terrain->deleteGLObjects();
+    deleteTextures(t);
+}
+
 TEST(FineTerrainDrawing, ATileThatFailsToReadKeepsItsParentAndTheRestDraws)
 {
     REQUIRE_GL_CONTEXT();
@@ -356,22 +414,32 @@ TEST(FineTerrainDrawing, ATileThatFailsToReadKeepsItsParentAndTheRestDraws)
     std::unique_ptr<FineTerrain> terrain = openIn(grounds().broken, 500, 500);
     ASSERT_TRUE(terrain);
     ASSERT_FALSE(terrain->createGLObjects(t.entryPoints).failed());
-    const GroundLayout& layout = terrain->layout();
+    // The leaves whose 33 x 33 samples reach into the spoilt tile's 256 x 256.
+    int spoiltLeaves = 0;
+    for (int z = 0; z < 32; ++z)
+        for (int x = 0; x < 32; ++x)
+            spoiltLeaves += 32 * x + 32 >= 768 && 32 * x <= 1023 && 32 * z + 32 >= 512 && 32 * z <= 767 ? 1 : 0;
 
-    // From high above, the whole ground in view, at full detail.
-    const Eye eye{{512, 1500, 512}, {512, 0, 512}, {0, 0, -1}};
+    // From above the spoilt tile, all of it in view, at full detail; a small
+    // picture, since every node is drawn at its finest.
+    const Eye eye{{896, 420, 640}, {896, 0, 640}, {0, 0, -1}, 200, 150};
     int failures = 0;
-    drawSettled(*terrain, t, eye, 0, [&](const FineTerrainFigures& f) {
+    auto countFailures = [&] {
         for (const Report& report : terrain->takeReports()) {
             EXPECT_TRUE(report.failed());
             EXPECT_FALSE(reportLine(report).empty());
             ++failures;
         }
-        return failures > 0 && f.nodesResident + failures >= groundNodeCount(layout);
+    };
+    drawSettled(*terrain, t, eye, 0, [&](const FineTerrainFigures&) {
+        countFailures();
+        return failures >= spoiltLeaves;
     });
-    const FineTerrainFigures figures = terrain->figures();
-    EXPECT_EQ(figures.nodesResident + failures, groundNodeCount(layout)); // each failure said once
-    EXPECT_GT(figures.largestScreenError, 0); // the parents drawn for the failed ones
+    int framesAfter = 0; // in which nothing may fail again
+    drawSettled(*terrain, t, eye, 0, [&](const FineTerrainFigures&) { return ++framesAfter == 3; });
+    countFailures();
+    EXPECT_EQ(failures, spoiltLeaves); // each said once, never read again
+    EXPECT_GT(terrain->figures().largestScreenError, 0); // their parents drawn in their place
 
     // No hole: every pixel inside the ground's square is drawn.
     GLdouble model[16], projection[16];
@@ -380,16 +448,18 @@ TEST(FineTerrainDrawing, ATileThatFailsToReadKeepsItsParentAndTheRestDraws)
     glGetDoublev(GL_PROJECTION_MATRIX, projection);
     glGetIntegerv(GL_VIEWPORT, viewport);
     double x0, y0, x1, y1, depth;
-    gluProject(0, 60, 0, model, projection, viewport, &x0, &y0, &depth);
-    gluProject(1024, 60, 1024, model, projection, viewport, &x1, &y1, &depth);
-    const PixelBox inside{int(std::min(x0, x1)) + 3, int(std::min(y0, y1)) + 3, int(std::max(x0, x1)) - 3,
-                          int(std::max(y0, y1)) - 3};
+    // The corners at height 0 lie inside the ground's outline, which is higher.
+    gluProject(0, 0, 0, model, projection, viewport, &x0, &y0, &depth);
+    gluProject(1024, 0, 1024, model, projection, viewport, &x1, &y1, &depth);
+    const PixelBox inside{std::max(int(std::min(x0, x1)) + 1, 0), std::max(int(std::min(y0, y1)) + 1, 0),
+                          std::min(int(std::max(x0, x1)) - 1, eye.width),
+                          std::min(int(std::max(y0, y1)) - 1, eye.height)};
     ASSERT_FALSE(inside.empty());
-    const std::vector<float> depths = readDepths();
+    const std::vector<float> depths = readDepths(eye.width, eye.height);
     int holes = 0;
     for (int y = inside.bottom; y < inside.top; ++y)
         for (int x = inside.left; x < inside.right; ++x)
-            holes += depths[size_t(y) * kWidth + x] >= 1.0f ? 1 : 0;
+            holes += depths[size_t(y) * eye.width + x] >= 1.0f ? 1 : 0;
     EXPECT_EQ(holes, 0);
 
     terrain->deleteGLObjects();

@@ -18,7 +18,12 @@ namespace fs = std::filesystem;
 
 std::string tempPath(const char* name) { return (fs::path(::testing::TempDir()) / name).string(); }
 
-const std::vector<GroundNodeBounds>& testBounds() { return testGroundBounds(); }
+const std::vector<GroundNodeBounds>& testBounds()
+{
+    static const std::vector<GroundNodeBounds> bounds =
+        computeGroundNodeBounds(*groundLayout(kTestGroundSide), testGround().data());
+    return bounds;
+}
 
 // The test ground, its bounds computed once, quick to write.
 GroundFixture testFixture(bool compressed = false)
