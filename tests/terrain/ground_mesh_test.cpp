@@ -10,7 +10,7 @@
 
 namespace {
 
-TEST(GroundMesh, GridFacesUpCutAlongTheDiagonalAndSkirtsFaceOutwards)
+TEST(GroundMesh, GridFacesUpCutAlongTheDiagonalAndSkirtsHangOutwardsBelowTheEdges)
 {
     const GroundLayout layout = *groundLayout(kTestGroundSide);
     const GroundNode node{1, 4, 5}; // x 256 .. 320, z 320 .. 384, two units a quad
@@ -19,41 +19,36 @@ TEST(GroundMesh, GridFacesUpCutAlongTheDiagonalAndSkirtsFaceOutwards)
     static uint16_t indices[kGroundNodeIndices];
     buildNodeVertices(layout, node, samples.data(), 5, v);
     buildGroundNodeIndices(indices);
-    EXPECT_TRUE(v[0] == 256 && v[2] == 320 && v[3 * 34] == 258 && v[3 * 34 + 1] == samples[34] &&
-                v[3 * 34 + 2] == 322);
+    for (int n = 0; n < kGroundNodeSamples; ++n)
+        ASSERT_TRUE(v[3 * n] == float(256 + 2 * (n % 33)) && v[3 * n + 1] == samples[n] &&
+                    v[3 * n + 2] == float(320 + 2 * (n / 33)));
+    for (int s = kGroundNodeSamples; s < kGroundNodeVertices; ++s) { // 5 below a grid vertex on the edge
+        const float x = v[3 * s], z = v[3 * s + 2];
+        ASSERT_TRUE(x == 256 || x == 320 || z == 320 || z == 384) << s;
+        ASSERT_EQ(v[3 * s + 1], samples[size_t(z - 320) / 2 * 33 + size_t(x - 256) / 2] - 5) << s;
+    }
     float gridArea = 0;
     for (int t = 0; t < kGroundNodeIndices / 3; ++t) {
-        const float* p[3];
-        for (int k = 0; k < 3; ++k) {
-            ASSERT_LT(indices[3 * t + k], kGroundNodeVertices);
-            p[k] = v + 3 * indices[3 * t + k];
-        }
-        float u[3], w[3], n[3];
+        const float* p[3] = {v + 3 * indices[3 * t], v + 3 * indices[3 * t + 1], v + 3 * indices[3 * t + 2]};
+        float u[3], w[3], n[3], middle[3];
         for (int a = 0; a < 3; ++a)
-            u[a] = p[1][a] - p[0][a], w[a] = p[2][a] - p[0][a];
+            u[a] = p[1][a] - p[0][a], w[a] = p[2][a] - p[0][a], middle[a] = (p[0][a] + p[1][a] + p[2][a]) / 3;
         for (int a = 0; a < 3; ++a)
             n[a] = u[(a + 1) % 3] * w[(a + 2) % 3] - u[(a + 2) % 3] * w[(a + 1) % 3];
-        if (t < kGroundGridTriangles) {
-            ASSERT_GT(n[1], 0) << t; // counter-clockwise seen from above
+        if (t < kGroundGridTriangles) { // counter-clockwise seen from above, on the surface as the cut makes it
+            ASSERT_GT(n[1], 0) << t;
             gridArea += n[1] / 2;
-            bool diagonal = false; // two corners a quad apart on both axes, x and z growing together
-            for (int a = 0; a < 3; ++a)
-                for (int b = 0; b < 3; ++b)
-                    diagonal = diagonal || (p[b][0] - p[a][0] == 2 && p[b][2] - p[a][2] == 2);
-            ASSERT_TRUE(diagonal) << t;
-        } else { // upright, on an edge, its normal pointing away from the middle (288, 352)
-            const bool onEdge = (p[0][0] == p[1][0] && p[1][0] == p[2][0] && (p[0][0] == 256 || p[0][0] == 320)) ||
-                                (p[0][2] == p[1][2] && p[1][2] == p[2][2] && (p[0][2] == 320 || p[0][2] == 384));
-            ASSERT_TRUE(onEdge && n[1] == 0) << t;
-            ASSERT_GT(n[0] * (p[0][0] + p[1][0] + p[2][0] - 864) + n[2] * (p[0][2] + p[1][2] + p[2][2] - 1056), 0)
-                << t;
+            ASSERT_NEAR(middle[1], nodeSurfaceHeight(layout, node, samples.data(), middle[0], middle[2]), 1e-3f) << t;
+        } else { // upright, facing away from the square's middle (288, 352)
+            ASSERT_EQ(n[1], 0) << t;
+            ASSERT_GT(n[0] * (middle[0] - 288) + n[2] * (middle[2] - 352), 0) << t;
         }
     }
     EXPECT_FLOAT_EQ(gridArea, 64 * 64); // the square, once
 }
 
-// A 4097 ground (a quarter unit a sample) peaking at column 240, inside one
-// leaf: a node six levels coarser joins samples 64 apart around it, far below
+// A 4097 ground (a quarter unit a sample) peaking at column 240, inside a
+// leaf: a node six levels coarser joins samples 64 apart around it, well below
 // the leaf's own heights.
 float peakHeight(int i) { return -0.01f * float((i - 240) * (i - 240)); }
 
@@ -61,66 +56,52 @@ TEST(GroundMesh, NeighboursOfOtherLevelsLeaveNoCrack)
 {
     const struct {
         int side;
-        GroundNode a, b; // b lies beyond a's edge z1, or x1
+        GroundNode a, b; // b beyond a's edge z1, or x1
         bool alongX;     // the shared edge runs along x
     } cases[] = {
-        {1025, {0, 9, 7}, {3, 1, 1}, true},   // a leaf holding the ridge above a node that has lost it
+        {1025, {0, 9, 7}, {3, 1, 1}, true},   // a leaf holding the ridge beside a node that has lost it
         {1025, {3, 1, 0}, {0, 9, 8}, true},   // the other way round
         {1025, {0, 15, 3}, {4, 1, 0}, false}, // four levels apart across the swell
         {4097, {0, 7, 63}, {6, 0, 1}, true},  // six apart at the peak: the leaf's own range falls short
     };
+    const std::vector<GroundNodeBounds> testBounds =
+        computeGroundNodeBounds(*groundLayout(kTestGroundSide), testGround().data());
     for (const auto& c : cases) {
         SCOPED_TRACE(&c - cases);
         const GroundLayout layout = *groundLayout(c.side);
-        std::vector<GroundNodeBounds> bounds;
+        std::vector<GroundNodeBounds> bounds = testBounds;
         std::vector<float> samples[2];
         if (c.side == kTestGroundSide) {
-            bounds = testGroundBounds();
             samples[0] = testNodeSamples(layout, testGround().data(), c.a);
             samples[1] = testNodeSamples(layout, testGround().data(), c.b);
-        } else { // bounds may be loose, never tight: exact for the leaf's line of ancestors
+        } else { // loose bounds for all, never tight, but the leaf's ancestors hold their true range
             bounds.assign(size_t(groundNodeCount(layout)), GroundNodeBounds{-1e6f, 1e6f, 1e6f});
             for (GroundNode n = c.a; n.level < rootLevel(layout); n = *parentNode(layout, n)) {
-                GroundNodeBounds& exact = bounds[size_t(groundNodeIndex(layout, n))];
-                exact.minHeight = 1e6f, exact.maxHeight = -1e6f;
-                for (int i = n.x * kGroundNodeQuads << n.level; i <= (n.x + 1) * kGroundNodeQuads << n.level; ++i)
-                    exact.minHeight = std::min(exact.minHeight, peakHeight(i)),
-                    exact.maxHeight = std::max(exact.maxHeight, peakHeight(i));
+                const int i0 = n.x * kGroundNodeQuads << n.level, i1 = (n.x + 1) * kGroundNodeQuads << n.level;
+                GroundNodeBounds& b = bounds[size_t(groundNodeIndex(layout, n))];
+                b.maxHeight = peakHeight(std::clamp(240, i0, i1));
+                b.minHeight = std::min(peakHeight(i0), peakHeight(i1));
             }
-            for (int k = 0; k < 2; ++k) {
-                const GroundNode node = k == 0 ? c.a : c.b;
-                for (int n = 0; n < kGroundNodeSamples; ++n)
-                    samples[k].push_back(peakHeight((node.x * kGroundNodeQuads + n % kGroundNodeSide) << node.level));
+            for (int n = 0; n < 2 * kGroundNodeSamples; ++n) {
+                const GroundNode node = n < kGroundNodeSamples ? c.a : c.b;
+                samples[n / kGroundNodeSamples].push_back(
+                    peakHeight((node.x * kGroundNodeQuads + n % kGroundNodeSide) << node.level));
             }
         }
-        // Each node's top and skirt bottom along the shared edge, from its vertices.
-        static float vertices[2][3 * kGroundNodeVertices];
-        auto edgeHeight = [&](int k, bool bottom, float along) {
-            const GroundNode node = k == 0 ? c.a : c.b;
-            const int edge = (c.alongX ? 2 : 1) ^ (k == 0 ? 0 : 2); // a's z1 or x1, b's z0 or x0
-            const GroundRect r = nodeRect(layout, node);
-            const float t = (along - (c.alongX ? r.x0 : r.z0)) / levelSpacing(layout, node.level);
-            const int q = std::clamp(int(t), 0, kGroundNodeQuads - 1);
-            const int first[4] = {0, kGroundNodeQuads, kGroundNodeQuads * kGroundNodeSide, 0};
-            auto at = [&](int s) {
-                return vertices[k][3 * (bottom ? kGroundNodeSamples + edge * kGroundNodeSide + s
-                                               : first[edge] + s * (c.alongX ? 1 : kGroundNodeSide)) +
-                                   1];
-            };
-            return at(q) + (t - float(q)) * (at(q + 1) - at(q));
-        };
-        buildNodeVertices(layout, c.a, samples[0].data(), skirtDepth(layout, c.a, bounds.data()), vertices[0]);
-        buildNodeVertices(layout, c.b, samples[1].data(), skirtDepth(layout, c.b, bounds.data()), vertices[1]);
+        // Along an edge a node's surface is its edge's line between vertices;
+        // its skirt hangs skirtDepth below that.
+        const float depthA = skirtDepth(layout, c.a, bounds.data()), depthB = skirtDepth(layout, c.b, bounds.data());
         const GroundRect ra = nodeRect(layout, c.a), rb = nodeRect(layout, c.b);
         ASSERT_EQ(c.alongX ? ra.z1 : ra.x1, c.alongX ? rb.z0 : rb.x0);
         float widestGap = 0;
         const float from = c.alongX ? std::max(ra.x0, rb.x0) : std::max(ra.z0, rb.z0);
         const float to = c.alongX ? std::min(ra.x1, rb.x1) : std::min(ra.z1, rb.z1);
         for (float along = from; along <= to; along += 0.125f) { // level 0's samples and between
-            const float topA = edgeHeight(0, false, along), topB = edgeHeight(1, false, along);
+            const float x = c.alongX ? along : ra.x1, z = c.alongX ? ra.z1 : along;
+            const float topA = nodeSurfaceHeight(layout, c.a, samples[0].data(), x, z);
+            const float topB = nodeSurfaceHeight(layout, c.b, samples[1].data(), x, z);
             widestGap = std::max(widestGap, std::fabs(topA - topB));
-            ASSERT_LT(topA > topB ? edgeHeight(0, true, along) : edgeHeight(1, true, along), std::min(topA, topB))
-                << along;
+            ASSERT_LT(topA > topB ? topA - depthA : topB - depthB, std::min(topA, topB)) << along;
         }
         EXPECT_GT(widestGap, 0.5f); // the levels do part here
     }

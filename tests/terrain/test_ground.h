@@ -1,7 +1,7 @@
 #pragma once
 // A small fine ground for the terrain tests, made once: 1025 samples a side,
-// a swell, a ridge one sample wide along column 300 that coarse levels lose,
-// and a little noise.
+// a swell, a little noise and a ridge one sample wide along column 300, which
+// the coarse levels lose.
 
 #include "terrain/ground_layout.h"
 
@@ -15,7 +15,7 @@ inline constexpr int kTestRidgeColumn = 300;
 inline const std::vector<float>& testGround()
 {
     static const std::vector<float> ground = [] {
-        std::vector<float> heights(static_cast<size_t>(kTestGroundSide) * kTestGroundSide);
+        std::vector<float> heights(size_t(kTestGroundSide) * kTestGroundSide);
         std::mt19937 random(7);
         std::uniform_real_distribution<float> noise(-0.5f, 0.5f);
         for (size_t n = 0; n < heights.size(); ++n) {
@@ -28,14 +28,7 @@ inline const std::vector<float>& testGround()
     return ground;
 }
 
-inline const std::vector<GroundNodeBounds>& testGroundBounds()
-{
-    static const std::vector<GroundNodeBounds> bounds =
-        computeGroundNodeBounds(*groundLayout(kTestGroundSide), testGround().data());
-    return bounds;
-}
-
-// A node's kGroundNodeSide x kGroundNodeSide samples at its level, as a file holds them.
+// A node's samples at its level, as a file holds them.
 inline std::vector<float> testNodeSamples(const GroundLayout& layout, const float* heights, GroundNode node)
 {
     std::vector<float> samples(kGroundNodeSamples);
