@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <limits>
 
 namespace {
@@ -60,47 +61,47 @@ void childrenNearestFirst(const GroundLayout& layout, GroundNode node, Vector3 e
 // The nodes to load, kept in order of need: first those on the eye's own
 // path (fixed once placed), then the rest by the screen error of the parent
 // that wants them, larger first; equal errors keep the order they came in.
+// The errors are kept beside the list for the search, so the list is held to
+// kWantedSortCapacity whatever capacity the selection offers.
 class WantedList {
 public:
-    WantedList(const GroundLayout& layout, const GroundNodeBounds* bounds, const LodView& view,
-               LodSelection& selection)
-        : layout_(layout), bounds_(bounds), view_(view), selection_(selection)
+    static constexpr int kWantedSortCapacity = 1024;
+
+    explicit WantedList(LodSelection& selection)
+        : selection_(selection), capacity_(std::min(selection.wantedCapacity, kWantedSortCapacity))
     {}
 
     void addOnEyePath(int index)
     {
-        if (selection_.wantedCount < selection_.wantedCapacity)
+        if (selection_.wantedCount < capacity_) {
+            errors_[selection_.wantedCount] = std::numeric_limits<float>::infinity();
             selection_.wanted[selection_.wantedCount++] = index;
+        }
         eyePathCount_ = selection_.wantedCount;
     }
 
     void add(int index, float parentError)
     {
-        int* wanted = selection_.wanted;
-        int at = selection_.wantedCount;
-        while (at > eyePathCount_ && parentErrorOf(wanted[at - 1]) < parentError)
-            --at;
-        if (at >= selection_.wantedCapacity)
-            return; // less needed than everything kept
-        const int last = std::min(selection_.wantedCount, selection_.wantedCapacity - 1);
-        for (int i = last; i > at; --i)
-            wanted[i] = wanted[i - 1];
-        wanted[at] = index;
+        const int count = selection_.wantedCount;
+        const int at = static_cast<int>(
+            std::upper_bound(errors_ + eyePathCount_, errors_ + count, parentError, std::greater<float>()) - errors_);
+        if (at >= capacity_)
+            return;                                      // less needed than everything kept
+        const int last = std::min(count, capacity_ - 1); // the least needed falls off a full list
+        for (int i = last; i > at; --i) {
+            selection_.wanted[i] = selection_.wanted[i - 1];
+            errors_[i] = errors_[i - 1];
+        }
+        selection_.wanted[at] = index;
+        errors_[at] = parentError;
         selection_.wantedCount = last + 1;
     }
 
 private:
-    float parentErrorOf(int index) const
-    {
-        const GroundNode parent = *parentNode(layout_, groundNodeAt(layout_, index));
-        return nodeScreenError(layout_, parent, bounds_[groundNodeIndex(layout_, parent)], view_);
-    }
-
-    const GroundLayout& layout_;
-    const GroundNodeBounds* bounds_;
-    const LodView& view_;
     LodSelection& selection_;
+    int capacity_;
     int eyePathCount_ = 0;
+    float errors_[kWantedSortCapacity];
 };
 
 } // namespace
@@ -122,7 +123,7 @@ void selectGroundNodes(const GroundLayout& layout, const GroundNodeBounds* bound
     selection.drawnCount = 0;
     selection.wantedCount = 0;
     selection.largestScreenError = 0;
-    WantedList wanted(layout, bounds, view, selection);
+    WantedList wanted(selection);
     const GroundNode root{rootLevel(layout), 0, 0};
 
     // The ground under the eye is drawn at full detail, so its path is asked

@@ -1,7 +1,7 @@
 #pragma once
-// A small fine ground for the terrain tests: 1025 samples a side, a gentle
-// swell, a ridge one sample wide along x = 300 and a little noise, so that
-// every level drops detail that the one below holds.
+// A small fine ground for the terrain tests, made once: 1025 samples a side,
+// a swell, a little noise and a ridge one sample wide along column 300, which
+// the coarse levels lose.
 
 #include "terrain/ground_layout.h"
 
@@ -11,43 +11,29 @@
 
 inline constexpr int kTestGroundSide = 1025;
 inline constexpr int kTestRidgeColumn = 300;
-inline constexpr float kTestRidgeHeight = 40;
 
-// Made once for the whole test program.
 inline const std::vector<float>& testGround()
 {
     static const std::vector<float> ground = [] {
-        std::vector<float> heights(static_cast<size_t>(kTestGroundSide) * kTestGroundSide);
+        std::vector<float> heights(size_t(kTestGroundSide) * kTestGroundSide);
         std::mt19937 random(7);
         std::uniform_real_distribution<float> noise(-0.5f, 0.5f);
-        for (int j = 0; j < kTestGroundSide; ++j) {
-            for (int i = 0; i < kTestGroundSide; ++i) {
-                float h = 60 + 30 * std::sin(float(i) * 0.01f) * std::cos(float(j) * 0.013f) + noise(random);
-                if (i == kTestRidgeColumn)
-                    h += kTestRidgeHeight;
-                heights[static_cast<size_t>(j) * kTestGroundSide + i] = h;
-            }
+        for (size_t n = 0; n < heights.size(); ++n) {
+            const float i = float(n % kTestGroundSide), j = float(n / kTestGroundSide);
+            heights[n] = 60 + 30 * std::sin(i * 0.01f) * std::cos(j * 0.013f) + noise(random) +
+                         (i == kTestRidgeColumn ? 40.0f : 0.0f);
         }
         return heights;
     }();
     return ground;
 }
 
-// A node's kGroundNodeSide x kGroundNodeSide samples at its level, as a file holds them.
+// A node's samples at its level, as a file holds them.
 inline std::vector<float> testNodeSamples(const GroundLayout& layout, const float* heights, GroundNode node)
 {
     std::vector<float> samples(kGroundNodeSamples);
-    for (int j = 0; j < kGroundNodeSide; ++j)
-        for (int i = 0; i < kGroundNodeSide; ++i)
-            samples[j * kGroundNodeSide + i] = levelSample(layout, heights, node.level, node.x * kGroundNodeQuads + i,
-                                                           node.z * kGroundNodeQuads + j);
+    for (int n = 0; n < kGroundNodeSamples; ++n)
+        samples[n] = levelSample(layout, heights, node.level, node.x * kGroundNodeQuads + n % kGroundNodeSide,
+                                 node.z * kGroundNodeQuads + n / kGroundNodeSide);
     return samples;
-}
-
-// Its nodes' bounds, computed once.
-inline const std::vector<GroundNodeBounds>& testGroundBounds()
-{
-    static const std::vector<GroundNodeBounds> bounds =
-        computeGroundNodeBounds(*groundLayout(kTestGroundSide), testGround().data());
-    return bounds;
 }

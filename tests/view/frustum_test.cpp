@@ -197,32 +197,6 @@ TEST(FrustumPlanes, TheSphereTestIsStrictAtEveryFace)
             << "(" << c.x << ", " << c.y << ", " << c.z << ") r " << c.radius;
 }
 
-TEST(FrustumPlanes, TheBoxTestIsStrictAtEveryFace)
-{
-    const FrustumPlanes box = unitBox();
-    struct Case {
-        float x0, y0, z0, x1, y1, z1;
-        bool inside;
-    };
-    const float e = 1e-3f;
-    const Case cases[] = {
-        {4, 4, 4, 6, 6, 6, true},
-        {-5, -5, -5, 15, 15, 15, true}, // holds the whole volume
-        // touching a face from outside is out, reaching just across it is in
-        {-2, 4, 4, 0, 6, 6, false},
-        {-2, 4, 4, e, 6, 6, true},
-        {4, 10, 4, 6, 12, 6, false},
-        {4, 10 - e, 4, 6, 12, 6, true},
-        {4, 4, 10, 6, 6, 11, false},
-        {4, 4, -3, 6, 6, e, true},
-        {4, -3, 4, 6, -1, 6, false},
-        {-3, -3, 4, -1, -1, 6, false}, // off a corner
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(box.containsBox(c.x0, c.y0, c.z0, c.x1, c.y1, c.z1), c.inside)
-            << "(" << c.x0 << ", " << c.y0 << ", " << c.z0 << ") - (" << c.x1 << ", " << c.y1 << ", " << c.z1 << ")";
-}
-
 TEST(FrustumPlanes, NormalizePlaneScalesByTheNormalLengthOrRefuses)
 {
     float plane[4] = {0, 3, 4, 10};
