@@ -277,8 +277,10 @@ Report GroundFile::readNodeSamples(GroundNode node, float* samples)
                 cached.tile = tile;
             }
             cached.lastUse = ++state.uses;
-            const int x0 = std::max(i0, tx * kGroundTileSide), x1 = std::min(i0 + kGroundNodeQuads, tx * kGroundTileSide + kGroundTileSide - 1);
-            const int y0 = std::max(j0, ty * kGroundTileSide), y1 = std::min(j0 + kGroundNodeQuads, ty * kGroundTileSide + kGroundTileSide - 1);
+            const int x0 = std::max(i0, tx * kGroundTileSide),
+                      x1 = std::min(i0 + kGroundNodeQuads, tx * kGroundTileSide + kGroundTileSide - 1);
+            const int y0 = std::max(j0, ty * kGroundTileSide),
+                      y1 = std::min(j0 + kGroundNodeQuads, ty * kGroundTileSide + kGroundTileSide - 1);
             for (int y = y0; y <= y1; ++y)
                 std::memcpy(samples + (y - j0) * kGroundNodeSide + (x0 - i0),
                             tileSamples + (y - ty * kGroundTileSide) * kGroundTileSide + (x0 - tx * kGroundTileSide),
@@ -287,7 +289,7 @@ Report GroundFile::readNodeSamples(GroundNode node, float* samples)
     }
     for (int s = 0; s < kGroundNodeSamples; ++s)
         if (!std::isfinite(samples[s]))
-            return fail("a height of node " + std::to_string(node.x) + ", " + std::to_string(node.z) +
-                        " at level " + std::to_string(node.level) + " is not finite");
+            return fail("a height of node " + std::to_string(node.x) + ", " + std::to_string(node.z) + " at level " +
+                        std::to_string(node.level) + " is not finite");
     return {};
 }

@@ -43,10 +43,7 @@ tmsize_t readAt(thandle_t handle, void* buffer, tmsize_t bytes)
     return done;
 }
 
-tmsize_t refuseWrite(thandle_t, void*, tmsize_t)
-{
-    return -1;
-}
+tmsize_t refuseWrite(thandle_t, void*, tmsize_t) { return -1; }
 
 toff_t seekTo(thandle_t handle, toff_t offset, int whence)
 {
@@ -60,20 +57,11 @@ toff_t seekTo(thandle_t handle, toff_t offset, int whence)
     return cursor->position;
 }
 
-toff_t sizeOf(thandle_t handle)
-{
-    return static_cast<TiledTiff::Cursor*>(handle)->fileSize;
-}
+toff_t sizeOf(thandle_t handle) { return static_cast<TiledTiff::Cursor*>(handle)->fileSize; }
 
-int leaveOpen(thandle_t)
-{
-    return 0;
-}
+int leaveOpen(thandle_t) { return 0; }
 
-int mapNothing(thandle_t, void**, toff_t*)
-{
-    return 0;
-}
+int mapNothing(thandle_t, void**, toff_t*) { return 0; }
 
 void unmapNothing(thandle_t, void*, toff_t) {}
 
@@ -83,8 +71,8 @@ TIFFExtendProc previousExtender = nullptr;
 
 void addGdalMetadataTag(TIFF* tiff)
 {
-    static const TIFFFieldInfo field = {kGdalMetadataTag, -1, -1, TIFF_ASCII, FIELD_CUSTOM, 1, 0,
-                                        const_cast<char*>("GDALMetadata")};
+    static const TIFFFieldInfo field = {kGdalMetadataTag, -1, -1, TIFF_ASCII,
+                                        FIELD_CUSTOM,     1,  0,  const_cast<char*>("GDALMetadata")};
     TIFFMergeFieldInfo(tiff, &field, 1);
     if (previousExtender)
         previousExtender(tiff);
@@ -166,8 +154,8 @@ TIFF* TiledTiff::openHandle(Start start)
     TIFFOpenOptionsSetErrorHandlerExtR(options, keepError, this);
     TIFFOpenOptionsSetWarningHandlerExtR(options, keepWarning, this);
     // "m": nothing mapped; "h": the header alone, no directory read yet.
-    TIFF* tiff = TIFFClientOpenExt("", start == Start::HeaderOnly ? "rmh" : "rm", cursor.get(), readAt,
-                                   refuseWrite, seekTo, leaveOpen, sizeOf, mapNothing, unmapNothing, options);
+    TIFF* tiff = TIFFClientOpenExt("", start == Start::HeaderOnly ? "rmh" : "rm", cursor.get(), readAt, refuseWrite,
+                                   seekTo, leaveOpen, sizeOf, mapNothing, unmapNothing, options);
     TIFFOpenOptionsFree(options);
     if (!tiff)
         return nullptr;
@@ -201,10 +189,7 @@ std::string TiledTiff::message() const
     return "no reason given";
 }
 
-std::string TiledTiff::failure(const std::string& what) const
-{
-    return what + ": " + message();
-}
+std::string TiledTiff::failure(const std::string& what) const { return what + ": " + message(); }
 
 Report readFailure(const std::string& path, std::string why)
 {

@@ -125,7 +125,8 @@ TEST(GroundFile, RefusesEachHostileFileWithOneLine)
              return written(nothing)(path) && patchTiffTag(path, 0, TIFFTAG_IMAGEWIDTH, 0, 0x7FFFFFFF);
          },
          "not a TIFF file that can be read"},
-        {"level 3 missing", written([](GroundFixture& f) { f.omittedLevel = 3; }), "level 3 (129 samples a side) is missing"},
+        {"level 3 missing", written([](GroundFixture& f) { f.omittedLevel = 3; }),
+         "level 3 (129 samples a side) is missing"},
         {"no bounds", written([](GroundFixture& f) { f.withMetadata = false; }), "bounds are missing"},
         {"too few bounds", written([](GroundFixture& f) { f.nodesText = "1 2 0"; }), "holds 3 numbers, not the 4095"},
         {"bounds not a number",
@@ -137,13 +138,15 @@ TEST(GroundFile, RefusesEachHostileFileWithOneLine)
              nanGround[600 * kTestGroundSide + 500] = std::numeric_limits<float>::quiet_NaN();
              return written([&](GroundFixture& f) { f.heights = nanGround.data(); })(path);
          },
-         "node 15, 18 at level 0 is not finite", {0, 15, 18}},
+         "node 15, 18 at level 0 is not finite",
+         {0, 15, 18}},
         {"a tile that will not decode",
          [&](const std::string& path) {
              GroundFixture fixture = testFixture(true);
              return writeGroundFile(path, fixture) && spoilTile(path, 0, 0);
          },
-         "tile 0 of level 0 will not decode", {0, 0, 0}},
+         "tile 0 of level 0 will not decode",
+         {0, 0, 0}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

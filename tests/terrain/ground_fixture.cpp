@@ -25,8 +25,8 @@ struct QuietTiff {
 
 void addGdalMetadataTag(TIFF* tiff)
 {
-    static const TIFFFieldInfo field = {kGdalMetadataTag, -1, -1, TIFF_ASCII, FIELD_CUSTOM, 1, 0,
-                                        const_cast<char*>("GDALMetadata")};
+    static const TIFFFieldInfo field = {kGdalMetadataTag, -1, -1, TIFF_ASCII,
+                                        FIELD_CUSTOM,     1,  0,  const_cast<char*>("GDALMetadata")};
     TIFFMergeFieldInfo(tiff, &field, 1);
 }
 
@@ -68,7 +68,8 @@ bool writeGroundLevel(TIFF* tiff, const GroundFixture& fixture, int level, const
     TIFFSetField(tiff, TIFFTAG_TILELENGTH, kTile);
     TIFFSetField(tiff, TIFFTAG_COMPRESSION, deflate ? COMPRESSION_ADOBE_DEFLATE : COMPRESSION_NONE);
     if (deflate) {
-        TIFFSetField(tiff, TIFFTAG_PREDICTOR, fixture.integerSamples ? PREDICTOR_HORIZONTAL : PREDICTOR_FLOATINGPOINT);
+        TIFFSetField(tiff, TIFFTAG_PREDICTOR,
+                     fixture.integerSamples ? PREDICTOR_HORIZONTAL : PREDICTOR_FLOATINGPOINT);
         TIFFSetField(tiff, TIFFTAG_ZIPQUALITY, 1);
     }
     if (metadata)
@@ -123,7 +124,8 @@ bool writePictureLevel(TIFF* tiff, const PictureFixture& fixture, int level)
             for (int y = 0; y < kTile; ++y) {
                 for (int x = 0; x < kTile; ++x) {
                     const size_t from = (size_t(std::min(ty * kTile + y, side - 1)) * side +
-                                         size_t(std::min(tx * kTile + x, side - 1))) * 3;
+                                         size_t(std::min(tx * kTile + x, side - 1))) *
+                                        3;
                     for (int c = 0; c < channels; ++c)
                         tile[(size_t(y) * kTile + x) * channels + c] = pixels[from + c];
                 }

@@ -12,16 +12,16 @@
 #include <vector>
 
 struct GroundFixture {
-    int side = 1025;                    // level 0's samples a side
-    const float* heights = nullptr;     // level 0, side x side, row by row (z, then x)
+    int side = 1025;                      // level 0's samples a side
+    const float* heights = nullptr;       // level 0, side x side, row by row (z, then x)
     std::vector<GroundNodeBounds> bounds; // by groundNodeIndex; empty: computed from the heights
     bool bigTiff = false;
-    bool coarsestFirst = false;   // the overviews from the root down, not from level 1 up
-    bool withMetadata = true;     // false: no GDAL metadata tag at all
-    std::string nodesText;        // not empty: the GROUND_NODES item holds this instead
-    int omittedLevel = -1;        // an overview left out
-    bool integerSamples = false;  // the same 32 bits, marked as integers
-    bool uncompressed = false;    // quicker to write than DEFLATE, for a file meant to be refused
+    bool coarsestFirst = false;  // the overviews from the root down, not from level 1 up
+    bool withMetadata = true;    // false: no GDAL metadata tag at all
+    std::string nodesText;       // not empty: the GROUND_NODES item holds this instead
+    int omittedLevel = -1;       // an overview left out
+    bool integerSamples = false; // the same 32 bits, marked as integers
+    bool uncompressed = false;   // quicker to write than DEFLATE, for a file meant to be refused
 };
 
 // Writes the ground as "landscape.ground.tif" is written, level 0 first; the
@@ -30,11 +30,11 @@ struct GroundFixture {
 bool writeGroundFile(const std::string& path, const GroundFixture& fixture);
 
 struct PictureFixture {
-    int side = 1024;                // pixels a side at level 0
-    const uint8_t* rgb = nullptr;   // side x side pixels, RGB, row by row from the top
-    bool jpeg = true;               // JPEG tiles stored as YCbCr, as the generator writes; else DEFLATE RGB
-    int samplesPerPixel = 3;        // 1: a grey picture of the first channel
-    int omittedLevel = -1;          // an overview left out
+    int side = 1024;              // pixels a side at level 0
+    const uint8_t* rgb = nullptr; // side x side pixels, RGB, row by row from the top
+    bool jpeg = true;             // JPEG tiles stored as YCbCr, as the generator writes; else DEFLATE RGB
+    int samplesPerPixel = 3;      // 1: a grey picture of the first channel
+    int omittedLevel = -1;        // an overview left out
 };
 
 // A picture level's side: level 0's halved l times, rounded up.
