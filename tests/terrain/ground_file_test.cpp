@@ -80,6 +80,7 @@ TEST(GroundFile, ReadsEveryNodeAsTheSourceSamplesAtItsLevel)
     EXPECT_TRUE(ground->readNodeSamples({6, 0, 0}, samples.data()).failed()) << "no level 6";
     EXPECT_TRUE(ground->readNodeSamples({0, 32, 0}, samples.data()).failed()) << "no node 32 across";
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    fs::remove(path);
 }
 
 // Each hostile file fails to open, or opens and fails the read of the node

@@ -81,6 +81,7 @@ TEST(PictureFile, ReadsSquaresOfEachLevelRepeatingTheEdge)
     }
     EXPECT_TRUE(picture->readSquare(3, 0, 0, 16, nullptr).failed()) << "no level 3";
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    fs::remove(path);
 }
 
 // JPEG tiles stored as YCbCr come back as RGB, upright: row 0 is the top.
@@ -109,6 +110,7 @@ TEST(PictureFile, ReadsJpegTilesAsRgbWithRowZeroOnTop)
                     << "level " << level << ", quarter " << quarter << ", channel " << c;
         }
     }
+    fs::remove(path);
 }
 
 // Each hostile picture fails to open, or fails the read of its spoilt tile,
