@@ -39,13 +39,21 @@ bool isNear(float x, float y, float z, float cameraX, float cameraY, float camer
 
 void GrassField::scatter(const GroundLookup& lookup, RandomSource& random)
 {
-    for (GrassTuft& tuft : tufts) {
+    float xz[2 * kGrassTuftCount];
+    for (int i = 0; i < kGrassTuftCount; ++i) {
+        GrassTuft& tuft = tufts[i];
         tuft.x = coordinateDraw(random);
         tuft.z = coordinateDraw(random);
         random.draw(); // taken and discarded, so the draws that follow stay where they are
         tuft.visible = false;
-        tuft.y = lookup.heightAt(tuft.x, tuft.z) - kGrassSink;
+        xz[2 * i] = tuft.x;
+        xz[2 * i + 1] = tuft.z;
     }
+    // The heights take no draws, so they are looked up together, as a fine ground reads them best.
+    float heights[kGrassTuftCount];
+    lookup.heightsAt(xz, heights, kGrassTuftCount);
+    for (int i = 0; i < kGrassTuftCount; ++i)
+        tufts[i].y = heights[i] - kGrassSink;
 }
 
 LoadOutcome GrassField::init(const GroundLookup& lookup, RandomSource& random, LoadDecision decide)
@@ -82,14 +90,20 @@ void GrassField::draw(float cameraX, float cameraY, float cameraZ) const
 
 void PalmGrove::scatter(const GroundLookup& lookup, RandomSource& random)
 {
+    float xz[2 * kPalmCount];
     for (int i = 0; i < kPalmCount; ++i) {
         PalmInstance& palm = palms[i];
         palm.x = coordinateDraw(random);
         palm.z = coordinateDraw(random);
-        palm.y = lookup.heightAt(palm.x, palm.z) - kPalmSink;
         palm.visible = false;
         kinds[i] = random.draw() % kPalmKindCount;
+        xz[2 * i] = palm.x;
+        xz[2 * i + 1] = palm.z;
     }
+    float heights[kPalmCount];
+    lookup.heightsAt(xz, heights, kPalmCount);
+    for (int i = 0; i < kPalmCount; ++i)
+        palms[i].y = heights[i] - kPalmSink;
 }
 
 LoadOutcome PalmGrove::init(const GroundLookup& lookup, RandomSource& random, LoadDecision decide)

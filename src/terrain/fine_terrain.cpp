@@ -705,6 +705,23 @@ float FineTerrain::surfaceHeight(float x, float z)
     }
 }
 
+void FineTerrain::surfaceHeights(const float* xz, float* heights, int count)
+{
+    // Level-0 nodes are 32 samples across and the file's tiles 256: sorted by
+    // tile, then by node, the points need each tile once.
+    constexpr int kNodesPerTile = 256 / kGroundNodeQuads;
+    const GroundLayout& layout = state_->layout;
+    std::vector<std::pair<uint64_t, int>> order(size_t(std::max(count, 0)));
+    for (int i = 0; i < count; ++i) {
+        const GroundNode node = leafNodeAt(layout, clampOntoGround(xz[2 * i]), clampOntoGround(xz[2 * i + 1]));
+        const uint64_t tile = uint64_t(node.z / kNodesPerTile) << 16 | uint64_t(node.x / kNodesPerTile);
+        order[size_t(i)] = {tile << 32 | uint64_t(groundNodeIndex(layout, node)), i};
+    }
+    std::sort(order.begin(), order.end());
+    for (const auto& [key, i] : order)
+        heights[i] = surfaceHeight(xz[2 * i], xz[2 * i + 1]);
+}
+
 float FineTerrain::highestAt(float x, float z) const
 {
     const State& s = *state_;

@@ -49,6 +49,9 @@ public:
     // plants at start-up; a jump across the ground). A node that cannot be
     // read gives the surface of its nearest ancestor that can.
     float surfaceHeight(float x, float z);
+    // The same at count points (xz holds x and z in turn), read in the order
+    // the file's tiles lie in, so that each tile is decoded about once.
+    void surfaceHeights(const float* xz, float* heights, int count);
     // The highest the full detail rises within the level-0 node under the
     // point, from the bounds alone: what flies above it stays above the ground.
     float highestAt(float x, float z) const;

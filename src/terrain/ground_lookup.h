@@ -10,17 +10,25 @@
 
 // A surface's height at (x, z); context is the surface's own record.
 using SurfaceHeight = float (*)(void* context, float x, float z);
+// The same at count points, xz holding x and z in turn: a surface read from a
+// file answers many points best in the order its tiles lie in.
+using SurfaceHeights = void (*)(void* context, const float* xz, float* heights, int count);
 
 struct GroundLookup {
     // A height map is looked up by its cells, so every caller of the
     // original ground passes the map itself.
     GroundLookup(const HeightMap& heightMap) : map(&heightMap) {}
-    GroundLookup(SurfaceHeight surfaceHeight, void* surfaceContext) : surface(surfaceHeight), context(surfaceContext) {}
+    GroundLookup(SurfaceHeight surfaceHeight, void* surfaceContext, SurfaceHeights surfaceHeights = nullptr)
+        : surface(surfaceHeight), surfaces(surfaceHeights), context(surfaceContext)
+    {
+    }
 
     const HeightMap* map = nullptr;
-    SurfaceHeight surface = nullptr; // null: the map's cells
+    SurfaceHeight surface = nullptr;   // null: the map's cells
+    SurfaceHeights surfaces = nullptr; // null: one point at a time
     void* context = nullptr;
 
     bool isFine() const { return surface != nullptr; }
     float heightAt(float x, float z) const;
+    void heightsAt(const float* xz, float* heights, int count) const;
 };
