@@ -155,12 +155,21 @@ std::vector<LandscapeFile> buildSkyAndProps(uint64_t seed, const LandscapeOption
 
 namespace {
 
-// The generated terrain of a seed, its picture painted at the given side.
-Terrain generateTerrain(uint64_t seed, int pictureSize)
+// The generated terrain of a seed, its picture painted at the given side;
+// past kMostWholePictureSize it is painted band by band into the folder.
+Terrain generateTerrain(uint64_t seed, int pictureSize, const std::filesystem::path& folder)
 {
     Terrain terrain;
     terrain.ground = generateHeightField(seed);
-    terrain.picture = resizedPicture(paintTerrain(terrain.ground, seed), pictureSize);
+    if (pictureSize > kMostWholePictureSize) {
+        const FinePainter painter(blendedHeights(terrain.ground), seed, nullptr, pictureSize);
+        FinePicture fine = makeFinePicture(folder, pictureSize, nullptr,
+                                           [&](int first, Picture& band) { painter.paint(first, band); });
+        terrain.picture = std::move(fine.listPicture);
+        terrain.finePicture = std::move(fine.file);
+    } else {
+        terrain.picture = resizedPicture(paintTerrain(terrain.ground, seed), pictureSize);
+    }
     terrain.detailPicture = paintDetail(streamSeed(seed, kTextureStream));
     return terrain;
 }
@@ -179,6 +188,8 @@ std::vector<LandscapeFile> buildAll(uint64_t seed, const LandscapeOptions& optio
     files.push_back({dataFileName(DataFile::HeightMap), heightBytes(terrain.ground)});
     files.push_back({dataFileName(DataFile::TerrainPicture), encodeBmp(terrain.picture)});
     files.push_back({dataFileName(DataFile::DetailPicture), encodeBmp(terrain.detailPicture)});
+    if (terrain.finePicture)
+        files.push_back({kFinePictureFileName, {}, terrain.finePicture});
     for (LandscapeFile& file : props.get())
         files.push_back(std::move(file));
     if (!terrain.geoReference.empty())
@@ -191,7 +202,7 @@ std::vector<LandscapeFile> buildAll(uint64_t seed, const LandscapeOptions& optio
 
 std::vector<LandscapeFile> buildLandscape(uint64_t seed, const LandscapeOptions& options)
 {
-    return buildAll(seed, options, SkyHorizon::Hills, [&] { return generateTerrain(seed, options.pictureSize); });
+    return buildAll(seed, options, SkyHorizon::Hills, [&] { return generateTerrain(seed, options.pictureSize, options.folder); });
 }
 
 std::vector<LandscapeFile> buildLandscapeAround(Terrain terrain, uint64_t seed, const LandscapeOptions& options)
@@ -209,21 +220,27 @@ void prepareLandscapeFolder(const std::filesystem::path& folder)
     std::filesystem::create_directories(folder, error);
     if (error)
         throw std::runtime_error("cannot create " + folder.string() + ": " + error.message());
-    for (const char* name : {kVersionFileName, kGeoReferenceFile}) {
+    for (const char* name : {kVersionFileName, kGeoReferenceFile, kFinePictureFileName}) {
         std::filesystem::remove(folder / name, error);
         if (error)
             throw std::runtime_error(std::string("cannot remove the old ") + name + ": " + error.message());
     }
 }
 
-void writeLandscapeFile(const std::filesystem::path& folder, const LandscapeFile& file)
+uintmax_t writeLandscapeFile(const std::filesystem::path& folder, const LandscapeFile& file)
 {
     const std::filesystem::path path = folder / file.name;
+    if (file.made) {
+        const uintmax_t bytes = file.made->size();
+        file.made->placeAs(path);
+        return bytes;
+    }
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(file.bytes.data()), static_cast<std::streamsize>(file.bytes.size()));
     out.close();
     if (!out)
         throw std::runtime_error("cannot write " + path.string());
+    return file.bytes.size();
 }
 
 } // namespace landscape

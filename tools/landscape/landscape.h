@@ -6,11 +6,13 @@
 #pragma once
 
 #include "assets/landscape_facts.h"
+#include "fine_picture.h"
 #include "heightfield.h"
 #include "picture.h"
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -29,6 +31,7 @@ inline std::string versionLine(int detail = kDefaultDetail) { return generatorVe
 struct LandscapeFile {
     std::string name;
     std::vector<uint8_t> bytes;
+    std::shared_ptr<const MadeFile> made = nullptr; // instead of bytes: made in the folder already, put in place
 };
 
 using ::Plants;
@@ -39,14 +42,18 @@ struct LandscapeOptions {
     // still reads them, and draws nothing.
     Plants plants = Plants::Palms;
     int pictureSize = kMapSize; // the terrain picture's side, kMapSize..kMostPictureSize
+    std::filesystem::path folder; // the landscape's: a picture past kMostWholePictureSize is made in it
 };
 
-constexpr int kMostPictureSize = 8192;
+constexpr int kMostPictureSize = kMostFinePictureSide;
 
 // The ground and the two pictures laid on it.
 struct Terrain {
     HeightField ground;       // 1024 × 1024, heights 0..255
     Picture picture;          // the terrain picture, square, top row along z = 0
+    // Past kMostWholePictureSize: landscape.picture.tif, made in the folder
+    // already (picture is then the same at kListPictureSize).
+    std::shared_ptr<const MadeFile> finePicture;
     Picture detailPicture;    // repeated over the ground and multiplied in
     std::string geoReference; // the text of landscape.geo.json; empty where the place has none
 };
@@ -61,12 +68,13 @@ std::vector<LandscapeFile> buildLandscape(uint64_t seed, const LandscapeOptions&
 std::vector<LandscapeFile> buildLandscapeAround(Terrain terrain, uint64_t seed, const LandscapeOptions& options = {});
 
 // Removes a version file left in the folder, so that a set that fails half
-// way is not taken for a complete one, and a geographic reference, so that a
-// folder never carries one that is not its own; creates the folder if it is
-// missing.
+// way is not taken for a complete one, and a geographic reference and a fine
+// picture, so that a folder never carries one that is not its own; creates
+// the folder if it is missing.
 void prepareLandscapeFolder(const std::filesystem::path& folder);
 
-// Writes one file into the folder. Throws std::runtime_error on failure.
-void writeLandscapeFile(const std::filesystem::path& folder, const LandscapeFile& file);
+// Writes one file into the folder (or puts the one made there in place) and
+// returns its bytes. Throws std::runtime_error on failure.
+uintmax_t writeLandscapeFile(const std::filesystem::path& folder, const LandscapeFile& file);
 
 } // namespace landscape

@@ -96,9 +96,12 @@ const std::vector<ToolOption>& options()
         {"--image-size", true, "N",
          formatText("the terrain picture's side, %d to %d (default %d with\n"
                     "--image, else %d); a larger one is sharper and costs the\n"
-                    "viewer more start-up time and memory",
+                    "viewer more start-up time and memory. Above %d it is\n"
+                    "written as %s, a tiled picture with\n"
+                    "overviews, and %s at %d beside it",
                     landscape::kMapSize, landscape::kMostPictureSize, landscape::kPhotoPictureSize,
-                    landscape::kMapSize)},
+                    landscape::kMapSize, landscape::kMostWholePictureSize, kFinePictureFileName,
+                    dataFileName(DataFile::TerrainPicture), landscape::kListPictureSize)},
         {"--plants", true, "none|palms",
          "palms and grass (the default), or none: their meshes are\n"
          "written empty, and the viewer draws no plants"},
@@ -290,6 +293,7 @@ int main(int argc, char** argv)
         return reportUsageError("lumora-landscape", line.positional.empty() ? "" : "only one OUTDIR, please",
                                 printUsage);
     const std::string& folder = line.positional[0];
+    options.folder = import.folder = folder;
 
     // The work runs in a child locked into the sandbox; folders made here
     // for it are removed again when it fails, which the child could not do.
@@ -298,9 +302,11 @@ int main(int argc, char** argv)
         return 1;
     if (const std::optional<ChildEnding> ending = continueInChild("lumora-landscape")) {
         std::error_code error;
-        if (!ending->succeeded())
+        if (!ending->succeeded()) {
+            landscape::removePassingFiles(folder); // what a child cut short left
             for (const std::filesystem::path& each : made)
                 std::filesystem::remove(each, error); // only while empty
+        }
         return endLikeChild(*ending);
     }
     if (!enterToolSandbox("lumora-landscape", importRules(import, folder),
@@ -323,9 +329,9 @@ int main(int argc, char** argv)
         landscape::prepareLandscapeFolder(folder);
         size_t total = 0;
         for (const landscape::LandscapeFile& file : files) {
-            landscape::writeLandscapeFile(folder, file);
-            std::printf("  %-18s %9zu bytes\n", file.name.c_str(), file.bytes.size());
-            total += file.bytes.size();
+            const size_t bytes = landscape::writeLandscapeFile(folder, file);
+            std::printf("  %-18s %9zu bytes\n", file.name.c_str(), bytes);
+            total += bytes;
         }
         if (!report.empty())
             std::printf("%s\n", report.c_str());

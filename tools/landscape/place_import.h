@@ -36,6 +36,7 @@ struct ImportOptions {
     std::filesystem::path track;       // tracks and waypoints to draw on it; empty: none
     // The terrain picture's side; by default kPhotoPictureSize with a picture, else kMapSize.
     std::optional<int> pictureSize;
+    std::filesystem::path folder; // the landscape's: a picture past kMostWholePictureSize is made in it
 };
 
 struct ImportedPlace {
