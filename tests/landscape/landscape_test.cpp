@@ -180,9 +180,20 @@ TEST(GeneratedSet, PreparingAFolderDropsAnOldVersionFile)
 
     landscape::writeLandscapeFile(folder, {landscape::kVersionFileName, {'x'}});
     landscape::writeLandscapeFile(folder, {"Tertest.raw", {1, 2}});
+    landscape::writeLandscapeFile(folder, {kFinePictureFileName, {3}});
     landscape::prepareLandscapeFolder(folder);
     EXPECT_FALSE(std::filesystem::exists(folder / landscape::kVersionFileName));
+    EXPECT_FALSE(std::filesystem::exists(folder / kFinePictureFileName)); // not this landscape's
     EXPECT_TRUE(std::filesystem::exists(folder / "Tertest.raw"));
+
+    // A file made in the folder already is put in place under its name.
+    landscape::writeLandscapeFile(folder, {"made.part", {4, 5, 6}});
+    const auto part = std::make_shared<const landscape::MadeFile>(folder / "made.part");
+    const landscape::LandscapeFile made{kFinePictureFileName, {},
+                                        [part](const std::filesystem::path& path) { part->placeAs(path); }};
+    EXPECT_EQ(landscape::writeLandscapeFile(folder, made), 3u);
+    EXPECT_EQ(std::filesystem::file_size(folder / kFinePictureFileName), 3u);
+    EXPECT_FALSE(std::filesystem::exists(folder / "made.part"));
     std::filesystem::remove_all(folder);
 }
 

@@ -210,6 +210,28 @@ TEST(OwnTerrainCommand, RefusesWhatItCannotReadWithOneLineAndWritesNothing)
     }
 }
 
+// --image-size's words. A side it takes goes on to the next option read,
+// whose fault is then told, so nothing is generated.
+TEST(LandscapeCommand, ImageSizeTakesWholeSidesFrom1024To32768)
+{
+    const fs::path files = scratch("image-size");
+    const struct {
+        const char* word;
+        bool taken;
+    } cases[] = {{"1024", true},   {"8193", true}, {"32768", true}, {"1023", false},
+                 {"32769", false}, {"2e4", false}, {"", false},     {"-2048", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.word);
+        const CommandRun run =
+            generate(files / "out", std::string("--image-size '") + c.word + "' --vertical-scale none");
+        EXPECT_EQ(run.status, 2);
+        const std::string told = c.taken ? "lumora-landscape: --vertical-scale needs a positive number\n"
+                                         : "lumora-landscape: --image-size needs a side from 1024 to 32768\n";
+        EXPECT_EQ(run.err, told);
+    }
+    EXPECT_FALSE(fs::exists(files / "out"));
+}
+
 // A one-degree tile around latitude 60: a degree is 111.32 km along
 // the meridian and half that along the parallel, and the ground spans the
 // 1199 sample steps from the first sample to the last, so a grid step is

@@ -4,9 +4,12 @@
 // must be refused. Every input is made here through GDAL's own API.
 #include "geodata_files.h"
 
+#include "geodata_file.h"
+#include "imagery.h"
 #include "landscape.h"
 #include "place_import.h"
 #include "terrain_picture.h"
+#include "track.h"
 
 #include "assets/mesh_model.h"
 
@@ -246,6 +249,45 @@ TEST(PlaceImport, TrackPointsLandOnTheirPlaces)
                               " lies wholly outside the ground, so nothing of it is drawn"),
               std::string::npos)
         << far.report;
+}
+
+// A terrain picture too large to hold whole is laid a band of rows at a
+// time: a partial photograph and a track laid on bands of 100 rows (the
+// last one shorter) give the pixels, the share and the count of laying them
+// on the whole picture.
+TEST(PlaceImport, PhotoAndTrackLaidInBandsEqualTheWholePicture)
+{
+    const fs::path folder = scratch("bands");
+    const Model model = makeModel(folder, true);
+    writeRaster(folder / "west.tif", {100, 100, GDT_Byte, {9.96, 0.0008, 0, 47.35, 0, -0.002}, true, 3},
+                [](int x, int y, int band) { return band == 2 ? 40.0 : 2.0 * (x + y); });
+    writeBytes(folder / "walk.gpx", gpx({{9.985, 47.262}, {10.01, 47.245}, {10.04, 47.25}}, {10.03, 47.255}));
+    const landscape::GeoReference reference = *importWith(model, "").reference;
+    const std::unique_ptr<GDALDataset> photo = landscape::openGeodata(folder / "west.tif", landscape::GeodataKind::Imagery);
+    const std::unique_ptr<GDALDataset> track = landscape::openGeodata(folder / "walk.gpx", landscape::GeodataKind::Track);
+    constexpr int kSide = 1024;
+    const landscape::Vec3 gain{1.1f, 0.9f, 1.0f};
+    landscape::Picture whole(kSide, kSide, 3);
+    std::fill(whole.pixels.begin(), whole.pixels.end(), uint8_t(100));
+    landscape::Picture banded = whole;
+    const landscape::ImageryCover cover = landscape::drapeImagery(*photo, &reference, gain, whole);
+    const landscape::TrackDrawing drawing = landscape::drawTrack(*track, reference, gain, whole);
+
+    landscape::ImageryDrape drape(*photo, &reference, gain, kSide);
+    landscape::TrackDrawer drawer(*track, reference, gain, kSide);
+    for (int first = 0; first < kSide; first += 100) {
+        landscape::Picture band(kSide, std::min(100, kSide - first), 3);
+        std::copy_n(banded.at(0, first), band.pixels.size(), band.pixels.begin());
+        drape.lay(first, band);
+        drawer.draw(first, band);
+        std::copy(band.pixels.begin(), band.pixels.end(), banded.at(0, first));
+    }
+    EXPECT_TRUE(whole.pixels == banded.pixels);
+    EXPECT_GT(cover.coveredShare, 0.3);
+    EXPECT_DOUBLE_EQ(drape.cover().coveredShare, cover.coveredShare);
+    EXPECT_TRUE(drawing.drawn && drawer.drawing().drawn);
+    EXPECT_EQ(drawer.drawing().lines, drawing.lines);
+    EXPECT_EQ(drawer.drawing().waypoints, drawing.waypoints);
 }
 
 // Files that cannot serve: the import fails naming the file, and the command

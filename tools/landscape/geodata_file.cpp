@@ -40,8 +40,9 @@ const char* const kImageryDrivers[] = {"GTiff", "JP2OpenJPEG", "JPEG", "PNG", "W
 // Tracks, routes and waypoints; KML through the driver that follows no links.
 const char* const kTrackDrivers[] = {"GPX", "GeoJSON", "KML", nullptr};
 // Registered besides the lists, never used to open a user's file: the
-// in-memory datasets that pictures are warped into.
-const char* const kInternalDrivers[] = {"MEM", nullptr};
+// in-memory datasets that pictures are warped into, and the writer of the
+// cloud-optimised pictures the generator makes.
+const char* const kInternalDrivers[] = {"MEM", "COG", nullptr};
 
 constexpr int kMosaicDepth = 4; // mosaics of mosaics, at most this deep
 
@@ -455,18 +456,18 @@ ReadLevel readLevel(GDALRasterBand& band, double ratio)
 }
 
 void checkReadLevel(GDALRasterBand& band, const ReadLevel& level, int windowWidth, int windowHeight,
-                    const char* unit, const std::string& output)
+                    const char* unit, const std::string& output, int mostSide)
 {
     const double across = std::ceil(static_cast<double>(windowWidth) * level.width / band.GetXSize());
     const double along = std::ceil(static_cast<double>(windowHeight) * level.height / band.GetYSize());
-    if (across * along <= kMostSamplesRead)
+    if (across * along <= static_cast<double>(mostSide) * mostSide)
         return;
     const auto size = [](double width, double height) {
         return std::to_string(std::lround(width)) + " x " + std::to_string(std::lround(height));
     };
     throw std::runtime_error("is " + size(band.GetXSize(), band.GetYSize()) + " " + unit + " and would be read at " +
                              size(across, along) + " for " + output + ", more than the " +
-                             size(kMostSideRead, kMostSideRead) + " read at most: give it overviews (gdaladdo) or cut it smaller");
+                             size(mostSide, mostSide) + " read at most: give it overviews (gdaladdo) or cut it smaller");
 }
 
 void startRead() { CPLErrorReset(); }

@@ -51,10 +51,11 @@ struct ReadLevel {
 ReadLevel readLevel(GDALRasterBand& band, double ratio);
 
 // Throws, with the sizes, where the window of the band (in full-size
-// samples) holds more than kMostSamplesRead at that level. unit: "pixels"
-// or "samples"; output: what is made of it ("a terrain picture of 2048 x 2048").
+// samples) holds more than mostSide x mostSide (kMostSamplesRead by default)
+// at that level. unit: "pixels" or "samples"; output: what is made of it
+// ("a terrain picture of 2048 x 2048").
 void checkReadLevel(GDALRasterBand& band, const ReadLevel& level, int windowWidth, int windowHeight,
-                    const char* unit, const std::string& output);
+                    const char* unit, const std::string& output, int mostSide = kMostSideRead);
 
 // Clears the library's last error before a read, and tells afterwards
 // whether one failed in any part (a strip, a tile), whatever it returned.

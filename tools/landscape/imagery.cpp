@@ -1,5 +1,6 @@
 #include "imagery.h"
 
+#include "fine_picture.h"
 #include "geodata_file.h"
 #include "heightfield.h"
 
@@ -117,15 +118,6 @@ std::vector<BandScale> bandScales(const PictureBands& bands)
             scales[b] = {low, low + 1.0};
     }
     return scales;
-}
-
-// The terrain picture's geotransform: its pixel corner (p, q) lies at world
-// (p, q) * 1024 / side, so its texels line up with what the viewer draws.
-std::array<double, 6> pictureTransform(const GeoReference& ground, int side)
-{
-    const double scale = static_cast<double>(kMapSize) / side;
-    const std::array<double, 6>& t = ground.geotransform;
-    return {t[0], t[1] * scale, t[2] * scale, t[3], t[4] * scale, t[5] * scale};
 }
 
 // The picture's pixels per terrain picture pixel, across, where they meet:
@@ -253,58 +245,80 @@ private:
 
 } // namespace
 
-ImageryCover drapeImagery(GDALDataset& dataset, const GeoReference* ground, Vec3 gain, Picture& picture)
+struct ImageryDrape::Work {
+    PictureBands bands;
+    std::unique_ptr<StripReader> strips;
+    std::vector<BandScale> scales;
+    int count = 0; // bands a strip holds: the colours, and alpha where there is one
+    double covered = 0.0, counted = 0.0;
+    std::vector<float> values;
+};
+
+ImageryDrape::ImageryDrape(GDALDataset& dataset, const GeoReference* ground, Vec3 gain, int side)
+    : work_(std::make_unique<Work>()), gain_(gain), side_(side)
 {
-    ImageryCover cover;
-    cover.width = dataset.GetRasterXSize();
-    cover.height = dataset.GetRasterYSize();
-    const PictureBands bands = pictureBands(dataset);
+    cover_.width = dataset.GetRasterXSize();
+    cover_.height = dataset.GetRasterYSize();
+    work_->bands = pictureBands(dataset);
+    const PictureBands& bands = work_->bands;
 
     double transform[6];
     const bool placed = dataset.GetGeoTransform(transform) == CE_None || dataset.GetGCPCount() > 0;
     const bool named = dataset.GetSpatialRef() != nullptr || dataset.GetGCPSpatialRef() != nullptr;
     std::string sourceSystem;
     if (!ground)
-        cover.fit = ImageryFit::StretchedOnUnplaced;
+        cover_.fit = ImageryFit::StretchedOnUnplaced;
     else if (!placed)
-        cover.fit = ImageryFit::Stretched;
+        cover_.fit = ImageryFit::Stretched;
     else if (!named) {
-        cover.fit = ImageryFit::WarpedInModelSystem;
+        cover_.fit = ImageryFit::WarpedInModelSystem;
         sourceSystem = ground->systemWkt;
     }
 
     // The work is bounded by the terrain picture's size: a large picture is
     // read from the overview that still has the detail it needs, and one
     // without such an overview is refused before any of its pixels is read.
-    const int side = picture.width;
+    // A picture may be read at twice the terrain picture's side at most.
+    const int mostSide = std::max(kMostSideRead, 2 * side);
     GDALRasterBand& firstBand = *bands.dataset->GetRasterBand(1);
     const std::string output = "a terrain picture of " + std::to_string(side) + " x " + std::to_string(side);
-    std::unique_ptr<StripReader> strips;
-    const bool warped = cover.fit == ImageryFit::Warped || cover.fit == ImageryFit::WarpedInModelSystem;
+    const bool warped = cover_.fit == ImageryFit::Warped || cover_.fit == ImageryFit::WarpedInModelSystem;
     if (warped) {
         const std::array<double, 6> target = pictureTransform(*ground, side);
         const double ratio = picturePixelsPerTexel(*bands.dataset, sourceSystem, *ground, target);
         const ReadLevel level = readLevel(firstBand, ratio);
-        checkReadLevel(firstBand, level, cover.width, cover.height, "pixels", output);
-        strips = std::make_unique<WarpedStrips>(bands, *ground, target, sourceSystem, side, ratio > 1.0, level);
+        checkReadLevel(firstBand, level, cover_.width, cover_.height, "pixels", output, mostSide);
+        work_->strips =
+            std::make_unique<WarpedStrips>(bands, *ground, target, sourceSystem, side, ratio > 1.0, level);
     } else {
-        const double ratio = std::min(static_cast<double>(cover.width), static_cast<double>(cover.height)) / side;
-        checkReadLevel(firstBand, readLevel(firstBand, ratio), cover.width, cover.height, "pixels", output);
-        strips = std::make_unique<StretchedStrips>(bands, side);
+        const double ratio = std::min(static_cast<double>(cover_.width), static_cast<double>(cover_.height)) / side;
+        checkReadLevel(firstBand, readLevel(firstBand, ratio), cover_.width, cover_.height, "pixels", output,
+                       mostSide);
+        work_->strips = std::make_unique<StretchedStrips>(bands, side);
     }
-    const std::vector<BandScale> scales = bandScales(bands);
+    work_->scales = bandScales(bands);
+    work_->count = bands.colours + (warped || bands.alpha ? 1 : 0);
+}
 
+ImageryDrape::~ImageryDrape() = default;
+ImageryDrape::ImageryDrape(ImageryDrape&&) noexcept = default;
+
+void ImageryDrape::lay(int firstRow, Picture& band)
+{
+    Work& work = *work_;
+    const PictureBands& bands = work.bands;
+    const int side = side_;
     // The ground the heights cover ends half a cell past the centre of the
     // last cell; the terrain picture reaches half a cell further, which the
     // share leaves out.
     const double groundEnd = (kMapSize - 0.5) * side / kMapSize;
-    const int count = bands.colours + (warped || bands.alpha ? 1 : 0);
+    const int count = work.count;
     const int rowsPerStrip = stripRows(side, count);
-    double covered = 0.0, counted = 0.0;
-    std::vector<float> values;
-    for (int first = 0; first < side; first += rowsPerStrip) {
-        const int rows = std::min(rowsPerStrip, side - first);
-        strips->read(first, rows, values);
+    std::vector<float>& values = work.values;
+    for (int at = 0; at < band.height; at += rowsPerStrip) {
+        const int first = firstRow + at;
+        const int rows = std::min(rowsPerStrip, band.height - at);
+        work.strips->read(first, rows, values);
         const size_t bandPlane = static_cast<size_t>(side) * rows;
         for (int y = 0; y < rows; ++y)
             for (int x = 0; x < side; ++x) {
@@ -313,28 +327,34 @@ ImageryCover drapeImagery(GDALDataset& dataset, const GeoReference* ground, Vec3
                 const float alpha =
                     count > bands.colours ? clamp01(values[bands.colours * bandPlane + i] / 255.0f) : 1.0f;
                 if (x + 0.5 < groundEnd && first + y + 0.5 < groundEnd) {
-                    covered += alpha;
-                    counted += 1.0;
+                    work.covered += alpha;
+                    work.counted += 1.0;
                 }
                 if (alpha <= 0.0f)
                     continue;
                 float colour[3];
                 for (int c = 0; c < 3; ++c) {
                     const int b = bands.colours == 3 ? c : 0;
-                    const BandScale& scale = scales[b];
+                    const BandScale& scale = work.scales[b];
                     colour[c] =
                         static_cast<float>((values[b * bandPlane + i] - scale.low) / (scale.high - scale.low));
                 }
-                uint8_t* out = picture.at(x, first + y);
-                const Vec3 shown = Vec3{colour[0], colour[1], colour[2]} * gain;
+                uint8_t* out = band.at(x, at + y);
+                const Vec3 shown = Vec3{colour[0], colour[1], colour[2]} * gain_;
                 const float was[3] = {out[0] / 255.0f, out[1] / 255.0f, out[2] / 255.0f};
                 out[0] = toByte(lerp(was[0], shown.x, alpha));
                 out[1] = toByte(lerp(was[1], shown.y, alpha));
                 out[2] = toByte(lerp(was[2], shown.z, alpha));
             }
     }
-    cover.coveredShare = counted > 0.0 ? covered / counted : 0.0;
-    return cover;
+    cover_.coveredShare = work.counted > 0.0 ? work.covered / work.counted : 0.0;
+}
+
+ImageryCover drapeImagery(GDALDataset& dataset, const GeoReference* ground, Vec3 gain, Picture& picture)
+{
+    ImageryDrape drape(dataset, ground, gain, picture.width);
+    drape.lay(0, picture);
+    return drape.cover();
 }
 
 } // namespace landscape

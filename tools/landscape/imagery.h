@@ -17,6 +17,8 @@
 
 #include <gdal_priv.h>
 
+#include <memory>
+
 namespace landscape {
 
 enum class ImageryFit {
@@ -37,5 +39,26 @@ struct ImageryCover {
 // ground is where the heights lie, or null for a model without georeferencing.
 // Throws std::runtime_error with the reason (the caller names the file).
 ImageryCover drapeImagery(GDALDataset& dataset, const GeoReference* ground, Vec3 gain, Picture& picture);
+
+// The same a band of rows at a time, for a terrain picture too large to hold
+// whole: made for a picture of side x side, and laid on its rows in order.
+class ImageryDrape {
+public:
+    // Throws, as drapeImagery does, before any pixel is read.
+    ImageryDrape(GDALDataset& dataset, const GeoReference* ground, Vec3 gain, int side);
+    ~ImageryDrape();
+    ImageryDrape(ImageryDrape&&) noexcept;
+
+    // Lays the picture over band, the terrain picture's rows from first down.
+    void lay(int first, Picture& band);
+    const ImageryCover& cover() const { return cover_; } // the share so far, of the rows laid
+
+private:
+    struct Work;
+    std::unique_ptr<Work> work_;
+    Vec3 gain_;
+    int side_;
+    ImageryCover cover_;
+};
 
 } // namespace landscape

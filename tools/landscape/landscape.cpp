@@ -157,16 +157,25 @@ std::vector<LandscapeFile> buildSkyAndProps(uint64_t seed, const LandscapeOption
 
 namespace {
 
-// The generated terrain of a seed, its picture painted at the given side,
-// and its fine ground at groundSize (none at kNoGround).
-Terrain generateTerrain(uint64_t seed, int pictureSize, int groundSize)
+// The generated terrain of a seed, its picture painted at the given side
+// (past kMostWholePictureSize band by band into the folder), and its fine
+// ground at groundSize (none at kNoGround).
+Terrain generateTerrain(uint64_t seed, int pictureSize, int groundSize, const std::filesystem::path& folder)
 {
     Terrain terrain;
     terrain.ground = generateHeightField(seed);
     if (groundSize != kNoGround)
         terrain.fineGround =
             std::make_shared<const FineGround>(refineGeneratedGround(terrain.ground, groundSize, seed));
-    terrain.picture = resizedPicture(paintTerrain(terrain.ground, seed), pictureSize);
+    if (pictureSize > kMostWholePictureSize) {
+        const FinePainter painter(blendedHeights(terrain.ground), seed, nullptr, pictureSize);
+        FinePicture fine = makeFinePicture(folder, pictureSize, nullptr,
+                                           [&](int first, Picture& band) { painter.paint(first, band); });
+        terrain.picture = std::move(fine.listPicture);
+        terrain.finePicture = std::move(fine.file);
+    } else {
+        terrain.picture = resizedPicture(paintTerrain(terrain.ground, seed), pictureSize);
+    }
     terrain.detailPicture = paintDetail(streamSeed(seed, kTextureStream));
     return terrain;
 }
@@ -189,6 +198,8 @@ std::vector<LandscapeFile> buildAll(uint64_t seed, const LandscapeOptions& optio
         files.push_back({kFineGroundFileName, {}, [fine](const std::filesystem::path& path) {
                              writeGroundFile(*fine, path);
                          }});
+    if (const std::shared_ptr<const MadeFile> made = terrain.finePicture)
+        files.push_back({kFinePictureFileName, {}, [made](const std::filesystem::path& path) { made->placeAs(path); }});
     for (LandscapeFile& file : props.get())
         files.push_back(std::move(file));
     if (!terrain.geoReference.empty())
@@ -202,7 +213,7 @@ std::vector<LandscapeFile> buildAll(uint64_t seed, const LandscapeOptions& optio
 std::vector<LandscapeFile> buildLandscape(uint64_t seed, const LandscapeOptions& options)
 {
     return buildAll(seed, options, SkyHorizon::Hills, [&] {
-        return generateTerrain(seed, options.pictureSize, options.groundSize);
+        return generateTerrain(seed, options.pictureSize, options.groundSize, options.folder);
     });
 }
 
@@ -221,7 +232,7 @@ void prepareLandscapeFolder(const std::filesystem::path& folder)
     std::filesystem::create_directories(folder, error);
     if (error)
         throw std::runtime_error("cannot create " + folder.string() + ": " + error.message());
-    for (const char* name : {kVersionFileName, kGeoReferenceFile, kFineGroundFileName}) {
+    for (const char* name : {kVersionFileName, kGeoReferenceFile, kFineGroundFileName, kFinePictureFileName}) {
         std::filesystem::remove(folder / name, error);
         if (error)
             throw std::runtime_error(std::string("cannot remove the old ") + name + ": " + error.message());

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "assets/landscape_facts.h"
+#include "fine_picture.h"
 #include "heightfield.h"
 #include "picture.h"
 
@@ -44,9 +45,10 @@ struct LandscapeOptions {
     Plants plants = Plants::Palms;
     int pictureSize = kMapSize; // the terrain picture's side, kMapSize..kMostPictureSize
     int groundSize = 0;         // the generated fine ground's side (fine_ground.h); 0: none
+    std::filesystem::path folder; // the landscape's: a picture past kMostWholePictureSize is made in it
 };
 
-constexpr int kMostPictureSize = 8192;
+constexpr int kMostPictureSize = kMostFinePictureSide;
 
 struct FineGround; // fine_ground.h
 
@@ -54,6 +56,9 @@ struct FineGround; // fine_ground.h
 struct Terrain {
     HeightField ground;       // 1024 × 1024, heights 0..255
     Picture picture;          // the terrain picture, square, top row along z = 0
+    // Past kMostWholePictureSize: landscape.picture.tif, made in the folder
+    // already (picture is then the same at kListPictureSize).
+    std::shared_ptr<const MadeFile> finePicture;
     Picture detailPicture;    // repeated over the ground and multiplied in
     std::string geoReference; // the text of landscape.geo.json; empty where the place has none
     std::shared_ptr<const FineGround> fineGround; // landscape.ground.tif; none without
@@ -70,12 +75,11 @@ std::vector<LandscapeFile> buildLandscapeAround(Terrain terrain, uint64_t seed, 
 
 // Removes a version file left in the folder, so that a set that fails half
 // way is not taken for a complete one, and a geographic reference and a fine
-// ground, so that a folder never carries one that is not its own; creates
+// ground and a fine picture, so that a folder never carries one that is not its own; creates
 // the folder if it is missing.
 void prepareLandscapeFolder(const std::filesystem::path& folder);
 
-// Writes one file into the folder and returns its size. Throws
-// std::runtime_error on failure.
+// Writes one file into the folder and returns its size. Throws std::runtime_error on failure.
 size_t writeLandscapeFile(const std::filesystem::path& folder, const LandscapeFile& file);
 
 } // namespace landscape

@@ -100,9 +100,12 @@ const std::vector<ToolOption>& options()
         {"--image-size", true, "N",
          formatText("the terrain picture's side, %d to %d (default %d with\n"
                     "--image, else %d); a larger one is sharper and costs the\n"
-                    "viewer more start-up time and memory",
+                    "viewer more start-up time and memory. Above %d it is\n"
+                    "written as %s, a tiled picture with\n"
+                    "overviews, and %s at %d beside it",
                     landscape::kMapSize, landscape::kMostPictureSize, landscape::kPhotoPictureSize,
-                    landscape::kMapSize)},
+                    landscape::kMapSize, landscape::kMostWholePictureSize, kFinePictureFileName,
+                    dataFileName(DataFile::TerrainPicture), landscape::kListPictureSize)},
         {landscape::kGroundSizeOption, true, "N|none",
          "the fine ground's side, 1025, 2049, 4097, 8193 or 16385 samples,\n"
          "written as landscape.ground.tif beside the height map, which is\n"
@@ -313,6 +316,7 @@ int main(int argc, char** argv)
         return reportUsageError("lumora-landscape", line.positional.empty() ? "" : "only one OUTDIR, please",
                                 printUsage);
     const std::string& folder = line.positional[0];
+    options.folder = import.folder = folder;
 
     // The work runs in a child locked into the sandbox; folders made here
     // for it are removed again when it fails, which the child could not do.
@@ -321,9 +325,11 @@ int main(int argc, char** argv)
         return 1;
     if (const std::optional<ChildEnding> ending = continueInChild("lumora-landscape")) {
         std::error_code error;
-        if (!ending->succeeded())
+        if (!ending->succeeded()) {
+            landscape::removePassingFiles(folder); // what a child cut short left
             for (const std::filesystem::path& each : made)
                 std::filesystem::remove(each, error); // only while empty
+        }
         return endLikeChild(*ending);
     }
     if (!enterToolSandbox("lumora-landscape", importRules(import, folder),

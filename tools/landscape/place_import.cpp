@@ -11,6 +11,8 @@
 
 #include "assets/report.h"
 
+#include <optional>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdarg>
@@ -203,20 +205,28 @@ ImportedHeights importHeights(const ImportOptions& options)
     return heights;
 }
 
+// What the ground is in metres, where the place's position is known.
+std::optional<GroundMetres> groundMetres(const ImportedHeights& heights)
+{
+    const std::optional<GeoReference>& reference = heights.reference;
+    if (!reference || !heights.step)
+        return std::nullopt;
+    return GroundMetres{reference->metresAtHeight0,
+                        reference->metresPerHeightStep,
+                        heights.step->across,
+                        heights.step->along,
+                        latitudeAtRow(*reference, 0),
+                        latitudeAtRow(*reference, kGeoGridCount - 1)};
+}
+
 // The painted ground at the picture's side: from metres where the place's
 // position is known, else as the generated ground is painted.
 Picture paintedGround(const ImportedHeights& heights, uint64_t seed, int side)
 {
-    const std::optional<GeoReference>& reference = heights.reference;
-    if (!reference || !heights.step)
+    const std::optional<GroundMetres> metres = groundMetres(heights);
+    if (!metres)
         return resizedPicture(paintTerrain(heights.ground, seed), side);
-    const GroundMetres metres{reference->metresAtHeight0,
-                              reference->metresPerHeightStep,
-                              heights.step->across,
-                              heights.step->along,
-                              latitudeAtRow(*reference, 0),
-                              latitudeAtRow(*reference, kGeoGridCount - 1)};
-    return resizedPicture(paintTerrain(heights.ground, seed, metres), side);
+    return resizedPicture(paintTerrain(heights.ground, seed, *metres), side);
 }
 
 // Runs one part of the import, naming its file in the reason it fails.
@@ -291,35 +301,59 @@ ImportedPlace importPlace(const ImportOptions& options, uint64_t seed)
     place.report = importLine(options.heightMap.string(), heights.line);
     Terrain& terrain = place.terrain;
     const int side = options.pictureSize.value_or(image ? kPhotoPictureSize : kMapSize);
-    terrain.picture = paintedGround(heights, seed, side);
-    terrain.ground = std::move(heights.ground);
-    terrain.fineGround = std::move(heights.fine);
     terrain.detailPicture = paintDetail(streamSeed(seed, kTextureStream));
 
     // A photograph is drawn under a detail picture that is nearly white, and
     // divided by its mean so that it shows its own colours; the painted
     // ground it leaves uncovered is brought to what it shows under its own
-    // detail picture.
+    // detail picture. The track keeps its colours under whichever detail
+    // picture it is drawn.
+    Vec3 paintedGain{1.0f, 1.0f, 1.0f};
+    std::optional<ImageryDrape> drape;
     if (image) {
         const Vec3 paintedMean = meanColour(terrain.detailPicture);
         terrain.detailPicture = paintPhotoDetail(streamSeed(seed, kTextureStream));
         const Vec3 photoMean = meanColour(terrain.detailPicture);
-        const Vec3 paintedGain = paintedMean / photoMean;
-        const float gains[3] = {paintedGain.x, paintedGain.y, paintedGain.z};
-        for (size_t i = 0; i < terrain.picture.pixels.size(); ++i)
-            terrain.picture.pixels[i] = toByte(terrain.picture.pixels[i] / 255.0f * gains[i % 3]);
+        paintedGain = paintedMean / photoMean;
         const Vec3 gain = Vec3{1.0f, 1.0f, 1.0f} / photoMean;
-        const ImageryCover cover =
-            forFile(options.image, [&] { return drapeImagery(*image, ground, gain, terrain.picture); });
-        place.report += imageryPart(options.image, cover, side);
+        drape.emplace(forFile(options.image, [&] { return ImageryDrape(*image, ground, gain, side); }));
     }
+    std::optional<TrackDrawer> drawer;
     if (track) {
-        // The track keeps its colours under whichever detail picture it is drawn.
         const Vec3 gain = Vec3{1.0f, 1.0f, 1.0f} / meanColour(terrain.detailPicture);
-        const TrackDrawing drawing =
-            forFile(options.track, [&] { return drawTrack(*track, *ground, gain, terrain.picture); });
-        place.report += trackPart(options.track, drawing);
+        drawer.emplace(forFile(options.track, [&] { return TrackDrawer(*track, *ground, gain, side); }));
     }
+    // The photograph and the track laid on the painted ground, a band of
+    // rows at a time where the picture is too large to hold whole.
+    const auto layOn = [&](int first, Picture& band) {
+        if (drape) {
+            const float gains[3] = {paintedGain.x, paintedGain.y, paintedGain.z};
+            for (size_t i = 0; i < band.pixels.size(); ++i)
+                band.pixels[i] = toByte(band.pixels[i] / 255.0f * gains[i % 3]);
+            forFile(options.image, [&] { drape->lay(first, band); });
+        }
+        if (drawer)
+            forFile(options.track, [&] { drawer->draw(first, band); });
+    };
+    if (side > kMostWholePictureSize) {
+        const std::optional<GroundMetres> metres = groundMetres(heights);
+        const FinePainter painter(blendedHeights(heights.ground), seed, metres ? &*metres : nullptr, side);
+        FinePicture fine = makeFinePicture(options.folder, side, ground, [&](int first, Picture& band) {
+            painter.paint(first, band);
+            layOn(first, band);
+        });
+        terrain.picture = std::move(fine.listPicture);
+        terrain.finePicture = std::move(fine.file);
+    } else {
+        terrain.picture = paintedGround(heights, seed, side);
+        layOn(0, terrain.picture);
+    }
+    terrain.ground = std::move(heights.ground);
+    terrain.fineGround = std::move(heights.fine);
+    if (drape)
+        place.report += imageryPart(options.image, drape->cover(), side);
+    if (drawer)
+        place.report += trackPart(options.track, drawer->drawing());
     place.reference = std::move(heights.reference);
     if (place.reference)
         terrain.geoReference = formatGeoReference(*place.reference);

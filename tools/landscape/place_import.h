@@ -39,6 +39,7 @@ struct ImportOptions {
     // The fine ground's side (fine_ground.h); kNoGround for none; by default
     // the smallest that holds the window's samples.
     std::optional<int> groundSize;
+    std::filesystem::path folder; // the landscape's: a picture past kMostWholePictureSize is made in it
 };
 
 struct ImportedPlace {

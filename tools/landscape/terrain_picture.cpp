@@ -7,7 +7,10 @@
 #include "scene/plant_ground.h" // where the viewer lets plants stand
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <future>
+#include <optional>
 #include <vector>
 
 namespace landscape {
@@ -41,17 +44,17 @@ const Vec3 kBareGround{0.55f, 0.50f, 0.42f};
 // The tree line lies this far below the snow line.
 constexpr double kTreeLineBelowSnow = 800.0;
 
-// One cell of the ground as its cover rule sees it. Heights are in the
+// One point of the ground as its cover rule sees it. Heights are in the
 // painter's height unit (height steps, or metres); slope is rise over run and
 // hollow the mean of four neighbours five cells away less the height, over
-// the grid step, both in the same unit across and up.
+// the grid step, both in the same unit across and up. x and z are in cells.
 struct CoverCell {
     float height;
     float slope;
     float hollow;
     float patch; // broad noise, about -1..1
     float grain; // fine noise
-    int x, z;
+    float x, z;
 };
 
 // The heights and steps the painter works in: height steps and grid steps for
@@ -64,48 +67,92 @@ struct ReliefUnits {
     float riseMean = 1.0f;
 };
 
-// The sun's hill-shading baked into each cell of a cover chosen by rule.
+// The heights around a point that its colour is made of: there, and one,
+// three and five cells away along x (east, west) and along z (south, north).
+struct Around {
+    float here;
+    float east1, west1, south1, north1;
+    float east3, west3, south3, north3;
+    float east5, west5, south5, north5;
+};
+
+// The sun's hill-shading baked into a cover chosen by rule, at the point
+// (x, z) in cells.
 template <typename Cover>
-Picture paintGround(const HeightField& field, uint64_t seed, ReliefUnits units, Cover cover)
+Vec3 shadePoint(const Around& a, float patch, float grain, float x, float z, ReliefUnits units, const Cover& cover)
+{
+    const Vec3 sun = sunDirection();
+    const float levelLight = kAmbient + (1.0f - kAmbient) * sun.y;
+    const float h = a.here;
+    // The fine gradient shades; a wider one decides the ground cover,
+    // so that cover follows the land's form, not its small bumps.
+    const float gx = 0.5f * (a.east1 - a.west1) * units.riseAcross;
+    const float gz = 0.5f * (a.south1 - a.north1) * units.riseAlong;
+    const float wideX = (a.east3 - a.west3) / 6.0f * units.riseAcross;
+    const float wideZ = (a.south3 - a.north3) / 6.0f * units.riseAlong;
+    const float slope = std::sqrt(wideX * wideX + wideZ * wideZ);
+    // Above zero in hollows and valley floors, below on spurs and tops.
+    const float hollow = (0.25f * (a.east5 + a.west5 + a.south5 + a.north5) - h) * units.riseMean;
+
+    const Vec3 colour =
+        cover(CoverCell{units.atHeight0 + h * units.perHeightStep, slope, hollow, patch, grain, x, z}) *
+        (1.0f + 0.06f * grain);
+    const Vec3 normal = normalize(Vec3{-gx, 1.0f, -gz});
+    const float direct = std::max(0.0f, dot(normal, sun));
+    const float occlusion = 1.0f - 0.4f * smoothstep(0.0f, 12.0f, hollow);
+    const float light = (kAmbient * occlusion + (1.0f - kAmbient) * direct) / levelLight;
+    return colour * (light * kBrightness);
+}
+
+// One texel a cell, each from its own sample.
+template <typename Cover>
+Picture paintGround(const HeightField& field, uint64_t seed, ReliefUnits units, const Cover& cover)
 {
     const uint32_t patchSeed = noiseSeed(seed, kPatchStream);
     const uint32_t grainSeed = noiseSeed(seed, kGrainStream);
-    const Vec3 sun = sunDirection();
-    const float levelLight = kAmbient + (1.0f - kAmbient) * sun.y;
-
     Picture picture(field.size, field.size, 3);
     for (int z = 0; z < field.size; ++z) {
         for (int x = 0; x < field.size; ++x) {
-            const float h = field.at(x, z);
             const float u = static_cast<float>(x) / static_cast<float>(field.size);
             const float v = static_cast<float>(z) / static_cast<float>(field.size);
-            const float patch = tileFbm(patchSeed, u, v, 24, 3);
-            const float grain = tileFbm(grainSeed, u, v, 256, 2);
-
-            // The fine gradient shades; a wider one decides the ground cover,
-            // so that cover follows the land's form, not its small bumps.
-            const float gx = 0.5f * (field.at(x + 1, z) - field.at(x - 1, z)) * units.riseAcross;
-            const float gz = 0.5f * (field.at(x, z + 1) - field.at(x, z - 1)) * units.riseAlong;
-            const float wideX = (field.at(x + 3, z) - field.at(x - 3, z)) / 6.0f * units.riseAcross;
-            const float wideZ = (field.at(x, z + 3) - field.at(x, z - 3)) / 6.0f * units.riseAlong;
-            const float slope = std::sqrt(wideX * wideX + wideZ * wideZ);
-            // Above zero in hollows and valley floors, below on spurs and tops.
-            const float hollow =
-                (0.25f * (field.at(x + 5, z) + field.at(x - 5, z) + field.at(x, z + 5) + field.at(x, z - 5)) - h) *
-                units.riseMean;
-
-            const Vec3 colour =
-                cover(CoverCell{units.atHeight0 + h * units.perHeightStep, slope, hollow, patch, grain, x, z}) *
-                (1.0f + 0.06f * grain);
-            const Vec3 normal = normalize(Vec3{-gx, 1.0f, -gz});
-            const float direct = std::max(0.0f, dot(normal, sun));
-            const float occlusion = 1.0f - 0.4f * smoothstep(0.0f, 12.0f, hollow);
-            const float light = (kAmbient * occlusion + (1.0f - kAmbient) * direct) / levelLight;
-            setRgb(picture, x, z, colour * (light * kBrightness));
+            const Around around{field.at(x, z),
+                                field.at(x + 1, z), field.at(x - 1, z), field.at(x, z + 1), field.at(x, z - 1),
+                                field.at(x + 3, z), field.at(x - 3, z), field.at(x, z + 3), field.at(x, z - 3),
+                                field.at(x + 5, z), field.at(x - 5, z), field.at(x, z + 5), field.at(x, z - 5)};
+            setRgb(picture, x, z,
+                   shadePoint(around, tileFbm(patchSeed, u, v, 24, 3), tileFbm(grainSeed, u, v, 256, 2),
+                              static_cast<float>(x), static_cast<float>(z), units, cover));
         }
     }
     return picture;
 }
+
+// A noise over the ground, one value a cell, blended between them.
+class NoiseGrid {
+public:
+    NoiseGrid(uint32_t seed, int cells, int octaves) : values_(static_cast<size_t>(kMapSize) * kMapSize)
+    {
+        for (int z = 0; z < kMapSize; ++z)
+            for (int x = 0; x < kMapSize; ++x)
+                values_[static_cast<size_t>(z) * kMapSize + x] =
+                    tileFbm(seed, static_cast<float>(x) / kMapSize, static_cast<float>(z) / kMapSize, cells, octaves);
+    }
+    // At (x, z) in cells, wrapping as the noise does; a cell's own value at
+    // whole numbers.
+    float at(float x, float z) const
+    {
+        // Whole cells by truncation, cheaper than floor: x and z lie above -kMapSize.
+        const int i = static_cast<int>(x + kMapSize) - kMapSize, j = static_cast<int>(z + kMapSize) - kMapSize;
+        const float tx = x - static_cast<float>(i), tz = z - static_cast<float>(j);
+        const auto value = [&](int a, int b) {
+            return values_[static_cast<size_t>(b & (kMapSize - 1)) * kMapSize + (a & (kMapSize - 1))];
+        };
+        return lerp(lerp(value(i, j), value(i + 1, j), tx), lerp(value(i, j + 1), value(i + 1, j + 1), tx), tz);
+    }
+
+private:
+    std::vector<float> values_;
+};
 
 Vec3 rockColour(const CoverCell& c)
 {
@@ -114,31 +161,26 @@ Vec3 rockColour(const CoverCell& c)
 
 } // namespace
 
-Picture paintTerrain(const HeightField& field, uint64_t seed)
+namespace {
+
+// In height steps: sand on the shore, grass drying with height, rock on
+// slopes and the highest tops, snow just below those.
+Vec3 stepsCover(const CoverCell& c)
 {
-    // In height steps: sand on the shore, grass drying with height, rock on
-    // slopes and the highest tops, snow just below those.
-    return paintGround(field, seed, ReliefUnits{}, [](const CoverCell& c) {
-        const float h = c.height;
-        Vec3 colour = lerp(kGrass, kLushGrass, clamp01(0.5f + 0.25f * c.hollow + 0.6f * c.patch));
-        const float dryness =
-            smoothstep(60.0f, 150.0f, h + 40.0f * c.patch) * clamp01(0.7f - 0.2f * c.hollow + 0.8f * c.patch);
-        colour = lerp(colour, kDryGrass, dryness);
-        colour = lerp(colour, kSand, 1.0f - smoothstep(2.5f, 5.0f, h + 4.0f * c.patch));
-        const float rocky = std::max(smoothstep(0.75f, 1.2f, c.slope + 0.25f * c.patch),
-                                     smoothstep(175.0f, 215.0f, h + 20.0f * c.patch));
-        colour = lerp(colour, rockColour(c), rocky);
-        const float snowy =
-            smoothstep(172.0f, 192.0f, h + 14.0f * c.patch) * (1.0f - smoothstep(2.2f, 3.2f, c.slope));
-        return lerp(colour, kSnow, snowy);
-    });
+    const float h = c.height;
+    Vec3 colour = lerp(kGrass, kLushGrass, clamp01(0.5f + 0.25f * c.hollow + 0.6f * c.patch));
+    const float dryness =
+        smoothstep(60.0f, 150.0f, h + 40.0f * c.patch) * clamp01(0.7f - 0.2f * c.hollow + 0.8f * c.patch);
+    colour = lerp(colour, kDryGrass, dryness);
+    colour = lerp(colour, kSand, 1.0f - smoothstep(2.5f, 5.0f, h + 4.0f * c.patch));
+    const float rocky = std::max(smoothstep(0.75f, 1.2f, c.slope + 0.25f * c.patch),
+                                 smoothstep(175.0f, 215.0f, h + 20.0f * c.patch));
+    colour = lerp(colour, rockColour(c), rocky);
+    const float snowy = smoothstep(172.0f, 192.0f, h + 14.0f * c.patch) * (1.0f - smoothstep(2.2f, 3.2f, c.slope));
+    return lerp(colour, kSnow, snowy);
 }
 
-double snowLineMetres(double latitude) { return 4500.0 * std::clamp((80.0 - std::fabs(latitude)) / 55.0, 0.0, 1.0); }
-
-double treeLineMetres(double latitude) { return snowLineMetres(latitude) - kTreeLineBelowSnow; }
-
-Picture paintTerrain(const HeightField& field, uint64_t seed, const GroundMetres& metres)
+ReliefUnits metreUnits(const GroundMetres& metres)
 {
     ReliefUnits units;
     units.atHeight0 = static_cast<float>(metres.atHeight0);
@@ -146,28 +188,30 @@ Picture paintTerrain(const HeightField& field, uint64_t seed, const GroundMetres
     units.riseAcross = static_cast<float>(metres.perHeightStep / metres.stepAcross);
     units.riseAlong = static_cast<float>(metres.perHeightStep / metres.stepAlong);
     units.riseMean = static_cast<float>(2.0 * metres.perHeightStep / (metres.stepAcross + metres.stepAlong));
-    std::vector<float> snowLine(static_cast<size_t>(field.size));
-    for (int z = 0; z < field.size; ++z)
-        snowLine[z] = static_cast<float>(snowLineMetres(
-            metres.northLatitude + (metres.southLatitude - metres.northLatitude) * (z + 0.5) / field.size));
+    return units;
+}
 
-    const double treesNorth = treeLineMetres(metres.northLatitude);
-    const double treesSouth = treeLineMetres(metres.southLatitude);
+// In metres and true slopes: fields in the flat, forest on slopes and in
+// broad tracts up to the tree line, alpine grass turning to bare ground up
+// to the snow line, rock from where the ground is too steep for plants
+// (about 32 degrees) to about 40.
+class MetresCover {
+public:
+    MetresCover(uint64_t seed, const GroundMetres& metres, int size)
+        : metres_(metres), size_(size), woodland_(noiseSeed(seed, kWoodlandStream), 6, 3),
+          treesNorth_(treeLineMetres(metres.northLatitude)), treesSouth_(treeLineMetres(metres.southLatitude))
+    {
+    }
 
-    // In metres and true slopes: fields in the flat, forest on slopes and in
-    // broad tracts up to the tree line, alpine grass turning to bare ground up
-    // to the snow line, rock from where the ground is too steep for plants
-    // (about 32 degrees) to about 40.
-    const uint32_t woodlandSeed = noiseSeed(seed, kWoodlandStream);
-    const float size = static_cast<float>(field.size);
-    const float steepest = static_cast<float>(kSteepestPlantGround);
-    return paintGround(field, seed, units, [&](const CoverCell& c) {
+    Vec3 operator()(const CoverCell& c) const
+    {
         const float h = c.height;
-        const float snow = snowLine[c.z];
+        const float snow = static_cast<float>(snowLineMetres(
+            metres_.northLatitude + (metres_.southLatitude - metres_.northLatitude) * (c.z + 0.5) / size_));
         const float trees = static_cast<float>(
-            treeLineAt(treesNorth, treesSouth, (c.z + 0.5) * kGeoWorldSide / static_cast<double>(field.size)));
-        const float woodland =
-            tileFbm(woodlandSeed, static_cast<float>(c.x) / size, static_cast<float>(c.z) / size, 6, 3);
+            treeLineAt(treesNorth_, treesSouth_, (c.z + 0.5) * kGeoWorldSide / static_cast<double>(size_)));
+        const float woodland = woodland_.at(c.x, c.z);
+        const float steepest = static_cast<float>(kSteepestPlantGround);
         Vec3 colour = lerp(kGrass, kLushGrass, clamp01(0.5f + 0.25f * c.hollow + 0.6f * c.patch));
         const Vec3 forest = lerp(kForest, kDarkForest, clamp01(0.5f + 0.5f * c.patch + 0.8f * c.grain));
         const float wooded = smoothstep(0.0f, 0.3f, woodland + 0.3f * c.patch + 2.0f * c.slope - 0.15f) *
@@ -181,7 +225,127 @@ Picture paintTerrain(const HeightField& field, uint64_t seed, const GroundMetres
         const float snowy =
             smoothstep(snow - 60.0f, snow + 120.0f, h + 150.0f * c.patch) * (1.0f - smoothstep(0.8f, 1.1f, c.slope));
         return lerp(colour, kSnow, snowy);
-    });
+    }
+
+private:
+    GroundMetres metres_;
+    int size_;
+    NoiseGrid woodland_; // broad tracts of forest
+    double treesNorth_, treesSouth_;
+};
+
+} // namespace
+
+Picture paintTerrain(const HeightField& field, uint64_t seed)
+{
+    return paintGround(field, seed, ReliefUnits{}, stepsCover);
+}
+
+double snowLineMetres(double latitude) { return 4500.0 * std::clamp((80.0 - std::fabs(latitude)) / 55.0, 0.0, 1.0); }
+
+double treeLineMetres(double latitude) { return snowLineMetres(latitude) - kTreeLineBelowSnow; }
+
+Picture paintTerrain(const HeightField& field, uint64_t seed, const GroundMetres& metres)
+{
+    return paintGround(field, seed, metreUnits(metres), MetresCover(seed, metres, field.size));
+}
+
+HeightLookup blendedHeights(const HeightField& field)
+{
+    return [&field](float z, double x0, double step, int count, float* heights) {
+        // The line blended between its two rows first, then along it.
+        const float top = std::floor(z);
+        const float tz = z - top;
+        const int j = static_cast<int>(top);
+        std::array<float, kMapSize> line;
+        const int mask = kMapSize - 1;
+        for (int i = 0; i < kMapSize; ++i)
+            line[i] = lerp(field.at(i, j), field.at(i, j + 1), tz);
+        for (int n = 0; n < count; ++n) {
+            // Whole cells by truncation, a call cheaper than floor: x lies above -kMapSize.
+            const double x = x0 + n * step + kMapSize;
+            const int i = static_cast<int>(x);
+            heights[n] = lerp(line[i & mask], line[(i + 1) & mask], static_cast<float>(x - i));
+        }
+    };
+}
+
+struct FinePainter::Work {
+    HeightLookup heights;
+    int side;
+    std::optional<GroundMetres> metres;
+    NoiseGrid patch, grain;
+    std::optional<MetresCover> metresCover;
+
+    Work(HeightLookup lookup, uint64_t landscapeSeed, const GroundMetres* ground, int pictureSide)
+        : heights(std::move(lookup)), side(pictureSide),
+          metres(ground ? std::optional<GroundMetres>(*ground) : std::nullopt),
+          patch(noiseSeed(landscapeSeed, kPatchStream), 24, 3), grain(noiseSeed(landscapeSeed, kGrainStream), 256, 2)
+    {
+        if (metres)
+            metresCover.emplace(landscapeSeed, *metres, kMapSize);
+    }
+
+    // Pixel p's centre, in cells.
+    double cellOf(int pixel) const { return (pixel + 0.5) * kMapSize / side - 0.5; }
+
+    // Rows from to to of band, which holds the picture's rows from first down.
+    template <typename Cover>
+    void paint(const Cover& cover, ReliefUnits units, int first, Picture& band, int from, int to) const
+    {
+        // Each row's heights along the row's own line (at seven offsets
+        // across) and along six lines above and below it.
+        const int offsets[] = {0, 1, -1, 3, -3, 5, -5};
+        std::vector<float> along[7], across[7];
+        for (auto& row : along)
+            row.resize(static_cast<size_t>(side));
+        for (auto& row : across)
+            row.resize(static_cast<size_t>(side));
+        const double x0 = cellOf(0), step = static_cast<double>(kMapSize) / side;
+        for (int row = from; row < to; ++row) {
+            const float z = static_cast<float>(cellOf(first + row));
+            for (int k = 0; k < 7; ++k) {
+                heights(z, x0 + offsets[k], step, side, along[k].data());
+                if (k > 0)
+                    heights(z + static_cast<float>(offsets[k]), x0, step, side, across[k].data());
+            }
+            for (int column = 0; column < side; ++column) {
+                const size_t i = static_cast<size_t>(column);
+                const Around around{along[0][i], along[1][i], along[2][i], across[1][i], across[2][i],
+                                    along[3][i], along[4][i], across[3][i], across[4][i],
+                                    along[5][i], along[6][i], across[5][i], across[6][i]};
+                const float x = static_cast<float>(x0 + column * step);
+                setRgb(band, column, row,
+                       shadePoint(around, patch.at(x, z), grain.at(x, z), x, z, units, cover));
+            }
+        }
+    }
+
+    template <typename Cover>
+    void paintBand(const Cover& cover, ReliefUnits units, int first, Picture& band) const
+    {
+        // Two threads, a half of the band each.
+        const int half = band.height / 2;
+        std::future<void> other =
+            std::async(std::launch::async, [&] { paint(cover, units, first, band, half, band.height); });
+        paint(cover, units, first, band, 0, half);
+        other.get();
+    }
+};
+
+FinePainter::FinePainter(HeightLookup heights, uint64_t seed, const GroundMetres* metres, int side)
+    : work_(std::make_unique<Work>(std::move(heights), seed, metres, side))
+{
+}
+
+FinePainter::~FinePainter() = default;
+
+void FinePainter::paint(int first, Picture& band) const
+{
+    if (work_->metresCover)
+        work_->paintBand(*work_->metresCover, metreUnits(*work_->metres), first, band);
+    else
+        work_->paintBand(stepsCover, ReliefUnits{}, first, band);
 }
 
 Picture resizedPicture(Picture picture, int side)

@@ -11,6 +11,8 @@
 #include "picture.h"
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 
 namespace landscape {
 
@@ -40,6 +42,34 @@ double snowLineMetres(double latitude);
 // ground is painted with it even between the place's north and south edge,
 // and landscape.geo.json carries it, so the viewer grows no plant above it.
 double treeLineMetres(double latitude);
+
+// The ground's heights along a line of constant z (in cells of the byte
+// map, 0 to 1024), at x = x0 + n * step for n below count, between its
+// samples: what a picture finer than the ground is painted from. A row at a
+// time, so that a lookup costs no call a point.
+using HeightLookup = std::function<void(float z, double x0, double step, int count, float* heights)>;
+
+// The byte map's heights blended bilinearly between its samples, wrapping
+// as the ground does. The lookup holds on to field.
+HeightLookup blendedHeights(const HeightField& field);
+
+// A terrain picture of side x side finer than the ground, painted pixel by
+// pixel from the heights at each pixel's centre, so that it shows the ground
+// smooth, not in cells: from metres where they are given (else as the
+// generated ground), with the same cover and light as paintTerrain.
+class FinePainter {
+public:
+    FinePainter(HeightLookup heights, uint64_t seed, const GroundMetres* metres, int side);
+    ~FinePainter();
+
+    // Paints band (side wide) with the picture's rows from first down, on
+    // two threads.
+    void paint(int first, Picture& band) const;
+
+private:
+    struct Work;
+    std::unique_ptr<Work> work_;
+};
 
 // A square picture of the ground brought to another side, blending the four
 // nearest pixels; it repeats across its edges as the ground does.

@@ -132,7 +132,10 @@ void collect(const OGRGeometry& geometry, OGRCoordinateTransformation& toModel, 
 
 } // namespace
 
-TrackDrawing drawTrack(GDALDataset& dataset, const GeoReference& ground, Vec3 gain, Picture& picture)
+struct TrackDrawer::Shapes : landscape::Shapes {};
+
+TrackDrawer::TrackDrawer(GDALDataset& dataset, const GeoReference& ground, Vec3 gain, int side)
+    : shapes_(std::make_unique<Shapes>()), gain_(gain), side_(side)
 {
     OGRSpatialReference model;
     if (model.importFromWkt(ground.systemWkt.c_str()) != OGRERR_NONE)
@@ -141,10 +144,10 @@ TrackDrawing drawTrack(GDALDataset& dataset, const GeoReference& ground, Vec3 ga
     double worldFromModel[6];
     if (!GDALInvGeoTransform(const_cast<double*>(ground.geotransform.data()), worldFromModel))
         throw std::runtime_error("cannot be placed: the elevation model's georeferencing cannot be inverted");
-    const double pixelsPerUnit = static_cast<double>(picture.width) / kMapSize;
+    const double pixelsPerUnit = static_cast<double>(side) / kMapSize;
 
     const bool gpx = EQUAL(dataset.GetDriver()->GetDescription(), "GPX");
-    Shapes shapes;
+    Shapes& shapes = *shapes_;
     for (OGRLayer* layer : dataset.GetLayers()) {
         // GPX lists every point of its tracks and routes again as a layer of its own.
         const std::string name = layer->GetName();
@@ -169,27 +172,41 @@ TrackDrawing drawTrack(GDALDataset& dataset, const GeoReference& ground, Vec3 ga
     if (shapes.lines.empty() && shapes.marks.empty())
         throw std::runtime_error("holds no track, route or waypoint");
 
+    drawing_.lines = static_cast<int>(shapes.lines.size());
+    drawing_.waypoints = static_cast<int>(shapes.marks.size());
+}
+
+TrackDrawer::~TrackDrawer() = default;
+TrackDrawer::TrackDrawer(TrackDrawer&&) noexcept = default;
+
+void TrackDrawer::draw(int first, Picture& band)
+{
     // The same width on the ground at every side of the picture.
-    const float scale = static_cast<float>(picture.width) / 2048.0f;
+    const float scale = static_cast<float>(side_) / 2048.0f;
     const float lineRadius = kLineRadius * scale;
     const float edgeRadius = lineRadius + kEdgeWidth * scale;
-    const Vec3 line = kLineColour * gain;
-    const Vec3 edge = kEdgeColour * gain;
-    TrackDrawing drawing;
-    drawing.lines = static_cast<int>(shapes.lines.size());
-    drawing.waypoints = static_cast<int>(shapes.marks.size());
+    const Vec3 line = kLineColour * gain_;
+    const Vec3 edge = kEdgeColour * gain_;
+    // In the band's own rows: each stroke keeps to the rows it has.
+    const auto inBand = [first](Point p) { return Point{p.x, p.y - first}; };
     // All the dark edges first, so that no edge crosses a red line.
-    for (const auto& points : shapes.lines)
+    for (const auto& points : shapes_->lines)
         for (size_t i = 1; i < points.size(); ++i)
-            drawing.drawn |= stroke(picture, points[i - 1], points[i], edgeRadius, edge);
-    for (const auto& points : shapes.lines)
+            drawing_.drawn |= stroke(band, inBand(points[i - 1]), inBand(points[i]), edgeRadius, edge);
+    for (const auto& points : shapes_->lines)
         for (size_t i = 1; i < points.size(); ++i)
-            stroke(picture, points[i - 1], points[i], lineRadius, line);
-    for (const Point& mark : shapes.marks) {
-        drawing.drawn |= stroke(picture, mark, mark, kMarkRadius * scale + kEdgeWidth * scale, edge);
-        stroke(picture, mark, mark, kMarkRadius * scale, line);
+            stroke(band, inBand(points[i - 1]), inBand(points[i]), lineRadius, line);
+    for (const Point& mark : shapes_->marks) {
+        drawing_.drawn |= stroke(band, inBand(mark), inBand(mark), kMarkRadius * scale + kEdgeWidth * scale, edge);
+        stroke(band, inBand(mark), inBand(mark), kMarkRadius * scale, line);
     }
-    return drawing;
+}
+
+TrackDrawing drawTrack(GDALDataset& dataset, const GeoReference& ground, Vec3 gain, Picture& picture)
+{
+    TrackDrawer drawer(dataset, ground, gain, picture.width);
+    drawer.draw(0, picture);
+    return drawer.drawing();
 }
 
 } // namespace landscape

@@ -12,6 +12,8 @@
 
 #include <gdal_priv.h>
 
+#include <memory>
+
 namespace landscape {
 
 struct TrackDrawing {
@@ -24,5 +26,27 @@ struct TrackDrawing {
 // terrain picture (square, RGB, any side), the colours multiplied by gain.
 // Throws std::runtime_error with the reason (the caller names the file).
 TrackDrawing drawTrack(GDALDataset& dataset, const GeoReference& ground, Vec3 gain, Picture& picture);
+
+// The same a band of rows at a time, for a terrain picture too large to hold
+// whole: the tracks are read once, for a picture of side x side, and drawn
+// on each band of its rows.
+class TrackDrawer {
+public:
+    // Throws, as drawTrack does, before anything is drawn.
+    TrackDrawer(GDALDataset& dataset, const GeoReference& ground, Vec3 gain, int side);
+    ~TrackDrawer();
+    TrackDrawer(TrackDrawer&&) noexcept;
+
+    // Draws on band, the terrain picture's rows from first down.
+    void draw(int first, Picture& band);
+    const TrackDrawing& drawing() const { return drawing_; } // drawn: on the bands so far
+
+private:
+    struct Shapes;
+    std::unique_ptr<Shapes> shapes_;
+    Vec3 gain_;
+    int side_;
+    TrackDrawing drawing_;
+};
 
 } // namespace landscape
