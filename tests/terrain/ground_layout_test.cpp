@@ -76,8 +76,9 @@ TEST(GroundBounds, HoldExactHeightsAndAnErrorNoSmallerThanTheTrueOneAndTheTrueOn
         }
         ASSERT_TRUE(b.minHeight == low && b.maxHeight == high) << index;
         ASSERT_GE(b.error, error - 1e-4f) << index; // less float rounding in the brute force, near heights of 100
-        if (node.level < 5) // where most nodes drawn are, a looser bound costs triangles
+        if (node.level < 5) { // where most nodes drawn are, a looser bound costs triangles
             ASSERT_LE(b.error, error + 1e-4f) << index;
+        }
     }
     EXPECT_GE(bounds[0].error, 36); // the root has lost the ridge of 40
 }
