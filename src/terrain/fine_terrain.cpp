@@ -258,15 +258,19 @@ void FineTerrain::State::buildSlot(int node, int slot)
 // Two nodes that share an edge part there by at most the coarser one's error
 // (ground_mesh.cpp says why), and along this node a neighbour l levels up
 // draws the edge of this node's ancestor at l. So the skirt against the nodes
-// drawn this frame beyond an edge hangs this node's own error (a neighbour as
-// fine or finer, or none drawn) or that ancestor's, and a tenth of a quad more
+// drawn this frame beyond an edge hangs nothing against one of its own level,
+// this node's own error against finer ones (or none drawn), or that
+// ancestor's against a coarser one, and a tenth of a quad more
 // for rounding where the edges meet.
 float FineTerrain::State::skirtDepthBeside(GroundNode node, int dx, int dz) const
 {
     float depth = bounds[groundNodeIndex(layout, node)].error;
     const int across = nodesAcross(layout, node.level);
     const int x = node.x + dx, z = node.z + dz;
-    if (x >= 0 && z >= 0 && x < across && z < across) {
+    const bool inside = x >= 0 && z >= 0 && x < across && z < across;
+    if (inside && drawnIn[size_t(groundNodeIndex(layout, GroundNode{node.level, x, z}))] == frame) {
+        depth = 0; // the same samples joined the same way
+    } else if (inside) {
         for (int level = node.level + 1; level < layout.levelCount; ++level) {
             const int up = level - node.level;
             if (drawnIn[size_t(groundNodeIndex(layout, GroundNode{level, x >> up, z >> up}))] == frame) {
