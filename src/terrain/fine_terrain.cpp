@@ -95,6 +95,7 @@ struct FineTerrain::State {
 
     // Per node, this thread's alone.
     std::vector<uint8_t> resident;    // its display list is made: selectGroundNodes may draw it
+    std::vector<uint32_t> drawnIn;    // the frame that last drew it, for its neighbours' skirts
     std::vector<int32_t> slotOfNode;  // -1: not in the cache
     std::vector<uint8_t> failed;      // read once and failed: never asked for again
     std::vector<int16_t> textureOf;   // -1: no picture texture of its own
@@ -151,6 +152,8 @@ struct FineTerrain::State {
     int scratchNode = -1;
 
     float* slotVertices(int slot) { return &vertices[size_t(slot) * kNodeFloats]; }
+    float skirtDepthBeside(GroundNode node, int dx, int dz) const;
+    void hangSkirts(int node, int slot);
     float* slotSamples(int slot) { return &samples[size_t(slot) * kGroundNodeSamples]; }
     uint8_t* stagingBuffer(int index) { return &staging[size_t(index) * kPictureSquareBytes]; }
     GroundNode nodeAt(int index) const { return groundNodeAt(layout, index); }
@@ -252,6 +255,51 @@ void FineTerrain::State::buildSlot(int node, int slot)
                       *reinterpret_cast<float(*)[kNodeFloats]>(slotVertices(slot)));
 }
 
+// Two nodes that share an edge part there by at most the coarser one's error
+// (ground_mesh.cpp says why), and along this node a neighbour l levels up
+// draws the edge of this node's ancestor at l. So the skirt against the nodes
+// drawn this frame beyond an edge hangs nothing against one of its own level,
+// this node's own error against finer ones (or none drawn), or that
+// ancestor's against a coarser one, and a tenth of a quad more
+// for rounding where the edges meet.
+float FineTerrain::State::skirtDepthBeside(GroundNode node, int dx, int dz) const
+{
+    float depth = bounds[groundNodeIndex(layout, node)].error;
+    const int across = nodesAcross(layout, node.level);
+    const int x = node.x + dx, z = node.z + dz;
+    const bool inside = x >= 0 && z >= 0 && x < across && z < across;
+    if (inside && drawnIn[size_t(groundNodeIndex(layout, GroundNode{node.level, x, z}))] == frame) {
+        depth = 0; // the same samples joined the same way
+    } else if (inside) {
+        for (int level = node.level + 1; level < layout.levelCount; ++level) {
+            const int up = level - node.level;
+            if (drawnIn[size_t(groundNodeIndex(layout, GroundNode{level, x >> up, z >> up}))] == frame) {
+                const GroundNode ancestor{level, node.x >> up, node.z >> up};
+                depth = std::max(depth, bounds[groundNodeIndex(layout, ancestor)].error);
+                break;
+            }
+        }
+    }
+    return depth + 0.1f * levelSpacing(layout, node.level);
+}
+
+// Writes the skirt's lower vertices under the grid's edge, in the order
+// buildNodeVertices keeps: edges z0, x1, z1, x0.
+void FineTerrain::State::hangSkirts(int node, int slot)
+{
+    const GroundNode where = nodeAt(node);
+    const int beside[4][2] = {{0, -1}, {1, 0}, {0, 1}, {-1, 0}};
+    const int first[4] = {0, kGroundNodeQuads, kGroundNodeQuads * kGroundNodeSide, 0};
+    const int step[4] = {1, kGroundNodeSide, 1, kGroundNodeSide};
+    float* grid = slotVertices(slot);
+    for (int edge = 0; edge < 4; ++edge) {
+        const float depth = skirtDepthBeside(where, beside[edge][0], beside[edge][1]);
+        float* skirt = grid + 3 * (kGroundNodeSamples + edge * kGroundNodeSide);
+        for (int k = 0; k < kGroundNodeSide; ++k)
+            skirt[3 * k + 1] = grid[3 * (first[edge] + k * step[edge]) + 1] - depth;
+    }
+}
+
 // The node's samples and vertices are in the slot; it is drawn once its list is made.
 void FineTerrain::State::holdNode(int node, int slot)
 {
@@ -263,7 +311,8 @@ void FineTerrain::State::holdNode(int node, int slot)
     ++compileCount;
 }
 
-// The list holds the vertices themselves, so the frame sends none.
+// The list holds the grid's vertices themselves, so the frame sends only the
+// skirts, whose depth depends on the neighbours drawn with it.
 void FineTerrain::State::compileLists(int most)
 {
     if (listBase == 0)
@@ -275,7 +324,7 @@ void FineTerrain::State::compileLists(int most)
         --compileCount;
         glVertexPointer(3, GL_FLOAT, 0, slotVertices(slot));
         glNewList(listBase + GLuint(slot), GL_COMPILE);
-        glDrawElements(GL_TRIANGLES, kGroundNodeIndices, GL_UNSIGNED_SHORT, indices);
+        glDrawElements(GL_TRIANGLES, 3 * kGroundGridTriangles, GL_UNSIGNED_SHORT, indices);
         glEndList();
         resident[size_t(nodeOfSlot[size_t(slot)])] = 1;
     }
@@ -591,6 +640,7 @@ std::unique_ptr<FineTerrain> FineTerrain::open(float eyeX, float eyeZ, Report& r
 
     const size_t nodes = size_t(s.nodeCount);
     s.resident.assign(nodes, 0);
+    s.drawnIn.assign(nodes, 0);
     s.slotOfNode.assign(nodes, -1);
     s.failed.assign(nodes, 0);
     s.textureOf.assign(nodes, -1);
@@ -848,6 +898,9 @@ void FineTerrain::draw(const TerrainMesh& terrain, const ExtensionEntryPoints& e
         setListTexGen();
     }
 
+    for (int i = 0; i < s.selection.drawnCount; ++i)
+        s.drawnIn[size_t(s.selection.drawn[i])] = s.frame;
+    glEnableClientState(GL_VERTEX_ARRAY);
     int boundTexture = -1;
     for (int i = 0; i < s.selection.drawnCount; ++i) {
         const int node = s.selection.drawn[i];
@@ -866,8 +919,14 @@ void FineTerrain::draw(const TerrainMesh& terrain, const ExtensionEntryPoints& e
             if (texture >= 0)
                 s.textureUsed[texture] = s.frame;
         }
-        glCallList(s.listBase + GLuint(s.slotOfNode[size_t(node)]));
+        const int slot = s.slotOfNode[size_t(node)];
+        glCallList(s.listBase + GLuint(slot));
+        s.hangSkirts(node, slot);
+        glVertexPointer(3, GL_FLOAT, 0, s.slotVertices(slot));
+        glDrawElements(GL_TRIANGLES, 3 * kGroundSkirtTriangles, GL_UNSIGNED_SHORT,
+                       s.indices + 3 * kGroundGridTriangles);
     }
+    glDisableClientState(GL_VERTEX_ARRAY);
 
     // As the list leaves it: texturing off on both units, unit 0 active with
     // the terrain picture bound, unit 1 in combine mode scaled by the repeat.

@@ -71,17 +71,21 @@ void buildGroundNodeIndices(uint16_t (&indices)[kGroundNodeIndices])
 }
 
 // Two nodes that share an edge draw it from the same level-0 heights, but each
-// joins them at its own level, so their edges part by at most the two nodes'
-// errors; the higher edge's skirt must reach the lower one. The neighbour may
-// be at any level, so the bound comes from this node's side alone:
-// - A neighbour finer, or up to five levels coarser (its quads at most the
-//   node's side), joins samples that lie on this node's edge, so both edges
-//   stay within the node's own lowest and highest heights.
-// - A neighbour m levels up, m >= 6, has an edge that along this node follows
-//   the ancestor at level m (the same samples, joined the same way), so the gap
-//   is at most this node's error plus that ancestor's; and its samples around
-//   this node are the corners of the ancestor at m - 5, so the gap is also at
-//   most that ancestor's height range. The smaller of the two holds.
+// joins them at its own level. Along the edge the finer node's line bends only
+// at its own vertices, which are level-0 samples, and so does the difference
+// of the two lines: the gap is widest at one of those vertices, where the finer
+// node is exact, so it is at most the coarser node's error there. The higher
+// edge's skirt must reach the lower one. The neighbour may be at any level, so
+// the bound comes from this node's side alone:
+// - A finer neighbour leaves at most this node's own error.
+// - A neighbour m levels up draws, along this node, the edge of this node's
+//   ancestor at that level (the same samples, joined the same way), so the gap
+//   is at most that ancestor's error.
+// - Up to five levels up (its quads at most this node's side) it joins samples
+//   that lie on this node's edge, so both edges stay within the node's own
+//   lowest and highest heights; from six levels up its samples around this node
+//   are the corners of the ancestor five levels below it, so the gap is also
+//   at most that ancestor's height range. The smaller bound holds.
 // A tenth of a quad more keeps the meeting of the two edges watertight after rounding.
 float skirtDepth(const GroundLayout& layout, GroundNode node, const GroundNodeBounds* bounds)
 {
@@ -91,12 +95,11 @@ float skirtDepth(const GroundLayout& layout, GroundNode node, const GroundNodeBo
         return GroundNode{level, node.x >> up, node.z >> up};
     };
     const GroundNodeBounds& own = boundsOf(node);
-    float depth = own.maxHeight - own.minHeight;
+    float depth = own.error;
     // The root has no neighbours, so the coarsest neighbour is one level below it.
-    for (int level = node.level + 6; level < rootLevel(layout); ++level) {
-        const GroundNodeBounds& range = boundsOf(ancestorAt(level - 5));
-        const float byErrors = own.error + boundsOf(ancestorAt(level)).error;
-        depth = std::max(depth, std::min(range.maxHeight - range.minHeight, byErrors));
+    for (int level = node.level + 1; level < rootLevel(layout); ++level) {
+        const GroundNodeBounds& range = boundsOf(level - node.level <= 5 ? node : ancestorAt(level - 5));
+        depth = std::max(depth, std::min(range.maxHeight - range.minHeight, boundsOf(ancestorAt(level)).error));
     }
     return depth + 0.1f * levelSpacing(layout, node.level);
 }

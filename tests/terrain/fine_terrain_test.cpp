@@ -260,6 +260,28 @@ TEST(FineTerrainDrawing, AtTheDefaultErrorDiffersFromTheFullDetailInUnderOnePerc
     deleteTextures(t);
 }
 
+// Seen from above the swell, where nodes of three or four levels meet, the
+// lower rows are all ground: the skirts hung against the neighbours drawn
+// leave no crack for the cleared black to show through.
+TEST(FineTerrainDrawing, NeighboursOfOtherLevelsLeaveNoCrackOnScreen)
+{
+    REQUIRE_GL_CONTEXT();
+    Textures t = makeTextures();
+    std::unique_ptr<FineTerrain> terrain = openIn(grounds().whole, 300, 300);
+    ASSERT_TRUE(terrain);
+    ASSERT_FALSE(terrain->createGLObjects(t.entryPoints).failed());
+    Eye eye = eyeStandingAt(*terrain, 300, 300, {1, -0.6f, 1});
+    eye.at.y += 60, eye.target.y += 60;
+    drawSettled(*terrain, t, eye, kDefaultTerrainError);
+    const Picture seen = readPicture(kWidth, kHeight);
+    int cracks = 0;
+    for (size_t i = 0; i < size_t(kWidth) * kHeight / 2; ++i) // rows from the bottom
+        cracks += seen.rgb[3 * i] | seen.rgb[3 * i + 1] | seen.rgb[3 * i + 2] ? 0 : 1;
+    EXPECT_EQ(cracks, 0);
+    terrain->deleteGLObjects();
+    deleteTextures(t);
+}
+
 TEST(FineTerrainDrawing, LeavesTheStateAsTheTerrainListLeavesIt)
 {
     REQUIRE_GL_CONTEXT();

@@ -49,7 +49,7 @@ TEST(GroundSurface, EqualsTheFullDetailTriangleAtRandomPoints)
     }
 }
 
-TEST(GroundBounds, HoldExactHeightsAndAnErrorNoSmallerThanTheTrueOne)
+TEST(GroundBounds, HoldExactHeightsAndAnErrorNoSmallerThanTheTrueOneAndTheTrueOneBelowLevelFive)
 {
     const GroundLayout layout = *groundLayout(kTestGroundSide);
     const std::vector<float>& heights = testGround();
@@ -76,6 +76,9 @@ TEST(GroundBounds, HoldExactHeightsAndAnErrorNoSmallerThanTheTrueOne)
         }
         ASSERT_TRUE(b.minHeight == low && b.maxHeight == high) << index;
         ASSERT_GE(b.error, error - 1e-4f) << index; // less float rounding in the brute force, near heights of 100
+        if (node.level < 5) { // where most nodes drawn are, a looser bound costs triangles
+            ASSERT_LE(b.error, error + 1e-4f) << index;
+        }
     }
     EXPECT_GE(bounds[0].error, 36); // the root has lost the ridge of 40
 }
