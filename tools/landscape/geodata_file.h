@@ -38,7 +38,6 @@ std::unique_ptr<GDALDataset> openGeodata(const std::filesystem::path& file, Geod
 // comes from overviews, so a file that declares more than it can read in
 // time without them is refused before any of it is read.
 constexpr int kMostSideRead = 16384;
-constexpr double kMostSamplesRead = static_cast<double>(kMostSideRead) * kMostSideRead;
 
 // The level a raster is read from when shrunk by ratio (its samples per
 // output sample, across): the coarsest of its full size and its overviews
@@ -51,7 +50,7 @@ struct ReadLevel {
 ReadLevel readLevel(GDALRasterBand& band, double ratio);
 
 // Throws, with the sizes, where the window of the band (in full-size
-// samples) holds more than mostSide x mostSide (kMostSamplesRead by default)
+// samples) holds more than mostSide x mostSide (kMostSideRead a side by default)
 // at that level. unit: "pixels" or "samples"; output: what is made of it
 // ("a terrain picture of 2048 x 2048").
 void checkReadLevel(GDALRasterBand& band, const ReadLevel& level, int windowWidth, int windowHeight,
