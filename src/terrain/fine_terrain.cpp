@@ -878,24 +878,15 @@ void FineTerrain::draw(const TerrainMesh& terrain, const ExtensionEntryPoints& e
         s.askForTextures();
     }
 
-    // The list's two units, with generated coordinates in place of its own.
+    // The list's two units, with generated coordinates in place of its own;
+    // unit 1 stays the active unit while the nodes are drawn, as in the list.
     const bool multitexture = hasMultitexture(entryPoints);
-    if (multitexture)
-        entryPoints.glActiveTextureARB(GL_TEXTURE0_ARB);
-    glEnable(GL_TEXTURE_2D);
-    glBindTexture(GL_TEXTURE_2D, terrain.terrainTexture);
+    bindTerrainTextures(terrain, entryPoints);
     setListTexGen();
     if (multitexture) {
-        entryPoints.glActiveTextureARB(GL_TEXTURE1_ARB);
-        glEnable(GL_TEXTURE_2D);
-        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_COMBINE_ARB);
-        glTexEnvi(GL_TEXTURE_ENV, GL_RGB_SCALE_ARB, 1);
-        glBindTexture(GL_TEXTURE_2D, terrain.detailTexture);
-        glMatrixMode(GL_TEXTURE);
-        glLoadIdentity();
-        glScalef(static_cast<float>(kDetailRepeat), static_cast<float>(kDetailRepeat), 1.0f);
-        glMatrixMode(GL_MODELVIEW);
+        entryPoints.glActiveTextureARB(GL_TEXTURE0_ARB);
         setListTexGen();
+        entryPoints.glActiveTextureARB(GL_TEXTURE1_ARB);
     }
 
     for (int i = 0; i < s.selection.drawnCount; ++i)
