@@ -21,17 +21,6 @@ constexpr int kCachedGroundTiles = 8;
 constexpr int kMostGroundImages = 32;
 
 // One image of the file, as its directory describes it.
-struct GroundImage {
-    int directory = 0;
-    uint32_t width = 0;
-    uint32_t height = 0;
-    bool overview = false;
-};
-
-std::string sideText(uint32_t width, uint32_t height)
-{
-    return std::to_string(width) + " x " + std::to_string(height);
-}
 
 // Why the current directory cannot be a level of the ground, or empty.
 std::string groundImageFault(TIFF* tiff, uint64_t fileSize)
@@ -158,42 +147,31 @@ std::unique_ptr<GroundFile> GroundFile::open(const std::string& path, Report& re
         return refuse(state.file.failure("not a TIFF file that can be read"));
 
     // Every image, in the file's order; the main one gives the layout and holds the bounds.
-    std::vector<GroundImage> images;
+    std::vector<TiffImage> images;
     std::optional<GroundLayout> layout;
-    for (int directory = 0;; ++directory) {
-        if (directory == kMostGroundImages)
-            return refuse("holds more than " + std::to_string(kMostGroundImages) + " images");
-        uint32_t kind = 0;
-        TIFFGetFieldDefaulted(tiff, TIFFTAG_SUBFILETYPE, &kind);
-        if ((kind & FILETYPE_MASK) == 0) {
-            GroundImage image{.directory = directory, .overview = (kind & FILETYPE_REDUCEDIMAGE) != 0};
-            TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &image.width);
-            TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &image.height);
-            const std::string what = image.overview ? "an overview" : "the main image";
-            if (!image.overview) {
-                if (layout)
-                    return refuse("holds two main images");
-                if (image.width != image.height || image.width > uint32_t(kMostFineGroundSide) ||
-                    !(layout = groundLayout(int(image.width))))
-                    return refuse("the ground is " + sideText(image.width, image.height) +
-                                  " samples, not 2^k + 1 from 1025 to 16385 on a side");
-            }
-            const std::string fault = groundImageFault(tiff, state.file.fileSize());
-            if (!fault.empty())
-                return refuse(what + " (" + sideText(image.width, image.height) + ") " + fault);
-            if (!image.overview) {
-                const std::string why = readNodeBounds(tiff, *layout, ground->bounds_);
-                if (!why.empty())
-                    return refuse(why);
-            }
-            images.push_back(image);
+    const std::string why = walkImages(state.file, tiff, kMostGroundImages, [&](const TiffImage& image) {
+        const std::string what = image.overview ? "an overview" : "the main image";
+        if (!image.overview) {
+            if (layout)
+                return std::string("holds two main images");
+            if (image.width != image.height || image.width > uint32_t(kMostFineGroundSide) ||
+                !(layout = groundLayout(int(image.width))))
+                return "the ground is " + sideText(image.width, image.height) +
+                       " samples, not 2^k + 1 from 1025 to 16385 on a side";
         }
-        if (TIFFLastDirectory(tiff))
-            break;
-        state.file.clearMessage();
-        if (!TIFFReadDirectory(tiff))
-            return refuse(state.file.failure("image " + std::to_string(directory + 1) + " cannot be read"));
-    }
+        const std::string fault = groundImageFault(tiff, state.file.fileSize());
+        if (!fault.empty())
+            return what + " (" + sideText(image.width, image.height) + ") " + fault;
+        if (!image.overview) {
+            std::string boundsFault = readNodeBounds(tiff, *layout, ground->bounds_);
+            if (!boundsFault.empty())
+                return boundsFault;
+        }
+        images.push_back(image);
+        return std::string();
+    });
+    if (!why.empty())
+        return refuse(why);
     state.file.closeHandle(tiff);
     if (!layout)
         return refuse("holds no main image, only overviews");
@@ -202,7 +180,7 @@ std::unique_ptr<GroundFile> GroundFile::open(const std::string& path, Report& re
     // Each level once, at its own side; overviews coarser than the root are no concern.
     const int levelCount = layout->levelCount;
     state.directories.assign(size_t(levelCount), -1);
-    for (const GroundImage& image : images) {
+    for (const TiffImage& image : images) {
         int level = 0;
         if (image.overview) {
             while (level < levelCount && uint32_t(levelSide(*layout, level)) != image.width)

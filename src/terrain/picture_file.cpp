@@ -33,10 +33,6 @@ struct PictureImage {
     bool overview = false;
 };
 
-std::string sideText(uint32_t width, uint32_t height)
-{
-    return std::to_string(width) + " x " + std::to_string(height);
-}
 
 // JPEG tiles are stored as YCbCr and handed over as RGB by libtiff.
 bool storedAsYCbCr(TIFF* tiff)
@@ -143,37 +139,28 @@ std::unique_ptr<PictureFile> PictureFile::open(const std::string& path, Report& 
         return refuse(state.file.failure("not a TIFF file that can be read"));
     std::vector<PictureImage> images;
     std::optional<PictureImage> main;
-    for (int directory = 0;; ++directory) {
-        if (directory == kMostPictureImages)
-            return refuse("holds more than " + std::to_string(kMostPictureImages) + " images");
-        uint32_t kind = 0;
-        TIFFGetFieldDefaulted(tiff, TIFFTAG_SUBFILETYPE, &kind);
-        if ((kind & FILETYPE_MASK) == 0) {
-            PictureImage image{.directory = directory, .overview = (kind & FILETYPE_REDUCEDIMAGE) != 0};
-            TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &image.width);
-            TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &image.height);
-            if (!image.overview) {
-                if (main)
-                    return refuse("holds two main images");
-                if (image.width != image.height || image.width < uint32_t(kLeastFinePictureSide) ||
-                    image.width > uint32_t(kMostFinePictureSide))
-                    return refuse("the picture is " + sideText(image.width, image.height) +
-                                  " pixels, not square from 1024 to 32768 a side");
-            }
-            const std::string fault = pictureImageFault(tiff, state.file.fileSize(), image);
-            if (!fault.empty())
-                return refuse((image.overview ? "an overview (" : "the main image (") +
-                              sideText(image.width, image.height) + ") " + fault);
-            if (!image.overview)
-                main = image;
-            images.push_back(image);
+    const std::string why = walkImages(state.file, tiff, kMostPictureImages, [&](const TiffImage& found) {
+        PictureImage image{
+            .directory = found.directory, .width = found.width, .height = found.height, .overview = found.overview};
+        if (!image.overview) {
+            if (main)
+                return std::string("holds two main images");
+            if (image.width != image.height || image.width < uint32_t(kLeastFinePictureSide) ||
+                image.width > uint32_t(kMostFinePictureSide))
+                return "the picture is " + sideText(image.width, image.height) +
+                       " pixels, not square from 1024 to 32768 a side";
         }
-        if (TIFFLastDirectory(tiff))
-            break;
-        state.file.clearMessage();
-        if (!TIFFReadDirectory(tiff))
-            return refuse(state.file.failure("image " + std::to_string(directory + 1) + " cannot be read"));
-    }
+        const std::string fault = pictureImageFault(tiff, state.file.fileSize(), image);
+        if (!fault.empty())
+            return (image.overview ? "an overview (" : "the main image (") + sideText(image.width, image.height) +
+                   ") " + fault;
+        if (!image.overview)
+            main = image;
+        images.push_back(image);
+        return std::string();
+    });
+    if (!why.empty())
+        return refuse(why);
     state.file.closeHandle(tiff);
     if (!main)
         return refuse("holds no main image, only overviews");

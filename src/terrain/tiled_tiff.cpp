@@ -191,6 +191,35 @@ std::string TiledTiff::message() const
 
 std::string TiledTiff::failure(const std::string& what) const { return what + ": " + message(); }
 
+std::string sideText(uint32_t width, uint32_t height)
+{
+    return std::to_string(width) + " x " + std::to_string(height);
+}
+
+std::string walkImages(TiledTiff& file, TIFF* tiff, int mostImages,
+                       const std::function<std::string(const TiffImage&)>& visit)
+{
+    for (int directory = 0;; ++directory) {
+        if (directory == mostImages)
+            return "holds more than " + std::to_string(mostImages) + " images";
+        uint32_t kind = 0;
+        TIFFGetFieldDefaulted(tiff, TIFFTAG_SUBFILETYPE, &kind);
+        if ((kind & FILETYPE_MASK) == 0) {
+            TiffImage image{.directory = directory, .overview = (kind & FILETYPE_REDUCEDIMAGE) != 0};
+            TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &image.width);
+            TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &image.height);
+            std::string why = visit(image);
+            if (!why.empty())
+                return why;
+        }
+        if (TIFFLastDirectory(tiff))
+            return {};
+        file.clearMessage();
+        if (!TIFFReadDirectory(tiff))
+            return file.failure("image " + std::to_string(directory + 1) + " cannot be read");
+    }
+}
+
 Report readFailure(const std::string& path, std::string why)
 {
     Report report;

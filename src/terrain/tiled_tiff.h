@@ -11,6 +11,7 @@
 
 #include <cstdarg>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -60,6 +61,26 @@ private:
     char error_[256] = {};
     char warning_[256] = {};
 };
+
+// One image of a file: its directory's number, its size, and whether it is
+// a reduced one (an overview).
+struct TiffImage {
+    int directory = 0;
+    uint32_t width = 0;
+    uint32_t height = 0;
+    bool overview = false;
+};
+
+// "W x H".
+std::string sideText(uint32_t width, uint32_t height);
+
+// Walks the images of the file in their order, from the handle's first
+// directory, masks skipped, at most mostImages of them. visit sees each with
+// the handle at its directory and answers why the file cannot serve (empty:
+// it can). Returns the first answer, or why the walk itself failed; empty
+// when every image served.
+std::string walkImages(TiledTiff& file, TIFF* tiff, int mostImages,
+                       const std::function<std::string(const TiffImage&)>& visit);
 
 // A failure to read that file, for the reasons below.
 Report readFailure(const std::string& path, std::string why);
