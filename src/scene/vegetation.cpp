@@ -35,25 +35,33 @@ bool isNear(float x, float y, float z, float cameraX, float cameraY, float camer
     return std::sqrt(dx * dx + dy * dy + dz * dz) < limit;
 }
 
+// Sets each plant on the ground. The heights take no draws, so they are
+// looked up together, in the order a fine ground reads them best.
+template <typename Plant, int count>
+void standOnGround(Plant (&plants)[count], const GroundLookup& lookup, float sink)
+{
+    float xz[2 * count];
+    for (int i = 0; i < count; ++i) {
+        xz[2 * i] = plants[i].x;
+        xz[2 * i + 1] = plants[i].z;
+    }
+    float heights[count];
+    lookup.heightsAt(xz, heights, count);
+    for (int i = 0; i < count; ++i)
+        plants[i].y = heights[i] - sink;
+}
+
 } // namespace
 
 void GrassField::scatter(const GroundLookup& lookup, RandomSource& random)
 {
-    float xz[2 * kGrassTuftCount];
-    for (int i = 0; i < kGrassTuftCount; ++i) {
-        GrassTuft& tuft = tufts[i];
+    for (GrassTuft& tuft : tufts) {
         tuft.x = coordinateDraw(random);
         tuft.z = coordinateDraw(random);
         random.draw(); // taken and discarded, so the draws that follow stay where they are
         tuft.visible = false;
-        xz[2 * i] = tuft.x;
-        xz[2 * i + 1] = tuft.z;
     }
-    // The heights take no draws, so they are looked up together, as a fine ground reads them best.
-    float heights[kGrassTuftCount];
-    lookup.heightsAt(xz, heights, kGrassTuftCount);
-    for (int i = 0; i < kGrassTuftCount; ++i)
-        tufts[i].y = heights[i] - kGrassSink;
+    standOnGround(tufts, lookup, kGrassSink);
 }
 
 LoadOutcome GrassField::init(const GroundLookup& lookup, RandomSource& random, LoadDecision decide)
@@ -90,20 +98,14 @@ void GrassField::draw(float cameraX, float cameraY, float cameraZ) const
 
 void PalmGrove::scatter(const GroundLookup& lookup, RandomSource& random)
 {
-    float xz[2 * kPalmCount];
     for (int i = 0; i < kPalmCount; ++i) {
         PalmInstance& palm = palms[i];
         palm.x = coordinateDraw(random);
         palm.z = coordinateDraw(random);
         palm.visible = false;
         kinds[i] = random.draw() % kPalmKindCount;
-        xz[2 * i] = palm.x;
-        xz[2 * i + 1] = palm.z;
     }
-    float heights[kPalmCount];
-    lookup.heightsAt(xz, heights, kPalmCount);
-    for (int i = 0; i < kPalmCount; ++i)
-        palms[i].y = heights[i] - kPalmSink;
+    standOnGround(palms, lookup, kPalmSink);
 }
 
 LoadOutcome PalmGrove::init(const GroundLookup& lookup, RandomSource& random, LoadDecision decide)
